@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QStringList>
+
+// The developers' command line: one function per subcommand, each taking the
+// arguments that follow the subcommand's name and returning the exit status.
+namespace parley::dev {
+
+struct Command {
+    const char* name;
+    const char* usage;
+    int (*run)(const QStringList& arguments);
+};
+
+} // namespace parley::dev

@@ -1,0 +1,40 @@
+#include "Commands.h"
+
+#include <QGuiApplication>
+
+#include <cstdio>
+#include <iterator>
+
+using parley::dev::Command;
+
+namespace {
+
+const Command commands[] = {
+    { nullptr, nullptr, nullptr },
+};
+
+int usage()
+{
+    std::fputs("usage: parley-dev COMMAND [ARGS...]\n\ncommands:\n", stderr);
+    for (const Command& command : commands)
+        if (command.name)
+            std::fprintf(stderr, "  %s\n", command.usage);
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    QStringList arguments = app.arguments().mid(1);
+    if (arguments.isEmpty())
+        return usage();
+    const QString name = arguments.takeFirst();
+    for (const Command& command : commands)
+        if (command.name && name == QLatin1String(command.name))
+            return command.run(arguments);
+    return usage();
+}
