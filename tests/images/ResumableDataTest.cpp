@@ -1,0 +1,75 @@
+#include "images/ResumableDataStorage.h"
+
+#include <gtest/gtest.h>
+
+using namespace parley;
+
+namespace {
+
+UrlResponse interrupted(int status, QList<QPair<QByteArray, QByteArray>> headers)
+{
+    UrlResponse response;
+    response.statusCode = status;
+    response.expectedContentLength = 50000;
+    response.headers = std::move(headers);
+    return response;
+}
+
+} // namespace
+
+TEST(ResumableData, keepsOnlyDownloadsThatCanBeContinued)
+{
+    const QByteArray partial(10000, 'p');
+    const auto keeps = [&](const UrlResponse& response, const QByteArray& data) {
+        return ResumableData::capture(response, data).has_value();
+    };
+    EXPECT_TRUE(keeps(interrupted(200, { { "Accept-Ranges", "Bytes" }, { "Etag", "\"a\"" } }), partial));
+    EXPECT_TRUE(keeps(interrupted(206, { { "Accept-Ranges", "bytes" }, { "Last-Modified", "Tue" } }), partial));
+
+    EXPECT_FALSE(keeps(interrupted(200, { { "ETag", "\"a\"" } }), partial)) << "no Accept-Ranges";
+    EXPECT_FALSE(keeps(interrupted(200, { { "Accept-Ranges", "none" }, { "ETag", "\"a\"" } }), partial));
+    EXPECT_FALSE(keeps(interrupted(200, { { "Accept-Ranges", "bytes" } }), partial)) << "no validator";
+    EXPECT_FALSE(keeps(interrupted(500, { { "Accept-Ranges", "bytes" }, { "ETag", "\"a\"" } }), partial));
+    EXPECT_FALSE(keeps(interrupted(200, { { "Accept-Ranges", "bytes" }, { "ETag", "\"a\"" } }), {}));
+    EXPECT_FALSE(keeps(interrupted(200, { { "Accept-Ranges", "bytes" }, { "ETag", "\"a\"" } }),
+        QByteArray(50000, 'c'))) << "complete downloads are not partial";
+}
+
+TEST(ResumableData, asksForTheRestIfTheFileIsUnchanged)
+{
+    const auto data = ResumableData::capture(
+        interrupted(200, { { "Accept-Ranges", "bytes" }, { "ETag", "\"v7\"" } }), QByteArray(10000, 'p'));
+    ASSERT_TRUE(data);
+    QNetworkRequest request(QUrl("http://127.0.0.1/e.png"));
+    request.setRawHeader("X-Kept", "yes");
+    data->applyTo(request);
+    EXPECT_EQ(request.rawHeader("Range"), "bytes=10000-");
+    EXPECT_EQ(request.rawHeader("If-Range"), "\"v7\"");
+    EXPECT_EQ(request.rawHeader("X-Kept"), "yes");
+}
+
+TEST(ResumableDataStorage, entriesAreTakenOnceAndLiveWhileAPipelineIsRegistered)
+{
+    ResumableDataStorage storage;
+    const QUuid first = QUuid::createUuid(), second = QUuid::createUuid();
+    storage.store(first, "u", { "ab", "e" });
+    EXPECT_FALSE(storage.take(first, "u")) << "nothing is kept before a pipeline registers";
+
+    storage.registerPipeline(first);
+    storage.registerPipeline(second);
+    storage.store(first, "u", { "ab", "e" });
+    storage.store(first, "", { "ab", "e" });
+    EXPECT_FALSE(storage.take(second, "u")) << "entries belong to their pipeline";
+    const auto taken = storage.take(first, "u");
+    ASSERT_TRUE(taken);
+    EXPECT_EQ(taken->data, "ab");
+    EXPECT_FALSE(storage.take(first, "u"));
+
+    storage.store(second, "u", { "cd", "e" });
+    storage.unregisterPipeline(first);
+    EXPECT_TRUE(storage.take(second, "u")) << "one pipeline leaving keeps the others' entries";
+    storage.store(second, "u", { "cd", "e" });
+    storage.unregisterPipeline(second);
+    storage.registerPipeline(second);
+    EXPECT_FALSE(storage.take(second, "u")) << "the last pipeline leaving drops everything";
+}
