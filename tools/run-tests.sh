@@ -2,8 +2,10 @@
 # Runs every test through CTest inside a private D-Bus session with its own
 # gnome-keyring, a throwaway home and the offscreen Qt platform, so nothing
 # touches the keyring, settings or caches of the person running the tests.
+# Arguments after the build directory go to ctest (e.g. -R credentials).
 set -eu
 build=${1:-build}
+[ $# -gt 0 ] && shift
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT INT TERM
 mkdir -p "$scratch/home" "$scratch/runtime"
@@ -15,8 +17,11 @@ export XDG_CONFIG_HOME="$scratch/home/.config"
 export XDG_CACHE_HOME="$scratch/home/.cache"
 export XDG_DATA_HOME="$scratch/home/.local/share"
 export QT_QPA_PLATFORM=offscreen
+# Tells keyring tests that the keyring they write to is this private one.
+export PARLEY_TEST_KEYRING=private
 
-exec dbus-run-session -- sh -c '
+dbus-run-session -- sh -c '
     printf pw | gnome-keyring-daemon --unlock --components=secrets >/dev/null
-    ctest --test-dir "$1" --output-on-failure -j2
-' sh "$build"
+    build=$1; shift
+    ctest --test-dir "$build" --output-on-failure -j2 "$@"
+' sh "$build" "$@"
