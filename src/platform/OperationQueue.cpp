@@ -16,6 +16,8 @@ struct OperationQueue::State {
     QThreadPool* pool;
     int width;
     std::vector<Waiting> waiting;
+    // Started and not yet finished: the queue keeps them alive meanwhile.
+    std::vector<std::shared_ptr<QueueOperation>> started;
     quint64 nextOrder = 0;
     int executing = 0;
     bool closed = false;
@@ -31,6 +33,7 @@ struct OperationQueue::State {
             if (!operation)
                 return;
             watchFinish(state, *operation, holdsSlot);
+            state->started.push_back(operation);
             state->pool->start([operation] { operation->start(); });
         }
     }
@@ -41,13 +44,21 @@ struct OperationQueue::State {
         std::weak_ptr<State> weakState = state;
         std::lock_guard lock(operation.mutex_);
         operation.onCancel_ = nullptr;
-        operation.onFinish_ = [weakState, holdsSlot] {
+        operation.onFinish_ = [weakState, holdsSlot, finished = &operation] {
             auto state = weakState.lock();
-            if (!state || !holdsSlot)
+            if (!state)
                 return;
+            std::shared_ptr<QueueOperation> keepAlive; // released outside the lock
             {
                 std::lock_guard lock(state->mutex);
-                --state->executing;
+                auto found = std::find_if(state->started.begin(), state->started.end(),
+                    [finished](const auto& o) { return o.get() == finished; });
+                if (found != state->started.end()) {
+                    keepAlive = std::move(*found);
+                    state->started.erase(found);
+                }
+                if (holdsSlot)
+                    --state->executing;
             }
             startReady(state);
         };
