@@ -1,0 +1,66 @@
+#pragma once
+
+#include "app/theme/ThemeSpacing.h"
+
+#include <QByteArray>
+#include <QJsonObject>
+#include <QString>
+
+#include <optional>
+
+class QSettings;
+
+namespace parley {
+
+// The appearance the user edits and Parley stores between launches, as JSON
+// under the per-user setting "theme".
+struct ThemeOptions {
+    struct Font {
+        // A font name; absent means the system font.
+        std::optional<QString> family;
+        double size = 13.0;
+        bool isBold = false;
+
+        friend bool operator==(const Font&, const Font&) = default;
+    };
+
+    struct Color {
+        double red = 0;
+        double green = 0;
+        double blue = 0;
+        double alpha = 1;
+
+        friend bool operator==(const Color&, const Color&) = default;
+    };
+
+    Font userFont;
+    Font messageFont;
+    ThemeSpacing spacing;
+    // Stored and carried along, never resolved into a theme.
+    std::optional<Color> backgroundColor;
+    // Carried into the theme; no view applies it.
+    double windowOpacity = 1.0;
+    bool showMessageTimestamp = true;
+
+    // The stored form; no value when a number has no JSON form (NaN, infinity).
+    std::optional<QByteArray> encoded() const;
+    QJsonObject toJson() const;
+    // Throws ThemeDecodingError for malformed JSON, a missing required key, a
+    // wrong type or a bad spacing object.
+    static ThemeOptions decode(const QByteArray& json);
+    static ThemeOptions fromJson(const QJsonObject& json);
+
+    friend bool operator==(const ThemeOptions&, const ThemeOptions&) = default;
+};
+
+const ThemeOptions& defaultThemeOptions();
+
+inline const QString themeSettingsKey = QStringLiteral("theme");
+
+// The stored options, or the defaults when there are none. Stored options
+// that do not decode are removed from `settings`.
+ThemeOptions loadThemeOptions(QSettings& settings);
+// Replaces the stored options; stores nothing when they cannot be encoded.
+void storeThemeOptions(QSettings& settings, const ThemeOptions& options);
+
+} // namespace parley
