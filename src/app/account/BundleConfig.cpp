@@ -1,0 +1,131 @@
+#include "app/account/BundleConfig.h"
+
+#include "app/account/BundleConfigError.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <initializer_list>
+
+namespace parley {
+
+namespace {
+
+class InfoReader {
+public:
+    InfoReader(QJsonObject info, QString source) : info_(std::move(info)), source_(std::move(source)) { }
+
+    std::optional<QString> optionalString(const char* key) const
+    {
+        const QJsonValue value = info_.value(QLatin1String(key));
+        if (value.isUndefined())
+            return std::nullopt;
+        if (!value.isString())
+            fail(key, QStringLiteral("is not a string"));
+        return value.toString();
+    }
+
+    QString string(const char* key) const
+    {
+        const std::optional<QString> value = optionalString(key);
+        if (!value)
+            fail(key, QStringLiteral("is missing"));
+        if (value->trimmed().isEmpty())
+            fail(key, QStringLiteral("is empty"));
+        return *value;
+    }
+
+    QString string(const char* key, const char* fallback) const
+    {
+        return optionalString(key).value_or(QString::fromLatin1(fallback));
+    }
+
+    QUrl url(const QString& text, const char* key, std::initializer_list<const char*> schemes = {}) const
+    {
+        const QUrl url(text, QUrl::StrictMode);
+        if (!url.isValid() || url.isRelative())
+            fail(key, QStringLiteral("is not an absolute URL"));
+        if (schemes.size() != 0 && !(hasScheme(url, schemes) && !url.host().isEmpty()))
+            fail(key, QStringLiteral("is not a %1 address").arg(schemeList(schemes)));
+        return url;
+    }
+
+    [[noreturn]] void fail(const char* key, const QString& problem) const
+    {
+        throw BundleConfigError(QStringLiteral("%1: \"%2\" %3").arg(source_, QLatin1String(key), problem));
+    }
+
+private:
+    static bool hasScheme(const QUrl& url, std::initializer_list<const char*> schemes)
+    {
+        for (const char* scheme : schemes)
+            if (url.scheme() == QLatin1String(scheme))
+                return true;
+        return false;
+    }
+
+    static QString schemeList(std::initializer_list<const char*> schemes)
+    {
+        QStringList names;
+        for (const char* scheme : schemes)
+            names.append(QString::fromLatin1(scheme));
+        return names.join(QStringLiteral(" or "));
+    }
+
+    QJsonObject info_;
+    QString source_;
+};
+
+} // namespace
+
+BundleConfig BundleConfig::read(const QString& bundleDirectory)
+{
+    const QString path = infoPath(bundleDirectory);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw BundleConfigError(QStringLiteral("%1: cannot be read (%2)").arg(path, file.errorString()));
+    return fromJson(file.readAll(), path);
+}
+
+BundleConfig BundleConfig::fromJson(const QByteArray& json, const QString& source)
+{
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(json, &error);
+    if (error.error != QJsonParseError::NoError)
+        throw BundleConfigError(QStringLiteral("%1: not valid JSON (%2)").arg(source, error.errorString()));
+    if (!document.isObject())
+        throw BundleConfigError(QStringLiteral("%1: not a JSON object").arg(source));
+    const InfoReader info(document.object(), source);
+
+    BundleConfig config;
+    config.bundleIdentifier = info.string("CFBundleIdentifier");
+    config.shortVersion = info.string("CFBundleShortVersionString", "");
+    config.twitchClientID = info.string("TWITCH_CLIENT_ID");
+    config.twitchAuthRedirectURL = info.url(info.string("TWITCH_AUTH_REDIRECT_URL"), "TWITCH_AUTH_REDIRECT_URL");
+    config.twitchIdentityURL = info.url(info.string("TWITCH_IDENTITY_URL", "https://id.twitch.tv"),
+                                        "TWITCH_IDENTITY_URL", { "https", "http" });
+    config.twitchHelixURL = info.url(info.string("TWITCH_HELIX_URL", "https://api.twitch.tv"),
+                                     "TWITCH_HELIX_URL", { "https", "http" });
+    config.twitchChatURL = info.url(info.string("TWITCH_CHAT_URL", "wss://irc-ws.chat.twitch.tv:443"),
+                                    "TWITCH_CHAT_URL", { "wss", "ws" });
+    config.twitchCapabilityNamespace = info.string("TWITCH_CAPABILITY_NAMESPACE", "twitch.tv");
+    config.twitchWebDomain = info.string("TWITCH_WEB_DOMAIN", "twitch.tv");
+    if (const std::optional<QString> feed = info.optionalString("UPDATE_FEED_URL"); feed && !feed->isEmpty())
+        config.updateFeedURL = info.url(*feed, "UPDATE_FEED_URL", { "https", "http" });
+    return config;
+}
+
+QString BundleConfig::programBundleDirectory()
+{
+    return QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/.."));
+}
+
+QString BundleConfig::infoPath(const QString& bundleDirectory)
+{
+    return QDir(bundleDirectory).filePath(QStringLiteral("share/parley/Info.json"));
+}
+
+} // namespace parley

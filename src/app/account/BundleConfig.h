@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QString>
+#include <QUrl>
+
+#include <optional>
+
+namespace parley {
+
+// The configuration of the bundle that holds the program: the flat JSON
+// object of strings in share/parley/Info.json below the bundle's root (the
+// directory above bin/). Read once at launch; a test or a tool names the
+// bundle directory itself.
+struct BundleConfig {
+    // Reverse-DNS; names the credential items' prefix and schema and the
+    // per-user settings file.
+    QString bundleIdentifier;
+    QString shortVersion;
+    QString twitchClientID;
+    QUrl twitchAuthRedirectURL;
+    QUrl twitchIdentityURL;
+    QUrl twitchHelixURL;
+    QUrl twitchChatURL;
+    QString twitchCapabilityNamespace;
+    QString twitchWebDomain;
+    std::optional<QUrl> updateFeedURL;
+
+    // Throws BundleConfigError naming the file and the key at fault: the file
+    // is missing or not a JSON object, a required key ("CFBundleIdentifier",
+    // "TWITCH_CLIENT_ID", "TWITCH_AUTH_REDIRECT_URL") is missing or empty, a
+    // value is not a string, or an address is not an absolute URL of its kind.
+    static BundleConfig read(const QString& bundleDirectory);
+    static BundleConfig fromJson(const QByteArray& json, const QString& source);
+
+    // The bundle of the running program: the directory above its bin/.
+    static QString programBundleDirectory();
+    static QString infoPath(const QString& bundleDirectory);
+
+    // The credential items' account names start with this.
+    QString credentialKeyPrefix() const { return bundleIdentifier + u'.'; }
+
+    friend bool operator==(const BundleConfig&, const BundleConfig&) = default;
+};
+
+} // namespace parley
