@@ -3,6 +3,9 @@
 #include "platform/Diagnostics.h"
 #include "twitch/WireText.h"
 
+#include <bit>
+#include <cstring>
+
 namespace parley {
 
 namespace {
@@ -20,20 +23,49 @@ constexpr std::array<QStringView, TwitchChatIRCMessage::tagCount> tagKeys {
     u"reply-thread-parent-user-login",
 };
 
-// Keys grouped by length, so a lookup compares against at most four keys.
-struct KeysOfLength {
-    std::uint8_t count = 0;
-    std::array<std::uint8_t, 4> tags {};
-};
+// A perfect hash of the known keys over their length, first and last
+// character, so a lookup compares against one key at most. The table is built
+// at compile time and the build fails if two keys ever share a slot.
+constexpr std::size_t keySlot(qsizetype length, char16_t first, char16_t last)
+{
+    return (std::size_t(length) + 26 * std::size_t(first) + 21 * std::size_t(last)) % 64;
+}
 
-constexpr auto keysByLength = [] {
-    std::array<KeysOfLength, 31> table {};
+constexpr auto tagsBySlot = [] {
+    std::array<std::int8_t, 64> table {};
+    table.fill(-1);
     for (std::size_t i = 0; i < tagKeys.size(); ++i) {
-        KeysOfLength& entry = table[static_cast<std::size_t>(tagKeys[i].size())];
-        entry.tags[entry.count++] = static_cast<std::uint8_t>(i);
+        const QStringView key = tagKeys[i];
+        std::int8_t& slot = table[keySlot(key.size(), key.utf16()[0], key.utf16()[key.size() - 1])];
+        if (slot >= 0)
+            throw "two tag keys share a slot";
+        slot = std::int8_t(i);
     }
     return table;
 }();
+
+// Keys of equal length, compared four characters at a time and inline: a
+// call to memcmp costs more than the comparison of a short key.
+bool sameKey(QStringView known, QStringView key)
+{
+    const char16_t* a = known.utf16();
+    const char16_t* b = key.utf16();
+    const qsizetype size = known.size();
+    if (a[0] != b[0] || a[size - 1] != b[size - 1])
+        return false;
+    qsizetype i = 0;
+    for (; i + 4 <= size; i += 4) {
+        std::uint64_t x, y;
+        std::memcpy(&x, a + i, sizeof x);
+        std::memcpy(&y, b + i, sizeof y);
+        if (x != y)
+            return false;
+    }
+    for (; i < size; ++i)
+        if (a[i] != b[i])
+            return false;
+    return true;
+}
 
 std::optional<TwitchChatIRCMessage::Source> readSource(QStringView text)
 {
@@ -77,13 +109,12 @@ QStringView TwitchChatIRCMessage::rawValue(Tag tag)
 
 std::optional<Tag> TwitchChatIRCMessage::tagFromRawValue(QStringView key)
 {
-    if (key.size() >= qsizetype(keysByLength.size()))
+    if (key.isEmpty())
         return std::nullopt;
-    const KeysOfLength& candidates = keysByLength[static_cast<std::size_t>(key.size())];
-    for (std::size_t i = 0; i < candidates.count; ++i)
-        if (tagKeys[candidates.tags[i]] == key)
-            return static_cast<Tag>(candidates.tags[i]);
-    return std::nullopt;
+    const std::int8_t index = tagsBySlot[keySlot(key.size(), key.utf16()[0], key.utf16()[key.size() - 1])];
+    if (index < 0 || tagKeys[std::size_t(index)].size() != key.size() || !sameKey(tagKeys[std::size_t(index)], key))
+        return std::nullopt;
+    return static_cast<Tag>(index);
 }
 
 TwitchChatIRCMessage::ParseFailure::ParseFailure(ParseError error)
@@ -143,27 +174,52 @@ bool TwitchChatIRCMessage::parseLine(QStringView line)
     return true;
 }
 
+// The index of the first `wanted` at or after `from`, or `size`. Tag keys and
+// values are a few characters long, so instead of a vectorised search (whose
+// set-up costs more than such a scan) this looks at four characters per step
+// in one 64-bit word.
+static qsizetype findInTags(const char16_t* characters, qsizetype from, qsizetype size, char16_t wanted)
+{
+    if constexpr (std::endian::native == std::endian::little) {
+        constexpr std::uint64_t ones = 0x0001000100010001;
+        constexpr std::uint64_t highs = 0x8000800080008000;
+        const std::uint64_t pattern = ones * wanted;
+        for (; from + 4 <= size; from += 4) {
+            std::uint64_t word;
+            std::memcpy(&word, characters + from, sizeof word);
+            word ^= pattern;
+            // A set high bit marks a zero character; the lowest one is exact.
+            const std::uint64_t zeros = (word - ones) & ~word & highs;
+            if (zeros)
+                return from + std::countr_zero(zeros) / 16;
+        }
+    }
+    while (from < size && characters[from] != wanted)
+        ++from;
+    return from;
+}
+
 void TwitchChatIRCMessage::parseTags(QStringView text)
 {
+    const char16_t* const characters = text.utf16();
+    const qsizetype size = text.size();
+    const auto find = [&](char16_t wanted, qsizetype from) { return findInTags(characters, from, size, wanted); };
     qsizetype position = 0;
-    while (position < text.size()) {
-        const qsizetype equals = text.indexOf(u'=', position);
-        if (equals < 0)
+    while (position < size) {
+        const qsizetype equals = find(u'=', position);
+        if (equals == size)
             return;
         const QStringView key = text.sliced(position, equals - position);
         const auto tag = tagFromRawValue(key);
         qsizetype semicolon;
         if (tag) {
-            semicolon = text.indexOf(u';', equals + 1);
-            const qsizetype valueEnd = semicolon < 0 ? text.size() : semicolon;
-            tags_.insert(*tag, text.sliced(equals + 1, valueEnd - equals - 1));
+            semicolon = find(u';', equals + 1);
+            tags_.insert(*tag, text.sliced(equals + 1, semicolon - equals - 1));
         } else {
             logUnknownTag(key);
             // The skip starts at the key: a ";" inside it ends the skip there.
-            semicolon = text.indexOf(u';', position);
+            semicolon = find(u';', position);
         }
-        if (semicolon < 0)
-            return;
         position = semicolon + 1;
     }
 }
