@@ -12,4 +12,7 @@ struct Command {
     int (*run)(const QStringList& arguments);
 };
 
+// Parses the chat lines of one frame read from standard input.
+int runIrc(const QStringList& arguments);
+
 } // namespace parley::dev

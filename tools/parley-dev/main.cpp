@@ -10,7 +10,7 @@ using parley::dev::Command;
 namespace {
 
 const Command commands[] = {
-    { nullptr, nullptr, nullptr },
+    { "irc", "irc < frame    parse a chat frame's lines into JSON, one object per line", parley::dev::runIrc },
 };
 
 int usage()
