@@ -67,6 +67,31 @@ bool sameKey(QStringView known, QStringView key)
     return true;
 }
 
+// The index of the first `wanted` at or after `from`, or `size`. Tag keys and
+// values are a few characters long, so instead of a vectorised search (whose
+// set-up costs more than such a scan) this looks at four characters per step
+// in one 64-bit word.
+qsizetype findInTags(const char16_t* characters, qsizetype from, qsizetype size, char16_t wanted)
+{
+    if constexpr (std::endian::native == std::endian::little) {
+        constexpr std::uint64_t ones = 0x0001000100010001;
+        constexpr std::uint64_t highs = 0x8000800080008000;
+        const std::uint64_t pattern = ones * wanted;
+        for (; from + 4 <= size; from += 4) {
+            std::uint64_t word;
+            std::memcpy(&word, characters + from, sizeof word);
+            word ^= pattern;
+            // A set high bit marks a zero character; the lowest one is exact.
+            const std::uint64_t zeros = (word - ones) & ~word & highs;
+            if (zeros)
+                return from + std::countr_zero(zeros) / 16;
+        }
+    }
+    while (from < size && characters[from] != wanted)
+        ++from;
+    return from;
+}
+
 std::optional<TwitchChatIRCMessage::Source> readSource(QStringView text)
 {
     std::array<QStringView, 2> pieces;
@@ -139,8 +164,8 @@ std::optional<TwitchChatIRCMessage> TwitchChatIRCMessage::tryParse(const QString
     return message;
 }
 
-// One pass over the line: the tags section up to the first space, a prefix
-// marker that is skipped unseen, the source up to the next space, the command
+// Left to right without going back: the tags section up to the first space,
+// a prefix marker that is skipped unseen, the source up to the next space, the command
 // up to the next space or the end, and everything after as parameters.
 bool TwitchChatIRCMessage::parseLine(QStringView line)
 {
@@ -172,31 +197,6 @@ bool TwitchChatIRCMessage::parseLine(QStringView line)
     source_ = *source;
     command_ = *command;
     return true;
-}
-
-// The index of the first `wanted` at or after `from`, or `size`. Tag keys and
-// values are a few characters long, so instead of a vectorised search (whose
-// set-up costs more than such a scan) this looks at four characters per step
-// in one 64-bit word.
-static qsizetype findInTags(const char16_t* characters, qsizetype from, qsizetype size, char16_t wanted)
-{
-    if constexpr (std::endian::native == std::endian::little) {
-        constexpr std::uint64_t ones = 0x0001000100010001;
-        constexpr std::uint64_t highs = 0x8000800080008000;
-        const std::uint64_t pattern = ones * wanted;
-        for (; from + 4 <= size; from += 4) {
-            std::uint64_t word;
-            std::memcpy(&word, characters + from, sizeof word);
-            word ^= pattern;
-            // A set high bit marks a zero character; the lowest one is exact.
-            const std::uint64_t zeros = (word - ones) & ~word & highs;
-            if (zeros)
-                return from + std::countr_zero(zeros) / 16;
-        }
-    }
-    while (from < size && characters[from] != wanted)
-        ++from;
-    return from;
 }
 
 void TwitchChatIRCMessage::parseTags(QStringView text)
