@@ -75,6 +75,18 @@ TEST(DefaultDecoder, GifGivesItsFirstFrameWithTheWholeFileAttached)
     EXPECT_FALSE(container.isPreview());
 }
 
+TEST(DefaultDecoder, AnimatedEmoteGifDecodesItsFirstFrame)
+{
+    const QByteArray gif = testimages::emoteGif(28, 4);
+    const auto container = ImageDecoders::Default().decode(gif);
+    ASSERT_EQ(container.image().size(), QSize(28, 28));
+    EXPECT_EQ(container.image().pixelColor(3, 2), QColor(5, 250, 35)); // colour index 5 in frame 0
+    EXPECT_EQ(container.data()->size(), gif.size());
+    QBuffer buffer;
+    buffer.setData(gif);
+    EXPECT_EQ(QImageReader(&buffer).imageCount(), 4);
+}
+
 TEST(DefaultDecoder, UndecodableOrTruncatedDataFailsWithItsOwnError)
 {
     ImageDecoders::Default decoder;

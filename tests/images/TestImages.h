@@ -56,6 +56,61 @@ inline QByteArray hugeGif()
         "2c00000000ffffffff00" "02024401" "00" "3b");
 }
 
+// Image data as GIF's LZW stream with 8-bit codes: every pixel is written as
+// its own code, with a clear code often enough that the code width never
+// grows, which any decoder must accept.
+inline QByteArray gifImageData(const QByteArray& indices)
+{
+    constexpr int clear = 256, end = 257, codeWidth = 9;
+    QByteArray stream;
+    quint32 bits = 0;
+    int bitCount = 0;
+    auto put = [&](int code) {
+        bits |= quint32(code) << bitCount;
+        bitCount += codeWidth;
+        while (bitCount >= 8) {
+            stream.append(char(bits & 0xFF));
+            bits >>= 8;
+            bitCount -= 8;
+        }
+    };
+    for (qsizetype i = 0; i < indices.size(); ++i) {
+        if (i % 200 == 0)
+            put(clear);
+        put(quint8(indices[i]));
+    }
+    put(end);
+    if (bitCount > 0)
+        stream.append(char(bits & 0xFF));
+    QByteArray blocks(1, char(8));
+    for (qsizetype at = 0; at < stream.size(); at += 255) {
+        const QByteArray block = stream.mid(at, 255);
+        blocks.append(char(block.size())).append(block);
+    }
+    return blocks.append(char(0));
+}
+
+// An animated emote-like GIF: size x size, 256 colours, `frames` frames.
+inline QByteArray emoteGif(int size = 28, int frames = 8)
+{
+    auto le16 = [](int v) { return QByteArray(1, char(v & 0xFF)).append(char(v >> 8)); };
+    QByteArray gif("GIF89a");
+    gif.append(le16(size)).append(le16(size)).append(char(0xF7)).append(char(0)).append(char(0));
+    for (int c = 0; c < 256; ++c)
+        gif.append(char(c)).append(char(255 - c)).append(char((c * 7) & 0xFF));
+    gif.append(QByteArray::fromHex("21ff0b4e45545343415045322e300301000000")); // loop forever
+    for (int f = 0; f < frames; ++f) {
+        gif.append(QByteArray::fromHex("21f904040a000000"));
+        gif.append(char(0x2C)).append(le16(0)).append(le16(0)).append(le16(size)).append(le16(size)).append(char(0));
+        QByteArray indices;
+        for (int y = 0; y < size; ++y)
+            for (int x = 0; x < size; ++x)
+                indices.append(char((x + y + f * 16) & 0xFF));
+        gif.append(gifImageData(indices));
+    }
+    return gif.append(char(0x3B));
+}
+
 inline quint32 crc32(const QByteArray& bytes)
 {
     quint32 crc = 0xFFFFFFFF;
