@@ -116,6 +116,20 @@ void BM_DecodeEmoteGif(benchmark::State& state)
 }
 BENCHMARK(BM_DecodeEmoteGif)->Unit(benchmark::kMicrosecond);
 
+// A header claiming 30000 x 30000 must be refused from the header alone.
+void BM_RejectHugePngHeader(benchmark::State& state)
+{
+    const QByteArray data = testimages::pngClaiming(30000, 30000);
+    for (auto _ : state) {
+        try {
+            ImageDecoders::Default().decode(data);
+        } catch (const ImageDecodingError&) {
+        }
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_RejectHugePngHeader)->Unit(benchmark::kMicrosecond);
+
 } // namespace
 
 int main(int argc, char** argv)
