@@ -1,0 +1,123 @@
+#include "SimModel.h"
+
+#include <algorithm>
+
+namespace parley::sim {
+namespace {
+
+template <typename T, typename Key>
+std::optional<T> findBy(const QList<T>& list, Key T::*member, const Key& key)
+{
+    const auto it = std::find_if(list.cbegin(), list.cend(), [&](const T& item) { return item.*member == key; });
+    return it == list.cend() ? std::nullopt : std::optional<T>(*it);
+}
+
+template <typename Predicate>
+QList<SimEmote> filtered(const QList<SimEmote>& emotes, Predicate predicate)
+{
+    QList<SimEmote> result;
+    std::copy_if(emotes.cbegin(), emotes.cend(), std::back_inserter(result), predicate);
+    return result;
+}
+
+SimEmote global(const char* id, const char* name, bool animated = false)
+{
+    return SimEmote { QString::fromLatin1(id), QString::fromLatin1(name), QStringLiteral("0"), QStringLiteral("0"),
+                      QStringLiteral("globals"), {}, animated };
+}
+
+SimEmote channel(const char* id, const char* name, const char* setID, const char* ownerID, const char* type,
+                 const char* tier, bool animated = false)
+{
+    return SimEmote { QString::fromLatin1(id), QString::fromLatin1(name), QString::fromLatin1(setID),
+                      QString::fromLatin1(ownerID), QString::fromLatin1(type), QString::fromLatin1(tier), animated };
+}
+
+} // namespace
+
+SimModel SimModel::demoContent()
+{
+    SimModel model;
+    model.addUser({ demo::userID, demo::login, QStringLiteral("Parley_Demo"),
+                    { QStringLiteral("0"), QStringLiteral("400000001"), QStringLiteral("400000002"),
+                      QStringLiteral("400000010") } });
+    model.addUser({ demo::otherChannelUserID, demo::otherChannelLogin, QStringLiteral("Sim_Streamer"),
+                    { QStringLiteral("0"), QStringLiteral("400000010") } });
+    model.addUser({ QStringLiteral("100000003"), QStringLiteral("sim_viewer"), QStringLiteral("sim_viewer"),
+                    { QStringLiteral("0") } });
+    model.addToken({ demo::token, demo::clientID, demo::userID,
+                     { QStringLiteral("chat:edit"), QStringLiteral("chat:read") } });
+    model.addToken({ demo::readOnlyToken, demo::clientID, QStringLiteral("100000003"), { QStringLiteral("chat:read") } });
+
+    // Smiley-style names exercise text matching and markup safety downstream.
+    model.addEmote(global("1", ":)"));
+    model.addEmote(global("9", "<3"));
+    model.addEmote(global("301000001", "ParleyHi"));
+    model.addEmote(global("301000002", "ParleyLol"));
+    model.addEmote(global("emotesv2_4c3b4ed516de493bbcd2df2f5d450f49", "ParleyDance", true));
+    model.addEmote(channel("301000101", "demoHype", "400000001", demo::userID, "subscriptions", "1000"));
+    model.addEmote(channel("emotesv2_a1f2c4e6b8d04f1e9c7a5b3d2e1f0a9b", "demoWave", "400000001", demo::userID,
+                           "subscriptions", "1000", true));
+    model.addEmote(channel("301000102", "demoLove", "400000002", demo::userID, "subscriptions", "2000"));
+    model.addEmote(channel("301000103", "demoFollow", "400000003", demo::userID, "follower", ""));
+    model.addEmote(channel("301000201", "streamGG", "400000010", demo::otherChannelUserID, "subscriptions", "1000"));
+    return model;
+}
+
+void SimModel::addUser(SimUser user)
+{
+    users_.append(std::move(user));
+}
+
+void SimModel::addToken(SimToken token)
+{
+    revokeToken(token.token);
+    tokens_.append(std::move(token));
+}
+
+void SimModel::revokeToken(const QString& token)
+{
+    tokens_.removeIf([&](const SimToken& known) { return known.token == token; });
+}
+
+void SimModel::addEmote(SimEmote emote)
+{
+    emotes_.append(std::move(emote));
+}
+
+std::optional<SimUser> SimModel::user(const QString& userID) const
+{
+    return findBy(users_, &SimUser::userID, userID);
+}
+
+std::optional<SimUser> SimModel::userByLogin(const QString& login) const
+{
+    return findBy(users_, &SimUser::login, login);
+}
+
+std::optional<SimToken> SimModel::token(const QString& token) const
+{
+    return findBy(tokens_, &SimToken::token, token);
+}
+
+std::optional<SimEmote> SimModel::emote(const QString& id) const
+{
+    return findBy(emotes_, &SimEmote::id, id);
+}
+
+QList<SimEmote> SimModel::globalEmotes() const
+{
+    return filtered(emotes_, [](const SimEmote& emote) { return emote.isGlobal(); });
+}
+
+QList<SimEmote> SimModel::channelEmotes(const QString& broadcasterID) const
+{
+    return filtered(emotes_, [&](const SimEmote& emote) { return !emote.isGlobal() && emote.ownerID == broadcasterID; });
+}
+
+QList<SimEmote> SimModel::emoteSet(const QString& setID) const
+{
+    return filtered(emotes_, [&](const SimEmote& emote) { return emote.setID == setID; });
+}
+
+} // namespace parley::sim

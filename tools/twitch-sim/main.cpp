@@ -1,0 +1,87 @@
+// parley-twitch-sim: the local Twitch stand-in as a program of its own.
+
+#include "FaultSpec.h"
+#include "TwitchSimulator.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+
+#include <cstdio>
+
+using namespace parley::sim;
+
+namespace {
+
+void print(const QString& line)
+{
+    std::fputs(qPrintable(line + u'\n'), stdout);
+    std::fflush(stdout);
+}
+
+int fail(const QString& message)
+{
+    std::fputs(qPrintable(QStringLiteral("parley-twitch-sim: ") + message + u'\n'), stderr);
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("parley-twitch-sim"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Serves the Twitch identity service, Helix emote catalogue and emote images on 127.0.0.1."));
+    parser.addHelpOption();
+    parser.addOptions({
+        { QStringLiteral("port"), QStringLiteral("Port to listen on (default: a free one)."), QStringLiteral("port"), QStringLiteral("0") },
+        { QStringLiteral("token"), QStringLiteral("Token the authorize page hands out (known to validation and Helix)."), QStringLiteral("token") },
+        { QStringLiteral("refuse"), QStringLiteral("The authorize page answers access_denied.") },
+        { QStringLiteral("fault"),
+          QStringLiteral("Misbehave on PATH (a trailing * matches a prefix). SPEC: status:N, delay:MS, truncate:BYTES, "
+                         "drop[:BYTES], stall[:BYTES], times:N, comma-separated. Repeatable."),
+          QStringLiteral("PATH=SPEC") },
+        { QStringLiteral("quiet"), QStringLiteral("Do not log requests.") },
+    });
+    parser.process(app);
+
+    TwitchSimulator simulator;
+    bool ok = false;
+    const uint port = parser.value(QStringLiteral("port")).toUInt(&ok);
+    if (!ok || port > 65535)
+        return fail(QStringLiteral("invalid port \"%1\"").arg(parser.value(QStringLiteral("port"))));
+    for (const QString& option : parser.values(QStringLiteral("fault"))) {
+        const QString path = option.section(u'=', 0, 0);
+        const std::optional<HttpFault> fault = parseFaultSpec(option.section(u'=', 1));
+        if (!path.startsWith(u'/') || !fault)
+            return fail(QStringLiteral("invalid fault \"%1\"").arg(option));
+        simulator.setFault(path, *fault);
+    }
+    if (parser.isSet(QStringLiteral("token"))) {
+        const QString token = parser.value(QStringLiteral("token"));
+        if (!simulator.model().token(token))
+            simulator.model().addToken({ token, QString::fromLatin1(demo::clientID), QString::fromLatin1(demo::userID),
+                                         { QStringLiteral("chat:edit"), QStringLiteral("chat:read") } });
+        simulator.setAuthorizationToken(token);
+    }
+    simulator.setRefusesAuthorization(parser.isSet(QStringLiteral("refuse")));
+    if (!parser.isSet(QStringLiteral("quiet")))
+        QObject::connect(&simulator, &TwitchSimulator::requestServed, [](const SimRequest& request, int status) {
+            print(QStringLiteral("%1 %2%3 -> %4").arg(QString::fromLatin1(request.method), request.path,
+                                                       request.query.isEmpty() ? QString() : u'?' + request.query)
+                      .arg(status));
+        });
+
+    if (simulator.start(quint16(port)) == 0)
+        return fail(QStringLiteral("cannot listen on 127.0.0.1:%1").arg(port));
+    print(QStringLiteral("parley-twitch-sim listening on %1").arg(simulator.baseURL().toString()));
+    print(QStringLiteral("client id: %1").arg(QString::fromLatin1(demo::clientID)));
+    for (const char* token : { demo::token, demo::readOnlyToken }) {
+        const SimToken known = *simulator.model().token(QString::fromLatin1(token));
+        print(QStringLiteral("token %1: %2 (user %3) %4")
+                  .arg(known.token, simulator.model().user(known.userID)->login, known.userID, known.scopes.join(u' ')));
+    }
+    return app.exec();
+}
