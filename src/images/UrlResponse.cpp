@@ -13,6 +13,7 @@ UrlResponse UrlResponse::fromReply(const QNetworkReply& reply)
     bool ok = false;
     const qint64 length = reply.header(QNetworkRequest::ContentLengthHeader).toLongLong(&ok);
     response.expectedContentLength = ok && length >= 0 ? length : -1;
+    response.isFromCache = reply.attribute(QNetworkRequest::SourceIsFromCacheAttribute).toBool();
     return response;
 }
 

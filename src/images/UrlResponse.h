@@ -18,6 +18,8 @@ struct UrlResponse {
     int statusCode = 0;
     QList<QPair<QByteArray, QByteArray>> headers;
     qint64 expectedContentLength = -1;
+    // Answered by the disk HTTP cache rather than the network.
+    bool isFromCache = false;
 
     static UrlResponse fromReply(const QNetworkReply& reply);
 

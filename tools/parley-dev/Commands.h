@@ -15,4 +15,7 @@ struct Command {
 // Parses the chat lines of one frame read from standard input.
 int runIrc(const QStringList& arguments);
 
+// Loads image URLs through the shared image pipeline and reports each result.
+int runImages(const QStringList& arguments);
+
 } // namespace parley::dev

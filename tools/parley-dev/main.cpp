@@ -11,6 +11,7 @@ namespace {
 
 const Command commands[] = {
     { "irc", "irc < frame    parse a chat frame's lines into JSON, one object per line", parley::dev::runIrc },
+    { "images", "images load URL... [--repeat N] [--priority P]    load images through the shared pipeline", parley::dev::runImages },
 };
 
 int usage()
