@@ -7,6 +7,9 @@ namespace parley::sim {
 // A misbehaviour the simulator applies to the answers for one path: another
 // status, a delay, a short body, or a connection that breaks off or hangs.
 // Faults combine (a delay with a drop) and apply to a number of requests.
+// Note: Qt's HTTP client resends a request once by itself when the connection
+// closes before any byte of the answer, so a drop before the headers that
+// applies only once goes unnoticed by such clients.
 struct HttpFault {
     enum class Interruption { none, drop, stall };
 
