@@ -25,12 +25,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size)
     AssetType::detect(data);
     ProgressiveJPEGScanner::isProgressive(data);
 
-    ImageDecodingContext complete { ImageRequest(), data, true, std::nullopt, std::nullopt };
-    try {
-        const auto container = ImageDecoders::Default::make(complete)->decode(data);
-        if (container.image().isNull())
-            __builtin_trap(); // decode either fails or yields an image
-    } catch (const ImageDecodingError&) {
+    // Full size, then as a thumbnail through the reader's scaled size.
+    const ImageRequest::ThumbnailOptions thumbnail { ImageRequest::ThumbnailOptions::Fixed { 16 } };
+    const ImageRequest requests[] = {
+        ImageRequest(),
+        ImageRequest(std::nullopt, { }, ImageRequest::Priority::normal, { },
+                     ImageRequest::UserInfo { { ImageRequest::thumbnailKey, QVariant::fromValue(thumbnail) } }),
+    };
+    for (const auto& request : requests) {
+        try {
+            const auto container = ImageDecoders::Default::make({ request, data, true, std::nullopt, std::nullopt })
+                                       ->decode(data);
+            if (container.image().isNull())
+                __builtin_trap(); // decode either fails or yields an image
+        } catch (const ImageDecodingError&) {
+        }
     }
 
     // The download arriving in a few chunks.

@@ -11,7 +11,8 @@ namespace parley::ImageDecoders {
 namespace {
 
 // The size a thumbnail of an image of `size` gets: fitted into (or filling)
-// the target, never enlarged.
+// the target, never enlarged. Qt's readers offer no embedded thumbnails, so
+// every thumbnail is made from the image itself.
 QSize thumbnailSize(QSize size, const ImageRequest::ThumbnailOptions& options)
 {
     using Options = ImageRequest::ThumbnailOptions;

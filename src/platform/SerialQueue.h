@@ -11,7 +11,9 @@ namespace parley {
 // A serial queue: closures run one at a time, in the order they were posted, on
 // one thread. A queue either owns a thread of its own or stands for the thread
 // of an existing object (SerialQueue::main() is the main thread's queue).
-// Every member may be called from any thread.
+// Every member may be called from any thread. Destroying a queue drops the
+// closures it has not run; nothing may be posted to it afterwards, so work
+// finishing on other threads must know whether its queue is still there.
 class SerialQueue {
 public:
     using Work = std::function<void()>;
