@@ -18,4 +18,8 @@ int runIrc(const QStringList& arguments);
 // Loads image URLs through the shared image pipeline and reports each result.
 int runImages(const QStringList& arguments);
 
+// Exercises the Twitch web service client: authorisation URL, validation,
+// token from a redirect, emote catalogues.
+int runApi(const QStringList& arguments);
+
 } // namespace parley::dev

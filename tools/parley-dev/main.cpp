@@ -10,6 +10,7 @@ using parley::dev::Command;
 namespace {
 
 const Command commands[] = {
+    { "api", "api authorize-url|validate|token-from-redirect|emotes ...    call the Twitch web services", parley::dev::runApi },
     { "irc", "irc < frame    parse a chat frame's lines into JSON, one object per line", parley::dev::runIrc },
     { "images", "images load URL... [--repeat N] [--priority P]    load images through the shared pipeline", parley::dev::runImages },
 };
