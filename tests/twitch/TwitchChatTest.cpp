@@ -1,0 +1,379 @@
+#include "platform/Diagnostics.h"
+#include "twitch-sim/SimChatService.h"
+#include "twitch-sim/TwitchSimulator.h"
+#include "twitch/TwitchChat.h"
+#include "twitch/WebSocketError.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace parley;
+using namespace parley::sim;
+
+namespace {
+
+constexpr int timeout = 10000;
+
+const QString token = QString::fromLatin1(demo::token);
+const QString login = QString::fromLatin1(demo::login);
+const QString roomID = QString::fromLatin1(demo::userID);
+
+QString chatLine(const QString& id, const QString& text)
+{
+    return QStringLiteral("@badges=;color=#1E90FF;display-name=Viewer;emotes=;id=%1;mod=0;"
+                          "room-id=%2;subscriber=0;tmi-sent-ts=1700000000000;turbo=0;user-id=7;"
+                          "user-type= :viewer!viewer@viewer.tmi.twitch.tv PRIVMSG #%3 :%4")
+        .arg(id, roomID, login, text);
+}
+
+QString confirmation(const QString& tags)
+{
+    return QStringLiteral("@%1 :tmi.twitch.tv USERSTATE #%2").arg(tags, login);
+}
+
+QStringList bodies(const TwitchChat& chat)
+{
+    QStringList bodies;
+    for (const TwitchChatMessage& message : chat.messages())
+        bodies.append(message.text()->body);
+    return bodies;
+}
+
+class TwitchChatTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_NE(simulator.start(), 0); }
+
+    std::unique_ptr<TwitchChat> makeChat(const QString& accessToken = token)
+    {
+        TwitchEndpoints endpoints;
+        endpoints.chatURL = simulator.chatURL();
+        TwitchUserAccessToken::Info info;
+        info.login = login;
+        return std::make_unique<TwitchChat>(endpoints, TwitchUserAccessToken { accessToken, info });
+    }
+
+    // Connects and waits until the client has the room state sent after JOIN.
+    std::unique_ptr<TwitchChatConnection> join(TwitchChat& chat)
+    {
+        QSignalSpy roomChanged(&chat, &TwitchChat::roomChanged);
+        auto connection = chat.connect();
+        EXPECT_TRUE(roomChanged.wait(timeout));
+        return connection;
+    }
+
+    // Sends one scripted frame and waits until the client has logged its last line.
+    void deliver(const QString& frame)
+    {
+        service.sendText(frame);
+        const QString last = QStringLiteral("TwitchChat.msgReceived: ") + frame.split(u"\r\n"_qs).constLast();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return log.lines().contains(last); }, timeout));
+    }
+
+    DiagnosticsCapture log;
+    TwitchSimulator simulator;
+    SimChatService service { simulator.model(), simulator.httpServer() };
+};
+
+} // namespace
+
+TEST_F(TwitchChatTest, ConnectSendsTheFourFramesAndJoins)
+{
+    auto chat = makeChat();
+    auto connection = join(*chat);
+
+    EXPECT_EQ(service.receivedFrames(),
+              (QStringList { u"CAP REQ :twitch.tv/commands twitch.tv/tags"_qs, u"PASS oauth:"_qs + token,
+                             u"NICK parley_demo"_qs, u"JOIN #parley_demo"_qs }));
+    EXPECT_TRUE(connection->isRunning());
+    EXPECT_TRUE(chat->isConnected());
+    EXPECT_EQ(chat->room()->id, roomID);
+    EXPECT_TRUE(log.lines().contains(u"TwitchChat.msgReceived: :tmi.twitch.tv 001 parley_demo :Welcome, GLHF!"_qs));
+    EXPECT_TRUE(chat->messages().isEmpty());
+
+    // A second connect while connected sends nothing and ends at once.
+    auto second = chat->connect();
+    QSignalSpy finished(second.get(), &TwitchChatConnection::finished);
+    EXPECT_FALSE(second->isRunning());
+    EXPECT_FALSE(second->error());
+    EXPECT_TRUE(finished.wait(timeout));
+    EXPECT_EQ(service.receivedFrames().size(), 4);
+    EXPECT_TRUE(connection->isRunning());
+
+    for (const QString& line : log.lines())
+        EXPECT_FALSE(line.contains(token)) << line.toStdString();
+}
+
+TEST_F(TwitchChatTest, APingInTheSameFrameAsAChatLineIsAnswered)
+{
+    auto chat = makeChat();
+    auto connection = join(*chat);
+    deliver(u"PING :tmi.twitch.tv\r\n"_qs + chatLine(u"m1"_qs, u"hello"_qs));
+
+    EXPECT_EQ(bodies(*chat), QStringList { u"hello"_qs });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return service.pongCount() == 1; }, timeout));
+    EXPECT_EQ(service.receivedFrames().constLast(), u"PONG"_qs);
+}
+
+TEST_F(TwitchChatTest, SplitsFramesAtCarriageReturnLineFeedOnly)
+{
+    auto chat = makeChat();
+    auto connection = join(*chat);
+    QSignalSpy appended(chat.get(), &TwitchChat::messageAppended);
+
+    deliver(u"\r\n"_qs + chatLine(u"m1"_qs, u"one\ntwo\rthree"_qs) + u"\r\n\r\n"_qs
+            + chatLine(u"m2"_qs, u"four"_qs));
+
+    EXPECT_EQ(bodies(*chat), (QStringList { u"one\ntwo\rthree"_qs, u"four"_qs }));
+    ASSERT_EQ(appended.size(), 2);
+    EXPECT_EQ(appended.at(1).at(0).value<TwitchChatMessage>().id(), u"m2"_qs);
+}
+
+TEST_F(TwitchChatTest, TheOldestPendingMessageIsConfirmedByAUserStateWithIDAndBroadcasterBadge)
+{
+    auto chat = makeChat();
+    auto connection = join(*chat);
+    QSignalSpy confirmed(chat.get(), &TwitchChat::ownMessageConfirmed);
+    service.setStalled(true); // the service's own echo would confirm at once
+
+    QFuture<void> first = chat->send(u"first"_qs);
+    QFuture<void> second = chat->send(u"second"_qs);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return service.receivedFrames().size() == 6; }, timeout));
+    EXPECT_EQ(service.receivedFrames().mid(4),
+              (QStringList { u"PRIVMSG #parley_demo :first"_qs, u"PRIVMSG #parley_demo :second"_qs }));
+    EXPECT_TRUE(first.isFinished() && second.isFinished());
+    ASSERT_EQ(chat->pendingMessages().size(), 2);
+    const PendingMessage oldest = chat->pendingMessages().first();
+    service.setStalled(false);
+
+    // None of these confirms anything.
+    deliver(QStringList { confirmation(u"badges=broadcaster/1;display-name=Demo"_qs),
+                          confirmation(u"badges=broadcaster/0;id=x1"_qs),
+                          confirmation(u"badges=subscriber/3,moderator/1;id=x2"_qs),
+                          confirmation(u"badges=;id=x3"_qs) }
+                .join(u"\r\n"_qs));
+    EXPECT_TRUE(chat->messages().isEmpty());
+    EXPECT_EQ(chat->pendingMessages().size(), 2);
+
+    deliver(confirmation(u"badges=broadcaster/1;color=#FF0000;display-name=Demo;id=own1;user-type="_qs));
+    ASSERT_EQ(chat->messages().size(), 1);
+    const TwitchChatTextMessage& own = *chat->messages().constLast().text();
+    EXPECT_EQ(own.id, u"own1"_qs);
+    EXPECT_EQ(own.body, u"first"_qs);
+    EXPECT_EQ(own.sentAt, oldest.sentAt);
+    EXPECT_EQ(own.displayName, u"Demo"_qs);
+    EXPECT_TRUE(own.isBroadcaster);
+    EXPECT_EQ(confirmed.size(), 1);
+    ASSERT_EQ(chat->pendingMessages().size(), 1);
+    EXPECT_EQ(chat->pendingMessages().first().body, u"second"_qs);
+}
+
+TEST_F(TwitchChatTest, TheServicesEchoConfirmsASentMessage)
+{
+    auto chat = makeChat();
+    auto connection = join(*chat);
+    QSignalSpy confirmed(chat.get(), &TwitchChat::ownMessageConfirmed);
+
+    chat->send(u"hello  there :)"_qs);
+
+    ASSERT_TRUE(confirmed.wait(timeout));
+    EXPECT_EQ(bodies(*chat), QStringList { u"hello  there :)"_qs });
+    EXPECT_TRUE(chat->pendingMessages().isEmpty());
+}
+
+TEST_F(TwitchChatTest, SendingWhileTheHandshakeRunsFollowsTheConnectFrames)
+{
+    auto chat = makeChat();
+    auto connection = chat->connect();
+    QFuture<void> sent = chat->send(u"early"_qs);
+    EXPECT_FALSE(sent.isFinished());
+    EXPECT_EQ(chat->pendingMessages().size(), 1);
+
+    ASSERT_TRUE(QTest::qWaitFor([&] { return service.receivedFrames().size() == 5; }, timeout));
+    EXPECT_EQ(service.receivedFrames().constLast(), u"PRIVMSG #parley_demo :early"_qs);
+    EXPECT_TRUE(sent.isFinished());
+}
+
+TEST_F(TwitchChatTest, SendingWithoutAConnectionDoesNothing)
+{
+    auto chat = makeChat();
+    QFuture<void> sent = chat->send(u"hello"_qs);
+    EXPECT_TRUE(sent.isFinished());
+    EXPECT_TRUE(chat->pendingMessages().isEmpty());
+    EXPECT_EQ(service.connectionCount(), 0);
+}
+
+TEST_F(TwitchChatTest, EachRoomStateReplacesTheLastOne)
+{
+    auto chat = makeChat();
+    auto connection = join(*chat);
+    QSignalSpy roomChanged(chat.get(), &TwitchChat::roomChanged);
+    const QString prefix = u"@room-id="_qs + roomID;
+    const QString suffix = u" :tmi.twitch.tv ROOMSTATE #parley_demo"_qs;
+
+    deliver(prefix + u";emote-only=1;followers-only=1;slow=1;subs-only=1"_qs + suffix);
+    EXPECT_TRUE(chat->room()->isEmoteOnly && chat->room()->isFollowersOnly && chat->room()->isSubscribersOnly);
+
+    deliver(prefix + u";slow=1"_qs + suffix);
+    EXPECT_EQ(chat->room(), (RoomState { roomID, false, false, true, false }));
+
+    deliver(u"@slow=0"_qs + suffix);
+    EXPECT_EQ(chat->room(), (RoomState { roomID, false, false, true, false }));
+    EXPECT_TRUE(log.lines().contains(u"TwitchChat.roomStateMsgParseFailed: not a valid ROOMSTATE msg"_qs));
+    EXPECT_EQ(roomChanged.size(), 2);
+}
+
+TEST_F(TwitchChatTest, BadLinesAreLoggedAndTheLoopGoesOn)
+{
+    auto chat = makeChat();
+    auto connection = join(*chat);
+    log.takeLines();
+
+    deliver(u"@mystery=1 :tmi.twitch.tv NOTICE #parley_demo :hi\r\n:tmi.twitch.tv CAP * ACK :x\r\n"_qs
+            + chatLine(u"m1"_qs, u"still here"_qs));
+    service.sendBinary(QByteArray("PING :binary"));
+    service.sendMalformedLines();
+    deliver(chatLine(u"m2"_qs, u"and here"_qs));
+
+    const QStringList lines = log.lines();
+    EXPECT_EQ(lines.count(u"TwitchChat.IRCMessage.unknownTag: mystery"_qs), 1);
+    EXPECT_GE(lines.filter(u"TwitchChat.handleMsgFailed: "_qs).size(), 6);
+    EXPECT_TRUE(lines.filter(u"binary"_qs).isEmpty()); // binary frames are ignored
+    EXPECT_EQ(bodies(*chat), (QStringList { u"still here"_qs, u"and here"_qs }));
+    EXPECT_TRUE(connection->isRunning());
+}
+
+TEST_F(TwitchChatTest, AnOverLongLineIsReceivedWhole)
+{
+    auto chat = makeChat();
+    auto connection = join(*chat);
+
+    service.sendOverlongLine(1024 * 1024);
+
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !chat->messages().isEmpty(); }, timeout));
+    EXPECT_EQ(chat->messages().constLast().text()->body, QString(1024 * 1024, u'x'));
+    EXPECT_TRUE(connection->isRunning());
+}
+
+TEST_F(TwitchChatTest, CancellingEndsNormallyAndKeepsWhatWasReceived)
+{
+    auto chat = makeChat();
+    auto connection = join(*chat);
+    deliver(chatLine(u"m1"_qs, u"before"_qs));
+    QSignalSpy finished(connection.get(), &TwitchChatConnection::finished);
+    QSignalSpy closed(&service, &SimChatService::connectionClosed);
+
+    connection->cancel();
+
+    EXPECT_FALSE(connection->isRunning());
+    EXPECT_FALSE(connection->error());
+    EXPECT_FALSE(chat->isConnected());
+    ASSERT_TRUE(finished.wait(timeout));
+    ASSERT_TRUE(closed.size() == 1 || closed.wait(timeout));
+
+    // A new connection appends to the same list.
+    auto again = join(*chat);
+    deliver(chatLine(u"m2"_qs, u"after"_qs));
+    EXPECT_EQ(bodies(*chat), (QStringList { u"before"_qs, u"after"_qs }));
+    EXPECT_EQ(finished.size(), 1);
+}
+
+TEST_F(TwitchChatTest, TheServerClosingFailsTheConnectionWithItsError)
+{
+    auto chat = makeChat();
+    auto connection = join(*chat);
+    chat->send(u"unconfirmed"_qs);
+    QSignalSpy finished(connection.get(), &TwitchChatConnection::finished);
+    service.setStalled(true);
+
+    service.closeConnections();
+
+    ASSERT_TRUE(finished.wait(timeout));
+    EXPECT_FALSE(connection->isRunning());
+    ASSERT_TRUE(connection->error());
+    EXPECT_THROW(std::rethrow_exception(connection->error()), WebSocketError);
+    EXPECT_FALSE(connection->errorDescription().isEmpty());
+    EXPECT_FALSE(chat->isConnected());
+    EXPECT_EQ(chat->pendingMessages().size(), 1);
+}
+
+TEST_F(TwitchChatTest, ADroppedConnectionFailsTheConnection)
+{
+    auto chat = makeChat();
+    auto connection = join(*chat);
+    QSignalSpy finished(connection.get(), &TwitchChatConnection::finished);
+
+    service.dropConnections();
+
+    ASSERT_TRUE(finished.wait(timeout));
+    EXPECT_TRUE(connection->error());
+}
+
+TEST_F(TwitchChatTest, ABadTokenEndsInTheServersRefusal)
+{
+    const QString badToken = u"not-a-known-token"_qs;
+    auto chat = makeChat(badToken);
+    auto connection = chat->connect();
+    QSignalSpy finished(connection.get(), &TwitchChatConnection::finished);
+
+    ASSERT_TRUE(finished.wait(timeout));
+    EXPECT_TRUE(connection->error());
+    EXPECT_FALSE(connection->errorDescription().contains(badToken));
+    EXPECT_TRUE(log.lines().contains(u"TwitchChat.msgReceived: :tmi.twitch.tv NOTICE * :Login authentication failed"_qs));
+    for (const QString& line : log.lines())
+        EXPECT_FALSE(line.contains(badToken));
+}
+
+TEST_F(TwitchChatTest, NoServerFailsTheConnection)
+{
+    TwitchEndpoints endpoints;
+    endpoints.chatURL = QUrl(u"ws://127.0.0.1:1"_qs);
+    TwitchChat unreachable(endpoints, TwitchUserAccessToken { token, {} });
+    auto connection = unreachable.connect();
+    QSignalSpy finished(connection.get(), &TwitchChatConnection::finished);
+
+    ASSERT_TRUE(finished.wait(timeout));
+    EXPECT_TRUE(connection->error());
+    EXPECT_FALSE(unreachable.isConnected());
+}
+
+TEST_F(TwitchChatTest, DestroyingTheClientEndsItsConnection)
+{
+    auto chat = makeChat();
+    auto connection = join(*chat);
+    QSignalSpy closed(&service, &SimChatService::connectionClosed);
+
+    chat.reset();
+
+    EXPECT_FALSE(connection->isRunning());
+    EXPECT_FALSE(connection->error());
+    EXPECT_TRUE(closed.wait(timeout));
+    connection->cancel(); // harmless once the client is gone
+}
+
+TEST_F(TwitchChatTest, AnObserverMayDestroyTheClientWhileAFrameIsHandled)
+{
+    auto chat = makeChat();
+    auto connection = join(*chat);
+    QObject::connect(chat.get(), &TwitchChat::messageAppended, chat.get(), [&] { chat.reset(); });
+
+    service.sendText(chatLine(u"m1"_qs, u"one"_qs) + u"\r\n"_qs + chatLine(u"m2"_qs, u"two"_qs));
+
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !chat; }, timeout));
+    EXPECT_FALSE(connection->isRunning());
+    EXPECT_FALSE(log.lines().contains(u"TwitchChat.msgReceived: "_qs + chatLine(u"m2"_qs, u"two"_qs)));
+}
+
+TEST_F(TwitchChatTest, AnObserverMayCancelWhileAFrameIsHandled)
+{
+    auto chat = makeChat();
+    auto connection = join(*chat);
+    QObject::connect(chat.get(), &TwitchChat::messageAppended, chat.get(), [&] { connection.reset(); });
+
+    service.sendText(chatLine(u"m1"_qs, u"one"_qs) + u"\r\n"_qs + chatLine(u"m2"_qs, u"two"_qs));
+
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !connection; }, timeout));
+    EXPECT_EQ(bodies(*chat), QStringList { u"one"_qs });
+    EXPECT_FALSE(chat->isConnected());
+}

@@ -1,0 +1,112 @@
+#pragma once
+
+#include "SimChatTraffic.h"
+#include "SimModel.h"
+
+#include <QElapsedTimer>
+#include <QHash>
+#include <QObject>
+#include <QStringList>
+#include <QTimer>
+#include <QWebSocket>
+
+class QAbstractHttpServer;
+
+#include <chrono>
+#include <map>
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace parley::sim {
+
+// The chat service of the simulator: IRC over WebSocket as the service speaks
+// it to one client. It acknowledges the capability request, checks PASS
+// against the known tokens, welcomes, echoes JOIN with the names list and
+// sends the user and room state; it pings, echoes the client's messages with
+// a USERSTATE carrying the new message id and relays them to the channel's
+// other clients. Tests push exact frames, start generated traffic and inject
+// faults.
+class SimChatService : public QObject {
+    Q_OBJECT
+
+public:
+    // Takes the WebSocket upgrades of `server`; tokens, accounts and emotes
+    // come from `model`, which must outlive the service.
+    SimChatService(const SimModel& model, QAbstractHttpServer& server, QObject* parent = nullptr);
+    ~SimChatService() override;
+
+    // Sends "PING :tmi.twitch.tv" to every logged-in client at this interval
+    // (5 minutes by default; zero stops it).
+    void setPingInterval(std::chrono::milliseconds interval);
+    int pongCount() const { return pongCount_; }
+
+    // Scripted traffic, to every client that joined a channel: one text frame
+    // exactly as given (it may hold several CR LF separated lines), or one
+    // binary frame.
+    void sendText(const QString& frame);
+    void sendBinary(const QByteArray& frame);
+
+    // Generated chat for each joined channel, at `messagesPerSecond`.
+    void startTraffic(double messagesPerSecond);
+    void stopTraffic();
+    // Sends `frames` to every joined client as fast as they read them (at most
+    // a few MiB waiting in the socket), `repeat` times over.
+    void flood(const QStringList& frames, int repeat = 1);
+
+    // Faults.
+    void closeConnections(); // a normal close handshake
+    void dropConnections();  // the TCP connection just ends
+    void setStalled(bool stalled); // receives but answers nothing, sends nothing
+    void sendOverlongLine(qsizetype bodySize = 1024 * 1024);
+    void sendMalformedLines();
+
+    // Every frame the clients sent, in order of arrival.
+    const QStringList& receivedFrames() const { return receivedFrames_; }
+    int connectionCount() const { return int(clients_.size()); }
+    // The room id the service gives a channel.
+    QString roomID(const QString& channel) const;
+
+signals:
+    void frameReceived(const QString& frame);
+    void clientJoined(const QString& channel);
+    void connectionClosed();
+    void floodFinished();
+
+private:
+    struct Client;
+
+    void accept(std::unique_ptr<QWebSocket> socket);
+    void receive(Client& client, const QString& frame);
+    void receiveLine(Client& client, const QString& line);
+    void logIn(Client& client);
+    void join(Client& client, const QString& channel);
+    void relayMessage(Client& client, const QString& text);
+    void ping();
+    void sendTraffic();
+    void continueFlood();
+    void remove(QWebSocket* socket);
+    Client* find(QWebSocket* socket);
+    QList<SimChatEmote> chatEmotes(const QString& channel) const;
+    template <typename F>
+    void forEachJoined(F&& f);
+
+    const SimModel& model_;
+    std::vector<std::unique_ptr<Client>> clients_;
+    QStringList receivedFrames_;
+    int pongCount_ = 0;
+    bool stalled_ = false;
+    QTimer pingTimer_;
+
+    QTimer trafficTimer_;
+    QElapsedTimer trafficClock_;
+    std::map<QString, std::unique_ptr<SimChatTraffic>> traffic_; // by channel
+    double trafficRate_ = 0;
+    qint64 trafficSent_ = 0;
+
+    QStringList floodFrames_;
+    qsizetype floodNext_ = 0;
+    qsizetype floodEnd_ = 0;
+};
+
+} // namespace parley::sim
