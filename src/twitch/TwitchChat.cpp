@@ -135,17 +135,26 @@ void TwitchChat::flushFrames()
     }
 }
 
+// The position of the next CR LF at or after `from`, or the frame's size.
+static qsizetype lineEnd(const QString& frame, qsizetype from)
+{
+    for (qsizetype end = from;; ++end) {
+        end = frame.indexOf(u'\r', end);
+        if (end < 0)
+            return frame.size();
+        if (end + 1 < frame.size() && frame.at(end + 1) == u'\n')
+            return end;
+    }
+}
+
 void TwitchChat::receiveFrame(const QString& frame)
 {
     // Observers of what a line publishes may cancel the connection or destroy
     // this client; the rest of the frame is then dropped.
     const QPointer<TwitchChat> self(this);
     const QWebSocket* socket = socket_.get();
-    qsizetype start = 0;
-    while (start < frame.size()) {
-        qsizetype end = frame.indexOf(u"\r\n", start);
-        if (end < 0)
-            end = frame.size();
+    for (qsizetype start = 0; start < frame.size();) {
+        const qsizetype end = lineEnd(frame, start);
         if (end > start) {
             // The line only lives while the frame does: no copy needed.
             receiveLine(QString::fromRawData(frame.constData() + start, end - start));

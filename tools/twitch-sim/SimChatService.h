@@ -66,6 +66,8 @@ public:
     int connectionCount() const { return int(clients_.size()); }
     // The room id the service gives a channel.
     QString roomID(const QString& channel) const;
+    // The emotes chatters of a channel use: the global ones and the channel's.
+    QList<SimChatEmote> chatEmotes(const QString& channel) const;
 
 signals:
     void frameReceived(const QString& frame);
@@ -87,7 +89,6 @@ private:
     void continueFlood();
     void remove(QWebSocket* socket);
     Client* find(QWebSocket* socket);
-    QList<SimChatEmote> chatEmotes(const QString& channel) const;
     template <typename F>
     void forEachJoined(F&& f);
 
