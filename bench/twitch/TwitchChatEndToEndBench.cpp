@@ -40,34 +40,39 @@ public:
         QMetaObject::invokeMethod(&context_, [this] {
             simulator_ = std::make_unique<TwitchSimulator>();
             simulator_->start();
-            service_ = std::make_unique<SimChatService>(simulator_->model(), simulator_->httpServer());
         }, Qt::BlockingQueuedConnection);
     }
 
     ~SimulatorThread()
     {
-        QMetaObject::invokeMethod(&context_, [this] {
-            service_.reset();
-            simulator_.reset();
-        }, Qt::BlockingQueuedConnection);
+        QMetaObject::invokeMethod(&context_, [this] { simulator_.reset(); }, Qt::BlockingQueuedConnection);
         thread_.quit();
         thread_.wait();
     }
 
     QUrl chatURL() const { return simulator_->chatURL(); }
-    QList<SimChatEmote> chatEmotes(const QString& channel) const { return service_->chatEmotes(channel); }
-    QString roomID(const QString& channel) const { return service_->roomID(channel); }
+
+    // `messages` generated chat messages for `channel`, in frames.
+    QStringList trafficFrames(const QString& channel, int messages)
+    {
+        QStringList frames;
+        QMetaObject::invokeMethod(&context_, [&] {
+            const SimChatService& chat = simulator_->chat();
+            frames = SimChatTraffic(channel, chat.roomID(channel), chat.chatEmotes(channel))
+                         .frames(messages, linesPerFrame);
+        }, Qt::BlockingQueuedConnection);
+        return frames;
+    }
 
     void flood(const QStringList& frames)
     {
-        QMetaObject::invokeMethod(&context_, [this, frames] { service_->flood(frames); });
+        QMetaObject::invokeMethod(&context_, [this, frames] { simulator_->chat().flood(frames); });
     }
 
 private:
     QThread thread_;
     QObject context_;
     std::unique_ptr<TwitchSimulator> simulator_;
-    std::unique_ptr<SimChatService> service_;
 };
 
 // How many of the lines yield an appended message (moderators' messages, for
@@ -87,9 +92,7 @@ void BM_ChatEndToEnd(benchmark::State& state)
     const Diagnostics::Sink previous = Diagnostics::setSink(Diagnostics::discard);
     SimulatorThread simulator;
     const QString channel = QString::fromLatin1(demo::login);
-    const QStringList frames
-        = SimChatTraffic(channel, simulator.roomID(channel), simulator.chatEmotes(channel))
-              .frames(messagesPerPass, linesPerFrame);
+    const QStringList frames = simulator.trafficFrames(channel, messagesPerPass);
     const int perPass = appendedMessages(frames);
 
     TwitchEndpoints endpoints;

@@ -70,7 +70,7 @@ protected:
     }
 
     TwitchSimulator simulator;
-    SimChatService service { simulator.model(), simulator.httpServer() };
+    SimChatService& service = simulator.chat();
 };
 
 } // namespace

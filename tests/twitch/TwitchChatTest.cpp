@@ -73,7 +73,7 @@ protected:
 
     DiagnosticsCapture log;
     TwitchSimulator simulator;
-    SimChatService service { simulator.model(), simulator.httpServer() };
+    SimChatService& service = simulator.chat();
 };
 
 } // namespace

@@ -13,6 +13,9 @@ const Command commands[] = {
     { "api", "api authorize-url|validate|token-from-redirect|emotes ...    call the Twitch web services", parley::dev::runApi },
     { "irc", "irc < frame    parse a chat frame's lines into JSON, one object per line", parley::dev::runIrc },
     { "images", "images load URL... [--repeat N] [--priority P]    load images through the shared pipeline", parley::dev::runImages },
+    { "chat", "chat --token TOKEN (--login LOGIN | --identity URL) [--chat-url URL] [--channel NAME]\n"
+              "               join a channel; typed lines are sent, log lines and confirmations printed",
+      parley::dev::runChat },
 };
 
 int usage()

@@ -1,5 +1,7 @@
 #include "SimHttpServer.h"
 
+#include <QHttpServerRequest>
+
 namespace parley::sim {
 
 SimHttpServer::SimHttpServer(Handler handler, QObject* parent)
@@ -9,6 +11,9 @@ SimHttpServer::SimHttpServer(Handler handler, QObject* parent)
 
 bool SimHttpServer::handleRequest(const QHttpServerRequest& request, QTcpSocket* socket)
 {
+    // Left unanswered: the base class hands WebSocket upgrades to the chat service.
+    if (request.value("upgrade").compare("websocket", Qt::CaseInsensitive) == 0)
+        return true;
     handler_(request, socket);
     return true;
 }

@@ -3,6 +3,7 @@
 #include "EmoteArt.h"
 #include "HelixCatalogue.h"
 #include "ReplyWriter.h"
+#include "SimChatService.h"
 #include "SimHttpServer.h"
 
 #include <QHttpServerRequest>
@@ -46,6 +47,7 @@ TwitchSimulator::TwitchSimulator(SimModel model, QObject* parent)
     , model_(std::move(model))
     , server_(std::make_unique<SimHttpServer>(
           [this](const QHttpServerRequest& request, QTcpSocket* socket) { handle(request, socket); }))
+    , chat_(std::make_unique<SimChatService>(model_, *server_))
 {
 }
 

@@ -19,6 +19,7 @@ class QTcpSocket;
 
 namespace parley::sim {
 
+class SimChatService;
 class SimHttpServer;
 
 // A local stand-in for the Twitch services on 127.0.0.1, one port for all:
@@ -79,6 +80,8 @@ public:
 
     // The listener, for services that take WebSocket upgrades on the same port.
     QAbstractHttpServer& httpServer();
+    // The chat service, at chatURL().
+    SimChatService& chat() { return *chat_; }
 
 signals:
     void requestServed(const parley::sim::SimRequest& request, int status);
@@ -96,6 +99,7 @@ private:
 
     SimModel model_;
     std::unique_ptr<SimHttpServer> server_;
+    std::unique_ptr<SimChatService> chat_;
     quint16 port_ = 0;
     QString authorizationToken_ = QString::fromLatin1(demo::token);
     bool refusesAuthorization_ = false;

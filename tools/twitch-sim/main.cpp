@@ -1,6 +1,7 @@
 // parley-twitch-sim: the local Twitch stand-in as a program of its own.
 
 #include "FaultSpec.h"
+#include "SimChatService.h"
 #include "TwitchSimulator.h"
 
 #include <QCommandLineParser>
@@ -33,7 +34,7 @@ int main(int argc, char** argv)
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
-        "Serves the Twitch identity service, Helix emote catalogue and emote images on 127.0.0.1."));
+        "Serves the Twitch identity service, Helix emote catalogue, emote images and chat on 127.0.0.1."));
     parser.addHelpOption();
     parser.addOptions({
         { QStringLiteral("port"), QStringLiteral("Port to listen on (default: a free one)."), QStringLiteral("port"), QStringLiteral("0") },
@@ -44,6 +45,10 @@ int main(int argc, char** argv)
                          "drop[:BYTES], stall[:BYTES], times:N, comma-separated. Repeatable."),
           QStringLiteral("PATH=SPEC") },
         { QStringLiteral("quiet"), QStringLiteral("Do not log requests.") },
+        { QStringLiteral("chat-rate"), QStringLiteral("Generated chat messages per second in every joined channel."),
+          QStringLiteral("rate"), QStringLiteral("0") },
+        { QStringLiteral("ping-interval"), QStringLiteral("Seconds between the chat service's PINGs."),
+          QStringLiteral("seconds"), QStringLiteral("300") },
     });
     parser.process(app);
 
@@ -67,6 +72,15 @@ int main(int argc, char** argv)
         simulator.setAuthorizationToken(token);
     }
     simulator.setRefusesAuthorization(parser.isSet(QStringLiteral("refuse")));
+    const double chatRate = parser.value(QStringLiteral("chat-rate")).toDouble(&ok);
+    if (!ok || chatRate < 0)
+        return fail(QStringLiteral("invalid chat rate \"%1\"").arg(parser.value(QStringLiteral("chat-rate"))));
+    if (chatRate > 0)
+        simulator.chat().startTraffic(chatRate);
+    const double pingInterval = parser.value(QStringLiteral("ping-interval")).toDouble(&ok);
+    if (!ok || pingInterval < 0)
+        return fail(QStringLiteral("invalid ping interval \"%1\"").arg(parser.value(QStringLiteral("ping-interval"))));
+    simulator.chat().setPingInterval(std::chrono::milliseconds(qint64(pingInterval * 1000)));
     if (!parser.isSet(QStringLiteral("quiet")))
         QObject::connect(&simulator, &TwitchSimulator::requestServed, [](const SimRequest& request, int status) {
             print(QStringLiteral("%1 %2%3 -> %4").arg(QString::fromLatin1(request.method), request.path,
@@ -77,6 +91,7 @@ int main(int argc, char** argv)
     if (simulator.start(quint16(port)) == 0)
         return fail(QStringLiteral("cannot listen on 127.0.0.1:%1").arg(port));
     print(QStringLiteral("parley-twitch-sim listening on %1").arg(simulator.baseURL().toString()));
+    print(QStringLiteral("chat: %1").arg(simulator.chatURL().toString()));
     print(QStringLiteral("client id: %1").arg(QString::fromLatin1(demo::clientID)));
     for (const char* token : { demo::token, demo::readOnlyToken }) {
         const SimToken known = *simulator.model().token(QString::fromLatin1(token));

@@ -1,0 +1,142 @@
+#include "Commands.h"
+
+#include "platform/Error.h"
+#include "twitch/TwitchAPI.h"
+#include "twitch/TwitchChat.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QSocketNotifier>
+#include <QTimer>
+
+#include <cstdio>
+#include <unistd.h>
+
+namespace parley::dev {
+
+namespace {
+
+// How long the end of input waits for the service to confirm what was sent.
+constexpr int confirmationGrace = 5000;
+
+void printError(const QString& text)
+{
+    std::fprintf(stderr, "parley-dev chat: %s\n", qPrintable(text));
+}
+
+// Runs one chat connection: typed lines go out as messages, confirmed own
+// messages are printed, the client's log lines go to standard output.
+class ChatSession : public QObject {
+public:
+    ChatSession(TwitchEndpoints endpoints, TwitchUserAccessToken token, std::optional<QString> channel)
+        : chat_(std::move(endpoints), std::move(token), std::move(channel)),
+          input_(STDIN_FILENO, QSocketNotifier::Read)
+    {
+        QObject::connect(&chat_, &TwitchChat::ownMessageConfirmed, this, [this](const TwitchChatTextMessage& own) {
+            std::printf("confirmed %s %s: %s\n", qPrintable(own.id), qPrintable(own.displayName),
+                        qPrintable(own.body));
+            std::fflush(stdout);
+            if (inputEnded_ && chat_.pendingMessages().isEmpty())
+                connection_->cancel();
+        });
+        QObject::connect(&input_, &QSocketNotifier::activated, this, &ChatSession::readInput);
+        connection_ = chat_.connect();
+        QObject::connect(connection_.get(), &TwitchChatConnection::finished, this, [this] {
+            if (connection_->error())
+                printError(connection_->errorDescription());
+            QCoreApplication::exit(connection_->error() ? 1 : 0);
+        });
+    }
+
+private:
+    void readInput()
+    {
+        char buffer[4096];
+        const ssize_t size = ::read(STDIN_FILENO, buffer, sizeof buffer);
+        if (size <= 0) {
+            endInput();
+            return;
+        }
+        pending_.append(buffer, size);
+        for (qsizetype end; (end = pending_.indexOf('\n')) >= 0;) {
+            const QString line = QString::fromUtf8(pending_.left(end)).remove(u'\r');
+            pending_.remove(0, end + 1);
+            if (!line.isEmpty())
+                send(line);
+        }
+    }
+
+    void send(const QString& text)
+    {
+        chat_.send(text).onFailed(this, [](const Error& error) {
+            printError(QStringLiteral("sending failed: ") + error.description());
+        });
+    }
+
+    // Cancels the connection once what was sent is confirmed, or after a grace period.
+    void endInput()
+    {
+        input_.setEnabled(false);
+        inputEnded_ = true;
+        if (chat_.pendingMessages().isEmpty())
+            connection_->cancel();
+        else
+            QTimer::singleShot(confirmationGrace, connection_.get(), &TwitchChatConnection::cancel);
+    }
+
+    TwitchChat chat_;
+    std::unique_ptr<TwitchChatConnection> connection_;
+    QSocketNotifier input_;
+    QByteArray pending_;
+    bool inputEnded_ = false;
+};
+
+} // namespace
+
+int runChat(const QStringList& arguments)
+{
+    QCommandLineParser parser;
+    const QCommandLineOption token(u"token"_qs, u"The access token."_qs, u"TOKEN"_qs);
+    const QCommandLineOption login(u"login"_qs, u"The login to chat as."_qs, u"LOGIN"_qs);
+    const QCommandLineOption identity(u"identity"_qs, u"Validate the token here to learn the login."_qs, u"URL"_qs);
+    const QCommandLineOption chatURL(u"chat-url"_qs, u"The chat service's WebSocket address."_qs, u"URL"_qs);
+    const QCommandLineOption channel(u"channel"_qs, u"The channel to join (default: the login's own)."_qs,
+                                     u"NAME"_qs);
+    parser.addOptions({ token, login, identity, chatURL, channel });
+    if (!parser.parse(QStringList { u"parley-dev chat"_qs } + arguments) || !parser.isSet(token)
+        || parser.isSet(login) == parser.isSet(identity)) {
+        printError(parser.errorText().isEmpty() ? u"needs --token and one of --login or --identity"_qs
+                                                : parser.errorText());
+        return 2;
+    }
+
+    TwitchEndpoints endpoints;
+    if (parser.isSet(chatURL))
+        endpoints.chatURL = QUrl(parser.value(chatURL));
+    if (parser.isSet(identity))
+        endpoints.identityURL = QUrl(parser.value(identity));
+    std::optional<QString> channelName;
+    if (parser.isSet(channel))
+        channelName = parser.value(channel);
+
+    const TwitchAPI api(endpoints, QString(), QUrl());
+    std::unique_ptr<ChatSession> session;
+    auto start = [&](TwitchUserAccessToken accessToken) {
+        session = std::make_unique<ChatSession>(endpoints, std::move(accessToken), channelName);
+    };
+    if (parser.isSet(login)) {
+        TwitchUserAccessToken accessToken { parser.value(token), {} };
+        accessToken.info.login = parser.value(login);
+        start(std::move(accessToken));
+    } else {
+        api.validate(parser.value(token))
+            .then(qApp, start)
+            .onFailed(qApp, [](const Error& error) {
+                printError(error.description());
+                QCoreApplication::exit(1);
+            });
+    }
+    return QCoreApplication::exec();
+}
+
+} // namespace parley::dev
