@@ -17,6 +17,7 @@ int runIrc(const QStringList& arguments);
 
 // Loads image URLs through the shared image pipeline and reports each result.
 int runImages(const QStringList& arguments);
+
 // Joins a chat channel: log lines out, typed lines sent as messages.
 int runChat(const QStringList& arguments);
 
