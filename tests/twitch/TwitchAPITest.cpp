@@ -248,6 +248,20 @@ TEST_F(TwitchAPITest, TransportFailuresPassThroughAsTransportErrors)
     EXPECT_FALSE(dropped->description().contains(QLatin1String(demo::token)));
 }
 
+TEST_F(TwitchAPITest, ReleasingTheLastCopyCancelsRequestsInFlight)
+{
+    simulator.setFault(QStringLiteral("/oauth2/validate"), HttpFault::stalledAfter());
+    QFuture<TwitchUserAccessToken> pending;
+    {
+        const TwitchAPI copy = api();
+        pending = TwitchAPI(copy).validate(QString::fromLatin1(demo::token));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return simulator.requestCount(QStringLiteral("/oauth2/validate")) == 1; }, 20000));
+        EXPECT_FALSE(pending.isFinished());
+    }
+    ASSERT_TRUE(parley::test::waitFor(pending));
+    EXPECT_TRUE(pending.isCanceled());
+}
+
 TEST_F(TwitchAPITest, ACompleteButTruncatedBodyIsADecodingError)
 {
     simulator.setFault(QStringLiteral("/helix/chat/emotes/global"), HttpFault::truncated(200).once());
