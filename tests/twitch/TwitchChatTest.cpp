@@ -256,6 +256,19 @@ TEST_F(TwitchChatTest, AnOverLongLineIsReceivedWhole)
     EXPECT_TRUE(connection->isRunning());
 }
 
+TEST_F(TwitchChatTest, AMessageBeyondTheSizeBoundEndsTheConnection)
+{
+    auto chat = makeChat();
+    auto connection = join(*chat);
+    QSignalSpy finished(connection.get(), &TwitchChatConnection::finished);
+
+    service.sendOverlongLine(17 * 1024 * 1024);
+
+    ASSERT_TRUE(finished.wait(timeout));
+    EXPECT_TRUE(connection->error());
+    EXPECT_TRUE(chat->messages().isEmpty());
+}
+
 TEST_F(TwitchChatTest, CancellingEndsNormallyAndKeepsWhatWasReceived)
 {
     auto chat = makeChat();
@@ -325,17 +338,22 @@ TEST_F(TwitchChatTest, ABadTokenEndsInTheServersRefusal)
         EXPECT_FALSE(line.contains(badToken));
 }
 
-TEST_F(TwitchChatTest, NoServerFailsTheConnection)
+TEST_F(TwitchChatTest, NoServerFailsTheConnectionAndTheQueuedSend)
 {
     TwitchEndpoints endpoints;
     endpoints.chatURL = QUrl(u"ws://127.0.0.1:1"_qs);
     TwitchChat unreachable(endpoints, TwitchUserAccessToken { token, {} });
     auto connection = unreachable.connect();
     QSignalSpy finished(connection.get(), &TwitchChatConnection::finished);
+    QFuture<void> sent = unreachable.send(u"never sent"_qs);
 
     ASSERT_TRUE(finished.wait(timeout));
     EXPECT_TRUE(connection->error());
     EXPECT_FALSE(unreachable.isConnected());
+    // The send fails with the socket's error; the message stays queued.
+    ASSERT_TRUE(sent.isFinished());
+    EXPECT_THROW(sent.waitForFinished(), WebSocketError);
+    EXPECT_EQ(unreachable.pendingMessages().size(), 1);
 }
 
 TEST_F(TwitchChatTest, DestroyingTheClientEndsItsConnection)
