@@ -23,6 +23,18 @@ void fail(QPromise<void>& promise, const std::exception_ptr& error)
     promise.finish();
 }
 
+// The position of the next CR LF at or after `from`, or the frame's size.
+qsizetype lineEnd(const QString& frame, qsizetype from)
+{
+    for (qsizetype end = from;; ++end) {
+        end = frame.indexOf(u'\r', end);
+        if (end < 0)
+            return frame.size();
+        if (end + 1 < frame.size() && frame.at(end + 1) == u'\n')
+            return end;
+    }
+}
+
 } // namespace
 
 void TwitchChat::SocketDeleter::operator()(QWebSocket* socket) const
@@ -56,13 +68,15 @@ std::unique_ptr<TwitchChatConnection> TwitchChat::connect()
         return connection;
     }
     connection_ = connection.get();
-    openSocket();
     const QString& ns = endpoints_.capabilityNamespace;
-    sendFrame(QStringLiteral("CAP REQ :") + ns + QStringLiteral("/commands ") + ns
-              + QStringLiteral("/tags"));
-    sendFrame(QStringLiteral("PASS oauth:") + accessToken_.token);
-    sendFrame(QStringLiteral("NICK ") + accessToken_.info.login);
-    sendFrame(QStringLiteral("JOIN #") + channel_);
+    // Queued before the socket opens: opening can fail at once and drop it.
+    unsentFrames_ = {
+        { QStringLiteral("CAP REQ :") + ns + QStringLiteral("/commands ") + ns + QStringLiteral("/tags"), nullptr },
+        { QStringLiteral("PASS oauth:") + accessToken_.token, nullptr },
+        { QStringLiteral("NICK ") + accessToken_.info.login, nullptr },
+        { QStringLiteral("JOIN #") + channel_, nullptr },
+    };
+    openSocket();
     return connection;
 }
 
@@ -132,18 +146,6 @@ void TwitchChat::flushFrames()
             return;
         if (frame.done)
             frame.done->finish();
-    }
-}
-
-// The position of the next CR LF at or after `from`, or the frame's size.
-static qsizetype lineEnd(const QString& frame, qsizetype from)
-{
-    for (qsizetype end = from;; ++end) {
-        end = frame.indexOf(u'\r', end);
-        if (end < 0)
-            return frame.size();
-        if (end + 1 < frame.size() && frame.at(end + 1) == u'\n')
-            return end;
     }
 }
 

@@ -356,6 +356,19 @@ TEST_F(TwitchChatTest, NoServerFailsTheConnectionAndTheQueuedSend)
     EXPECT_EQ(unreachable.pendingMessages().size(), 1);
 }
 
+TEST_F(TwitchChatTest, AnUnusableAddressFailsTheConnection)
+{
+    TwitchEndpoints endpoints;
+    endpoints.chatURL = QUrl(u"http://127.0.0.1:1"_qs);
+    TwitchChat chat(endpoints, TwitchUserAccessToken { token, {} });
+    auto connection = chat.connect();
+    QSignalSpy finished(connection.get(), &TwitchChatConnection::finished);
+
+    ASSERT_TRUE(finished.wait(timeout));
+    EXPECT_TRUE(connection->error());
+    EXPECT_FALSE(chat.isConnected());
+}
+
 TEST_F(TwitchChatTest, DestroyingTheClientEndsItsConnection)
 {
     auto chat = makeChat();
