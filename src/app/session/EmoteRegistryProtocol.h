@@ -1,0 +1,36 @@
+#pragma once
+
+#include "app/session/EmoteSet.h"
+#include "twitch/TwitchEmote.h"
+
+#include <QHash>
+#include <QObject>
+#include <QString>
+
+namespace parley {
+
+// Emote records keyed by emote id.
+using EmoteTable = QHash<QString, TwitchEmote>;
+
+// What the image loader and the message views see of an emote registry: the
+// current table, its changes, and a way to ask for more sets. `emotesChanged`
+// is emitted after the new table is stored, so a handler that reads `emotes`
+// sees the records that came with the change; observe() from
+// platform/Observe.h gives "current table now, then every change".
+class EmoteRegistryProtocol : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(parley::EmoteTable emotes READ emotes NOTIFY emotesChanged)
+
+public:
+    using QObject::QObject;
+
+    virtual const EmoteTable& emotes() const = 0;
+
+    // Asks for one set; returns at once.
+    virtual void loadEmoteSet(const EmoteSet& set) = 0;
+
+signals:
+    void emotesChanged();
+};
+
+} // namespace parley
