@@ -1,0 +1,65 @@
+#pragma once
+
+#include "app/session/EmoteImageStore.h"
+#include "app/session/EmoteRegistryProtocol.h"
+#include "images/ImagePipeline.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QSet>
+#include <QString>
+
+#include <memory>
+
+namespace parley {
+
+// Turns emote ids into images ready to draw inline with text: it looks the
+// id up in the registry, loads the record's double-scale image through the
+// image pipeline and keeps it, scaled to the line height, for the life of
+// the session. Ids whose record has not arrived wait in `queue` and are
+// loaded as soon as the registry's table brings their record. Main thread
+// only, except `store()`, which image providers may read from any thread.
+class EmoteImageLoader final : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(parley::EmoteImageTable images READ images NOTIFY imagesChanged)
+    Q_PROPERTY(QSet<QString> queue READ queue NOTIFY queueChanged)
+    Q_PROPERTY(int imageCount READ imageCount NOTIFY imagesChanged)
+
+public:
+    // The registry must outlive the loader; images load through `pipeline`.
+    explicit EmoteImageLoader(EmoteRegistryProtocol& registry, ImagePipeline& pipeline = ImagePipeline::shared(),
+                              QObject* parent = nullptr);
+
+    EmoteRegistryProtocol& emoteRegistry() const { return registry_; }
+
+    // Every image loaded so far, by emote id; entries are never removed.
+    EmoteImageTable images() const { return store_->snapshot(); }
+    int imageCount() const { return int(store_->size()); }
+    // The same table for readers on other threads; it stays valid after the loader is gone.
+    std::shared_ptr<const EmoteImageStore> store() const { return store_; }
+    // Ids asked for before their emote record was known.
+    const QSet<QString>& queue() const { return queue_; }
+
+    // Makes sure the image of `id` is or will be loaded. Returns at once; for
+    // an id already loaded it costs one lookup.
+    Q_INVOKABLE void loadImage(const QString& id);
+
+signals:
+    void imagesChanged();
+    void queueChanged();
+
+private:
+    void enqueue(const QString& id);
+    void loadQueued();
+    void requestImage(const QString& id, const QUrl& url);
+    void finishLoad(const QString& id, const QImage& decoded);
+
+    EmoteRegistryProtocol& registry_;
+    ImagePipeline& pipeline_;
+    const std::shared_ptr<EmoteImageStore> store_ = std::make_shared<EmoteImageStore>();
+    QSet<QString> queue_;
+    // The last non-empty queue that was looked up; an equal queue is not looked up again.
+    QSet<QString> lastDeliveredQueue_;
+};
+
+} // namespace parley
