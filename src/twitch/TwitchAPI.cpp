@@ -54,6 +54,9 @@ QNetworkRequest makeRequest(const QUrl& url)
 {
     QNetworkRequest request(url);
     request.setTransferTimeout(requestTimeoutMs);
+    // Redirects keep the request's headers; the token must not follow one to
+    // another origin.
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::SameOriginRedirectPolicy);
     return request;
 }
 

@@ -320,6 +320,7 @@ TEST_F(TwitchSimulatorTest, FaultSpecsParseTheProgramOptionForm)
     EXPECT_EQ(drop->delayMs, 5);
     EXPECT_EQ(parseFaultSpec(QStringLiteral("stall"))->interruptAfter, -1);
     EXPECT_EQ(parseFaultSpec(QStringLiteral("status:401"))->status, 401);
+    EXPECT_EQ(parseFaultSpec(QStringLiteral("redirect:http://127.0.0.1:9/x,times:2"))->location, "http://127.0.0.1:9/x");
     for (const char* bad : { "status:42", "status", "drop:-3", "times:0", "explode", "truncate:x" })
         EXPECT_FALSE(parseFaultSpec(QLatin1String(bad))) << bad;
 }

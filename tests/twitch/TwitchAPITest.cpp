@@ -217,6 +217,22 @@ TEST_F(TwitchAPITest, ValidationBodiesThatDoNotFitFailToDecode)
     EXPECT_LE(token.info.expiresAt, QDateTime::currentDateTimeUtc().addSecs(5000));
 }
 
+TEST_F(TwitchAPITest, TheTokenFollowsRedirectsOnlyWithinTheSameOrigin)
+{
+    TwitchSimulator elsewhere;
+    ASSERT_NE(elsewhere.start(), 0);
+    simulator.setFault(QStringLiteral("/oauth2/validate"),
+                       HttpFault::redirected(elsewhere.baseURL().toEncoded() + "/oauth2/validate").once());
+    EXPECT_EQ(awaitError<TwitchError>(api().validate(QString::fromLatin1(demo::token)))->code(),
+              TwitchError::Code::invalidResponse);
+    EXPECT_EQ(elsewhere.totalRequestCount(), 0);
+
+    serveJson(QStringLiteral("/moved"), R"({"client_id":"c","login":"l","scopes":[],"user_id":"1","expires_in":1})");
+    simulator.setFault(QStringLiteral("/oauth2/validate"), HttpFault::redirected(simulator.baseURL().toEncoded() + "/moved").once());
+    EXPECT_EQ(await(api().validate(QString::fromLatin1(demo::token))).info.login, QStringLiteral("l"));
+    EXPECT_EQ(lastRequest().header("Authorization"), QByteArray("OAuth parley-sim-token"));
+}
+
 TEST_F(TwitchAPITest, TokensThatCannotGoIntoAHeaderAreRefusedBeforeSending)
 {
     const auto error = awaitError<InvalidRequestError>(api().validate(QStringLiteral("abc\r\nX-Injected: 1")));

@@ -10,6 +10,10 @@ std::optional<HttpFault> parseFaultSpec(const QString& spec)
     for (const QString& item : spec.split(u',', Qt::SkipEmptyParts)) {
         const QString name = item.section(u':', 0, 0).trimmed();
         const QString argument = item.section(u':', 1);
+        if (name == QLatin1String("redirect") && !argument.isEmpty()) {
+            fault.location = argument.toUtf8();
+            continue;
+        }
         bool ok = true;
         const qlonglong number = argument.isEmpty() ? -1 : argument.toLongLong(&ok);
         if (!ok || (!argument.isEmpty() && number < 0))

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QtGlobal>
+#include <QByteArray>
 
 namespace parley::sim {
 
@@ -14,6 +14,7 @@ struct HttpFault {
     enum class Interruption { none, drop, stall };
 
     int status = 0;              // answer with this status instead (0: keep)
+    QByteArray location {};      // answer with a 302 to this address instead
     int delayMs = 0;             // wait this long before answering
     qsizetype truncateTo = -1;   // a complete answer whose body is cut to this many bytes
     Interruption interruption = Interruption::none;
@@ -21,6 +22,7 @@ struct HttpFault {
     int times = -1;              // requests it applies to; -1: all
 
     static HttpFault withStatus(int status) { return HttpFault { .status = status }; }
+    static HttpFault redirected(const QByteArray& location) { return HttpFault { .location = location }; }
     static HttpFault delayed(int milliseconds) { return HttpFault { .delayMs = milliseconds }; }
     static HttpFault truncated(qsizetype bytes) { return HttpFault { .truncateTo = bytes }; }
     static HttpFault droppedAfter(qsizetype bytes = -1)

@@ -15,6 +15,8 @@ void ReplyWriter::write(QTcpSocket* socket, HttpReply reply, HttpFault fault)
     }
     if (fault.status != 0)
         reply = HttpReply::error(fault.status, QStringLiteral("injected fault"));
+    if (!fault.location.isEmpty())
+        reply = HttpReply::redirect(QUrl::fromEncoded(fault.location));
     if (fault.truncateTo >= 0)
         reply.body.truncate(fault.truncateTo);
     if (fault.interruption == HttpFault::Interruption::none) {

@@ -41,7 +41,7 @@ int main(int argc, char** argv)
         { QStringLiteral("token"), QStringLiteral("Token the authorize page hands out (known to validation and Helix)."), QStringLiteral("token") },
         { QStringLiteral("refuse"), QStringLiteral("The authorize page answers access_denied.") },
         { QStringLiteral("fault"),
-          QStringLiteral("Misbehave on PATH (a trailing * matches a prefix). SPEC: status:N, delay:MS, truncate:BYTES, "
+          QStringLiteral("Misbehave on PATH (a trailing * matches a prefix). SPEC: status:N, redirect:URL, delay:MS, truncate:BYTES, "
                          "drop[:BYTES], stall[:BYTES], times:N, comma-separated. Repeatable."),
           QStringLiteral("PATH=SPEC") },
         { QStringLiteral("quiet"), QStringLiteral("Do not log requests.") },
