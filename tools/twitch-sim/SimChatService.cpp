@@ -177,8 +177,7 @@ void SimChatService::continueFlood()
         for (QWebSocket* socket : sockets)
             socket->sendTextMessage(frame);
     }
-    floodEnd_ = 0;
-    emit floodFinished();
+    floodEnd_ = 0; // all sent, or nobody left to send to
 }
 
 void SimChatService::closeConnections()

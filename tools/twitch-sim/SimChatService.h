@@ -73,7 +73,6 @@ signals:
     void frameReceived(const QString& frame);
     void clientJoined(const QString& channel);
     void connectionClosed();
-    void floodFinished();
 
 private:
     struct Client;
