@@ -84,13 +84,17 @@ QFuture<void> TwitchChat::send(const QString& text)
 {
     if (!socket_)
         return QtFuture::makeReadyFuture();
+    // A line break would end the PRIVMSG early and make the rest a command of
+    // its own; the channel sees it as a space, as the service's web chat does.
+    QString body = text;
+    body.replace(u'\r', u' ').replace(u'\n', u' ');
     const auto now = std::chrono::time_point_cast<std::chrono::microseconds>(
         std::chrono::system_clock::now());
-    pendingMessages_.append(PendingMessage { text, now });
+    pendingMessages_.append(PendingMessage { body, now });
     auto done = std::make_shared<QPromise<void>>();
     done->start();
     QFuture<void> future = done->future();
-    sendFrame(QStringLiteral("PRIVMSG #") + channel_ + QStringLiteral(" :") + text, std::move(done));
+    sendFrame(QStringLiteral("PRIVMSG #") + channel_ + QStringLiteral(" :") + body, std::move(done));
     return future;
 }
 

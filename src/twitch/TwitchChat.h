@@ -47,7 +47,8 @@ public:
     // is sent.
     std::unique_ptr<TwitchChatConnection> connect();
 
-    // Sends `text` to the channel as it is, and queues it until the service
+    // Sends `text` to the channel (line breaks become spaces, so the text
+    // cannot smuggle in commands of its own) and queues it until the service
     // confirms it. Without an open connection nothing is queued or sent and
     // the future finishes at once. Fails with the socket's error; the message
     // then stays queued.

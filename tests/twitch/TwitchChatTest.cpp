@@ -182,6 +182,19 @@ TEST_F(TwitchChatTest, TheServicesEchoConfirmsASentMessage)
     EXPECT_TRUE(chat->pendingMessages().isEmpty());
 }
 
+TEST_F(TwitchChatTest, LineBreaksInASentMessageCannotStartACommand)
+{
+    auto chat = makeChat();
+    auto connection = join(*chat);
+    QSignalSpy confirmed(chat.get(), &TwitchChat::ownMessageConfirmed);
+
+    chat->send(u"hi\r\nJOIN #elsewhere\nPART #parley_demo"_qs);
+
+    ASSERT_TRUE(confirmed.wait(timeout));
+    EXPECT_EQ(service.receivedFrames().constLast(), u"PRIVMSG #parley_demo :hi  JOIN #elsewhere PART #parley_demo"_qs);
+    EXPECT_EQ(bodies(*chat), QStringList { u"hi  JOIN #elsewhere PART #parley_demo"_qs });
+}
+
 TEST_F(TwitchChatTest, SendingWhileTheHandshakeRunsFollowsTheConnectFrames)
 {
     auto chat = makeChat();
