@@ -25,4 +25,7 @@ int runChat(const QStringList& arguments);
 // token from a redirect, emote catalogues.
 int runApi(const QStringList& arguments);
 
+// Runs a signed-in session headless and prints its emote state as it changes.
+int runSession(const QStringList& arguments);
+
 } // namespace parley::dev

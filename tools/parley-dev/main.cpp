@@ -16,6 +16,9 @@ const Command commands[] = {
     { "chat", "chat --token TOKEN (--login LOGIN | --identity URL) [--chat-url URL] [--channel NAME]\n"
               "               join a channel; typed lines are sent, log lines and confirmations printed",
       parley::dev::runChat },
+    { "session", "session --token TOKEN [--identity URL] [--helix URL] [--chat-url URL] [--client-id ID] [--seconds N]\n"
+                 "               run a session; prints emote set statuses and the counts of emote records and images",
+      parley::dev::runSession },
 };
 
 int usage()

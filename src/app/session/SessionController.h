@@ -1,0 +1,83 @@
+#pragma once
+
+#include "app/session/EmoteImageLoader.h"
+#include "app/session/EmoteRegistry.h"
+#include "app/session/SessionControllerDelegate.h"
+#include "images/ImagePipeline.h"
+#include "twitch/TwitchAPI.h"
+#include "twitch/TwitchChat.h"
+#include "twitch/TwitchChatConnection.h"
+#include "twitch/TwitchUserAccessToken.h"
+
+#include <QObject>
+#include <QString>
+
+#include <exception>
+#include <memory>
+
+namespace parley {
+
+// Everything that lives while a user is signed in: the chat client of the
+// user's own channel, the session's emote registry and emote image loader,
+// and the one listen run that keeps the chat connected. Construction starts
+// the session on the next turn of the event loop (the global emotes, the
+// listen run, the channel's emotes at every room state); destruction cancels
+// the listen run without reporting it. There is no reconnect. Main thread
+// only.
+class SessionController final : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(parley::TwitchChat* chat READ chat CONSTANT)
+    Q_PROPERTY(parley::EmoteRegistry* emoteRegistry READ emoteRegistry CONSTANT)
+    Q_PROPERTY(parley::EmoteImageLoader* emoteImageLoader READ emoteImageLoader CONSTANT)
+    Q_PROPERTY(bool isListening READ isListening NOTIFY isListeningChanged)
+    Q_PROPERTY(QString lastError READ lastError NOTIFY lastErrorChanged)
+
+public:
+    // `accessToken` is the validated token of the signed-in user; its login
+    // names the channel to join. The chat service's address comes from
+    // `twitch.endpoints()`. `delegate` (may be null) is the owner; it is not
+    // owned and must outlive the session. Emote images load through
+    // `imagePipeline`.
+    SessionController(TwitchAPI twitch, TwitchUserAccessToken accessToken,
+                      SessionControllerDelegate* delegate,
+                      ImagePipeline& imagePipeline = ImagePipeline::shared());
+    ~SessionController() override;
+
+    TwitchChat* chat() const { return chat_.get(); }
+    EmoteRegistry* emoteRegistry() const { return emoteRegistry_.get(); }
+    EmoteImageLoader* emoteImageLoader() const { return emoteImageLoader_.get(); }
+    SessionControllerDelegate* delegate() const { return delegate_; }
+    const TwitchUserAccessToken& accessToken() const { return accessToken_; }
+
+    // The running listen run; null before the session starts and once the run has ended.
+    TwitchChatConnection* chatListenTask() const { return chatListenTask_.get(); }
+    bool isListening() const { return chatListenTask_ != nullptr; }
+    // The description of the error that ended the listen run; empty while
+    // none has.
+    const QString& lastError() const { return lastError_; }
+
+signals:
+    // The error that ended the chat connection, once; emitted after
+    // `isListening` and `lastError` hold their new values.
+    void errors(const std::exception_ptr& error);
+    void isListeningChanged();
+    void lastErrorChanged();
+
+private:
+    void start();
+    void listenFinished();
+    void loadChannelEmotes(const std::optional<RoomState>& room);
+
+    const TwitchAPI twitch_;
+    const TwitchUserAccessToken accessToken_;
+    SessionControllerDelegate* const delegate_;
+    // Destroyed in reverse order: the listen run before its chat client, the
+    // loader before the registry it reads.
+    const std::unique_ptr<TwitchChat> chat_;
+    const std::unique_ptr<EmoteRegistry> emoteRegistry_;
+    const std::unique_ptr<EmoteImageLoader> emoteImageLoader_;
+    std::unique_ptr<TwitchChatConnection> chatListenTask_;
+    QString lastError_;
+};
+
+} // namespace parley

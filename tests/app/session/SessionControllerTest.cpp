@@ -1,0 +1,131 @@
+#include "SessionTestSupport.h"
+
+#include "app/session/SessionController.h"
+#include "twitch-sim/SimChatService.h"
+
+#include <QSignalSpy>
+
+using namespace parley;
+using parley::test::SimulatedTwitch;
+using parley::test::waitMs;
+
+namespace {
+
+const QString demoChannel = QString::fromLatin1(sim::demo::userID);
+const QString channelQuery = "broadcaster_id=" + demoChannel;
+
+QString roomState()
+{
+    return QStringLiteral("@emote-only=0;room-id=%1;slow=0 :tmi.twitch.tv ROOMSTATE #%2")
+        .arg(demoChannel, QString::fromLatin1(sim::demo::login));
+}
+
+class SessionControllerTest : public ::testing::Test {
+protected:
+    sim::SimChatService& chatService() { return twitch.sim.chat(); }
+
+    // Waits until the session's chat has joined and heard its first room state.
+    bool joined()
+    {
+        return QTest::qWaitFor([&] { return session->chat()->room().has_value(); }, waitMs);
+    }
+    bool loaded(const EmoteSet& set)
+    {
+        return QTest::qWaitFor([&] {
+            return session->emoteRegistry()->sets().value(set) == EmoteSetStatus::loaded;
+        }, waitMs);
+    }
+
+    SimulatedTwitch twitch;
+    std::unique_ptr<SessionController> session =
+        std::make_unique<SessionController>(*twitch.api, SimulatedTwitch::token(), nullptr);
+};
+
+} // namespace
+
+TEST_F(SessionControllerTest, StartsOnTheNextTurnWithTheGlobalSetAndTheUsersOwnChannel)
+{
+    EXPECT_EQ(session->chat()->channel(), QString::fromLatin1(sim::demo::login));
+    EXPECT_EQ(&session->emoteImageLoader()->emoteRegistry(), session->emoteRegistry());
+    // Nothing observable happens inside the constructor.
+    EXPECT_TRUE(session->emoteRegistry()->sets().isEmpty());
+    EXPECT_FALSE(session->isListening());
+
+    QSignalSpy listening(session.get(), &SessionController::isListeningChanged);
+    ASSERT_TRUE(listening.wait(waitMs));
+    EXPECT_TRUE(session->isListening());
+    EXPECT_NE(session->chatListenTask(), nullptr);
+    EXPECT_TRUE(session->emoteRegistry()->sets().contains(EmoteSet::global()));
+
+    // The join's room state names the channel whose emotes to fetch.
+    ASSERT_TRUE(joined());
+    ASSERT_TRUE(loaded(EmoteSet::channel(demoChannel)));
+    ASSERT_TRUE(loaded(EmoteSet::global()));
+    EXPECT_EQ(twitch.helixRequests(test::globalPath), 1);
+    EXPECT_EQ(twitch.helixRequests(test::channelPath, channelQuery), 1);
+}
+
+TEST_F(SessionControllerTest, RoomStatesFetchTheChannelUntilItHasLoaded)
+{
+    twitch.sim.setFault(test::channelPath, sim::HttpFault::delayed(400).forRequests(3));
+    ASSERT_TRUE(joined());
+    // Two more room states while the first fetch is still running: each asks again.
+    chatService().sendText(roomState() + "\r\n" + roomState());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return twitch.helixRequests(test::channelPath, channelQuery) == 3; }, waitMs));
+    ASSERT_TRUE(loaded(EmoteSet::channel(demoChannel)));
+
+    // Once loaded, a room state asks the registry, which fetches nothing.
+    QSignalSpy rooms(session->chat(), &TwitchChat::roomChanged);
+    QSignalSpy statuses(session->emoteRegistry(), &EmoteRegistry::setsChanged);
+    chatService().sendText(roomState());
+    ASSERT_TRUE(rooms.wait(waitMs));
+    EXPECT_EQ(statuses.count(), 0); // no status change: no fetch started
+    EXPECT_EQ(session->emoteRegistry()->sets().value(EmoteSet::channel(demoChannel)), EmoteSetStatus::loaded);
+}
+
+TEST_F(SessionControllerTest, ReleasingTheSessionEndsTheConnectionQuietly)
+{
+    ASSERT_TRUE(joined());
+    ASSERT_EQ(chatService().connectionCount(), 1);
+    QSignalSpy errors(session.get(), &SessionController::errors);
+    session.reset();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return chatService().connectionCount() == 0; }, waitMs));
+    EXPECT_EQ(errors.count(), 0);
+}
+
+TEST_F(SessionControllerTest, AConnectionTheServerDropsIsReportedOnceAndEndsListening)
+{
+    ASSERT_TRUE(joined());
+    chatService().sendText(
+        "@badges=;color=#FF0000;display-name=sim_viewer;emotes=;id=m1;tmi-sent-ts=1700000000000;user-type= "
+        ":sim_viewer!sim_viewer@sim_viewer.tmi.twitch.tv PRIVMSG #parley_demo :hello");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return session->chat()->messages().size() == 1; }, waitMs));
+
+    QSignalSpy errors(session.get(), &SessionController::errors);
+    bool stateStoredFirst = false;
+    QObject::connect(session.get(), &SessionController::errors, session.get(), [&] {
+        stateStoredFirst = !session->isListening() && !session->lastError().isEmpty();
+    });
+    chatService().dropConnections();
+    ASSERT_TRUE(errors.wait(waitMs));
+    EXPECT_TRUE(stateStoredFirst);
+    EXPECT_FALSE(session->isListening());
+    EXPECT_EQ(session->chatListenTask(), nullptr);
+    EXPECT_EQ(session->lastError(), describe(errors.first().first().value<std::exception_ptr>()));
+    EXPECT_EQ(session->chat()->messages().size(), 1); // what was received stays
+
+    QCoreApplication::processEvents();
+    EXPECT_EQ(errors.count(), 1);
+}
+
+TEST(SessionControllerToken, ARefusedTokenEndsOnErrors)
+{
+    SimulatedTwitch twitch;
+    TwitchUserAccessToken revoked = SimulatedTwitch::token();
+    revoked.token = QStringLiteral("not-a-known-token");
+    SessionController session(*twitch.api, revoked, nullptr);
+    QSignalSpy errors(&session, &SessionController::errors);
+    ASSERT_TRUE(errors.wait(waitMs));
+    EXPECT_FALSE(session.isListening());
+    EXPECT_FALSE(session.lastError().contains(revoked.token));
+}
