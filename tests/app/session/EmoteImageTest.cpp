@@ -1,12 +1,8 @@
 #include "app/session/EmoteImage.h"
-#include "app/session/EmoteImageStore.h"
-
-#include <QtConcurrent>
 
 #include <gtest/gtest.h>
 
 using parley::EmoteImage;
-using parley::EmoteImageStore;
 
 namespace {
 
@@ -53,28 +49,4 @@ TEST(EmoteImage, EmptyImagesGiveNothing)
 {
     EXPECT_TRUE(EmoteImage::fromDecoded(QImage()).isNull());
     EXPECT_TRUE(EmoteImage::fromDecoded(pixels(10, 0)).isNull());
-}
-
-TEST(EmoteImageStore, ReadersOnOtherThreadsSeeWholeImages)
-{
-    EmoteImageStore store;
-    const EmoteImage image = EmoteImage::fromDecoded(pixels(56, 56));
-    auto readers = QtConcurrent::run([&store] {
-        int seen = 0;
-        while (seen < 500) {
-            const EmoteImage found = store.image(QString::number(seen));
-            if (!found.isNull()) {
-                if (found.size != QSizeF(24, 24))
-                    return false;
-                ++seen;
-            }
-        }
-        return true;
-    });
-    for (int id = 0; id < 500; ++id)
-        store.insert(QString::number(id), image);
-    EXPECT_TRUE(readers.result());
-    EXPECT_EQ(store.size(), 500);
-    EXPECT_TRUE(store.contains("499"));
-    EXPECT_FALSE(store.contains("500"));
 }

@@ -24,10 +24,3 @@ TEST(EmoteSet, KindAndIdTogetherMakeTheIdentity)
     EXPECT_EQ(qHash(EmoteSet::channel("42"), 7), qHash(EmoteSet::channel("42"), 7));
     EXPECT_EQ(EmoteSet(), EmoteSet::global());
 }
-
-TEST(EmoteSet, DescriptionNamesKindAndId)
-{
-    EXPECT_EQ(EmoteSet::global().description(), "global");
-    EXPECT_EQ(EmoteSet::channel("141981764").description(), "channel:141981764");
-    EXPECT_EQ(EmoteSet::custom("0").description(), "custom:0");
-}
