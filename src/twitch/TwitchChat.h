@@ -49,9 +49,10 @@ public:
 
     // Sends `text` to the channel (line breaks become spaces, so the text
     // cannot smuggle in commands of its own) and queues it until the service
-    // confirms it. Without an open connection nothing is queued or sent and
-    // the future finishes at once. Fails with the socket's error; the message
-    // then stays queued.
+    // confirms it. The future finishes once the frame is handed to the socket
+    // (during the handshake it waits for it); without an open connection
+    // nothing is queued or sent and it finishes at once. Fails with the
+    // socket's error; the message then stays queued.
     QFuture<void> send(const QString& text);
 
     const QList<TwitchChatMessage>& messages() const { return messages_; }
@@ -67,6 +68,8 @@ signals:
     void messageAppended(const parley::TwitchChatMessage& message);
     // The service confirmed one of this client's messages; also appended.
     void ownMessageConfirmed(const parley::TwitchChatTextMessage& message);
+    // Follows every append. A reader that keeps a copy of the list makes the
+    // next append copy it whole: keep up through messageAppended instead.
     void messagesChanged();
     void roomChanged();
 
