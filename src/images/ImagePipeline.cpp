@@ -287,10 +287,15 @@ void ImagePipeline::invalidate()
 
 QFuture<ImageResponse> ImagePipeline::image(const QUrl& url)
 {
-    return image(ImageRequest(url));
+    return imageTask(ImageRequest(url)).response;
 }
 
-QFuture<ImageResponse> ImagePipeline::image(ImageRequest request, std::shared_ptr<ImageTask>* taskOut)
+QFuture<ImageResponse> ImagePipeline::image(ImageRequest request)
+{
+    return imageTask(std::move(request)).response;
+}
+
+AsyncImageTask ImagePipeline::imageTask(ImageRequest request)
 {
     auto promise = std::make_shared<QPromise<ImageResponse>>();
     auto future = futureOf(promise);
@@ -303,12 +308,10 @@ QFuture<ImageResponse> ImagePipeline::image(ImageRequest request, std::shared_pt
         start<ImageResponse>(task, [this](const ImageRequest& request) { return makeTaskLoadImage(request); }, {},
             [promise](const ImageResult& result) { fulfil(*promise, result); });
     });
-    if (taskOut)
-        *taskOut = task;
-    return future;
+    return { task, future };
 }
 
-QFuture<LoadedData> ImagePipeline::data(ImageRequest request, std::shared_ptr<ImageTask>* taskOut)
+QFuture<LoadedData> ImagePipeline::data(ImageRequest request)
 {
     auto promise = std::make_shared<QPromise<LoadedData>>();
     auto future = futureOf(promise);
@@ -321,8 +324,6 @@ QFuture<LoadedData> ImagePipeline::data(ImageRequest request, std::shared_ptr<Im
         start<LoadedData>(task, [this](const ImageRequest& request) { return makeTaskLoadData(request); }, {},
             [promise](const DataResult& result) { fulfil(*promise, result); });
     });
-    if (taskOut)
-        *taskOut = task;
     return future;
 }
 

@@ -29,6 +29,12 @@ namespace parley {
 class ClosableQueue;
 class ImagePipelineDelegate;
 
+// A load as a future, with the task that cancels it or changes its priority.
+struct AsyncImageTask {
+    std::shared_ptr<ImageTask> task;
+    QFuture<ImageResponse> response;
+};
+
 // Turns image requests into decoded images: memory cache first, then one
 // shared download, decode and processing run per distinct piece of work
 // (coalescing), with priorities that follow the most important waiter,
@@ -99,10 +105,11 @@ public:
         Progress progress, DataCompletion completion);
 
     // The same loads as futures; they fail with ImagePipelineError and are
-    // cancelled when the task is.
+    // cancelled when the task is (or when the pipeline goes away first).
     QFuture<ImageResponse> image(const QUrl& url);
-    QFuture<ImageResponse> image(ImageRequest request, std::shared_ptr<ImageTask>* task = nullptr);
-    QFuture<LoadedData> data(ImageRequest request, std::shared_ptr<ImageTask>* task = nullptr);
+    QFuture<ImageResponse> image(ImageRequest request);
+    AsyncImageTask imageTask(ImageRequest request);
+    QFuture<LoadedData> data(ImageRequest request);
 
     // From any thread. A cancelled task never completes.
     void cancel(const std::shared_ptr<ImageTask>& task);

@@ -279,11 +279,10 @@ TEST_F(PipelineTest, futureBridgeDeliversTheImageOrTheError)
     EXPECT_EQ(good.result().image().size(), QSize(28, 28));
     EXPECT_THROW(bad.waitForFinished(), ImagePipelineError);
 
-    std::shared_ptr<ImageTask> task;
     respond = [](const auto&) { return held(); };
-    auto cancelled = pipeline->image(ImageRequest(server.url("/held.png")), &task);
-    pipeline->cancel(task);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return cancelled.isCanceled(); }, 10000));
+    auto cancelled = pipeline->imageTask(ImageRequest(server.url("/held.png")));
+    pipeline->cancel(cancelled.task);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return cancelled.response.isCanceled(); }, 10000));
 }
 
 TEST_F(PipelineTest, taskIdsCountUpFromOne)
