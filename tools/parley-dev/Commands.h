@@ -28,4 +28,7 @@ int runApi(const QStringList& arguments);
 // Runs a signed-in session headless and prints its emote state as it changes.
 int runSession(const QStringList& arguments);
 
+// Signs in through the application controller of a bundle, without a browser.
+int runLogin(const QStringList& arguments);
+
 } // namespace parley::dev

@@ -19,6 +19,8 @@ const Command commands[] = {
     { "session", "session --token TOKEN [--identity URL] [--helix URL] [--chat-url URL] [--client-id ID] [--seconds N]\n"
                  "               run a session; prints emote set statuses and the counts of emote records and images",
       parley::dev::runSession },
+    { "login", "login --bundle DIR    print the sign-in URL, read the redirect URL, sign in and report the stored items",
+      parley::dev::runLogin },
 };
 
 int usage()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "twitch/TwitchEndpoints.h"
+
 #include <QString>
 #include <QUrl>
 
@@ -35,6 +37,12 @@ struct BundleConfig {
     // The bundle of the running program: the directory above its bin/.
     static QString programBundleDirectory();
     static QString infoPath(const QString& bundleDirectory);
+
+    // Where the Twitch services are, for TwitchAPI and the chat client.
+    TwitchEndpoints twitchEndpoints() const
+    {
+        return { twitchIdentityURL, twitchHelixURL, twitchChatURL, twitchCapabilityNamespace, twitchWebDomain };
+    }
 
     // The credential items' account names start with this.
     QString credentialKeyPrefix() const { return bundleIdentifier + u'.'; }
