@@ -10,6 +10,7 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QFutureWatcher>
 #include <QTextStream>
 
 #include <cstdio>
@@ -25,10 +26,17 @@ void waitFor(const std::function<bool()>& done)
         loop.processEvents(QEventLoop::WaitForMoreEvents);
 }
 
+// A future may finish on a worker thread without posting anything to this
+// thread, so wait for its watcher's signal rather than for an event.
 template <typename T>
 void waitFor(const QFuture<T>& future)
 {
-    waitFor([&] { return future.isFinished(); });
+    QFutureWatcher<T> watcher;
+    QEventLoop loop;
+    QObject::connect(&watcher, &QFutureWatcherBase::finished, &loop, &QEventLoop::quit);
+    watcher.setFuture(future);
+    if (!future.isFinished())
+        loop.exec();
 }
 
 void print(const QString& line)
