@@ -1,9 +1,15 @@
 # parley_library(NAME folder-target DEPS ...): one static library per source
-# folder, from every .cpp/.h directly in the folder.
+# folder, from every .cpp/.h in the folder and its subfolders, except the
+# subfolders that are libraries of their own (they have a CMakeLists.txt).
 function(parley_library name)
     cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
-    file(GLOB sources CONFIGURE_DEPENDS
+    file(GLOB_RECURSE sources CONFIGURE_DEPENDS
         ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+    file(GLOB_RECURSE nested CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*/CMakeLists.txt)
+    foreach(list IN LISTS nested)
+        get_filename_component(dir ${list} DIRECTORY)
+        list(FILTER sources EXCLUDE REGEX "^${dir}/")
+    endforeach()
     add_library(${name} STATIC ${sources})
     target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR}/src)
     target_link_libraries(${name} PUBLIC ${ARG_DEPS})

@@ -1,6 +1,6 @@
-#include "images/DataLoader.h"
-#include "images/ImageCache.h"
-#include "images/ImagePipeline.h"
+#include "images/loading/DataLoader.h"
+#include "images/cache/ImageCache.h"
+#include "images/pipeline/ImagePipeline.h"
 #include "twitch-sim/TwitchSimulator.h"
 
 #include <QCoreApplication>

@@ -1,8 +1,8 @@
 // Memory cache throughput and decoding cost of typical emote images.
 #include "TestImages.h"
 
-#include "images/ImageCache.h"
-#include "images/ImageDecoders.h"
+#include "images/cache/ImageCache.h"
+#include "images/decoding/ImageDecoders.h"
 
 #include <QGuiApplication>
 

@@ -6,7 +6,7 @@
 #include "platform/Diagnostics.h"
 #include "twitch-sim/SimChatService.h"
 #include "twitch-sim/TwitchSimulator.h"
-#include "twitch/TwitchChat.h"
+#include "twitch/chat/TwitchChat.h"
 
 #include <QCoreApplication>
 #include <QThread>

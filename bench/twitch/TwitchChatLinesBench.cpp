@@ -1,8 +1,8 @@
 #include "TwitchChatCorpus.h"
 
 #include "platform/Diagnostics.h"
-#include "twitch/TwitchChatIRCMessage.h"
-#include "twitch/TwitchChatTextMessage.h"
+#include "twitch/chat/TwitchChatIRCMessage.h"
+#include "twitch/chat/TwitchChatTextMessage.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,6 +1,6 @@
 // Untrusted image bytes through format detection, complete decoding and the
 // partial-data previews a download would produce. Seeds: fuzz/images/corpus/.
-#include "images/ImageDecoders.h"
+#include "images/decoding/ImageDecoders.h"
 
 #include <QGuiApplication>
 

@@ -1,8 +1,8 @@
 // Feeds arbitrary received text through the chat line parser and every value
 // built from a parsed line, as the chat client does for each line of a frame.
 #include "platform/Diagnostics.h"
-#include "twitch/RoomState.h"
-#include "twitch/TwitchChatTextMessage.h"
+#include "twitch/chat/RoomState.h"
+#include "twitch/chat/TwitchChatTextMessage.h"
 
 #include <QString>
 

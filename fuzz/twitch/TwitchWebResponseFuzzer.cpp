@@ -3,9 +3,9 @@
 // either decode or throw a DecodingError, and what decodes must be stable once
 // written in its own JSON form (URLs may be normalised by the first writing).
 #include "twitch/DecodingError.h"
-#include "twitch/TwitchAPI.h"
-#include "twitch/TwitchEmotesResponse.h"
-#include "twitch/TwitchUserAccessToken.h"
+#include "twitch/api/TwitchAPI.h"
+#include "twitch/api/TwitchEmotesResponse.h"
+#include "twitch/api/TwitchUserAccessToken.h"
 
 #include <QJsonDocument>
 

@@ -1,5 +1,5 @@
-#include "images/Operation.h"
-#include "images/TaskPool.h"
+#include "images/engine/Operation.h"
+#include "images/engine/TaskPool.h"
 #include "platform/OperationQueue.h"
 
 #include <QTest>

@@ -1,4 +1,4 @@
-#include "images/Cache.h"
+#include "images/cache/Cache.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "LocalHttpServer.h"
 
-#include "images/DataLoader.h"
-#include "images/UrlError.h"
+#include "images/loading/DataLoader.h"
+#include "images/loading/UrlError.h"
 
 #include <QTemporaryDir>
 #include <QTest>

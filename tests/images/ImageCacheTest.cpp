@@ -1,4 +1,4 @@
-#include "images/ImageCache.h"
+#include "images/cache/ImageCache.h"
 
 #include <gtest/gtest.h>
 

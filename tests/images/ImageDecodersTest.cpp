@@ -1,8 +1,8 @@
 #include "TestImages.h"
 
-#include "images/ImageDecoderRegistry.h"
-#include "images/ImageDecoders.h"
-#include "images/ImageEncoders.h"
+#include "images/decoding/ImageDecoderRegistry.h"
+#include "images/decoding/ImageDecoders.h"
+#include "images/decoding/ImageEncoders.h"
 
 #include <QImageReader>
 

@@ -1,8 +1,8 @@
 #include "PipelineTestSupport.h"
 
-#include "images/ImagePrefetcher.h"
-#include "images/ImageProcessors.h"
-#include "images/ImagePublisher.h"
+#include "images/extras/ImagePrefetcher.h"
+#include "images/processing/ImageProcessors.h"
+#include "images/extras/ImagePublisher.h"
 #include "twitch-sim/TwitchSimulator.h"
 
 #include <QSignalSpy>

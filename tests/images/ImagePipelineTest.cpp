@@ -1,6 +1,6 @@
 #include "PipelineTestSupport.h"
 
-#include "images/ImagePipelineDelegate.h"
+#include "images/pipeline/ImagePipelineDelegate.h"
 
 #include <QElapsedTimer>
 #include <QTemporaryDir>

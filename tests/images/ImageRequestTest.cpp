@@ -1,9 +1,9 @@
-#include "images/CacheKey.h"
-#include "images/DataLoadKey.h"
-#include "images/DecodedImageLoadKey.h"
-#include "images/ImageCacheKey.h"
-#include "images/ImageLoadKey.h"
-#include "images/ImagePipelineError.h"
+#include "images/model/CacheKey.h"
+#include "images/model/DataLoadKey.h"
+#include "images/model/DecodedImageLoadKey.h"
+#include "images/model/ImageCacheKey.h"
+#include "images/model/ImageLoadKey.h"
+#include "images/model/ImagePipelineError.h"
 
 #include <gtest/gtest.h>
 

@@ -2,9 +2,9 @@
 
 #include "LocalHttpServer.h"
 
-#include "images/DataLoader.h"
-#include "images/ImageCache.h"
-#include "images/ImagePipeline.h"
+#include "images/loading/DataLoader.h"
+#include "images/cache/ImageCache.h"
+#include "images/pipeline/ImagePipeline.h"
 
 #include <QBuffer>
 #include <QImage>

@@ -1,4 +1,4 @@
-#include "images/RateLimiter.h"
+#include "images/loading/RateLimiter.h"
 
 #include <gtest/gtest.h>
 

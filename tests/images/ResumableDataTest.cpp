@@ -1,4 +1,4 @@
-#include "images/ResumableDataStorage.h"
+#include "images/loading/ResumableDataStorage.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 #include "platform/Diagnostics.h"
 #include "twitch-sim/SimChatService.h"
 #include "twitch-sim/TwitchSimulator.h"
-#include "twitch/TwitchChatIRCMessage.h"
-#include "twitch/TwitchChatTextMessage.h"
+#include "twitch/chat/TwitchChatIRCMessage.h"
+#include "twitch/chat/TwitchChatTextMessage.h"
 
 #include <QSignalSpy>
 #include <QTest>

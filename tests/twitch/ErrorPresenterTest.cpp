@@ -1,7 +1,7 @@
 #include "twitch/DecodingError.h"
-#include "twitch/ErrorPresenter.h"
-#include "twitch/TransportError.h"
-#include "twitch/TwitchError.h"
+#include "platform/ErrorPresenter.h"
+#include "twitch/api/TransportError.h"
+#include "twitch/api/TwitchError.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 #include "support/FutureWait.h"
 #include "twitch-sim/TwitchSimulator.h"
 #include "twitch/DecodingError.h"
-#include "twitch/InvalidRequestError.h"
-#include "twitch/TransportError.h"
-#include "twitch/TwitchAPI.h"
+#include "twitch/api/InvalidRequestError.h"
+#include "twitch/api/TransportError.h"
+#include "twitch/api/TwitchAPI.h"
 
 #include <QJsonDocument>
 #include <QNetworkReply>

@@ -1,5 +1,5 @@
 #include "platform/Diagnostics.h"
-#include "twitch/TwitchChatIRCMessage.h"
+#include "twitch/chat/TwitchChatIRCMessage.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 #include "platform/Diagnostics.h"
 #include "twitch-sim/SimChatService.h"
 #include "twitch-sim/TwitchSimulator.h"
-#include "twitch/TwitchChat.h"
-#include "twitch/WebSocketError.h"
+#include "twitch/chat/TwitchChat.h"
+#include "twitch/chat/WebSocketError.h"
 
 #include <QSignalSpy>
 #include <QTest>

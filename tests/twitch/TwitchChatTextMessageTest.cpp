@@ -1,7 +1,7 @@
 #include "platform/Diagnostics.h"
-#include "twitch/RoomState.h"
-#include "twitch/TwitchChatMessage.h"
-#include "twitch/TwitchChatTextMessage.h"
+#include "twitch/chat/RoomState.h"
+#include "twitch/chat/TwitchChatMessage.h"
+#include "twitch/chat/TwitchChatTextMessage.h"
 
 #include <QSet>
 

@@ -1,8 +1,8 @@
 #include "twitch/DecodingError.h"
-#include "twitch/JsonReader.h"
-#include "twitch/TwitchEmoteSet.h"
-#include "twitch/TwitchUserAccessToken.h"
-#include "twitch/TwitchUserInfo.h"
+#include "twitch/api/JsonReader.h"
+#include "twitch/api/TwitchEmoteSet.h"
+#include "twitch/api/TwitchUserAccessToken.h"
+#include "twitch/api/TwitchUserInfo.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -1,8 +1,8 @@
 #include "Commands.h"
 
 #include "platform/Error.h"
-#include "twitch/ErrorPresenter.h"
-#include "twitch/TwitchAPI.h"
+#include "platform/ErrorPresenter.h"
+#include "twitch/api/TwitchAPI.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

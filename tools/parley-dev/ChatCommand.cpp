@@ -1,8 +1,8 @@
 #include "Commands.h"
 
 #include "platform/Error.h"
-#include "twitch/TwitchAPI.h"
-#include "twitch/TwitchChat.h"
+#include "twitch/api/TwitchAPI.h"
+#include "twitch/chat/TwitchChat.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

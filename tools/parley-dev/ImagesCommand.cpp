@@ -1,7 +1,7 @@
 #include "Commands.h"
 
-#include "images/DataLoader.h"
-#include "images/ImagePipeline.h"
+#include "images/loading/DataLoader.h"
+#include "images/pipeline/ImagePipeline.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -1,8 +1,8 @@
 #include "Commands.h"
 
 #include "platform/Diagnostics.h"
-#include "twitch/RoomState.h"
-#include "twitch/TwitchChatTextMessage.h"
+#include "twitch/chat/RoomState.h"
+#include "twitch/chat/TwitchChatTextMessage.h"
 
 #include <QFile>
 #include <QJsonArray>

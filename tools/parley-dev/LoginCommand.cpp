@@ -6,7 +6,7 @@
 #include "app/session/SessionController.h"
 #include "platform/Diagnostics.h"
 #include "platform/Error.h"
-#include "twitch/ErrorPresenter.h"
+#include "platform/ErrorPresenter.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>

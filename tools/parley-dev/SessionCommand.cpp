@@ -4,7 +4,7 @@
 #include "app/session/WhenFinished.h"
 #include "platform/Diagnostics.h"
 #include "platform/Error.h"
-#include "twitch/TwitchAPI.h"
+#include "twitch/api/TwitchAPI.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

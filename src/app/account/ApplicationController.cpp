@@ -1,7 +1,7 @@
 #include "app/account/ApplicationController.h"
 
 #include "twitch/DecodingError.h"
-#include "twitch/JsonReader.h"
+#include "twitch/api/JsonReader.h"
 
 #include <QJsonDocument>
 #include <QPromise>

@@ -5,8 +5,8 @@
 #include "app/theme/Theme.h"
 #include "credentials/CredentialStore.h"
 #include "platform/SerialQueue.h"
-#include "twitch/TwitchAPI.h"
-#include "twitch/TwitchUserAccessToken.h"
+#include "twitch/api/TwitchAPI.h"
+#include "twitch/api/TwitchUserAccessToken.h"
 
 #include <QFuture>
 #include <QObject>

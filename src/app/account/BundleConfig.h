@@ -1,6 +1,6 @@
 #pragma once
 
-#include "twitch/TwitchEndpoints.h"
+#include "twitch/api/TwitchEndpoints.h"
 
 #include <QString>
 #include <QUrl>

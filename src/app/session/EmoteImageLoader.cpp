@@ -1,6 +1,6 @@
 #include "EmoteImageLoader.h"
 
-#include "images/ImagePipeline.h"
+#include "images/pipeline/ImagePipeline.h"
 #include "platform/Observe.h"
 
 #include <QTimer>

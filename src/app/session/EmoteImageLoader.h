@@ -2,7 +2,7 @@
 
 #include "app/session/EmoteImageStore.h"
 #include "app/session/EmoteRegistryProtocol.h"
-#include "images/ImagePipeline.h"
+#include "images/pipeline/ImagePipeline.h"
 
 #include <QObject>
 #include <QPointer>

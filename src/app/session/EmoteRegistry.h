@@ -2,8 +2,8 @@
 
 #include "app/session/EmoteRegistryProtocol.h"
 #include "app/session/EmoteSetStatus.h"
-#include "twitch/TwitchAPI.h"
-#include "twitch/TwitchUserAccessToken.h"
+#include "twitch/api/TwitchAPI.h"
+#include "twitch/api/TwitchUserAccessToken.h"
 
 #include <QFuture>
 

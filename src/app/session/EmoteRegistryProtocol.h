@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/session/EmoteSet.h"
-#include "twitch/TwitchEmote.h"
+#include "twitch/api/TwitchEmote.h"
 
 #include <QHash>
 #include <QObject>

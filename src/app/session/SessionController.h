@@ -3,11 +3,11 @@
 #include "app/session/EmoteImageLoader.h"
 #include "app/session/EmoteRegistry.h"
 #include "app/session/SessionControllerDelegate.h"
-#include "images/ImagePipeline.h"
-#include "twitch/TwitchAPI.h"
-#include "twitch/TwitchChat.h"
-#include "twitch/TwitchChatConnection.h"
-#include "twitch/TwitchUserAccessToken.h"
+#include "images/pipeline/ImagePipeline.h"
+#include "twitch/api/TwitchAPI.h"
+#include "twitch/chat/TwitchChat.h"
+#include "twitch/chat/TwitchChatConnection.h"
+#include "twitch/api/TwitchUserAccessToken.h"
 
 #include <QObject>
 #include <QString>

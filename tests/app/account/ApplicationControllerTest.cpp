@@ -1,7 +1,7 @@
 #include "app/account/AccountStorage.h"
 #include "app/account/ApplicationController.h"
 #include "app/session/SessionController.h"
-#include "twitch/TwitchError.h"
+#include "twitch/api/TwitchError.h"
 #include "twitch-sim/TwitchSimulator.h"
 
 #include "support/PrivateKeyring.h"

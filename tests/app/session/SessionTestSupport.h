@@ -1,8 +1,8 @@
 #pragma once
 
 #include "twitch-sim/TwitchSimulator.h"
-#include "twitch/TwitchAPI.h"
-#include "twitch/TwitchUserAccessToken.h"
+#include "twitch/api/TwitchAPI.h"
+#include "twitch/api/TwitchUserAccessToken.h"
 
 #include <QTest>
 

@@ -1,0 +1,64 @@
+#include "images/cache/ImageCache.h"
+
+#include "platform/PhysicalMemory.h"
+
+namespace parley {
+
+namespace {
+
+ImageCache::Configuration defaults()
+{
+    ImageCache::Configuration conf;
+    conf.costLimit = ImageCache::defaultCostLimit();
+    return conf;
+}
+
+} // namespace
+
+ImageCache::ImageCache(std::optional<Configuration> configuration, MemoryPressureSource* memoryPressure)
+    : impl_(configuration.value_or(defaults()), memoryPressure) { }
+
+const std::shared_ptr<ImageCache>& ImageCache::shared()
+{
+    static const std::shared_ptr<ImageCache> cache = std::make_shared<ImageCache>();
+    return cache;
+}
+
+qint64 ImageCache::defaultCostLimit(qint64 physicalMemory)
+{
+    constexpr qint64 limit = qint64(512) << 20;
+    const qint64 divisor = physicalMemory <= limit ? 10 : 5;
+    return std::min(physicalMemory / divisor, limit);
+}
+
+qint64 ImageCache::defaultCostLimit()
+{
+    return defaultCostLimit(physicalMemorySize());
+}
+
+std::optional<ImageContainer> ImageCache::image(const ImageCacheKey& key)
+{
+    return impl_.value(key);
+}
+
+void ImageCache::setImage(std::optional<ImageContainer> image, const ImageCacheKey& key)
+{
+    if (!image) {
+        impl_.removeValue(key);
+        return;
+    }
+    const qint64 cost = image->cost();
+    impl_.set(key, std::move(*image), cost);
+}
+
+void ImageCache::removeImage(const ImageCacheKey& key)
+{
+    impl_.removeValue(key);
+}
+
+void ImageCache::removeAll()
+{
+    impl_.removeAll();
+}
+
+} // namespace parley

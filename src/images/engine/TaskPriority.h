@@ -1,0 +1,21 @@
+#pragma once
+
+#include "images/model/ImageRequest.h"
+
+namespace parley {
+
+// The priority of a stage task, one-to-one with ImageRequest::Priority.
+enum class TaskPriority { veryLow, low, normal, high, veryHigh };
+
+inline TaskPriority taskPriority(ImageRequest::Priority priority)
+{
+    return TaskPriority(int(priority));
+}
+
+// The operation-queue priority of a task priority: -8, -4, 0, 4, 8.
+inline int queuePriority(TaskPriority priority)
+{
+    return 4 * int(priority) - 8;
+}
+
+} // namespace parley

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "images/engine/TaskPriority.h"
+
+#include <memory>
+
+namespace parley {
+
+class AsyncTaskBase;
+
+// One subscriber's hold on a stage task. Use only on the pipeline's queue.
+class TaskSubscription {
+public:
+    TaskSubscription(std::shared_ptr<AsyncTaskBase> task, int key)
+        : task_(std::move(task)), key_(key) { }
+
+    // Raises or lowers this subscriber's priority; the task follows its most
+    // important subscriber.
+    void setPriority(TaskPriority priority) const;
+    // Leaves the task; the last subscriber to leave cancels it.
+    void unsubscribe() const;
+
+    const std::shared_ptr<AsyncTaskBase>& task() const { return task_; }
+    int key() const { return key_; }
+
+private:
+    std::shared_ptr<AsyncTaskBase> task_;
+    int key_;
+};
+
+} // namespace parley

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "images/model/ImageRequest.h"
+
+#include <QStringList>
+
+#include <optional>
+
+namespace parley {
+
+// Identifies a processed image: the image id, the thumbnail and the
+// processors, compared by their identifiers.
+struct CacheKey {
+    std::optional<QString> imageId;
+    std::optional<ImageRequest::ThumbnailOptions> thumbnail;
+    QStringList processors;
+
+    CacheKey() = default;
+    explicit CacheKey(const ImageRequest& request)
+        : imageId(request.imageId()), thumbnail(request.thumbnail())
+    {
+        for (const auto& processor : request.processors())
+            processors.append(processor->identifier());
+    }
+
+    friend bool operator==(const CacheKey&, const CacheKey&) = default;
+    friend size_t qHash(const CacheKey& key, size_t seed = 0)
+    {
+        return qHashMulti(seed, key.imageId.value_or(QString()), key.imageId.has_value(),
+                          key.thumbnail ? qHash(*key.thumbnail) : 0, key.processors);
+    }
+};
+
+} // namespace parley

@@ -1,0 +1,18 @@
+#pragma once
+
+#include "images/loading/UrlResponse.h"
+
+#include <QByteArray>
+
+#include <optional>
+
+namespace parley {
+
+// Bytes of an image as loaded, with the response they came with (none when
+// they came from a cache or a publisher).
+struct LoadedData {
+    QByteArray data;
+    std::optional<UrlResponse> urlResponse;
+};
+
+} // namespace parley

@@ -1,0 +1,394 @@
+#include "images/pipeline/ImagePipeline.h"
+
+#include "images/engine/ClosableQueue.h"
+#include "images/loading/DataLoader.h"
+#include "images/cache/ImageCache.h"
+#include "images/pipeline/ImagePipelineDelegate.h"
+#include "images/loading/ResumableDataStorage.h"
+#include "images/pipeline/TaskFetchDecodedImage.h"
+#include "images/pipeline/TaskFetchOriginalImageData.h"
+#include "images/pipeline/TaskFetchWithPublisher.h"
+#include "images/pipeline/TaskLoadData.h"
+#include "images/pipeline/TaskLoadImage.h"
+
+#include <QCoreApplication>
+#include <QPromise>
+
+#include <mutex>
+
+namespace parley {
+
+namespace {
+
+std::mutex sharedMutex;
+std::shared_ptr<ImagePipeline> sharedPipeline;
+
+// Runs while the application object is destroyed: loads still in flight end
+// silently and the pipeline's threads stop before anything else goes away.
+void tearDownShared()
+{
+    std::shared_ptr<ImagePipeline> pipeline;
+    {
+        std::lock_guard lock(sharedMutex);
+        pipeline = std::move(sharedPipeline);
+    }
+}
+
+template <typename Value>
+QFuture<Value> futureOf(const std::shared_ptr<QPromise<Value>>& promise)
+{
+    promise->start();
+    return promise->future();
+}
+
+template <typename Value>
+void fulfil(QPromise<Value>& promise, const LoadResult<Value>& result)
+{
+    if (const Value* value = result.value())
+        promise.addResult(*value);
+    else
+        promise.setException(std::make_exception_ptr(*result.error()));
+    promise.finish();
+}
+
+} // namespace
+
+ImagePipeline::Configuration ImagePipeline::Configuration::withDataCache(std::shared_ptr<DataCaching> dataCache)
+{
+    Configuration configuration;
+    configuration.dataLoader = std::make_shared<DataLoader>(UrlCache {});
+    configuration.dataCache = std::move(dataCache);
+    return configuration;
+}
+
+std::shared_ptr<ImagePipeline> ImagePipeline::create()
+{
+    return create(Configuration());
+}
+
+std::shared_ptr<ImagePipeline> ImagePipeline::create(Configuration configuration,
+    std::shared_ptr<ImagePipelineDelegate> delegate)
+{
+    return std::shared_ptr<ImagePipeline>(new ImagePipeline(std::move(configuration), std::move(delegate)));
+}
+
+ImagePipeline::ImagePipeline(Configuration configuration, std::shared_ptr<ImagePipelineDelegate> delegate)
+    : configuration_(std::move(configuration))
+    , delegate_(delegate ? std::move(delegate) : std::make_shared<ImagePipelineDefaultDelegate>())
+    , queue_(std::make_unique<SerialQueue>(QStringLiteral("parley.images.ImagePipeline")))
+    , closableQueue_(std::make_shared<ClosableQueue>(queue_.get()))
+    , dataLoadingQueue_(std::make_shared<OperationQueue>(QStringLiteral("parley.images.dataLoading"),
+          configuration_.dataLoadingQueueWidth))
+    , dataCachingQueue_(std::make_shared<OperationQueue>(QStringLiteral("parley.images.dataCaching"),
+          configuration_.dataCachingQueueWidth))
+    , imageDecodingQueue_(std::make_shared<OperationQueue>(QStringLiteral("parley.images.imageDecoding"),
+          configuration_.imageDecodingQueueWidth))
+    , imageProcessingQueue_(std::make_shared<OperationQueue>(QStringLiteral("parley.images.imageProcessing"),
+          configuration_.imageProcessingQueueWidth))
+    , imageDecompressingQueue_(std::make_shared<OperationQueue>(QStringLiteral("parley.images.imageDecompressing"),
+          configuration_.imageDecompressingQueueWidth))
+    , tasksLoadImage_(configuration_.isTaskCoalescingEnabled)
+    , tasksLoadData_(configuration_.isTaskCoalescingEnabled)
+    , tasksFetchDecodedImage_(configuration_.isTaskCoalescingEnabled)
+    , tasksFetchOriginalImageData_(configuration_.isTaskCoalescingEnabled)
+    , tasksProcessImage_(configuration_.isTaskCoalescingEnabled)
+{
+    if (!configuration_.dataLoader)
+        configuration_.dataLoader = std::make_shared<DataLoader>();
+    if (auto* loader = dynamic_cast<DataLoader*>(configuration_.dataLoader.get()))
+        loader->setPrefersIncrementalDelivery(configuration_.isProgressiveDecodingEnabled);
+    if (!configuration_.callbackQueue)
+        configuration_.callbackQueue = &SerialQueue::main();
+    if (configuration_.isRateLimiterEnabled)
+        rateLimiter_.emplace([queue = queue_.get()](std::chrono::milliseconds delay, std::function<void()> drain) {
+            queue->asyncAfter(int(delay.count()), std::move(drain));
+        });
+    ResumableDataStorage::shared().registerPipeline(id_);
+}
+
+ImagePipeline::~ImagePipeline()
+{
+    closableQueue_->close();
+    queue_->sync([this] {
+        for (auto& [id, running] : std::exchange(tasks_, {}))
+            running.subscription->unsubscribe();
+    });
+    if (queue_->isCurrent())
+        (void)queue_.release(); // released from a hook on its own queue: its idle thread cannot be joined here
+    queue_.reset();
+    ResumableDataStorage::shared().unregisterPipeline(id_);
+}
+
+ImagePipeline& ImagePipeline::shared()
+{
+    std::lock_guard lock(sharedMutex);
+    if (!sharedPipeline) {
+        ResumableDataStorage::shared(); // outlives the pipeline, which unregisters from it
+        ImageCache::shared();
+        sharedPipeline = create();
+        if (QCoreApplication::instance())
+            qAddPostRoutine(tearDownShared);
+    }
+    return *sharedPipeline;
+}
+
+std::shared_ptr<ImageTask> ImagePipeline::makeTask(ImageRequest request, SerialQueue* callbackQueue, bool isDataTask)
+{
+    auto task = std::make_shared<ImageTask>(++nextTaskId_, std::move(request), weak_from_this(), callbackQueue,
+        isDataTask);
+    delegate_->imageTaskCreated(*this, *task);
+    return task;
+}
+
+std::shared_ptr<ImageTask> ImagePipeline::loadImage(const QUrl& url, ImageCompletion completion)
+{
+    return loadImage(ImageRequest(url), nullptr, {}, std::move(completion));
+}
+
+std::shared_ptr<ImageTask> ImagePipeline::loadImage(ImageRequest request, SerialQueue* callbackQueue,
+    Progress progress, ImageCompletion completion)
+{
+    auto task = makeTask(std::move(request), callbackQueue, false);
+    queue_->async([this, task, progress = std::move(progress), completion = std::move(completion)] {
+        start<ImageResponse>(task, [this](const ImageRequest& request) { return makeTaskLoadImage(request); },
+            progress, completion);
+    });
+    return task;
+}
+
+std::shared_ptr<ImageTask> ImagePipeline::loadData(ImageRequest request, SerialQueue* callbackQueue,
+    Progress progress, DataCompletion completion)
+{
+    auto task = makeTask(std::move(request), callbackQueue, true);
+    queue_->async([this, task, progress = std::move(progress), completion = std::move(completion)] {
+        start<LoadedData>(task, [this](const ImageRequest& request) { return makeTaskLoadData(request); },
+            progress, completion);
+    });
+    return task;
+}
+
+template <typename Value, typename Stage, typename Completion>
+void ImagePipeline::start(const std::shared_ptr<ImageTask>& task, Stage stage, Progress progress,
+    Completion completion)
+{
+    if (isInvalidated_) {
+        if (task->end(ImageTask::State::completed))
+            callBack(task, [completion] { completion(ImagePipelineError::pipelineInvalidated()); });
+        return;
+    }
+    if (task->state() != ImageTask::State::running) {
+        didCancel(task); // cancelled before it started
+        return;
+    }
+    delegate_->imageTaskDidStart(*this, *task);
+    auto subscription = stage(task->request())->subscribe(taskPriority(task->priority()), task,
+        [this, task, progress, completion](const typename AsyncTask<Value, ImagePipelineError>::Event& event) {
+            handle<Value>(task, event, progress, completion);
+        });
+    // A memory-cache hit completes the task inside subscribe().
+    if (subscription && task->state() == ImageTask::State::running)
+        tasks_.emplace(task->taskId(), Running { task, subscription });
+}
+
+template <typename Value, typename Completion>
+void ImagePipeline::handle(const std::shared_ptr<ImageTask>& task,
+    const typename AsyncTask<Value, ImagePipelineError>::Event& event, const Progress& progress,
+    const Completion& completion)
+{
+    if (task->state() != ImageTask::State::running)
+        return;
+    if (const auto* update = std::get_if<ImageTask::Progress>(&event)) {
+        task->storeProgress(*update);
+        delegate_->imageTaskDidUpdateProgress(*this, *task, *update);
+        if (progress)
+            callBack(task, [progress, update = *update] { progress(std::nullopt, update.completed, update.total); });
+        return;
+    }
+    const auto* value = std::get_if<0>(&event);
+    if (value && !value->isCompleted) {
+        if constexpr (std::is_same_v<Value, ImageResponse>) {
+            delegate_->imageTaskDidReceivePreview(*this, *task, value->value);
+            if (progress)
+                callBack(task, [progress, preview = value->value, current = task->progress()] {
+                    progress(preview, current.completed, current.total);
+                });
+        }
+        return;
+    }
+    if (!task->end(ImageTask::State::completed))
+        return;
+    tasks_.erase(task->taskId());
+    const LoadResult<Value> result = value ? LoadResult<Value>(value->value)
+                                           : LoadResult<Value>(std::get<ImagePipelineError>(event));
+    delegate_->imageTaskDidComplete(*this, *task, result.error());
+    callBack(task, [completion, result] { completion(result); });
+}
+
+void ImagePipeline::callBack(const std::shared_ptr<ImageTask>& task, std::function<void()> work)
+{
+    SerialQueue* queue = task->callbackQueue() ? task->callbackQueue() : configuration_.callbackQueue;
+    if (queue == queue_.get())
+        work();
+    else
+        queue->async(std::move(work));
+}
+
+void ImagePipeline::cancel(const std::shared_ptr<ImageTask>& task)
+{
+    if (!task || !task->end(ImageTask::State::cancelled))
+        return;
+    queue_->async([this, task] {
+        const auto found = tasks_.find(task->taskId());
+        if (found == tasks_.end())
+            return;
+        const Running running = std::move(found->second);
+        tasks_.erase(found);
+        stop(running);
+    });
+}
+
+void ImagePipeline::stop(const Running& running)
+{
+    didCancel(running.task);
+    running.subscription->unsubscribe();
+}
+
+void ImagePipeline::didCancel(const std::shared_ptr<ImageTask>& task)
+{
+    callBack(task, [task, delegate = delegate_, weak = weak_from_this()] {
+        if (const auto pipeline = weak.lock(); pipeline && !task->isDataTask())
+            delegate->imageTaskDidCancel(*pipeline, *task);
+        if (task->onCancel)
+            task->onCancel();
+    });
+}
+
+void ImagePipeline::setPriority(const std::shared_ptr<ImageTask>& task, ImageRequest::Priority priority)
+{
+    if (!task || !task->storePriority(priority))
+        return;
+    queue_->async([this, task, priority] {
+        if (const auto found = tasks_.find(task->taskId()); found != tasks_.end())
+            found->second.subscription->setPriority(taskPriority(priority));
+    });
+}
+
+void ImagePipeline::invalidate()
+{
+    queue_->async([this] {
+        if (std::exchange(isInvalidated_, true))
+            return;
+        for (auto& [id, running] : std::exchange(tasks_, {})) {
+            running.task->end(ImageTask::State::cancelled);
+            stop(running);
+        }
+    });
+}
+
+QFuture<ImageResponse> ImagePipeline::image(const QUrl& url)
+{
+    return imageTask(ImageRequest(url)).response;
+}
+
+QFuture<ImageResponse> ImagePipeline::image(ImageRequest request)
+{
+    return imageTask(std::move(request)).response;
+}
+
+AsyncImageTask ImagePipeline::imageTask(ImageRequest request)
+{
+    auto promise = std::make_shared<QPromise<ImageResponse>>();
+    auto future = futureOf(promise);
+    auto task = makeTask(std::move(request), nullptr, false);
+    task->onCancel = [promise] {
+        promise->future().cancel();
+        promise->finish();
+    };
+    queue_->async([this, task, promise] {
+        start<ImageResponse>(task, [this](const ImageRequest& request) { return makeTaskLoadImage(request); }, {},
+            [promise](const ImageResult& result) { fulfil(*promise, result); });
+    });
+    return { task, future };
+}
+
+QFuture<LoadedData> ImagePipeline::data(ImageRequest request)
+{
+    auto promise = std::make_shared<QPromise<LoadedData>>();
+    auto future = futureOf(promise);
+    auto task = makeTask(std::move(request), nullptr, true);
+    task->onCancel = [promise] {
+        promise->future().cancel();
+        promise->finish();
+    };
+    queue_->async([this, task, promise] {
+        start<LoadedData>(task, [this](const ImageRequest& request) { return makeTaskLoadData(request); }, {},
+            [promise](const DataResult& result) { fulfil(*promise, result); });
+    });
+    return future;
+}
+
+std::shared_ptr<AsyncTask<ImageResponse, ImagePipelineError>> ImagePipeline::makeTaskLoadImage(
+    const ImageRequest& request)
+{
+    return tasksLoadImage_.task(ImageLoadKey(request),
+        [&] { return std::make_shared<TaskLoadImage>(*this, request); });
+}
+
+std::shared_ptr<AsyncTask<LoadedData, ImagePipelineError>> ImagePipeline::makeTaskLoadData(const ImageRequest& request)
+{
+    return tasksLoadData_.task(ImageLoadKey(request), [&] { return std::make_shared<TaskLoadData>(*this, request); });
+}
+
+std::shared_ptr<AsyncTask<ImageResponse, ImagePipelineError>> ImagePipeline::makeTaskFetchDecodedImage(
+    const ImageRequest& request)
+{
+    return tasksFetchDecodedImage_.task(DecodedImageLoadKey(request),
+        [&] { return std::make_shared<TaskFetchDecodedImage>(*this, request); });
+}
+
+std::shared_ptr<AsyncTask<LoadedData, ImagePipelineError>> ImagePipeline::makeTaskFetchOriginalImageData(
+    const ImageRequest& request)
+{
+    return tasksFetchOriginalImageData_.task(DataLoadKey(request),
+        [&]() -> std::shared_ptr<AsyncTask<LoadedData, ImagePipelineError>> {
+            if (std::holds_alternative<DataPublisher>(request.resource()))
+                return std::make_shared<TaskFetchWithPublisher>(*this, request);
+            return std::make_shared<TaskFetchOriginalImageData>(*this, request);
+        });
+}
+
+ImageCaching* ImagePipeline::imageCache(const ImageRequest& request) const
+{
+    return delegate_->imageCache(const_cast<ImagePipeline&>(*this), request);
+}
+
+ImageCacheKey ImagePipeline::cacheKey(const ImageRequest& request) const
+{
+    if (auto custom = delegate_->cacheKey(const_cast<ImagePipeline&>(*this), request))
+        return ImageCacheKey(*custom);
+    return ImageCacheKey(request);
+}
+
+std::optional<ImageContainer> ImagePipeline::cachedImage(const ImageRequest& request)
+{
+    if (request.options().testFlag(ImageRequest::Option::noMemoryCacheReads))
+        return std::nullopt;
+    ImageCaching* cache = imageCache(request);
+    return cache ? cache->image(cacheKey(request)) : std::nullopt;
+}
+
+void ImagePipeline::storeCachedImage(const ImageContainer& container, const ImageRequest& request)
+{
+    if (request.options().testFlag(ImageRequest::Option::noMemoryCacheWrites))
+        return;
+    if (ImageCaching* cache = imageCache(request))
+        cache->setImage(container, cacheKey(request));
+}
+
+void ImagePipeline::removeCachedImage(const ImageRequest& request)
+{
+    if (ImageCaching* cache = imageCache(request))
+        cache->removeImage(cacheKey(request));
+}
+
+} // namespace parley

@@ -1,0 +1,195 @@
+#pragma once
+
+#include "images/cache/DataCaching.h"
+#include "images/loading/DataLoading.h"
+#include "images/model/DecodedImageLoadKey.h"
+#include "images/model/ImageCacheKey.h"
+#include "images/cache/ImageCache.h"
+#include "images/decoding/ImageDecoding.h"
+#include "images/model/ImageLoadKey.h"
+#include "images/model/ImageProcessingKey.h"
+#include "images/pipeline/ImageTask.h"
+#include "images/model/LoadResult.h"
+#include "images/loading/RateLimiter.h"
+#include "images/engine/TaskPool.h"
+#include "platform/OperationQueue.h"
+#include "platform/SerialQueue.h"
+
+#include <QFuture>
+#include <QUuid>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <unordered_map>
+
+namespace parley {
+
+class ClosableQueue;
+class ImagePipelineDelegate;
+
+// A load as a future, with the task that cancels it or changes its priority.
+struct AsyncImageTask {
+    std::shared_ptr<ImageTask> task;
+    QFuture<ImageResponse> response;
+};
+
+// Turns image requests into decoded images: memory cache first, then one
+// shared download, decode and processing run per distinct piece of work
+// (coalescing), with priorities that follow the most important waiter,
+// progress, cancellation and delivery on the caller's callback queue (the
+// main thread by default). All its state lives on its own serial queue.
+//
+// The application uses one pipeline, ImagePipeline::shared(), and one call:
+//     ImagePipeline::shared().loadImage(url, [](const ImageResult& result) { ... });
+// or, as a future continued on the main thread:
+//     ImagePipeline::shared().image(url).then(context, [](const ImageResponse& r) { ... });
+// Create other pipelines with create(); destroying one with loads in flight
+// ends them silently.
+class ImagePipeline : public std::enable_shared_from_this<ImagePipeline> {
+public:
+    enum class DataCachePolicy { automatic, storeOriginalData, storeEncodedImages, storeAll };
+
+    struct Configuration {
+        // None: a DataLoader over the shared disk HTTP cache.
+        std::shared_ptr<DataLoading> dataLoader;
+        std::shared_ptr<DataCaching> dataCache;
+        std::shared_ptr<ImageCaching> customImageCache;
+        // None: the shared decoder registry.
+        std::function<std::shared_ptr<ImageDecoding>(const ImageDecodingContext&)> makeImageDecoder;
+        bool isUsingPrepareForDisplay = false;
+        bool isDecompressionEnabled = false;
+        DataCachePolicy dataCachePolicy = DataCachePolicy::storeOriginalData;
+        bool isTaskCoalescingEnabled = true;
+        bool isRateLimiterEnabled = true;
+        bool isProgressiveDecodingEnabled = false;
+        bool isStoringPreviewsInMemoryCache = true;
+        bool isResumableDataEnabled = true;
+        // None: the main thread.
+        SerialQueue* callbackQueue = nullptr;
+        bool isCustomImageCacheProvided = false;
+        int dataLoadingQueueWidth = 6;
+        int dataCachingQueueWidth = 2;
+        int imageDecodingQueueWidth = 1;
+        int imageProcessingQueueWidth = 2;
+        int imageDecompressingQueueWidth = 2;
+
+        // The preset with a disk data cache and a loader without the HTTP cache.
+        static Configuration withDataCache(std::shared_ptr<DataCaching> dataCache);
+    };
+
+    using ImageCompletion = std::function<void(const ImageResult& result)>;
+    using DataCompletion = std::function<void(const DataResult& result)>;
+    // A preview (progressive decoding) or none, then bytes received and expected.
+    using Progress = std::function<void(const std::optional<ImageResponse>& preview, qint64 completed, qint64 total)>;
+
+    static std::shared_ptr<ImagePipeline> create();
+    static std::shared_ptr<ImagePipeline> create(Configuration configuration,
+        std::shared_ptr<ImagePipelineDelegate> delegate = nullptr);
+    ~ImagePipeline();
+    ImagePipeline(const ImagePipeline&) = delete;
+    ImagePipeline& operator=(const ImagePipeline&) = delete;
+
+    // The process's pipeline, created with the defaults on first use; torn
+    // down (its loads ended silently) when the application object goes.
+    static ImagePipeline& shared();
+
+    // Loads an image; `completion` runs once on the callback queue, unless the
+    // task is cancelled first. The returned task may be ignored.
+    std::shared_ptr<ImageTask> loadImage(const QUrl& url, ImageCompletion completion);
+    std::shared_ptr<ImageTask> loadImage(ImageRequest request, SerialQueue* callbackQueue,
+        Progress progress, ImageCompletion completion);
+    // Loads only the bytes of an image.
+    std::shared_ptr<ImageTask> loadData(ImageRequest request, SerialQueue* callbackQueue,
+        Progress progress, DataCompletion completion);
+
+    // The same loads as futures; they fail with ImagePipelineError and are
+    // cancelled when the task is (or when the pipeline goes away first).
+    QFuture<ImageResponse> image(const QUrl& url);
+    QFuture<ImageResponse> image(ImageRequest request);
+    AsyncImageTask imageTask(ImageRequest request);
+    QFuture<LoadedData> data(ImageRequest request);
+
+    // From any thread. A cancelled task never completes.
+    void cancel(const std::shared_ptr<ImageTask>& task);
+    void setPriority(const std::shared_ptr<ImageTask>& task, ImageRequest::Priority priority);
+
+    // Ends every running task silently and makes every later load fail.
+    void invalidate();
+
+    // The memory cache as this pipeline uses it, honouring the request's options.
+    std::optional<ImageContainer> cachedImage(const ImageRequest& request);
+    void storeCachedImage(const ImageContainer& container, const ImageRequest& request);
+    void removeCachedImage(const ImageRequest& request);
+
+    const Configuration& configuration() const { return configuration_; }
+    ImagePipelineDelegate& delegate() const { return *delegate_; }
+    const QUuid& id() const { return id_; }
+
+private:
+    template <typename> friend class ImagePipelineTask;
+    friend class TaskLoadImage;
+    friend class TaskLoadData;
+    friend class TaskFetchDecodedImage;
+    friend class TaskFetchOriginalImageData;
+    friend class TaskFetchWithPublisher;
+
+    using ImageTaskPool = TaskPool<ImageLoadKey, ImageResponse, ImagePipelineError>;
+    using DecodedTaskPool = TaskPool<DecodedImageLoadKey, ImageResponse, ImagePipelineError>;
+    using DataTaskPool = TaskPool<DataLoadKey, LoadedData, ImagePipelineError>;
+    using LoadDataTaskPool = TaskPool<ImageLoadKey, LoadedData, ImagePipelineError>;
+    using ProcessTaskPool = TaskPool<ImageProcessingKey, ImageResponse, ImagePipelineError>;
+
+    // A running image task, its hold on its stage and how to reach its caller.
+    struct Running {
+        std::shared_ptr<ImageTask> task;
+        std::optional<TaskSubscription> subscription;
+    };
+
+    ImagePipeline(Configuration configuration, std::shared_ptr<ImagePipelineDelegate> delegate);
+
+    std::shared_ptr<ImageTask> makeTask(ImageRequest request, SerialQueue* callbackQueue, bool isDataTask);
+    template <typename Value, typename Stage, typename Completion>
+    void start(const std::shared_ptr<ImageTask>& task, Stage stage, Progress progress, Completion completion);
+    template <typename Value, typename Completion>
+    void handle(const std::shared_ptr<ImageTask>& task, const typename AsyncTask<Value, ImagePipelineError>::Event& event,
+        const Progress& progress, const Completion& completion);
+    void stop(const Running& running);
+    void didCancel(const std::shared_ptr<ImageTask>& task);
+    void callBack(const std::shared_ptr<ImageTask>& task, std::function<void()> work);
+
+    // Stage lookup, on the queue.
+    std::shared_ptr<AsyncTask<ImageResponse, ImagePipelineError>> makeTaskLoadImage(const ImageRequest& request);
+    std::shared_ptr<AsyncTask<LoadedData, ImagePipelineError>> makeTaskLoadData(const ImageRequest& request);
+    std::shared_ptr<AsyncTask<ImageResponse, ImagePipelineError>> makeTaskFetchDecodedImage(const ImageRequest& request);
+    std::shared_ptr<AsyncTask<LoadedData, ImagePipelineError>> makeTaskFetchOriginalImageData(const ImageRequest& request);
+
+    ImageCaching* imageCache(const ImageRequest& request) const;
+    ImageCacheKey cacheKey(const ImageRequest& request) const;
+
+    Configuration configuration_;
+    std::shared_ptr<ImagePipelineDelegate> delegate_;
+    QUuid id_ = QUuid::createUuid();
+    std::atomic<qint64> nextTaskId_ = 0;
+
+    std::unique_ptr<SerialQueue> queue_;
+    std::shared_ptr<ClosableQueue> closableQueue_;
+    std::shared_ptr<OperationQueue> dataLoadingQueue_;
+    std::shared_ptr<OperationQueue> dataCachingQueue_;
+    std::shared_ptr<OperationQueue> imageDecodingQueue_;
+    std::shared_ptr<OperationQueue> imageProcessingQueue_;
+    std::shared_ptr<OperationQueue> imageDecompressingQueue_;
+
+    // Touched only on queue_.
+    std::unordered_map<qint64, Running> tasks_;
+    ImageTaskPool tasksLoadImage_;
+    LoadDataTaskPool tasksLoadData_;
+    DecodedTaskPool tasksFetchDecodedImage_;
+    DataTaskPool tasksFetchOriginalImageData_;
+    ProcessTaskPool tasksProcessImage_;
+    std::optional<RateLimiter> rateLimiter_;
+    bool isInvalidated_ = false;
+};
+
+} // namespace parley

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "images/pipeline/ImagePipelineTask.h"
+#include "images/model/LoadedData.h"
+
+namespace parley {
+
+// Decodes the original bytes of an image (and, with progressive decoding,
+// previews from partial bytes), once per distinct download and thumbnail.
+class TaskFetchDecodedImage final : public ImagePipelineTask<ImageResponse> {
+public:
+    using ImagePipelineTask::ImagePipelineTask;
+
+private:
+    struct Decoded {
+        std::optional<ImageContainer> container;
+        std::exception_ptr error;
+    };
+
+    void start() override;
+    void didReceiveData(const LoadedData& data, bool isCompleted);
+    static Decoded decode(ImageDecoding& decoder, const ImageDecodingContext& context);
+    void didDecode(const Decoded& decoded, const ImageDecodingContext& context);
+
+    std::shared_ptr<ImageDecoding> decoder_;
+    bool isDecodingPreview_ = false;
+};
+
+} // namespace parley

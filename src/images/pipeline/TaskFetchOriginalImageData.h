@@ -1,0 +1,32 @@
+#pragma once
+
+#include "images/pipeline/ImagePipelineTask.h"
+#include "images/model/LoadedData.h"
+#include "images/loading/ResumableData.h"
+
+namespace parley {
+
+// Downloads the original bytes of an image, once per distinct download:
+// through the rate limiter and the data-loading queue, resuming a stored
+// partial download when it can, reporting progress and partial data.
+class TaskFetchOriginalImageData final : public ImagePipelineTask<LoadedData> {
+public:
+    using ImagePipelineTask::ImagePipelineTask;
+
+private:
+    void start() override;
+    void enqueueLoad();
+    void load(const Operation::Finish& finish);
+    void didReceiveData(const QByteArray& chunk, const UrlResponse& response);
+    void didFinishLoading(const std::exception_ptr& error);
+    void storeResumableData();
+    void storeInDataCache();
+
+    std::optional<UrlResponse> urlResponse_;
+    std::optional<ResumableData> resumableData_;
+    qint64 resumedDataCount_ = 0;
+    QByteArray data_;
+    std::shared_ptr<Cancellable> loading_;
+};
+
+} // namespace parley

@@ -1,0 +1,182 @@
+#include "images/pipeline/TaskLoadImage.h"
+
+#include "images/pipeline/ImagePipelineDelegate.h"
+#include "images/engine/OperationTask.h"
+
+namespace parley {
+
+namespace {
+
+using ImageEvent = AsyncTask<ImageResponse, ImagePipelineError>::Event;
+
+struct DecodedCache {
+    std::optional<ImageContainer> container;
+};
+
+} // namespace
+
+void TaskLoadImage::start()
+{
+    if (const auto cached = pipeline_.cachedImage(request_)) {
+        const bool isFinal = !cached->isPreview();
+        send(ImageResponse { *cached, request_, std::nullopt, ImageResponse::CacheType::memory }, isFinal);
+        if (isFinal)
+            return;
+    }
+    DataCaching* dataCache = pipeline_.delegate().dataCache(pipeline_, request_);
+    if (dataCache && !has(ImageRequest::Option::noDiskCacheReads))
+        loadFromDataCache(*dataCache);
+    else
+        loadImage();
+}
+
+void TaskLoadImage::loadFromDataCache(DataCaching& cache)
+{
+    const QString key = request_.imageId().value_or(QString());
+    runOperation(*pipeline_.dataCachingQueue_,
+        [cache = &cache, key] { return cache->cachedData(key); },
+        [weak = weakSelf(this)](const std::optional<QByteArray>& data) {
+            const auto self = weak.lock();
+            if (!self || self->isDisposed())
+                return;
+            if (data)
+                self->decodeCachedData(*data);
+            else
+                self->loadImage();
+        });
+}
+
+void TaskLoadImage::decodeCachedData(const QByteArray& data)
+{
+    const ImageDecodingContext context { request_, data, true, std::nullopt, ImageResponse::CacheType::disk };
+    const auto decoder = pipeline_.delegate().imageDecoder(pipeline_, context);
+    if (!decoder) {
+        loadImage();
+        return;
+    }
+    runOperation(*pipeline_.imageDecodingQueue_,
+        [decoder, data]() -> DecodedCache {
+            try {
+                return { decoder->decode(data) };
+            } catch (...) {
+                return {};
+            }
+        },
+        [weak = weakSelf(this)](const DecodedCache& decoded) {
+            const auto self = weak.lock();
+            if (!self || self->isDisposed())
+                return;
+            if (!decoded.container) {
+                self->loadImage(); // unreadable cached bytes: go to the network
+                return;
+            }
+            self->didProduceImage(ImageResponse { *decoded.container, self->request_, std::nullopt,
+                                      ImageResponse::CacheType::disk }, true);
+        });
+}
+
+void TaskLoadImage::loadImage()
+{
+    if (has(ImageRequest::Option::cacheOnly)) {
+        send(ImagePipelineError::dataMissingInCache());
+        return;
+    }
+    std::shared_ptr<AsyncTask<ImageResponse, ImagePipelineError>> upstream;
+    if (request_.processors().isEmpty()) {
+        upstream = pipeline_.makeTaskFetchDecodedImage(request_);
+    } else {
+        // The image with all processors but the last, coalesced and possibly
+        // already in the memory cache.
+        ImageRequest shorter = request_;
+        QList<ImageProcessor> processors = shorter.processors();
+        processors.removeLast();
+        shorter.setProcessors(processors);
+        upstream = pipeline_.makeTaskLoadImage(shorter);
+    }
+    dependency = upstream->subscribe(priority(), [weak = weakSelf(this)](const ImageEvent& event) {
+        const auto self = weak.lock();
+        if (!self)
+            return;
+        if (const auto* value = std::get_if<0>(&event))
+            self->didReceiveImage(value->value, value->isCompleted);
+        else if (const auto* progress = std::get_if<ImageTask::Progress>(&event))
+            self->send(*progress);
+        else
+            self->send(std::get<ImagePipelineError>(event));
+    });
+}
+
+void TaskLoadImage::didReceiveImage(const ImageResponse& response, bool isCompleted)
+{
+    if (request_.processors().isEmpty())
+        didProduceImage(response, isCompleted);
+    else
+        process(response, isCompleted);
+}
+
+void TaskLoadImage::process(const ImageResponse& response, bool isCompleted)
+{
+    const ImageProcessor processor = request_.processors().last();
+    const ImageProcessingKey key { response.image().constBits(), processor->identifier() };
+    const auto processing = pipeline_.tasksProcessImage_.task(key, [&] {
+        return std::make_shared<OperationTask<ImageResponse>>(pipeline_, request_, *pipeline_.imageProcessingQueue_,
+            [processor, response, request = request_, isCompleted] {
+                const ImageProcessingContext context { request, response, isCompleted };
+                const auto image = processor->process(response.image(), context);
+                if (!image)
+                    throw ImagePipelineError::processingFailed(processor, context,
+                        std::make_exception_ptr(ImageProcessingError()));
+                ImageResponse processed = response;
+                processed.container.setImage(*image);
+                return processed;
+            });
+    });
+    // A newer image replaces the one still being processed.
+    if (auto previous = std::exchange(dependency2, std::nullopt))
+        previous->unsubscribe();
+    dependency2 = processing->subscribe(priority(), [weak = weakSelf(this), isCompleted](const ImageEvent& event) {
+        const auto self = weak.lock();
+        if (!self)
+            return;
+        if (const auto* value = std::get_if<0>(&event)) {
+            ImageResponse processed = value->value;
+            processed.request = self->request_;
+            self->didProduceImage(processed, isCompleted);
+        } else if (const auto* error = std::get_if<ImagePipelineError>(&event)) {
+            self->send(*error);
+        }
+    });
+}
+
+void TaskLoadImage::didProduceImage(const ImageResponse& response, bool isCompleted)
+{
+    const bool isDecompressionNeeded = !has(ImageRequest::Option::noDecompression)
+        && !response.container.userInfo().value(ImageContainer::skipDecompressionKey).toBool()
+        && pipeline_.delegate().shouldDecompress(pipeline_, response);
+    if (!isDecompressionNeeded) {
+        storeAndSend(response, isCompleted);
+        return;
+    }
+    auto& pipeline = pipeline_;
+    runOperation(*pipeline_.imageDecompressingQueue_,
+        [&pipeline, response] {
+            ImageResponse decompressed = response;
+            decompressed.container = pipeline.delegate().decompress(pipeline, response.container);
+            return decompressed;
+        },
+        [weak = weakSelf(this), isCompleted](const ImageResponse& decompressed) {
+            if (const auto self = weak.lock())
+                self->storeAndSend(decompressed, isCompleted);
+        });
+}
+
+void TaskLoadImage::storeAndSend(const ImageResponse& response, bool isCompleted)
+{
+    const bool isStored = hasSubscriberOfType<ImageTask>() && !has(ImageRequest::Option::noMemoryCacheWrites)
+        && (isCompleted || pipeline_.configuration_.isStoringPreviewsInMemoryCache);
+    if (isStored)
+        pipeline_.storeCachedImage(response.container, request_);
+    send(response, isCompleted);
+}
+
+} // namespace parley

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "twitch/DecodingError.h"
+#include "twitch/RawValue.h"
+
+#include <QJsonValue>
+#include <QList>
+#include <QString>
+#include <QUrl>
+
+#include <optional>
+
+namespace parley {
+
+// Strict reading of untrusted JSON: every accessor either returns a value of
+// the asked type or throws a DecodingError naming where in the document the
+// problem is ("data[2].scale[0]").
+class JsonReader {
+public:
+    // Parses a whole document; malformed JSON is a DecodingError.
+    static JsonReader parse(const QByteArray& json);
+
+    explicit JsonReader(QJsonValue value, QString path = {});
+
+    // A required member of an object.
+    JsonReader operator[](QLatin1String key) const;
+    // A member that may be absent or null.
+    std::optional<JsonReader> optional(QLatin1String key) const;
+
+    QString toString() const;
+    double toDouble() const;
+    QUrl toUrl() const;
+    QList<JsonReader> toArray() const;
+
+    template <typename Enum>
+    Enum toEnum() const
+    {
+        const QString text = toString();
+        if (const std::optional<Enum> value = fromRawValue<Enum>(text))
+            return *value;
+        fail(QStringLiteral("unknown value \"%1\"").arg(text));
+    }
+
+    template <typename Enum>
+    QList<Enum> toEnumList() const
+    {
+        QList<Enum> values;
+        for (const JsonReader& element : toArray())
+            values.append(element.template toEnum<Enum>());
+        return values;
+    }
+
+    [[noreturn]] void fail(const QString& problem) const;
+
+private:
+    QJsonValue value_;
+    QString path_;
+};
+
+} // namespace parley

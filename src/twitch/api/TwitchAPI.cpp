@@ -1,0 +1,213 @@
+#include "twitch/api/TwitchAPI.h"
+
+#include "twitch/api/InvalidRequestError.h"
+#include "twitch/api/TransportError.h"
+
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QPromise>
+#include <QRegularExpression>
+
+#include <algorithm>
+
+namespace parley {
+namespace {
+
+constexpr int requestTimeoutMs = 60'000;
+
+// Query values keep ':', '/', '?' and '@' readable; everything that could end
+// or split a value ('&', '=', '+', '#', '%', spaces) is percent-encoded.
+QString encodeQueryValue(const QString& value)
+{
+    return QString::fromLatin1(QUrl::toPercentEncoding(value, ":/?@!$'()*,;"));
+}
+
+QString decodeQueryPart(QStringView part)
+{
+    return QUrl::fromPercentEncoding(part.toLatin1());
+}
+
+QUrl serviceURL(QUrl base, const QString& path, const QString& encodedQuery = {})
+{
+    base.setPath(path);
+    base.setQuery(encodedQuery.isEmpty() ? QString() : encodedQuery, QUrl::StrictMode);
+    base.setFragment({});
+    return base;
+}
+
+// Ids go into the URL as they are, so only characters that need no encoding
+// are accepted: anything else would break the URL or change the request.
+bool isURLSafeID(const QString& id)
+{
+    static const QRegularExpression safe(QStringLiteral("^[A-Za-z0-9._~-]*$"));
+    return safe.match(id).hasMatch();
+}
+
+// A token goes into a header value; control and non-ASCII characters would
+// corrupt the request.
+bool isHeaderSafeToken(const QString& token)
+{
+    return std::all_of(token.cbegin(), token.cend(), [](QChar c) { return c.unicode() >= 0x20 && c.unicode() < 0x7f; });
+}
+
+QNetworkRequest makeRequest(const QUrl& url)
+{
+    QNetworkRequest request(url);
+    request.setTransferTimeout(requestTimeoutMs);
+    // Redirects keep the request's headers; the token must not follow one to
+    // another origin.
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::SameOriginRedirectPolicy);
+    return request;
+}
+
+template <typename T, typename E>
+QFuture<T> failed(const E& error)
+{
+    return QtFuture::makeExceptionalFuture<T>(std::make_exception_ptr(error));
+}
+
+// Settles a finished reply: an HTTP status other than 200 is a TwitchError
+// (from the table, else invalidResponse), a network failure passes through,
+// anything that is not an HTTP response is invalidResponse.
+void settle(QPromise<QByteArray>& promise, QNetworkReply& reply,
+            const QList<std::pair<int, TwitchError::Code>>& statuses, bool tooLarge)
+{
+    const QVariant status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    if (tooLarge) {
+        promise.setException(std::make_exception_ptr(TransportError(QNetworkReply::UnknownContentError,
+            QStringLiteral("The response is larger than %1 bytes").arg(TwitchAPI::maxResponseSize))));
+    } else if (status.isValid() && status.toInt() != 200) {
+        const auto entry = std::find_if(statuses.cbegin(), statuses.cend(),
+                                        [&](const auto& row) { return row.first == status.toInt(); });
+        promise.setException(std::make_exception_ptr(
+            TwitchError(entry == statuses.cend() ? TwitchError::Code::invalidResponse : entry->second)));
+    } else if (reply.error() != QNetworkReply::NoError) {
+        promise.setException(std::make_exception_ptr(TransportError(reply.error(), reply.errorString())));
+    } else if (!status.isValid()) {
+        promise.setException(std::make_exception_ptr(TwitchError(TwitchError::Code::invalidResponse)));
+    } else {
+        promise.addResult(reply.readAll());
+    }
+    promise.finish();
+}
+
+} // namespace
+
+TwitchAPI::TwitchAPI(TwitchEndpoints endpoints, QString clientID, QUrl authRedirectURL,
+                     std::shared_ptr<QNetworkAccessManager> network)
+    : endpoints_(std::move(endpoints))
+    , clientID_(std::move(clientID))
+    , authRedirectURL_(std::move(authRedirectURL))
+    , network_(std::move(network))
+{
+}
+
+QUrl TwitchAPI::authorizationURL(const QSet<TwitchAuthScope>& scopes) const
+{
+    QStringList scopeNames;
+    for (TwitchAuthScope scope : scopes)
+        scopeNames.append(rawValue(scope));
+    const QStringList items {
+        QStringLiteral("redirect_uri=") + encodeQueryValue(authRedirectURL_.toString(QUrl::FullyEncoded)),
+        QStringLiteral("client_id=") + encodeQueryValue(clientID_),
+        QStringLiteral("response_type=token"),
+        QStringLiteral("scope=") + encodeQueryValue(scopeNames.join(u' ')),
+    };
+    return serviceURL(endpoints_.identityURL, QStringLiteral("/oauth2/authorize"), items.join(u'&'));
+}
+
+std::optional<QString> TwitchAPI::accessToken(const QUrl& redirect)
+{
+    // The implicit grant returns the token in the fragment; read it as a query.
+    const QUrl url(redirect.toString(QUrl::FullyEncoded).replace(u'#', u'?'));
+    if (!url.isValid() || !url.hasQuery())
+        return std::nullopt;
+    const QString query = url.query(QUrl::FullyEncoded);
+    for (QStringView item : QStringView(query).split(u'&')) {
+        const qsizetype equals = item.indexOf(u'=');
+        if (decodeQueryPart(equals < 0 ? item : item.left(equals)) != u"access_token")
+            continue;
+        if (equals < 0)
+            return std::nullopt;
+        return decodeQueryPart(item.mid(equals + 1));
+    }
+    return std::nullopt;
+}
+
+QFuture<std::optional<TwitchUserAccessToken>> TwitchAPI::userAccessToken(const QUrl& redirect) const
+{
+    const std::optional<QString> token = accessToken(redirect);
+    if (!token)
+        return QtFuture::makeReadyFuture(std::optional<TwitchUserAccessToken>());
+    return validate(*token).then([](TwitchUserAccessToken validated) {
+        return std::optional<TwitchUserAccessToken>(std::move(validated));
+    });
+}
+
+QFuture<TwitchUserAccessToken> TwitchAPI::validate(const QString& token) const
+{
+    if (!isHeaderSafeToken(token))
+        return failed<TwitchUserAccessToken>(InvalidRequestError(
+            QStringLiteral("The access token contains characters that cannot be sent")));
+    QNetworkRequest request = makeRequest(serviceURL(endpoints_.identityURL, QStringLiteral("/oauth2/validate")));
+    request.setRawHeader("Authorization", "OAuth " + token.toLatin1());
+    return send(request, { { 401, TwitchError::Code::invalidAccessToken } }).then([token](const QByteArray& body) {
+        return TwitchUserAccessToken { token, TwitchUserAccessToken::Info::fromJson(JsonReader::parse(body)) };
+    });
+}
+
+QFuture<TwitchEmoteSet> TwitchAPI::globalEmotes(const TwitchUserAccessToken& accessToken) const
+{
+    return fetchEmotes(QStringLiteral("/helix/chat/emotes/global"), {}, accessToken);
+}
+
+QFuture<TwitchEmoteSet> TwitchAPI::channelEmotes(const QString& broadcasterID, const TwitchUserAccessToken& accessToken) const
+{
+    if (!isURLSafeID(broadcasterID))
+        return failed<TwitchEmoteSet>(InvalidRequestError(
+            QStringLiteral("The broadcaster id \"%1\" cannot be used in a request URL").arg(broadcasterID)));
+    return fetchEmotes(QStringLiteral("/helix/chat/emotes"), QStringLiteral("broadcaster_id=") + broadcasterID, accessToken);
+}
+
+QFuture<TwitchEmoteSet> TwitchAPI::emoteSet(const QString& setID, const TwitchUserAccessToken& accessToken) const
+{
+    if (!isURLSafeID(setID))
+        return failed<TwitchEmoteSet>(InvalidRequestError(
+            QStringLiteral("The emote set id \"%1\" cannot be used in a request URL").arg(setID)));
+    return fetchEmotes(QStringLiteral("/helix/chat/emotes/set"), QStringLiteral("emote_set_id=") + setID, accessToken);
+}
+
+QFuture<TwitchEmoteSet> TwitchAPI::fetchEmotes(const QString& path, const QString& query,
+                                              const TwitchUserAccessToken& accessToken) const
+{
+    if (!isHeaderSafeToken(accessToken.token) || !isHeaderSafeToken(clientID_))
+        return failed<TwitchEmoteSet>(InvalidRequestError(
+            QStringLiteral("The access token or client id contains characters that cannot be sent")));
+    QNetworkRequest request = makeRequest(serviceURL(endpoints_.helixURL, path, query));
+    request.setRawHeader("Authorization", "Bearer " + accessToken.token.toLatin1());
+    request.setRawHeader("Client-Id", clientID_.toLatin1());
+    return send(request, {}).then([](const QByteArray& body) {
+        return TwitchEmoteSet::fromResponse(TwitchEmotesResponse::fromJson(JsonReader::parse(body)));
+    });
+}
+
+QFuture<QByteArray> TwitchAPI::send(const QNetworkRequest& request, StatusTable statuses) const
+{
+    auto promise = std::make_shared<QPromise<QByteArray>>();
+    promise->start();
+    QNetworkReply* reply = network_->get(request);
+    auto tooLarge = std::make_shared<bool>(false);
+    QObject::connect(reply, &QNetworkReply::downloadProgress, reply, [reply, tooLarge](qint64 received, qint64 total) {
+        if (received > maxResponseSize || total > maxResponseSize) {
+            *tooLarge = true;
+            reply->abort();
+        }
+    });
+    QObject::connect(reply, &QNetworkReply::finished, reply, [reply, promise, tooLarge, statuses = std::move(statuses)] {
+        reply->deleteLater();
+        settle(*promise, *reply, statuses, *tooLarge);
+    });
+    return promise->future();
+}
+
+} // namespace parley

@@ -1,0 +1,68 @@
+#pragma once
+
+#include "twitch/api/TwitchAuthScope.h"
+#include "twitch/api/TwitchEmoteSet.h"
+#include "twitch/api/TwitchEndpoints.h"
+#include "twitch/api/TwitchError.h"
+#include "twitch/api/TwitchUserAccessToken.h"
+
+#include <QFuture>
+#include <QList>
+#include <QNetworkAccessManager>
+#include <QSet>
+#include <QString>
+#include <QUrl>
+
+#include <memory>
+#include <optional>
+#include <utility>
+
+class QNetworkRequest;
+
+namespace parley {
+
+// The client of the Twitch identity service and Helix API. It holds only
+// configuration (copies share one network manager) and every operation is
+// independent. Use it from the main thread; futures complete there and fail
+// with TwitchError (an unusable status), TransportError, DecodingError or
+// InvalidRequestError.
+class TwitchAPI {
+public:
+    TwitchAPI(TwitchEndpoints endpoints, QString clientID, QUrl authRedirectURL,
+              std::shared_ptr<QNetworkAccessManager> network = std::make_shared<QNetworkAccessManager>());
+
+    const TwitchEndpoints& endpoints() const { return endpoints_; }
+    const QString& clientID() const { return clientID_; }
+    const QUrl& authRedirectURL() const { return authRedirectURL_; }
+
+    // The browser address that starts the implicit-grant sign-in.
+    QUrl authorizationURL(const QSet<TwitchAuthScope>& scopes) const;
+
+    // Validates the access token the redirect carries in its fragment; no
+    // token (and no error) when it carries none.
+    QFuture<std::optional<TwitchUserAccessToken>> userAccessToken(const QUrl& redirect) const;
+    // The raw access_token value of a redirect, if it has one.
+    static std::optional<QString> accessToken(const QUrl& redirect);
+
+    QFuture<TwitchUserAccessToken> validate(const QString& token) const;
+
+    QFuture<TwitchEmoteSet> globalEmotes(const TwitchUserAccessToken& accessToken) const;
+    QFuture<TwitchEmoteSet> channelEmotes(const QString& broadcasterID, const TwitchUserAccessToken& accessToken) const;
+    QFuture<TwitchEmoteSet> emoteSet(const QString& setID, const TwitchUserAccessToken& accessToken) const;
+
+    // Bodies larger than this fail instead of filling memory.
+    static constexpr qint64 maxResponseSize = 16 * 1024 * 1024;
+
+private:
+    using StatusTable = QList<std::pair<int, TwitchError::Code>>;
+
+    QFuture<TwitchEmoteSet> fetchEmotes(const QString& path, const QString& query, const TwitchUserAccessToken& accessToken) const;
+    QFuture<QByteArray> send(const QNetworkRequest& request, StatusTable statuses) const;
+
+    TwitchEndpoints endpoints_;
+    QString clientID_;
+    QUrl authRedirectURL_;
+    std::shared_ptr<QNetworkAccessManager> network_;
+};
+
+} // namespace parley

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "twitch/RawValue.h"
+
+#include <QHashFunctions>
+#include <QSet>
+
+#include <array>
+#include <utility>
+
+namespace parley {
+
+// An OAuth permission Parley asks for. The raw value is the wire form.
+enum class TwitchAuthScope { chatEdit, chatRead };
+
+template <>
+struct RawValues<TwitchAuthScope> {
+    static constexpr std::array<std::pair<TwitchAuthScope, const char*>, 2> table { {
+        { TwitchAuthScope::chatEdit, "chat:edit" },
+        { TwitchAuthScope::chatRead, "chat:read" },
+    } };
+};
+
+inline size_t qHash(TwitchAuthScope scope, size_t seed = 0) noexcept
+{
+    return ::qHash(static_cast<int>(scope), seed);
+}
+
+} // namespace parley

@@ -1,0 +1,53 @@
+#include "twitch/api/TwitchUserAccessToken.h"
+
+#include <QJsonArray>
+
+#include <algorithm>
+#include <cmath>
+
+namespace parley {
+namespace {
+
+const QDateTime& referenceDate()
+{
+    static const QDateTime date(QDate(2001, 1, 1), QTime(0, 0), Qt::UTC);
+    return date;
+}
+
+// Far beyond any real expiry, and well inside what QDateTime can hold.
+constexpr double maxSeconds = 1e12;
+
+} // namespace
+
+TwitchUserAccessToken::Info TwitchUserAccessToken::Info::fromJson(const JsonReader& json)
+{
+    Info info;
+    info.clientID = json[QLatin1String("client_id")].toString();
+    info.login = json[QLatin1String("login")].toString();
+    for (TwitchAuthScope scope : json[QLatin1String("scopes")].toEnumList<TwitchAuthScope>())
+        info.scopes.insert(scope);
+    info.userID = json[QLatin1String("user_id")].toString();
+    const JsonReader expiresIn = json[QLatin1String("expires_in")];
+    const double seconds = expiresIn.toDouble();
+    if (std::abs(seconds) > maxSeconds)
+        expiresIn.fail(QStringLiteral("number out of range"));
+    info.expiresAt = QDateTime::currentDateTimeUtc().addMSecs(std::llround(seconds * 1000));
+    return info;
+}
+
+QJsonObject TwitchUserAccessToken::Info::toJson() const
+{
+    QStringList scopeNames;
+    for (TwitchAuthScope scope : scopes)
+        scopeNames.append(rawValue(scope));
+    std::sort(scopeNames.begin(), scopeNames.end());
+    return QJsonObject {
+        { QStringLiteral("client_id"), clientID },
+        { QStringLiteral("login"), login },
+        { QStringLiteral("scopes"), QJsonArray::fromStringList(scopeNames) },
+        { QStringLiteral("user_id"), userID },
+        { QStringLiteral("expires_in"), referenceDate().msecsTo(expiresAt) / 1000.0 },
+    };
+}
+
+} // namespace parley

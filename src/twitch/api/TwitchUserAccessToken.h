@@ -1,0 +1,38 @@
+#pragma once
+
+#include "twitch/api/JsonReader.h"
+#include "twitch/api/TwitchAuthScope.h"
+
+#include <QDateTime>
+#include <QJsonObject>
+#include <QSet>
+#include <QString>
+
+namespace parley {
+
+// An OAuth access token with what the identity service said about it.
+struct TwitchUserAccessToken {
+    // The validation answer. Its JSON form is the service's; "expires_in" is
+    // read as seconds from now and written as seconds since 2001-01-01 UTC,
+    // the form the credential store keeps.
+    struct Info {
+        QString clientID;
+        QString login;
+        QSet<TwitchAuthScope> scopes;
+        QString userID;
+        QDateTime expiresAt;
+
+        static Info fromJson(const JsonReader& json);
+        QJsonObject toJson() const;
+
+        friend bool operator==(const Info&, const Info&) = default;
+    };
+
+    // The bare token, without "oauth:" or "Bearer ". Never log it.
+    QString token;
+    Info info;
+
+    friend bool operator==(const TwitchUserAccessToken&, const TwitchUserAccessToken&) = default;
+};
+
+} // namespace parley
