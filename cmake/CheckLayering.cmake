@@ -1,0 +1,48 @@
+# Fails when a library under src/ includes a header of a library later in the
+# dependency order, or a header from another library's internal/ folder.
+# Run in script mode: cmake -DROOT=<source dir> -P CheckLayering.cmake
+set(order platform twitch credentials images images/ui
+          app/theme app/account app/session app/ui app/shell)
+
+# The library a path under src/ belongs to: the longest folder of `order`
+# that prefixes it. Sets `index` and `library` in the caller.
+function(library_of path)
+    set(found -1)
+    set(best "")
+    set(position 0)
+    foreach(candidate IN LISTS order)
+        string(LENGTH "${candidate}" length)
+        string(LENGTH "${best}" bestLength)
+        if(path MATCHES "^${candidate}/" AND length GREATER bestLength)
+            set(found ${position})
+            set(best ${candidate})
+        endif()
+        math(EXPR position "${position} + 1")
+    endforeach()
+    set(index ${found} PARENT_SCOPE)
+    set(library ${best} PARENT_SCOPE)
+endfunction()
+
+file(GLOB_RECURSE files RELATIVE ${ROOT}/src ${ROOT}/src/*.h ${ROOT}/src/*.cpp)
+set(problems "")
+foreach(file IN LISTS files)
+    library_of(${file})
+    set(ownIndex ${index})
+    set(ownLibrary ${library})
+    file(STRINGS ${ROOT}/src/${file} includes REGEX "^#include \"[^\"]+\"")
+    foreach(line IN LISTS includes)
+        string(REGEX REPLACE "^#include \"([^\"]+)\".*" "\\1" header "${line}")
+        library_of(${header})
+        if(index EQUAL -1)
+            continue()
+        endif()
+        if(index GREATER ownIndex)
+            string(APPEND problems "\n  src/${file}: ${header} belongs to a later library (${library})")
+        elseif(header MATCHES "/internal/" AND NOT library STREQUAL ownLibrary)
+            string(APPEND problems "\n  src/${file}: ${header} is internal to ${library}")
+        endif()
+    endforeach()
+endforeach()
+if(problems)
+    message(FATAL_ERROR "Library layering broken:${problems}")
+endif()
