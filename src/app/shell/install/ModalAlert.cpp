@@ -1,0 +1,29 @@
+#include "app/shell/install/ModalAlert.h"
+
+#include <QAbstractButton>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace parley {
+
+int ModalAlert::run() const
+{
+    QMessageBox box;
+    box.setIcon(QMessageBox::Information);
+    box.setText(message);
+    box.setInformativeText(informativeText);
+    box.setTextFormat(Qt::PlainText);
+    QList<QAbstractButton*> added;
+    for (const QString& title : buttons)
+        added.append(box.addButton(title, added.isEmpty() ? QMessageBox::AcceptRole : QMessageBox::RejectRole));
+    if (!added.isEmpty())
+        box.setDefaultButton(qobject_cast<QPushButton*>(added.first()));
+    // Nothing else of Parley is on screen yet: bring the question forward.
+    box.show();
+    box.raise();
+    box.activateWindow();
+    box.exec();
+    return int(added.indexOf(box.clickedButton()));
+}
+
+} // namespace parley
