@@ -13,6 +13,7 @@ qml6-module-qtquick-window qml6-module-qtquick-dialogs qml6-module-qtquick-templ
 qml6-module-qtqml-workerscript qml6-module-qt-labs-folderlistmodel qml6-module-qttest
 qt6-image-formats-plugins
 libsecret-1-dev libsecret-tools gnome-keyring dbus dbus-x11 xvfb xauth
+dpkg-dev desktop-file-utils appstream lintian librsvg2-bin
 "
 
 missing=""
