@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QString>
 #include <QStringView>
 
 #include <optional>
@@ -8,26 +7,35 @@
 namespace parley {
 
 // Enumerations whose cases have a fixed wire text specialise RawValues with a
-// `table` of {case, text} pairs; rawValue and fromRawValue convert both ways.
+// `table` of {case, text} pairs (text as a u"" literal); rawValue and
+// fromRawValue convert both ways. A specialisation may add a static
+// `find(QStringView)` when a lookup is hot enough to need more than a scan of
+// the table (the parser's tag keys).
 template <typename Enum>
 struct RawValues;
 
+// The wire text of `value`: a view of static storage, valid for the whole run.
 template <typename Enum>
-QString rawValue(Enum value)
+QStringView rawValue(Enum value)
 {
     for (const auto& [candidate, text] : RawValues<Enum>::table)
         if (candidate == value)
-            return QString::fromLatin1(text);
+            return text;
     return {};
 }
 
+// The case whose wire text is exactly `text` (case-sensitive), if any.
 template <typename Enum>
 std::optional<Enum> fromRawValue(QStringView text)
 {
-    for (const auto& [candidate, raw] : RawValues<Enum>::table)
-        if (text == QLatin1String(raw))
-            return candidate;
-    return std::nullopt;
+    if constexpr (requires { RawValues<Enum>::find(text); }) {
+        return RawValues<Enum>::find(text);
+    } else {
+        for (const auto& [candidate, raw] : RawValues<Enum>::table)
+            if (text == raw)
+                return candidate;
+        return std::nullopt;
+    }
 }
 
 } // namespace parley

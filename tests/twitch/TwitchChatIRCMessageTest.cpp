@@ -146,12 +146,12 @@ TEST(TwitchChatIRCMessage, RawValuesRoundTrip)
 {
     for (int i = 0; i < TwitchChatIRCMessage::tagCount; ++i) {
         const auto tag = static_cast<Tag>(i);
-        EXPECT_EQ(TwitchChatIRCMessage::tagFromRawValue(TwitchChatIRCMessage::rawValue(tag)), tag);
+        EXPECT_EQ(fromRawValue<Tag>(rawValue(tag)), tag);
     }
-    EXPECT_EQ(TwitchChatIRCMessage::rawValue(Tag::firstMessage), u"first-msg");
-    EXPECT_FALSE(TwitchChatIRCMessage::tagFromRawValue(u"room-id "));
+    EXPECT_EQ(rawValue(Tag::firstMessage), u"first-msg");
+    EXPECT_FALSE(fromRawValue<Tag>(u"room-id "));
     for (int i = 0; i <= int(TwitchChatIRCCommand::numeric); ++i) {
         const auto command = static_cast<TwitchChatIRCCommand>(i);
-        EXPECT_EQ(twitchChatIRCCommandFromRawValue(rawValue(command)), command);
+        EXPECT_EQ(fromRawValue<TwitchChatIRCCommand>(rawValue(command)), command);
     }
 }

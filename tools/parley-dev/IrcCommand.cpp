@@ -35,7 +35,7 @@ QJsonObject replyJson(const TwitchChatMessageReply& reply)
 QJsonObject textJson(const TwitchChatTextMessage& text)
 {
     QJsonObject badges;
-    text.badges.forEach([&](TwitchBadge badge, qint64 number) { badges[rawValue(badge)] = number; });
+    text.badges.forEach([&](TwitchBadge badge, qint64 number) { badges[rawValue(badge).toString()] = number; });
     QJsonArray emotes;
     for (const TwitchEmoteMark& mark : text.emotes)
         emotes.append(QJsonObject { { u"emoteID"_qs, mark.emoteID }, { u"begin"_qs, mark.begin }, { u"end"_qs, mark.end } });
@@ -78,7 +78,7 @@ QJsonObject lineJson(const QString& line)
     if (message) {
         QJsonObject tags;
         message->tags().forEach([&](TwitchChatIRCMessage::Tag tag, QStringView value) {
-            tags[TwitchChatIRCMessage::rawValue(tag)] = value.toString();
+            tags[rawValue(tag).toString()] = value.toString();
         });
         result[u"tags"_qs] = tags;
         result[u"source"_qs] = QJsonObject { { u"nick"_qs, message->source().nick.toString() },

@@ -106,7 +106,7 @@ QUrl TwitchAPI::authorizationURL(const QSet<TwitchAuthScope>& scopes) const
 {
     QStringList scopeNames;
     for (TwitchAuthScope scope : scopes)
-        scopeNames.append(rawValue(scope));
+        scopeNames.append(rawValue(scope).toString());
     const QStringList items {
         QStringLiteral("redirect_uri=") + encodeQueryValue(authRedirectURL_.toString(QUrl::FullyEncoded)),
         QStringLiteral("client_id=") + encodeQueryValue(clientID_),

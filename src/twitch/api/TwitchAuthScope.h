@@ -15,9 +15,9 @@ enum class TwitchAuthScope { chatEdit, chatRead };
 
 template <>
 struct RawValues<TwitchAuthScope> {
-    static constexpr std::array<std::pair<TwitchAuthScope, const char*>, 2> table { {
-        { TwitchAuthScope::chatEdit, "chat:edit" },
-        { TwitchAuthScope::chatRead, "chat:read" },
+    static constexpr std::array<std::pair<TwitchAuthScope, QStringView>, 2> table { {
+        { TwitchAuthScope::chatEdit, u"chat:edit" },
+        { TwitchAuthScope::chatRead, u"chat:read" },
     } };
 };
 

@@ -10,7 +10,7 @@ QJsonArray rawValues(const QList<Enum>& values)
 {
     QJsonArray array;
     for (Enum value : values)
-        array.append(rawValue(value));
+        array.append(rawValue(value).toString());
     return array;
 }
 

@@ -37,26 +37,26 @@ struct TwitchEmote {
 
 template <>
 struct RawValues<TwitchEmote::Format> {
-    static constexpr std::array<std::pair<TwitchEmote::Format, const char*>, 2> table { {
-        { TwitchEmote::Format::static_, "static" },
-        { TwitchEmote::Format::animated, "animated" },
+    static constexpr std::array<std::pair<TwitchEmote::Format, QStringView>, 2> table { {
+        { TwitchEmote::Format::static_, u"static" },
+        { TwitchEmote::Format::animated, u"animated" },
     } };
 };
 
 template <>
 struct RawValues<TwitchEmote::Scale> {
-    static constexpr std::array<std::pair<TwitchEmote::Scale, const char*>, 3> table { {
-        { TwitchEmote::Scale::x1, "1.0" },
-        { TwitchEmote::Scale::x2, "2.0" },
-        { TwitchEmote::Scale::x3, "3.0" },
+    static constexpr std::array<std::pair<TwitchEmote::Scale, QStringView>, 3> table { {
+        { TwitchEmote::Scale::x1, u"1.0" },
+        { TwitchEmote::Scale::x2, u"2.0" },
+        { TwitchEmote::Scale::x3, u"3.0" },
     } };
 };
 
 template <>
 struct RawValues<TwitchEmote::ThemeMode> {
-    static constexpr std::array<std::pair<TwitchEmote::ThemeMode, const char*>, 2> table { {
-        { TwitchEmote::ThemeMode::light, "light" },
-        { TwitchEmote::ThemeMode::dark, "dark" },
+    static constexpr std::array<std::pair<TwitchEmote::ThemeMode, QStringView>, 2> table { {
+        { TwitchEmote::ThemeMode::light, u"light" },
+        { TwitchEmote::ThemeMode::dark, u"dark" },
     } };
 };
 

@@ -3,7 +3,7 @@
 namespace parley {
 
 TwitchError::TwitchError(Code code)
-    : Error(rawValue(code)), code_(code)
+    : Error(rawValue(code).toString()), code_(code)
 {
 }
 

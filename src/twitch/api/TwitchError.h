@@ -35,10 +35,10 @@ inline size_t qHash(const TwitchError& error, size_t seed = 0) noexcept
 
 template <>
 struct RawValues<TwitchError::Code> {
-    static constexpr std::array<std::pair<TwitchError::Code, const char*>, 3> table { {
-        { TwitchError::Code::invalidResponse, "invalidResponse" },
-        { TwitchError::Code::needsAppAccessToken, "needsAppAccessToken" },
-        { TwitchError::Code::invalidAccessToken, "invalidAccessToken" },
+    static constexpr std::array<std::pair<TwitchError::Code, QStringView>, 3> table { {
+        { TwitchError::Code::invalidResponse, u"invalidResponse" },
+        { TwitchError::Code::needsAppAccessToken, u"needsAppAccessToken" },
+        { TwitchError::Code::invalidAccessToken, u"invalidAccessToken" },
     } };
 };
 

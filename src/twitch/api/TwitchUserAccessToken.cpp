@@ -39,7 +39,7 @@ QJsonObject TwitchUserAccessToken::Info::toJson() const
 {
     QStringList scopeNames;
     for (TwitchAuthScope scope : scopes)
-        scopeNames.append(rawValue(scope));
+        scopeNames.append(rawValue(scope).toString());
     std::sort(scopeNames.begin(), scopeNames.end());
     return QJsonObject {
         { QStringLiteral("client_id"), clientID },

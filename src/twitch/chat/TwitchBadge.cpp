@@ -6,27 +6,6 @@
 
 namespace parley {
 
-namespace {
-
-constexpr std::array<QStringView, TwitchBadges::badgeCount> badgeNames {
-    u"admin", u"bits", u"broadcaster", u"moderator", u"subscriber", u"staff", u"turbo",
-};
-
-} // namespace
-
-QStringView rawValue(TwitchBadge badge)
-{
-    return badgeNames[static_cast<std::size_t>(badge)];
-}
-
-std::optional<TwitchBadge> twitchBadgeFromRawValue(QStringView name)
-{
-    for (std::size_t i = 0; i < badgeNames.size(); ++i)
-        if (badgeNames[i] == name)
-            return static_cast<TwitchBadge>(i);
-    return std::nullopt;
-}
-
 TwitchBadges TwitchBadges::fromTagValue(QStringView value)
 {
     TwitchBadges badges;
@@ -38,7 +17,7 @@ TwitchBadges TwitchBadges::fromTagValue(QStringView value)
                 parts[count - 1] = part;
         if (count != parts.size())
             continue;
-        if (const auto badge = twitchBadgeFromRawValue(parts[0]))
+        if (const auto badge = fromRawValue<TwitchBadge>(parts[0]))
             badges.insert(*badge, wire::readInt64(parts[1]).value_or(0));
     }
     return badges;

@@ -1,11 +1,14 @@
 #pragma once
 
+#include "twitch/RawValue.h"
+
 #include <QHashFunctions>
 #include <QStringView>
 
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <utility>
 
 namespace parley {
 
@@ -21,13 +24,23 @@ enum class TwitchBadge : std::uint8_t {
     turbo,
 };
 
-QStringView rawValue(TwitchBadge badge);
-std::optional<TwitchBadge> twitchBadgeFromRawValue(QStringView name);
+template <>
+struct RawValues<TwitchBadge> {
+    static constexpr std::array<std::pair<TwitchBadge, QStringView>, 7> table { {
+        { TwitchBadge::admin, u"admin" },
+        { TwitchBadge::bits, u"bits" },
+        { TwitchBadge::broadcaster, u"broadcaster" },
+        { TwitchBadge::moderator, u"moderator" },
+        { TwitchBadge::subscriber, u"subscriber" },
+        { TwitchBadge::staff, u"staff" },
+        { TwitchBadge::turbo, u"turbo" },
+    } };
+};
 
 // A dictionary from TwitchBadge to the badge's version number, stored flat.
 class TwitchBadges {
 public:
-    static constexpr int badgeCount = 7;
+    static constexpr int badgeCount = int(RawValues<TwitchBadge>::table.size());
 
     // Reads a "badges" tag value: "name/number" pieces separated by ",".
     // Pieces that are not exactly two parts, and unknown names, are skipped;

@@ -1,6 +1,7 @@
 #include "twitch/chat/TwitchChat.h"
 
 #include "platform/Diagnostics.h"
+#include "twitch/chat/TwitchChatIRCEncoder.h"
 #include "twitch/chat/WebSocketError.h"
 
 #include <chrono>
@@ -68,13 +69,12 @@ std::unique_ptr<TwitchChatConnection> TwitchChat::connect()
         return connection;
     }
     connection_ = connection.get();
-    const QString& ns = endpoints_.capabilityNamespace;
     // Queued before the socket opens: opening can fail at once and drop it.
     unsentFrames_ = {
-        { QStringLiteral("CAP REQ :") + ns + QStringLiteral("/commands ") + ns + QStringLiteral("/tags"), nullptr },
-        { QStringLiteral("PASS oauth:") + accessToken_.token, nullptr },
-        { QStringLiteral("NICK ") + accessToken_.info.login, nullptr },
-        { QStringLiteral("JOIN #") + channel_, nullptr },
+        { TwitchChatIRCEncoder::capabilityRequest(endpoints_.capabilityNamespace), nullptr },
+        { TwitchChatIRCEncoder::pass(accessToken_.token), nullptr },
+        { TwitchChatIRCEncoder::nick(accessToken_.info.login), nullptr },
+        { TwitchChatIRCEncoder::join(channel_), nullptr },
     };
     openSocket();
     return connection;
@@ -84,17 +84,14 @@ QFuture<void> TwitchChat::send(const QString& text)
 {
     if (!socket_)
         return QtFuture::makeReadyFuture();
-    // A line break would end the PRIVMSG early and make the rest a command of
-    // its own; the channel sees it as a space, as the service's web chat does.
-    QString body = text;
-    body.replace(u'\r', u' ').replace(u'\n', u' ');
+    const QString body = TwitchChatIRCEncoder::chatText(text);
     const auto now = std::chrono::time_point_cast<std::chrono::microseconds>(
         std::chrono::system_clock::now());
     pendingMessages_.append(PendingMessage { body, now });
     auto done = std::make_shared<QPromise<void>>();
     done->start();
     QFuture<void> future = done->future();
-    sendFrame(QStringLiteral("PRIVMSG #") + channel_ + QStringLiteral(" :") + body, std::move(done));
+    sendFrame(TwitchChatIRCEncoder::privateMessage(channel_, body), std::move(done));
     return future;
 }
 
@@ -175,7 +172,7 @@ void TwitchChat::receiveLine(const QString& line)
 {
     Diagnostics::write(QStringLiteral("TwitchChat.msgReceived: ") + line);
     if (line.startsWith(u"PING"))
-        sendFrame(QStringLiteral("PONG"));
+        sendFrame(TwitchChatIRCEncoder::pong());
     else
         handleMessage(line);
 }

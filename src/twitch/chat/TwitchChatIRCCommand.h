@@ -1,9 +1,12 @@
 #pragma once
 
+#include "twitch/RawValue.h"
+
 #include <QStringView>
 
+#include <array>
 #include <cstdint>
-#include <optional>
+#include <utility>
 
 namespace parley {
 
@@ -26,10 +29,26 @@ enum class TwitchChatIRCCommand : std::uint8_t {
     numeric,
 };
 
-// The wire word of a command ("numeric" for numeric replies).
-QStringView rawValue(TwitchChatIRCCommand command);
-
-// The command whose wire word is exactly `word` (case-sensitive), if any.
-std::optional<TwitchChatIRCCommand> twitchChatIRCCommandFromRawValue(QStringView word);
+// Command words are matched exactly and case-sensitively; "numeric" stands
+// for the numeric replies.
+template <>
+struct RawValues<TwitchChatIRCCommand> {
+    static constexpr std::array<std::pair<TwitchChatIRCCommand, QStringView>, 14> table { {
+        { TwitchChatIRCCommand::join, u"JOIN" },
+        { TwitchChatIRCCommand::part, u"PART" },
+        { TwitchChatIRCCommand::privateMessage, u"PRIVMSG" },
+        { TwitchChatIRCCommand::clearChat, u"CLEARCHAT" },
+        { TwitchChatIRCCommand::clearMsg, u"CLEARMSG" },
+        { TwitchChatIRCCommand::globalUserState, u"GLOBALUSERSTATE" },
+        { TwitchChatIRCCommand::hostTarget, u"HOSTTARGET" },
+        { TwitchChatIRCCommand::notice, u"NOTICE" },
+        { TwitchChatIRCCommand::reconnect, u"RECONNECT" },
+        { TwitchChatIRCCommand::roomState, u"ROOMSTATE" },
+        { TwitchChatIRCCommand::userNotice, u"USERNOTICE" },
+        { TwitchChatIRCCommand::userState, u"USERSTATE" },
+        { TwitchChatIRCCommand::whisper, u"WHISPER" },
+        { TwitchChatIRCCommand::numeric, u"numeric" },
+    } };
+};
 
 } // namespace parley

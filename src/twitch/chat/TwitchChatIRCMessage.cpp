@@ -12,17 +12,6 @@ namespace {
 
 using Tag = TwitchChatIRCMessage::Tag;
 
-constexpr std::array<QStringView, TwitchChatIRCMessage::tagCount> tagKeys {
-    u"room-id", u"user-id", u"user-type", u"target-user-id", u"tmi-sent-ts",
-    u"badge-info", u"badges", u"bits", u"color", u"client-nonce", u"display-name",
-    u"emotes", u"emote-sets", u"first-msg", u"flags", u"id", u"mod", u"subscriber",
-    u"subs-only", u"followers-only", u"emote-only", u"slow", u"r9k", u"turbo", u"vip",
-    u"returning-chatter", u"reply-parent-message-id", u"reply-parent-user-id",
-    u"reply-parent-user-login", u"reply-parent-display-name",
-    u"reply-parent-message-body", u"reply-thread-parent-message-id",
-    u"reply-thread-parent-user-login",
-};
-
 // A perfect hash of the known keys over their length, first and last
 // character, so a lookup compares against one key at most. The table is built
 // at compile time and the build fails if two keys ever share a slot.
@@ -31,11 +20,15 @@ constexpr std::size_t keySlot(qsizetype length, char16_t first, char16_t last)
     return (std::size_t(length) + 26 * std::size_t(first) + 21 * std::size_t(last)) % 64;
 }
 
+constexpr auto& tagKeys = RawValues<Tag>::table;
+
 constexpr auto tagsBySlot = [] {
     std::array<std::int8_t, 64> table {};
     table.fill(-1);
     for (std::size_t i = 0; i < tagKeys.size(); ++i) {
-        const QStringView key = tagKeys[i];
+        if (tagKeys[i].first != Tag(i))
+            throw "the tag keys are not in the order of Tag";
+        const QStringView key = tagKeys[i].second;
         std::int8_t& slot = table[keySlot(key.size(), key.utf16()[0], key.utf16()[key.size() - 1])];
         if (slot >= 0)
             throw "two tag keys share a slot";
@@ -115,7 +108,7 @@ std::optional<TwitchChatIRCCommand> readCommand(QStringView text)
 {
     if (wire::readInt64(text))
         return TwitchChatIRCCommand::numeric;
-    return twitchChatIRCCommandFromRawValue(text);
+    return fromRawValue<TwitchChatIRCCommand>(text);
 }
 
 void logUnknownTag(QStringView key)
@@ -127,17 +120,15 @@ void logUnknownTag(QStringView key)
 
 } // namespace
 
-QStringView TwitchChatIRCMessage::rawValue(Tag tag)
-{
-    return tagKeys[static_cast<std::size_t>(tag)];
-}
-
-std::optional<Tag> TwitchChatIRCMessage::tagFromRawValue(QStringView key)
+std::optional<Tag> RawValues<Tag>::find(QStringView key)
 {
     if (key.isEmpty())
         return std::nullopt;
     const std::int8_t index = tagsBySlot[keySlot(key.size(), key.utf16()[0], key.utf16()[key.size() - 1])];
-    if (index < 0 || tagKeys[std::size_t(index)].size() != key.size() || !sameKey(tagKeys[std::size_t(index)], key))
+    if (index < 0)
+        return std::nullopt;
+    const QStringView known = tagKeys[std::size_t(index)].second;
+    if (known.size() != key.size() || !sameKey(known, key))
         return std::nullopt;
     return static_cast<Tag>(index);
 }
@@ -210,7 +201,7 @@ void TwitchChatIRCMessage::parseTags(QStringView text)
         if (equals == size)
             return;
         const QStringView key = text.sliced(position, equals - position);
-        const auto tag = tagFromRawValue(key);
+        const auto tag = fromRawValue<Tag>(key);
         qsizetype semicolon;
         if (tag) {
             semicolon = find(u';', equals + 1);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Error.h"
+#include "twitch/RawValue.h"
 #include "twitch/chat/TwitchChatIRCCommand.h"
 
 #include <QString>
@@ -10,6 +11,7 @@
 #include <bit>
 #include <cstdint>
 #include <optional>
+#include <utility>
 
 namespace parley {
 
@@ -58,10 +60,6 @@ public:
         replyThreadParentUserLogin,
     };
     static constexpr int tagCount = 33;
-
-    // The wire key of a tag, and the tag of a wire key (exact, case-sensitive).
-    static QStringView rawValue(Tag tag);
-    static std::optional<Tag> tagFromRawValue(QStringView key);
 
     // A dictionary from Tag to its raw value, stored flat: one slot per tag
     // and a bit telling which slots are present (an empty value is present).
@@ -153,6 +151,49 @@ private:
     Source source_;
     TwitchChatIRCCommand command_ = TwitchChatIRCCommand::numeric;
     QStringView parameters_;
+};
+
+// The wire keys of the tags, in the order of Tag. The parser looks keys up
+// through `find`, a perfect hash over this table.
+template <>
+struct RawValues<TwitchChatIRCMessage::Tag> {
+    using Tag = TwitchChatIRCMessage::Tag;
+    static constexpr std::array<std::pair<Tag, QStringView>, TwitchChatIRCMessage::tagCount> table { {
+        { Tag::roomID, u"room-id" },
+        { Tag::userID, u"user-id" },
+        { Tag::userType, u"user-type" },
+        { Tag::targetUserID, u"target-user-id" },
+        { Tag::tmiSentTS, u"tmi-sent-ts" },
+        { Tag::badgeInfo, u"badge-info" },
+        { Tag::badges, u"badges" },
+        { Tag::bits, u"bits" },
+        { Tag::color, u"color" },
+        { Tag::clientNonce, u"client-nonce" },
+        { Tag::displayName, u"display-name" },
+        { Tag::emotes, u"emotes" },
+        { Tag::emoteSets, u"emote-sets" },
+        { Tag::firstMessage, u"first-msg" },
+        { Tag::flags, u"flags" },
+        { Tag::id, u"id" },
+        { Tag::mod, u"mod" },
+        { Tag::subscriber, u"subscriber" },
+        { Tag::subscribersOnly, u"subs-only" },
+        { Tag::followersOnly, u"followers-only" },
+        { Tag::emoteOnly, u"emote-only" },
+        { Tag::slow, u"slow" },
+        { Tag::r9k, u"r9k" },
+        { Tag::turbo, u"turbo" },
+        { Tag::vip, u"vip" },
+        { Tag::returningChatter, u"returning-chatter" },
+        { Tag::replyParentMessageID, u"reply-parent-message-id" },
+        { Tag::replyParentUserID, u"reply-parent-user-id" },
+        { Tag::replyParentUserLogin, u"reply-parent-user-login" },
+        { Tag::replyParentDisplayName, u"reply-parent-display-name" },
+        { Tag::replyParentMessageBody, u"reply-parent-message-body" },
+        { Tag::replyThreadParentMessageID, u"reply-thread-parent-message-id" },
+        { Tag::replyThreadParentUserLogin, u"reply-thread-parent-user-login" },
+    } };
+    static std::optional<Tag> find(QStringView key);
 };
 
 } // namespace parley

@@ -57,7 +57,7 @@ std::optional<TwitchChatTextMessage> TwitchChatTextMessage::fromLine(const Twitc
     const auto id = tags.value(Tag::id);
     if (line.command() != TwitchChatIRCCommand::privateMessage || !id)
         return std::nullopt;
-    const auto userType = twitchUserTypeFromRawValue(tags[Tag::userType]);
+    const auto userType = fromRawValue<TwitchUserType>(tags[Tag::userType]);
     const auto sentAt = readSentAt(tags[Tag::tmiSentTS]);
     auto body = readBody(line.parameters());
     if (!userType || !sentAt || !body)
@@ -97,7 +97,7 @@ TwitchChatTextMessage TwitchChatTextMessage::fromConfirmation(const TwitchChatIR
     message.isSubscriber = message.badges.isPositive(TwitchBadge::subscriber);
     message.isBroadcaster = message.badges.isPositive(TwitchBadge::broadcaster);
     message.displayName = displayNameOr(tags, login);
-    message.userType = twitchUserTypeFromRawValue(tags[Tag::userType]).value_or(TwitchUserType::normal);
+    message.userType = fromRawValue<TwitchUserType>(tags[Tag::userType]).value_or(TwitchUserType::normal);
     message.turbo = message.badges.isPositive(TwitchBadge::turbo);
     message.reply = TwitchChatMessageReply::fromTags(tags);
     message.sentAt = pending.sentAt;

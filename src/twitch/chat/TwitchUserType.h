@@ -1,9 +1,12 @@
 #pragma once
 
+#include "twitch/RawValue.h"
+
 #include <QStringView>
 
+#include <array>
 #include <cstdint>
-#include <optional>
+#include <utility>
 
 namespace parley {
 
@@ -15,7 +18,14 @@ enum class TwitchUserType : std::uint8_t {
     staff,
 };
 
-QStringView rawValue(TwitchUserType type);
-std::optional<TwitchUserType> twitchUserTypeFromRawValue(QStringView value);
+template <>
+struct RawValues<TwitchUserType> {
+    static constexpr std::array<std::pair<TwitchUserType, QStringView>, 4> table { {
+        { TwitchUserType::normal, u"" },
+        { TwitchUserType::admin, u"admin" },
+        { TwitchUserType::globalModerator, u"global_mod" },
+        { TwitchUserType::staff, u"staff" },
+    } };
+};
 
 } // namespace parley
