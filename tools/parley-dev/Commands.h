@@ -31,4 +31,7 @@ int runSession(const QStringList& arguments);
 // Signs in through the application controller of a bundle, without a browser.
 int runLogin(const QStringList& arguments);
 
+// Shows the chat window against an in-process simulator, optionally saving a picture of it.
+int runWindow(const QStringList& arguments);
+
 } // namespace parley::dev

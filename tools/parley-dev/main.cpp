@@ -1,6 +1,6 @@
 #include "Commands.h"
 
-#include <QGuiApplication>
+#include <QApplication>
 
 #include <cstdio>
 #include <iterator>
@@ -21,6 +21,9 @@ const Command commands[] = {
       parley::dev::runSession },
     { "login", "login --bundle DIR    print the sign-in URL, read the redirect URL, sign in and report the stored items",
       parley::dev::runLogin },
+    { "window", "window [--shot FILE] [--seconds N] [--rate R] [--no-timestamps] [--spacing P] [--disconnect] [--size WxH]\n"
+                "               show the chat window with simulated chat; --shot saves a picture and quits",
+      parley::dev::runWindow },
 };
 
 int usage()
@@ -38,7 +41,7 @@ int main(int argc, char** argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
+    QApplication app(argc, argv);
     QStringList arguments = app.arguments().mid(1);
     if (arguments.isEmpty())
         return usage();

@@ -1,0 +1,74 @@
+#pragma once
+
+#include "twitch/chat/TwitchChatMessage.h"
+
+#include <QAbstractListModel>
+#include <QList>
+#include <QLocale>
+#include <QPointer>
+
+namespace parley {
+
+class TwitchChat;
+
+// The chat rows for QML: one row per message, oldest first. Either mirrors a
+// chat client's list, following its per-message announcements (an append
+// inserts one row; no copy of the list is kept), or shows a fixed list (the
+// Settings preview). Main thread only.
+class MessageListModel final : public QAbstractListModel {
+    Q_OBJECT
+
+public:
+    enum Role {
+        KindRole = Qt::UserRole + 1,
+        MessageIdRole,
+        DisplayNameRole,
+        NameColorRole,
+        IsBroadcasterRole,
+        RoleTooltipRole,
+        TimeTextRole,
+        BodyRole, // a TextWithEmotes
+        BodyTextRole,
+        ReplyToRole,
+        ReplyTextRole,
+        AccessibleNameRole,
+    };
+
+    // Rows for a fixed list of messages.
+    explicit MessageListModel(QList<TwitchChatMessage> messages, QObject* parent = nullptr);
+    // Rows for the messages of `chat`, kept in step with it for as long as it lives.
+    explicit MessageListModel(TwitchChat& chat, QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QHash<int, QByteArray> roleNames() const override;
+
+    // The message of a row; nullptr outside the rows.
+    const TwitchChatMessage* message(qsizetype row) const;
+
+    // The locale of the times shown; the user's own by default.
+    void setLocale(const QLocale& locale);
+
+    // Puts the display name of `row` on the clipboard as plain text.
+    Q_INVOKABLE void copyDisplayName(int row) const;
+
+public slots:
+    // The chat announced the message at the end of its list.
+    void messageAppended();
+    // The chat removed its `count` oldest messages.
+    void messagesDropped(qsizetype count);
+    // The chat changed its message at `index` in place.
+    void messageUpdated(qsizetype index);
+
+private:
+    const QList<TwitchChatMessage>& messages() const;
+
+    QList<TwitchChatMessage> fixed_;
+    QPointer<TwitchChat> chat_;
+    // Rows announced so far; the chat's list may already hold more or fewer
+    // while an announcement is under way.
+    qsizetype rows_ = 0;
+    QLocale locale_;
+};
+
+} // namespace parley

@@ -1,0 +1,163 @@
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Layouts
+
+// The chat window's content: the message list, the lines about the
+// connection, and the entry bar with its send button and failure line.
+Item {
+    id: root
+
+    required property var viewModel
+    required property var theme
+    property var emoteImages: null
+
+    implicitWidth: 360
+    implicitHeight: 480
+
+    SystemPalette { id: colors }
+
+    Rectangle {
+        anchors.fill: parent
+        color: colors.base
+    }
+
+    ColumnLayout {
+        anchors.fill: parent
+        spacing: 0
+
+        MessageList {
+            id: messageList
+            objectName: "messageList"
+            Layout.fillWidth: true
+            Layout.fillHeight: true
+            Layout.minimumWidth: 250
+            Layout.minimumHeight: 250
+            model: root.viewModel.messages
+            theme: root.theme
+            emoteImages: root.emoteImages
+        }
+
+        Rectangle {
+            Layout.fillWidth: true
+            implicitHeight: connectionLines.implicitHeight + 12
+            visible: root.viewModel.disconnectedText !== ""
+            color: Qt.rgba(0.9, 0.6, 0.1, 0.18)
+
+            Column {
+                id: connectionLines
+                anchors.verticalCenter: parent.verticalCenter
+                x: 8
+                width: parent.width - 16
+                spacing: 2
+
+                Text {
+                    objectName: "disconnectedLine"
+                    width: parent.width
+                    text: root.viewModel.disconnectedText
+                    textFormat: Text.PlainText
+                    wrapMode: Text.Wrap
+                    color: colors.text
+                    Accessible.role: Accessible.StaticText
+                    Accessible.name: text
+                }
+                Text {
+                    objectName: "reconnectingLine"
+                    visible: text !== ""
+                    width: parent.width
+                    text: root.viewModel.reconnectingText
+                    textFormat: Text.PlainText
+                    color: colors.text
+                    opacity: 0.7
+                    Accessible.role: Accessible.StaticText
+                    Accessible.name: text
+                }
+            }
+        }
+
+        Rectangle {
+            Layout.fillWidth: true
+            implicitHeight: 1
+            color: colors.mid
+        }
+
+        Rectangle {
+            Layout.fillWidth: true
+            implicitHeight: entryBar.implicitHeight + 16
+            color: colors.window
+
+            ColumnLayout {
+                id: entryBar
+                x: 8
+                y: 8
+                width: parent.width - 16
+                spacing: 4
+
+                RowLayout {
+                    Layout.fillWidth: true
+                    spacing: 6
+
+                    TextField {
+                        id: field
+                        objectName: "messageField"
+                        Layout.fillWidth: true
+                        placeholderText: root.viewModel.placeholder
+                        text: root.viewModel.newMessage
+                        onTextEdited: root.viewModel.newMessage = text
+                        onAccepted: root.viewModel.send()
+                        focus: true
+                        Accessible.name: root.viewModel.placeholder
+                    }
+
+                    Button {
+                        id: sendButton
+                        objectName: "sendButton"
+                        enabled: root.viewModel.canSend
+                        implicitWidth: implicitHeight
+                        Accessible.name: root.viewModel.sendButtonName
+                        Accessible.onPressAction: root.viewModel.send()
+                        onClicked: root.viewModel.send()
+                        ToolTip.visible: hovered
+                        ToolTip.text: root.viewModel.sendButtonName
+
+                        contentItem: Canvas {
+                            id: plane
+                            implicitWidth: 18
+                            implicitHeight: 18
+                            opacity: sendButton.enabled ? 1.0 : 0.4
+                            onPaint: {
+                                var ctx = getContext("2d")
+                                ctx.reset()
+                                ctx.fillStyle = colors.buttonText
+                                ctx.beginPath()
+                                ctx.moveTo(1, 2)
+                                ctx.lineTo(17, 9)
+                                ctx.lineTo(1, 16)
+                                ctx.lineTo(3.5, 9)
+                                ctx.closePath()
+                                ctx.fill()
+                                ctx.fillStyle = colors.button
+                                ctx.beginPath()
+                                ctx.moveTo(3.5, 9)
+                                ctx.lineTo(10, 9)
+                                ctx.lineTo(3.5, 10)
+                                ctx.closePath()
+                                ctx.fill()
+                            }
+                        }
+                    }
+                }
+
+                Text {
+                    objectName: "errorLine"
+                    visible: root.viewModel.errorMessage !== ""
+                    text: root.viewModel.errorMessage
+                    textFormat: Text.PlainText
+                    color: "red"
+                    font.pointSize: Math.max(8, field.font.pointSize - 2)
+                    Accessible.role: Accessible.StaticText
+                    Accessible.name: text
+                }
+            }
+        }
+    }
+}

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "app/ui/chat/MessageListModel.h"
+#include "app/ui/chat/SessionViewModel.h"
+
+#include <QPointer>
+#include <QWidget>
+
+class QQuickWidget;
+
+namespace parley {
+
+class SessionController;
+class ThemeModifier;
+
+// The chat window's content: a widget hosting SessionView.qml in a
+// QQuickWidget, with the message rows of the session's chat, the send action
+// over its chat client, the lines about the connection, the session's emote
+// images and the theme of `themeModifier`. The shell puts this widget into
+// the chat window (it is the widget; the window owns it as usual).
+class SessionViewController final : public QWidget {
+    Q_OBJECT
+
+public:
+    // `session` and `themeModifier` must outlive the controller.
+    SessionViewController(SessionController& session, ThemeModifier& themeModifier, QWidget* parent = nullptr);
+    ~SessionViewController() override;
+
+    MessageListModel& messageListModel() { return *messages_; }
+    SessionViewModel& viewModel() { return *viewModel_; }
+    QQuickWidget* quickWidget() const { return quickWidget_; }
+    // The QML root, null when SessionView.qml failed to load.
+    QObject* rootObject() const;
+
+private:
+    QFuture<void> sendMessage(const QString& text);
+
+    QPointer<SessionController> session_;
+    MessageListModel* messages_;
+    SessionViewModel* viewModel_;
+    QQuickWidget* quickWidget_;
+};
+
+} // namespace parley

@@ -1,0 +1,49 @@
+#include "TextMessageViewModel.h"
+
+#include <QDateTime>
+
+namespace parley {
+
+QString TextMessageViewModel::roleTooltip(const TwitchChatTextMessage& message)
+{
+    if (message.isBroadcaster)
+        return QStringLiteral("Broadcaster");
+    if (message.isModerator)
+        return QStringLiteral("Moderator");
+    if (message.isSubscriber)
+        return QStringLiteral("Subscriber");
+    return {};
+}
+
+QString TextMessageViewModel::shortTime(Instant sentAt, const QLocale& locale)
+{
+    const qint64 milliseconds = std::chrono::duration_cast<std::chrono::milliseconds>(
+        sentAt.time_since_epoch()).count();
+    const QDateTime local = QDateTime::fromMSecsSinceEpoch(milliseconds, Qt::LocalTime);
+    return locale.toString(local.time(), QLocale::ShortFormat);
+}
+
+QColor TextMessageViewModel::nameColor(const TwitchChatTextMessage& message)
+{
+    if (!message.color)
+        return {};
+    return QColor::fromRgbF(float(message.color->red), float(message.color->green), float(message.color->blue));
+}
+
+QString TextMessageViewModel::replyTo(const TwitchChatTextMessage& message)
+{
+    if (!message.reply)
+        return {};
+    return message.reply->parentMessageDisplayName.value_or(message.reply->parentMessageLogin);
+}
+
+QString TextMessageViewModel::accessibleName(const TwitchChatTextMessage& message)
+{
+    QString name = message.displayName;
+    const QString parent = replyTo(message);
+    if (!parent.isEmpty())
+        name += QStringLiteral(" (reply to %1)").arg(parent);
+    return name + QStringLiteral(": ") + message.body;
+}
+
+} // namespace parley

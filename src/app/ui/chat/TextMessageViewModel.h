@@ -1,0 +1,37 @@
+#pragma once
+
+#include "twitch/Instant.h"
+#include "twitch/chat/TwitchChatTextMessage.h"
+
+#include <QColor>
+#include <QLocale>
+#include <QString>
+
+namespace parley {
+
+// What a chat row shows of a text message, decided here so the row's QML
+// only lays it out.
+class TextMessageViewModel {
+public:
+    // The sender's role for the tooltip of the badge and the name: the first
+    // of "Broadcaster", "Moderator", "Subscriber" that applies; empty
+    // otherwise.
+    static QString roleTooltip(const TwitchChatTextMessage& message);
+
+    // The time of day in the short format of `locale`, in the local time zone.
+    static QString shortTime(Instant sentAt, const QLocale& locale);
+
+    // The sender's colour; invalid when the message has none, and the row
+    // then uses the primary text colour.
+    static QColor nameColor(const TwitchChatTextMessage& message);
+
+    // Who the message answers, by display name (the login when the parent
+    // has no display name); empty for a message that answers nothing.
+    static QString replyTo(const TwitchChatTextMessage& message);
+
+    // The row as one sentence for screen readers: the name, what it answers,
+    // and the text as shown (emotes by their names).
+    static QString accessibleName(const TwitchChatTextMessage& message);
+};
+
+} // namespace parley

@@ -1,0 +1,138 @@
+#include "ChatTestSupport.h"
+
+#include "app/session/TextWithEmotes.h"
+#include "app/ui/chat/MessageListModel.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+
+#include <ctime>
+
+using namespace parley;
+using parley::test::ChatLine;
+using parley::test::JoinedChat;
+
+namespace {
+
+class MessageListModelTest : public ::testing::Test {
+protected:
+    QVariant value(int row, MessageListModel::Role role) const { return model.data(model.index(row), role); }
+
+    JoinedChat joined;
+    MessageListModel model { joined.chat };
+};
+
+QList<int> insertedRows(const QSignalSpy& spy)
+{
+    QList<int> rows;
+    for (const QList<QVariant>& arguments : spy) {
+        EXPECT_EQ(arguments.at(1), arguments.at(2)); // one row at a time
+        rows.append(arguments.at(1).toInt());
+    }
+    return rows;
+}
+
+} // namespace
+
+TEST_F(MessageListModelTest, EachAnnouncedMessageInsertsOneRowAtTheEnd)
+{
+    ASSERT_TRUE(joined.joined);
+    QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
+    ASSERT_TRUE(joined.deliver(QStringList { ChatLine { "m1", "one" }.toString(), ChatLine { "m2", "two" }.toString() }));
+    ASSERT_TRUE(joined.deliver(ChatLine { "m3", "three" }));
+    EXPECT_EQ(insertedRows(inserted), (QList<int> { 0, 1, 2 }));
+    ASSERT_EQ(model.rowCount(), 3);
+    EXPECT_EQ(value(2, MessageListModel::MessageIdRole), "m3");
+    EXPECT_EQ(value(1, MessageListModel::BodyTextRole), "two");
+    EXPECT_FALSE(value(3, MessageListModel::BodyTextRole).isValid());
+}
+
+TEST_F(MessageListModelTest, RowsCarryWhatTheRowShows)
+{
+    ASSERT_TRUE(joined.joined);
+    ChatLine broadcaster { "b", "<b>x</b> &amp;", "Streamer", "broadcaster/1,subscriber/12" };
+    broadcaster.moderator = true;
+    broadcaster.subscriber = true;
+    ChatLine moderator { "m", "hi", "Mod", "moderator/1,subscriber/3", "" };
+    moderator.moderator = true;
+    moderator.subscriber = true;
+    ChatLine reply { "r", "@Mod yes", "Answerer", "", "#FF0000" };
+    reply.extraTags = QStringLiteral(";reply-parent-message-id=m;reply-parent-user-id=8;reply-parent-user-login=mod;"
+                                     "reply-parent-display-name=Mod;reply-parent-message-body=hi");
+    ASSERT_TRUE(joined.deliver(QStringList { broadcaster.toString(), moderator.toString(), reply.toString() }));
+    ASSERT_EQ(model.rowCount(), 3);
+
+    EXPECT_EQ(value(0, MessageListModel::BodyTextRole), "<b>x</b> &amp;");
+    EXPECT_EQ(value(0, MessageListModel::IsBroadcasterRole), true);
+    EXPECT_EQ(value(0, MessageListModel::RoleTooltipRole), "Broadcaster");
+    EXPECT_EQ(value(0, MessageListModel::NameColorRole).value<QColor>(), QColor(0x1E, 0x90, 0xFF));
+    EXPECT_EQ(value(0, MessageListModel::AccessibleNameRole), "Streamer: <b>x</b> &amp;");
+
+    EXPECT_EQ(value(1, MessageListModel::IsBroadcasterRole), false);
+    EXPECT_EQ(value(1, MessageListModel::RoleTooltipRole), "Moderator");
+    EXPECT_FALSE(value(1, MessageListModel::NameColorRole).isValid()); // primary text colour
+
+    EXPECT_EQ(value(2, MessageListModel::ReplyToRole), "Mod");
+    EXPECT_EQ(value(2, MessageListModel::ReplyTextRole), "hi");
+    EXPECT_EQ(value(2, MessageListModel::AccessibleNameRole), "Answerer (reply to Mod): @Mod yes");
+    EXPECT_EQ(value(2, MessageListModel::RoleTooltipRole), "");
+
+    model.copyDisplayName(0);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "Streamer");
+}
+
+TEST_F(MessageListModelTest, TheTimeIsShownInTheShortFormatOfTheLocale)
+{
+    ASSERT_TRUE(joined.joined);
+    const QByteArray zone = qgetenv("TZ");
+    qputenv("TZ", "UTC");
+    tzset();
+    ASSERT_TRUE(joined.deliver(ChatLine { "t", "hi" })); // sent at 2023-11-14 22:13:20 UTC
+    model.setLocale(QLocale(QLocale::German, QLocale::Germany));
+    EXPECT_EQ(value(0, MessageListModel::TimeTextRole), "22:13");
+    model.setLocale(QLocale(QLocale::English, QLocale::UnitedStates));
+    EXPECT_EQ(value(0, MessageListModel::TimeTextRole).toString().simplified(), QStringLiteral("10:13 PM"));
+    qputenv("TZ", zone);
+    tzset();
+}
+
+TEST_F(MessageListModelTest, TheBodyCarriesItsEmoteMarksAndSets)
+{
+    ASSERT_TRUE(joined.joined);
+    ChatLine line { "e", ":) hi" };
+    line.emotes = QStringLiteral("1:0-1");
+    line.extraTags = QStringLiteral(";emote-sets=0,400000001");
+    ASSERT_TRUE(joined.deliver(line));
+    const auto body = value(0, MessageListModel::BodyRole).value<TextWithEmotes>();
+    EXPECT_EQ(body.text(), ":) hi");
+    EXPECT_EQ(body.emotes(), (QList<TwitchEmoteMark> { { "1", 0, 1 } }));
+}
+
+TEST(MessageListModel, DroppedMessagesLeaveFromTheFrontAndUpdatesChangeOneRow)
+{
+    QList<TwitchChatMessage> messages;
+    for (const char* id : { "a", "b", "c", "d" }) {
+        TwitchChatTextMessage text;
+        text.id = QString::fromLatin1(id);
+        text.body = QStringLiteral("body ") + text.id;
+        messages.append(TwitchChatMessage(text));
+    }
+    MessageListModel model(messages);
+    QSignalSpy removed(&model, &QAbstractItemModel::rowsRemoved);
+    QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
+
+    model.messagesDropped(2);
+    ASSERT_EQ(removed.count(), 1);
+    EXPECT_EQ(removed.at(0).at(1), 0);
+    EXPECT_EQ(removed.at(0).at(2), 1);
+    ASSERT_EQ(model.rowCount(), 2);
+    EXPECT_EQ(model.data(model.index(0), MessageListModel::MessageIdRole), "c");
+
+    model.messageUpdated(1);
+    ASSERT_EQ(changed.count(), 1);
+    EXPECT_EQ(changed.at(0).at(0).toModelIndex().row(), 1);
+    model.messageUpdated(2); // no such row
+    model.messagesDropped(5); // more than there are: all
+    EXPECT_EQ(changed.count(), 1);
+    EXPECT_EQ(model.rowCount(), 0);
+}

@@ -1,0 +1,154 @@
+#include "ChatTestSupport.h"
+
+#include "app/session/SessionController.h"
+#include "app/ui/ThemeModifier.h"
+#include "app/ui/chat/SessionViewController.h"
+
+#include <QQuickItem>
+#include <QQuickWidget>
+
+using namespace parley;
+using parley::test::ChatLine;
+using parley::test::SimulatedTwitch;
+using parley::test::waitMs;
+
+namespace {
+
+void collect(QQuickItem* item, const QString& name, QList<QQuickItem*>& found)
+{
+    if (item->objectName() == name)
+        found.append(item);
+    for (QQuickItem* child : item->childItems())
+        collect(child, name, found);
+}
+
+// The chat window of a session joined to the simulator's demo channel, shown
+// offscreen.
+class SessionViewTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(QTest::qWaitFor([&] { return session.chat()->room().has_value(); }, waitMs));
+        ASSERT_TRUE(view.rootObject());
+        view.resize(400, 500);
+        view.show();
+    }
+
+    QList<QQuickItem*> items(const QString& name) const
+    {
+        QList<QQuickItem*> found;
+        collect(view.quickWidget()->rootObject(), name, found);
+        return found;
+    }
+    QQuickItem* item(const QString& name) const
+    {
+        const QList<QQuickItem*> found = items(name);
+        return found.isEmpty() ? nullptr : found.first();
+    }
+    // The rows in view, as their accessible names.
+    QStringList rowNames() const
+    {
+        QStringList names;
+        for (QQuickItem* body : items("body"))
+            names.append(body->parentItem()->parentItem()->property("accessibleName").toString());
+        return names;
+    }
+    bool deliver(const QStringList& lines)
+    {
+        const int before = view.messageListModel().rowCount();
+        twitch.sim.chat().sendText(lines.join("\r\n"));
+        return QTest::qWaitFor([&] { return view.messageListModel().rowCount() == before + lines.size(); }, waitMs);
+    }
+
+    SimulatedTwitch twitch;
+    std::shared_ptr<ImagePipeline> pipeline = ImagePipeline::create();
+    SessionController session { *twitch.api, SimulatedTwitch::token(), nullptr, *pipeline };
+    ThemeModifier theme;
+    SessionViewController view { session, theme };
+};
+
+} // namespace
+
+TEST_F(SessionViewTest, RowsShowWireTextExactlyAsSent)
+{
+    const QString hostile = QStringLiteral("<b>x</b> &amp; <img src=x>  javascript:alert(1) \u202Eevil");
+    ASSERT_TRUE(deliver({ ChatLine { "h", hostile, "<i>Name</i>" }.toString() }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return items("body").size() == 1; }, waitMs));
+
+    EXPECT_EQ(item("body")->property("text").toString(), hostile);
+    EXPECT_EQ(item("name")->property("text").toString(), "<i>Name</i>");
+    EXPECT_EQ(rowNames(), QStringList { "<i>Name</i>: " + hostile });
+    EXPECT_FALSE(item("broadcasterBadge")->isVisible());
+}
+
+TEST_F(SessionViewTest, TheTimeFollowsTheThemeAndTheBadgeTheBroadcaster)
+{
+    ASSERT_TRUE(deliver({ ChatLine { "b", "hello", "Streamer", "broadcaster/1" }.toString() }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return item("time") != nullptr; }, waitMs));
+    EXPECT_TRUE(item("broadcasterBadge")->isVisible());
+    EXPECT_TRUE(item("time")->isVisible());
+    EXPECT_FALSE(item("time")->property("text").toString().isEmpty());
+
+    ThemeOptions options = defaultThemeOptions();
+    options.showMessageTimestamp = false;
+    theme.setTheme(makeTheme(options));
+    EXPECT_FALSE(item("time")->isVisible());
+}
+
+TEST_F(SessionViewTest, LoadedEmotesAreDrawnAsImagesInTheBody)
+{
+    ChatLine line { "e", "hi :) ParleyHi" };
+    line.emotes = QStringLiteral("1:3-4/301000001:6-13");
+    ASSERT_TRUE(deliver({ line.toString() }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return item("body") != nullptr; }, waitMs));
+    // The two images replace their codes once loaded; the row still reads as typed.
+    const QString drawn = QStringLiteral("hi ") + QChar::ObjectReplacementCharacter + u' ' + QChar::ObjectReplacementCharacter;
+    EXPECT_TRUE(QTest::qWaitFor([&] { return item("body")->property("text").toString() == drawn; }, waitMs))
+        << item("body")->property("text").toString().toStdString();
+    EXPECT_EQ(rowNames(), QStringList { "Viewer: hi :) ParleyHi" });
+}
+
+TEST_F(SessionViewTest, AFailedSendShowsTheRedLineAndKeepsTheText)
+{
+    QQuickItem* errorLine = item("errorLine");
+    ASSERT_TRUE(errorLine);
+    EXPECT_FALSE(errorLine->isVisible());
+
+    twitch.sim.chat().dropConnections();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !session.chat()->isConnected(); }, waitMs));
+    view.viewModel().setNewMessage("are you there?");
+    QMetaObject::invokeMethod(item("sendButton"), "clicked");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return errorLine->isVisible(); }, waitMs));
+    EXPECT_EQ(errorLine->property("text").toString(), "Failed to send message");
+    EXPECT_EQ(item("messageField")->property("text").toString(), "are you there?");
+
+    QQuickItem* disconnected = item("disconnectedLine");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return disconnected->isVisible(); }, waitMs));
+    EXPECT_TRUE(disconnected->property("text").toString().startsWith("Disconnected from chat: "));
+}
+
+TEST_F(SessionViewTest, TheListFollowsNewRowsOnlyWhileTheReaderIsAtTheBottom)
+{
+    QStringList lines;
+    for (int i = 0; i < 40; ++i)
+        lines.append(ChatLine { QString::number(i), QStringLiteral("message %1").arg(i) }.toString());
+    ASSERT_TRUE(deliver(lines));
+    auto* list = item("messageList");
+    // The last row's bottom edge at the bottom of the visible area.
+    const auto atLastRow = [list] {
+        const double end = list->property("originY").toDouble() + list->property("contentHeight").toDouble();
+        return end - list->property("contentY").toDouble() - list->height() < 1;
+    };
+    ASSERT_TRUE(QTest::qWaitFor(atLastRow, waitMs));
+
+    ASSERT_TRUE(deliver({ ChatLine { "next", "one more" }.toString() }));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return rowNames().contains("Viewer: one more"); }, waitMs));
+    EXPECT_TRUE(QTest::qWaitFor(atLastRow, waitMs));
+
+    QMetaObject::invokeMethod(list, "positionViewAtBeginning");
+    QTest::qWait(50);
+    ASSERT_TRUE(deliver({ ChatLine { "late", "unseen" }.toString() }));
+    QTest::qWait(100);
+    EXPECT_FALSE(atLastRow());
+    EXPECT_FALSE(rowNames().contains("Viewer: unseen"));
+}
