@@ -1,7 +1,7 @@
 #include "LocalHttpServer.h"
 
 #include "images/loading/DataLoader.h"
-#include "images/loading/UrlError.h"
+#include "platform/TransportError.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -127,7 +127,7 @@ TEST(DataLoader, droppedConnectionHandsOverWhatArrivedThenFails)
         outcome.start(loader, server.url("/emote.png"));
         ASSERT_TRUE(outcome.waitForCompletion());
         ASSERT_TRUE(outcome.error);
-        EXPECT_THROW(std::rethrow_exception(outcome.error), UrlError);
+        EXPECT_THROW(std::rethrow_exception(outcome.error), TransportError);
         EXPECT_EQ(outcome.data, body.left(10000)) << "incremental " << incremental;
     }
 }
@@ -152,7 +152,7 @@ TEST(DataLoader, cancellingEndsTheLoadWithACancellation)
     for (Outcome* outcome : { &beforeStart, &inFlight }) {
         try {
             std::rethrow_exception(outcome->error);
-        } catch (const UrlError& error) {
+        } catch (const TransportError& error) {
             EXPECT_TRUE(error.isCancelled());
         }
     }

@@ -196,7 +196,7 @@ TEST_F(PipelineTest, rateLimiterStartsTheBurstThenWaitsForTokens)
     clock.start();
     for (int i = 0; i < 30; ++i)
         pipeline->loadImage(server.url("/e" + QByteArray::number(i) + ".png"), completions.add());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return loader->loads == 25; }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return loader->loads >= 25; }, 10000));
     const qint64 burstDone = clock.elapsed();
     ASSERT_TRUE(QTest::qWaitFor([&] { return loader->loads == 30; }, 10000));
     // The rest can only start once a drain has found new tokens, 26 ms after

@@ -1,6 +1,6 @@
 #include "twitch/DecodingError.h"
 #include "platform/ErrorPresenter.h"
-#include "twitch/api/TransportError.h"
+#include "platform/TransportError.h"
 #include "twitch/api/TwitchError.h"
 
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 #include "twitch-sim/TwitchSimulator.h"
 #include "twitch/DecodingError.h"
 #include "twitch/api/InvalidRequestError.h"
-#include "twitch/api/TransportError.h"
+#include "platform/TransportError.h"
 #include "twitch/api/TwitchAPI.h"
 
 #include <QJsonDocument>

@@ -86,7 +86,7 @@ int runLogin(const QStringList& arguments)
         TwitchAPI(config.twitchEndpoints(), config.twitchClientID, config.twitchAuthRedirectURL),
         makeCredentialStore(config), makeUserDefaults(config),
         [](const TwitchAPI& twitch, const TwitchUserAccessToken& accessToken) {
-            return std::shared_ptr<SessionController>(new SessionController(twitch, accessToken, nullptr),
+            return std::shared_ptr<SessionController>(new SessionController(twitch, accessToken, nullptr, ImagePipeline::shared()),
                                                       [](QObject* session) { session->deleteLater(); });
         });
     waitFor([&] { return !controller.isRestoring(); });

@@ -145,7 +145,7 @@ int runSession(const QStringList& arguments)
         }
         printLine(QStringLiteral("signed in as %1 (user id %2)")
                       .arg(printable(token.info.login), printable(token.info.userID)));
-        session = std::make_unique<SessionController>(twitch, token, nullptr);
+        session = std::make_unique<SessionController>(twitch, token, nullptr, ImagePipeline::shared());
         printer = std::make_unique<SessionPrinter>(*session);
         QObject::connect(session.get(), &SessionController::errors, &context, [&](const std::exception_ptr& error) {
             printLine(QStringLiteral("Disconnected from chat: ") + describe(error));

@@ -27,7 +27,7 @@ class EmoteImageLoader final : public QObject {
 
 public:
     // The registry must outlive the loader; images load through `pipeline`.
-    explicit EmoteImageLoader(EmoteRegistryProtocol& registry, ImagePipeline& pipeline = ImagePipeline::shared(),
+    explicit EmoteImageLoader(EmoteRegistryProtocol& registry, ImagePipeline& pipeline,
                               QObject* parent = nullptr);
 
     EmoteRegistryProtocol& emoteRegistry() const { return registry_; }

@@ -39,8 +39,7 @@ public:
     // owned and must outlive the session. Emote images load through
     // `imagePipeline`.
     SessionController(TwitchAPI twitch, TwitchUserAccessToken accessToken,
-                      SessionControllerDelegate* delegate,
-                      ImagePipeline& imagePipeline = ImagePipeline::shared());
+                      SessionControllerDelegate* delegate, ImagePipeline& imagePipeline);
     ~SessionController() override;
 
     TwitchChat* chat() const { return chat_.get(); }

@@ -20,7 +20,7 @@ ImageCache::ImageCache(std::optional<Configuration> configuration, MemoryPressur
 
 const std::shared_ptr<ImageCache>& ImageCache::shared()
 {
-    static const std::shared_ptr<ImageCache> cache = std::make_shared<ImageCache>();
+    static const std::shared_ptr<ImageCache> cache = std::make_shared<ImageCache>(std::nullopt, &MemoryPressureSource::shared());
     return cache;
 }
 

@@ -30,8 +30,8 @@ public:
 
     // Without a configuration: the default cost limit, no count limit, no
     // time-to-live, entries up to a tenth of the cost limit.
-    explicit ImageCache(std::optional<Configuration> configuration = std::nullopt,
-                        MemoryPressureSource* memoryPressure = &MemoryPressureSource::shared());
+    // Without a memory pressure source it only follows its limits.
+    ImageCache(std::optional<Configuration> configuration, MemoryPressureSource* memoryPressure);
 
     // The cache every pipeline uses unless its configuration brings its own.
     static const std::shared_ptr<ImageCache>& shared();

@@ -1,13 +1,15 @@
 #include "images/extras/ImagePrefetcher.h"
 
-#include "images/engine/Operation.h"
+#include "images/engine/internal/AsyncOperation.h"
+#include "images/engine/internal/StagePriority.h"
+#include "images/model/ImageLoadKey.h"
 
 namespace parley {
 
 // Shared with the operations and completions, which may outlive the prefetcher.
 struct ImagePrefetcher::State {
     struct Entry {
-        std::shared_ptr<Operation> operation;
+        std::shared_ptr<AsyncOperation> operation;
         std::shared_ptr<ImageTask> task;
     };
     mutable std::mutex mutex;
@@ -37,7 +39,7 @@ void ImagePrefetcher::startPrefetching(const QList<ImageRequest>& requests)
         if (state_->entries.contains(key) || pipeline_.cachedImage(request))
             continue;
         std::weak_ptr<State> weak = state_;
-        auto finished = [weak, key](Operation::Finish finish) {
+        auto finished = [weak, key](AsyncOperation::Finish finish) {
             finish();
             const auto state = weak.lock();
             if (!state)
@@ -49,8 +51,8 @@ void ImagePrefetcher::startPrefetching(const QList<ImageRequest>& requests)
             if (didComplete)
                 didComplete();
         };
-        auto operation = std::make_shared<Operation>(
-            [weak, key, request, finished, &pipeline = pipeline_, destination = destination_](Operation::Finish finish) {
+        auto operation = std::make_shared<AsyncOperation>(
+            [weak, key, request, finished, &pipeline = pipeline_, destination = destination_](AsyncOperation::Finish finish) {
                 const auto state = weak.lock();
                 if (!state) {
                     finish();
@@ -64,7 +66,7 @@ void ImagePrefetcher::startPrefetching(const QList<ImageRequest>& requests)
                 if (auto found = state->entries.find(key); found != state->entries.end())
                     found->task = task;
             });
-        operation->setQueuePriority(queuePriority(taskPriority(priority)));
+        operation->setQueuePriority(queuePriority(stagePriority(priority)));
         state_->entries.insert(key, { operation, nullptr });
         queue_->addOperation(operation);
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "images/pipeline/ImagePipeline.h"
+#include "platform/OperationQueue.h"
 
 #include <QHash>
 

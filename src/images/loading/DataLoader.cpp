@@ -1,6 +1,6 @@
 #include "images/loading/DataLoader.h"
 
-#include "images/loading/UrlError.h"
+#include "platform/TransportError.h"
 
 #include <QNetworkAccessManager>
 #include <QNetworkDiskCache>
@@ -36,7 +36,7 @@ bool isFollowedRedirect(const QNetworkReply& reply)
 std::exception_ptr cancellation()
 {
     return std::make_exception_ptr(
-        UrlError(QNetworkReply::OperationCanceledError, QStringLiteral("Operation canceled")));
+        TransportError(QNetworkReply::OperationCanceledError, QStringLiteral("Operation canceled")));
 }
 
 } // namespace
@@ -166,7 +166,7 @@ private:
         receiveData(id);
         std::exception_ptr error;
         if (reply.error() != QNetworkReply::NoError && !isDerivedFromHttpStatus(reply))
-            error = std::make_exception_ptr(UrlError(reply.error(), reply.errorString()));
+            error = std::make_exception_ptr(TransportError(reply.error(), reply.errorString()));
         finish(id, error);
     }
 

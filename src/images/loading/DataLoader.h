@@ -1,7 +1,7 @@
 #pragma once
 
 #include "images/loading/DataLoading.h"
-#include "images/cache/UrlCache.h"
+#include "images/loading/UrlCache.h"
 #include "platform/Error.h"
 
 #include <atomic>
@@ -42,7 +42,7 @@ public:
         virtual void loadCompleted(const QNetworkRequest&, const std::exception_ptr& /*error*/) { }
     };
 
-    explicit DataLoader(UrlCache cache = UrlCache::shared(), Validator validator = &validateStatusCode);
+    explicit DataLoader(UrlCache cache, Validator validator = &validateStatusCode);
     ~DataLoader() override;
     DataLoader(const DataLoader&) = delete;
     DataLoader& operator=(const DataLoader&) = delete;

@@ -1,15 +1,10 @@
 #include "images/pipeline/ImagePipeline.h"
 
-#include "images/engine/ClosableQueue.h"
-#include "images/loading/DataLoader.h"
 #include "images/cache/ImageCache.h"
-#include "images/pipeline/ImagePipelineDelegate.h"
+#include "images/loading/DataLoader.h"
 #include "images/loading/ResumableDataStorage.h"
-#include "images/pipeline/TaskFetchDecodedImage.h"
-#include "images/pipeline/TaskFetchOriginalImageData.h"
-#include "images/pipeline/TaskFetchWithPublisher.h"
-#include "images/pipeline/TaskLoadData.h"
-#include "images/pipeline/TaskLoadImage.h"
+#include "images/pipeline/ImagePipelineDelegate.h"
+#include "images/pipeline/internal/PipelineStages.h"
 
 #include <QCoreApplication>
 #include <QPromise>
@@ -53,6 +48,11 @@ void fulfil(QPromise<Value>& promise, const LoadResult<Value>& result)
 
 } // namespace
 
+struct ImagePipeline::Running {
+    std::shared_ptr<ImageTask> task;
+    StageSubscription subscription;
+};
+
 ImagePipeline::Configuration ImagePipeline::Configuration::withDataCache(std::shared_ptr<DataCaching> dataCache)
 {
     Configuration configuration;
@@ -76,42 +76,23 @@ ImagePipeline::ImagePipeline(Configuration configuration, std::shared_ptr<ImageP
     : configuration_(std::move(configuration))
     , delegate_(delegate ? std::move(delegate) : std::make_shared<ImagePipelineDefaultDelegate>())
     , queue_(std::make_unique<SerialQueue>(QStringLiteral("parley.images.ImagePipeline")))
-    , closableQueue_(std::make_shared<ClosableQueue>(queue_.get()))
-    , dataLoadingQueue_(std::make_shared<OperationQueue>(QStringLiteral("parley.images.dataLoading"),
-          configuration_.dataLoadingQueueWidth))
-    , dataCachingQueue_(std::make_shared<OperationQueue>(QStringLiteral("parley.images.dataCaching"),
-          configuration_.dataCachingQueueWidth))
-    , imageDecodingQueue_(std::make_shared<OperationQueue>(QStringLiteral("parley.images.imageDecoding"),
-          configuration_.imageDecodingQueueWidth))
-    , imageProcessingQueue_(std::make_shared<OperationQueue>(QStringLiteral("parley.images.imageProcessing"),
-          configuration_.imageProcessingQueueWidth))
-    , imageDecompressingQueue_(std::make_shared<OperationQueue>(QStringLiteral("parley.images.imageDecompressing"),
-          configuration_.imageDecompressingQueueWidth))
-    , tasksLoadImage_(configuration_.isTaskCoalescingEnabled)
-    , tasksLoadData_(configuration_.isTaskCoalescingEnabled)
-    , tasksFetchDecodedImage_(configuration_.isTaskCoalescingEnabled)
-    , tasksFetchOriginalImageData_(configuration_.isTaskCoalescingEnabled)
-    , tasksProcessImage_(configuration_.isTaskCoalescingEnabled)
+    , stages_(std::make_unique<PipelineStages>(*this, *queue_))
 {
     if (!configuration_.dataLoader)
-        configuration_.dataLoader = std::make_shared<DataLoader>();
+        configuration_.dataLoader = std::make_shared<DataLoader>(UrlCache::shared());
     if (auto* loader = dynamic_cast<DataLoader*>(configuration_.dataLoader.get()))
         loader->setPrefersIncrementalDelivery(configuration_.isProgressiveDecodingEnabled);
     if (!configuration_.callbackQueue)
         configuration_.callbackQueue = &SerialQueue::main();
-    if (configuration_.isRateLimiterEnabled)
-        rateLimiter_.emplace([queue = queue_.get()](std::chrono::milliseconds delay, std::function<void()> drain) {
-            queue->asyncAfter(int(delay.count()), std::move(drain));
-        });
     ResumableDataStorage::shared().registerPipeline(id_);
 }
 
 ImagePipeline::~ImagePipeline()
 {
-    closableQueue_->close();
+    stages_->close();
     queue_->sync([this] {
         for (auto& [id, running] : std::exchange(tasks_, {}))
-            running.subscription->unsubscribe();
+            running->subscription.unsubscribe();
     });
     if (queue_->isCurrent())
         (void)queue_.release(); // released from a hook on its own queue: its idle thread cannot be joined here
@@ -150,7 +131,7 @@ std::shared_ptr<ImageTask> ImagePipeline::loadImage(ImageRequest request, Serial
 {
     auto task = makeTask(std::move(request), callbackQueue, false);
     queue_->async([this, task, progress = std::move(progress), completion = std::move(completion)] {
-        start<ImageResponse>(task, [this](const ImageRequest& request) { return makeTaskLoadImage(request); },
+        start<ImageResponse>(task, [this](const ImageRequest& request) { return stages_->loadImage(request); },
             progress, completion);
     });
     return task;
@@ -161,14 +142,14 @@ std::shared_ptr<ImageTask> ImagePipeline::loadData(ImageRequest request, SerialQ
 {
     auto task = makeTask(std::move(request), callbackQueue, true);
     queue_->async([this, task, progress = std::move(progress), completion = std::move(completion)] {
-        start<LoadedData>(task, [this](const ImageRequest& request) { return makeTaskLoadData(request); },
+        start<LoadedData>(task, [this](const ImageRequest& request) { return stages_->loadData(request); },
             progress, completion);
     });
     return task;
 }
 
-template <typename Value, typename Stage, typename Completion>
-void ImagePipeline::start(const std::shared_ptr<ImageTask>& task, Stage stage, Progress progress,
+template <typename Value, typename MakeStage, typename Completion>
+void ImagePipeline::start(const std::shared_ptr<ImageTask>& task, MakeStage makeStage, Progress progress,
     Completion completion)
 {
     if (isInvalidated_) {
@@ -181,18 +162,17 @@ void ImagePipeline::start(const std::shared_ptr<ImageTask>& task, Stage stage, P
         return;
     }
     delegate_->imageTaskDidStart(*this, *task);
-    auto subscription = stage(task->request())->subscribe(taskPriority(task->priority()), task,
-        [this, task, progress, completion](const typename AsyncTask<Value, ImagePipelineError>::Event& event) {
+    auto subscription = makeStage(task->request())->subscribe(stagePriority(task->priority()), task,
+        [this, task, progress, completion](const typename Stage<Value, ImagePipelineError>::Event& event) {
             handle<Value>(task, event, progress, completion);
         });
     // A memory-cache hit completes the task inside subscribe().
     if (subscription && task->state() == ImageTask::State::running)
-        tasks_.emplace(task->taskId(), Running { task, subscription });
+        tasks_.emplace(task->taskId(), std::make_unique<Running>(Running { task, *subscription }));
 }
 
-template <typename Value, typename Completion>
-void ImagePipeline::handle(const std::shared_ptr<ImageTask>& task,
-    const typename AsyncTask<Value, ImagePipelineError>::Event& event, const Progress& progress,
+template <typename Value, typename Event, typename Completion>
+void ImagePipeline::handle(const std::shared_ptr<ImageTask>& task, const Event& event, const Progress& progress,
     const Completion& completion)
 {
     if (task->state() != ImageTask::State::running)
@@ -241,16 +221,16 @@ void ImagePipeline::cancel(const std::shared_ptr<ImageTask>& task)
         const auto found = tasks_.find(task->taskId());
         if (found == tasks_.end())
             return;
-        const Running running = std::move(found->second);
+        const std::unique_ptr<Running> running = std::move(found->second);
         tasks_.erase(found);
-        stop(running);
+        stop(*running);
     });
 }
 
 void ImagePipeline::stop(const Running& running)
 {
     didCancel(running.task);
-    running.subscription->unsubscribe();
+    running.subscription.unsubscribe();
 }
 
 void ImagePipeline::didCancel(const std::shared_ptr<ImageTask>& task)
@@ -269,7 +249,7 @@ void ImagePipeline::setPriority(const std::shared_ptr<ImageTask>& task, ImageReq
         return;
     queue_->async([this, task, priority] {
         if (const auto found = tasks_.find(task->taskId()); found != tasks_.end())
-            found->second.subscription->setPriority(taskPriority(priority));
+            found->second->subscription.setPriority(stagePriority(priority));
     });
 }
 
@@ -279,8 +259,8 @@ void ImagePipeline::invalidate()
         if (std::exchange(isInvalidated_, true))
             return;
         for (auto& [id, running] : std::exchange(tasks_, {})) {
-            running.task->end(ImageTask::State::cancelled);
-            stop(running);
+            running->task->end(ImageTask::State::cancelled);
+            stop(*running);
         }
     });
 }
@@ -305,7 +285,7 @@ AsyncImageTask ImagePipeline::imageTask(ImageRequest request)
         promise->finish();
     };
     queue_->async([this, task, promise] {
-        start<ImageResponse>(task, [this](const ImageRequest& request) { return makeTaskLoadImage(request); }, {},
+        start<ImageResponse>(task, [this](const ImageRequest& request) { return stages_->loadImage(request); }, {},
             [promise](const ImageResult& result) { fulfil(*promise, result); });
     });
     return { task, future };
@@ -321,40 +301,10 @@ QFuture<LoadedData> ImagePipeline::data(ImageRequest request)
         promise->finish();
     };
     queue_->async([this, task, promise] {
-        start<LoadedData>(task, [this](const ImageRequest& request) { return makeTaskLoadData(request); }, {},
+        start<LoadedData>(task, [this](const ImageRequest& request) { return stages_->loadData(request); }, {},
             [promise](const DataResult& result) { fulfil(*promise, result); });
     });
     return future;
-}
-
-std::shared_ptr<AsyncTask<ImageResponse, ImagePipelineError>> ImagePipeline::makeTaskLoadImage(
-    const ImageRequest& request)
-{
-    return tasksLoadImage_.task(ImageLoadKey(request),
-        [&] { return std::make_shared<TaskLoadImage>(*this, request); });
-}
-
-std::shared_ptr<AsyncTask<LoadedData, ImagePipelineError>> ImagePipeline::makeTaskLoadData(const ImageRequest& request)
-{
-    return tasksLoadData_.task(ImageLoadKey(request), [&] { return std::make_shared<TaskLoadData>(*this, request); });
-}
-
-std::shared_ptr<AsyncTask<ImageResponse, ImagePipelineError>> ImagePipeline::makeTaskFetchDecodedImage(
-    const ImageRequest& request)
-{
-    return tasksFetchDecodedImage_.task(DecodedImageLoadKey(request),
-        [&] { return std::make_shared<TaskFetchDecodedImage>(*this, request); });
-}
-
-std::shared_ptr<AsyncTask<LoadedData, ImagePipelineError>> ImagePipeline::makeTaskFetchOriginalImageData(
-    const ImageRequest& request)
-{
-    return tasksFetchOriginalImageData_.task(DataLoadKey(request),
-        [&]() -> std::shared_ptr<AsyncTask<LoadedData, ImagePipelineError>> {
-            if (std::holds_alternative<DataPublisher>(request.resource()))
-                return std::make_shared<TaskFetchWithPublisher>(*this, request);
-            return std::make_shared<TaskFetchOriginalImageData>(*this, request);
-        });
 }
 
 ImageCaching* ImagePipeline::imageCache(const ImageRequest& request) const

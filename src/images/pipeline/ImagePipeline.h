@@ -1,18 +1,11 @@
 #pragma once
 
 #include "images/cache/DataCaching.h"
-#include "images/loading/DataLoading.h"
-#include "images/model/DecodedImageLoadKey.h"
-#include "images/model/ImageCacheKey.h"
 #include "images/cache/ImageCache.h"
 #include "images/decoding/ImageDecoding.h"
-#include "images/model/ImageLoadKey.h"
-#include "images/model/ImageProcessingKey.h"
-#include "images/pipeline/ImageTask.h"
+#include "images/loading/DataLoading.h"
 #include "images/model/LoadResult.h"
-#include "images/loading/RateLimiter.h"
-#include "images/engine/TaskPool.h"
-#include "platform/OperationQueue.h"
+#include "images/pipeline/ImageTask.h"
 #include "platform/SerialQueue.h"
 
 #include <QFuture>
@@ -26,8 +19,8 @@
 
 namespace parley {
 
-class ClosableQueue;
 class ImagePipelineDelegate;
+class PipelineStages;
 
 // A load as a future, with the task that cancels it or changes its priority.
 struct AsyncImageTask {
@@ -128,42 +121,20 @@ public:
     const QUuid& id() const { return id_; }
 
 private:
-    template <typename> friend class ImagePipelineTask;
-    friend class TaskLoadImage;
-    friend class TaskLoadData;
-    friend class TaskFetchDecodedImage;
-    friend class TaskFetchOriginalImageData;
-    friend class TaskFetchWithPublisher;
-
-    using ImageTaskPool = TaskPool<ImageLoadKey, ImageResponse, ImagePipelineError>;
-    using DecodedTaskPool = TaskPool<DecodedImageLoadKey, ImageResponse, ImagePipelineError>;
-    using DataTaskPool = TaskPool<DataLoadKey, LoadedData, ImagePipelineError>;
-    using LoadDataTaskPool = TaskPool<ImageLoadKey, LoadedData, ImagePipelineError>;
-    using ProcessTaskPool = TaskPool<ImageProcessingKey, ImageResponse, ImagePipelineError>;
-
-    // A running image task, its hold on its stage and how to reach its caller.
-    struct Running {
-        std::shared_ptr<ImageTask> task;
-        std::optional<TaskSubscription> subscription;
-    };
+    // A running image task and its hold on its stage.
+    struct Running;
 
     ImagePipeline(Configuration configuration, std::shared_ptr<ImagePipelineDelegate> delegate);
 
     std::shared_ptr<ImageTask> makeTask(ImageRequest request, SerialQueue* callbackQueue, bool isDataTask);
-    template <typename Value, typename Stage, typename Completion>
-    void start(const std::shared_ptr<ImageTask>& task, Stage stage, Progress progress, Completion completion);
-    template <typename Value, typename Completion>
-    void handle(const std::shared_ptr<ImageTask>& task, const typename AsyncTask<Value, ImagePipelineError>::Event& event,
-        const Progress& progress, const Completion& completion);
+    template <typename Value, typename MakeStage, typename Completion>
+    void start(const std::shared_ptr<ImageTask>& task, MakeStage makeStage, Progress progress, Completion completion);
+    template <typename Value, typename Event, typename Completion>
+    void handle(const std::shared_ptr<ImageTask>& task, const Event& event, const Progress& progress,
+        const Completion& completion);
     void stop(const Running& running);
     void didCancel(const std::shared_ptr<ImageTask>& task);
     void callBack(const std::shared_ptr<ImageTask>& task, std::function<void()> work);
-
-    // Stage lookup, on the queue.
-    std::shared_ptr<AsyncTask<ImageResponse, ImagePipelineError>> makeTaskLoadImage(const ImageRequest& request);
-    std::shared_ptr<AsyncTask<LoadedData, ImagePipelineError>> makeTaskLoadData(const ImageRequest& request);
-    std::shared_ptr<AsyncTask<ImageResponse, ImagePipelineError>> makeTaskFetchDecodedImage(const ImageRequest& request);
-    std::shared_ptr<AsyncTask<LoadedData, ImagePipelineError>> makeTaskFetchOriginalImageData(const ImageRequest& request);
 
     ImageCaching* imageCache(const ImageRequest& request) const;
     ImageCacheKey cacheKey(const ImageRequest& request) const;
@@ -174,21 +145,10 @@ private:
     std::atomic<qint64> nextTaskId_ = 0;
 
     std::unique_ptr<SerialQueue> queue_;
-    std::shared_ptr<ClosableQueue> closableQueue_;
-    std::shared_ptr<OperationQueue> dataLoadingQueue_;
-    std::shared_ptr<OperationQueue> dataCachingQueue_;
-    std::shared_ptr<OperationQueue> imageDecodingQueue_;
-    std::shared_ptr<OperationQueue> imageProcessingQueue_;
-    std::shared_ptr<OperationQueue> imageDecompressingQueue_;
+    std::unique_ptr<PipelineStages> stages_;
 
     // Touched only on queue_.
-    std::unordered_map<qint64, Running> tasks_;
-    ImageTaskPool tasksLoadImage_;
-    LoadDataTaskPool tasksLoadData_;
-    DecodedTaskPool tasksFetchDecodedImage_;
-    DataTaskPool tasksFetchOriginalImageData_;
-    ProcessTaskPool tasksProcessImage_;
-    std::optional<RateLimiter> rateLimiter_;
+    std::unordered_map<qint64, std::unique_ptr<Running>> tasks_;
     bool isInvalidated_ = false;
 };
 

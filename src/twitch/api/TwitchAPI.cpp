@@ -1,7 +1,7 @@
 #include "twitch/api/TwitchAPI.h"
 
 #include "twitch/api/InvalidRequestError.h"
-#include "twitch/api/TransportError.h"
+#include "platform/TransportError.h"
 
 #include <QNetworkReply>
 #include <QNetworkRequest>

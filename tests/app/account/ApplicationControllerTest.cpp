@@ -52,8 +52,12 @@ protected:
             TwitchAPI(config.twitchEndpoints(), config.twitchClientID, config.twitchAuthRedirectURL),
             keychain, userDefaults, [this](const TwitchAPI& twitch, const TwitchUserAccessToken& accessToken) {
                 ++sessionsMade;
-                return std::shared_ptr<SessionController>(new SessionController(twitch, accessToken, nullptr),
-                                                          [](QObject* session) { session->deleteLater(); });
+                return std::shared_ptr<SessionController>(
+                    new SessionController(twitch, accessToken, nullptr, *pipeline), [pipeline = pipeline](QObject* session) {
+                        // The pipeline stays until the session it serves is gone.
+                        QObject::connect(session, &QObject::destroyed, [pipeline] { });
+                        session->deleteLater();
+                    });
             });
         return controller;
     }
@@ -107,6 +111,7 @@ protected:
     BundleConfig config;
     std::shared_ptr<CredentialStore> keychain;
     int sessionsMade = 0;
+    std::shared_ptr<ImagePipeline> pipeline = ImagePipeline::create();
 };
 
 } // namespace

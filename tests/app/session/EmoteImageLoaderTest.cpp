@@ -30,7 +30,8 @@ protected:
 
     SimulatedTwitch twitch;
     EmoteRegistry registry { *twitch.api, SimulatedTwitch::token() };
-    EmoteImageLoader loader { registry };
+    std::shared_ptr<ImagePipeline> pipeline = ImagePipeline::create();
+    EmoteImageLoader loader { registry, *pipeline };
 };
 
 } // namespace
@@ -89,7 +90,7 @@ TEST_F(EmoteImageLoaderTest, AFailedImageLeavesNoTraceAndIsAskedForAgain)
     loader.loadImage("9");
     // A second load of the same address joins the loader's and ends with it.
     bool failed = false;
-    ImagePipeline::shared().loadImage(twitch.sim.emoteImageURL("9", "static", "light", "2.0"),
+    pipeline->loadImage(twitch.sim.emoteImageURL("9", "static", "light", "2.0"),
                                       [&](const ImageResult& result) { failed = !result.isSuccess(); });
     ASSERT_TRUE(QTest::qWaitFor([&] { return failed; }, waitMs));
     QCoreApplication::processEvents();
@@ -109,7 +110,7 @@ TEST_F(EmoteImageLoaderTest, AnUndecodableImageIsAFailure)
     twitch.sim.setFault(imagePath("1"), sim::HttpFault::truncated(40).once());
     loader.loadImage("1");
     bool done = false;
-    ImagePipeline::shared().loadImage(twitch.sim.emoteImageURL("1", "static", "light", "2.0"),
+    pipeline->loadImage(twitch.sim.emoteImageURL("1", "static", "light", "2.0"),
                                       [&](const ImageResult&) { done = true; });
     ASSERT_TRUE(QTest::qWaitFor([&] { return done; }, waitMs));
     QCoreApplication::processEvents();
@@ -123,13 +124,14 @@ TEST(EmoteImageLoaderLifetime, ALoadFinishingAfterTheLoaderIsGoneIsDropped)
     registry.loadEmoteSet(EmoteSet::global());
     ASSERT_TRUE(QTest::qWaitFor([&] { return registry.emotes().contains("1"); }, waitMs));
 
-    auto loader = std::make_unique<EmoteImageLoader>(registry);
+    const auto pipeline = ImagePipeline::create();
+    auto loader = std::make_unique<EmoteImageLoader>(registry, *pipeline);
     const std::shared_ptr<const EmoteImageStore> store = loader->store();
     loader->loadImage("1");
     loader->loadImage("not-yet-known"); // a queue insertion is pending too
     loader.reset();
     bool done = false;
-    ImagePipeline::shared().loadImage(twitch.sim.emoteImageURL("1", "static", "light", "2.0"),
+    pipeline->loadImage(twitch.sim.emoteImageURL("1", "static", "light", "2.0"),
                                       [&](const ImageResult&) { done = true; });
     ASSERT_TRUE(QTest::qWaitFor([&] { return done; }, waitMs));
     QCoreApplication::processEvents();

@@ -37,8 +37,9 @@ protected:
     }
 
     SimulatedTwitch twitch;
+    std::shared_ptr<ImagePipeline> pipeline = ImagePipeline::create();
     std::unique_ptr<SessionController> session =
-        std::make_unique<SessionController>(*twitch.api, SimulatedTwitch::token(), nullptr);
+        std::make_unique<SessionController>(*twitch.api, SimulatedTwitch::token(), nullptr, *pipeline);
 };
 
 } // namespace
@@ -123,7 +124,8 @@ TEST(SessionControllerToken, ARefusedTokenEndsOnErrors)
     SimulatedTwitch twitch;
     TwitchUserAccessToken revoked = SimulatedTwitch::token();
     revoked.token = QStringLiteral("not-a-known-token");
-    SessionController session(*twitch.api, revoked, nullptr);
+    const auto pipeline = ImagePipeline::create();
+    SessionController session(*twitch.api, revoked, nullptr, *pipeline);
     QSignalSpy errors(&session, &SessionController::errors);
     ASSERT_TRUE(errors.wait(waitMs));
     EXPECT_FALSE(session.isListening());

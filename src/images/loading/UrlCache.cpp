@@ -1,4 +1,4 @@
-#include "images/cache/UrlCache.h"
+#include "images/loading/UrlCache.h"
 
 #include <QStandardPaths>
 

@@ -1,13 +1,13 @@
-#include "images/pipeline/TaskLoadImage.h"
+#include "images/pipeline/internal/LoadImageStage.h"
 
 #include "images/pipeline/ImagePipelineDelegate.h"
-#include "images/engine/OperationTask.h"
+#include "images/pipeline/internal/OperationStage.h"
 
 namespace parley {
 
 namespace {
 
-using ImageEvent = AsyncTask<ImageResponse, ImagePipelineError>::Event;
+using ImageEvent = Stage<ImageResponse, ImagePipelineError>::Event;
 
 struct DecodedCache {
     std::optional<ImageContainer> container;
@@ -15,25 +15,25 @@ struct DecodedCache {
 
 } // namespace
 
-void TaskLoadImage::start()
+void LoadImageStage::start()
 {
-    if (const auto cached = pipeline_.cachedImage(request_)) {
+    if (const auto cached = pipeline().cachedImage(request_)) {
         const bool isFinal = !cached->isPreview();
         send(ImageResponse { *cached, request_, std::nullopt, ImageResponse::CacheType::memory }, isFinal);
         if (isFinal)
             return;
     }
-    DataCaching* dataCache = pipeline_.delegate().dataCache(pipeline_, request_);
+    DataCaching* dataCache = stages_.delegate().dataCache(pipeline(), request_);
     if (dataCache && !has(ImageRequest::Option::noDiskCacheReads))
         loadFromDataCache(*dataCache);
     else
         loadImage();
 }
 
-void TaskLoadImage::loadFromDataCache(DataCaching& cache)
+void LoadImageStage::loadFromDataCache(DataCaching& cache)
 {
     const QString key = request_.imageId().value_or(QString());
-    runOperation(*pipeline_.dataCachingQueue_,
+    runOperation(stages_.dataCachingQueue(),
         [cache = &cache, key] { return cache->cachedData(key); },
         [weak = weakSelf(this)](const std::optional<QByteArray>& data) {
             const auto self = weak.lock();
@@ -46,15 +46,15 @@ void TaskLoadImage::loadFromDataCache(DataCaching& cache)
         });
 }
 
-void TaskLoadImage::decodeCachedData(const QByteArray& data)
+void LoadImageStage::decodeCachedData(const QByteArray& data)
 {
     const ImageDecodingContext context { request_, data, true, std::nullopt, ImageResponse::CacheType::disk };
-    const auto decoder = pipeline_.delegate().imageDecoder(pipeline_, context);
+    const auto decoder = stages_.delegate().imageDecoder(pipeline(), context);
     if (!decoder) {
         loadImage();
         return;
     }
-    runOperation(*pipeline_.imageDecodingQueue_,
+    runOperation(stages_.imageDecodingQueue(),
         [decoder, data]() -> DecodedCache {
             try {
                 return { decoder->decode(data) };
@@ -75,15 +75,15 @@ void TaskLoadImage::decodeCachedData(const QByteArray& data)
         });
 }
 
-void TaskLoadImage::loadImage()
+void LoadImageStage::loadImage()
 {
     if (has(ImageRequest::Option::cacheOnly)) {
         send(ImagePipelineError::dataMissingInCache());
         return;
     }
-    std::shared_ptr<AsyncTask<ImageResponse, ImagePipelineError>> upstream;
+    std::shared_ptr<PipelineStages::ImageStage> upstream;
     if (request_.processors().isEmpty()) {
-        upstream = pipeline_.makeTaskFetchDecodedImage(request_);
+        upstream = stages_.fetchDecodedImage(request_);
     } else {
         // The image with all processors but the last, coalesced and possibly
         // already in the memory cache.
@@ -91,22 +91,14 @@ void TaskLoadImage::loadImage()
         QList<ImageProcessor> processors = shorter.processors();
         processors.removeLast();
         shorter.setProcessors(processors);
-        upstream = pipeline_.makeTaskLoadImage(shorter);
+        upstream = stages_.loadImage(shorter);
     }
-    dependency = upstream->subscribe(priority(), [weak = weakSelf(this)](const ImageEvent& event) {
-        const auto self = weak.lock();
-        if (!self)
-            return;
-        if (const auto* value = std::get_if<0>(&event))
-            self->didReceiveImage(value->value, value->isCompleted);
-        else if (const auto* progress = std::get_if<ImageTask::Progress>(&event))
-            self->send(*progress);
-        else
-            self->send(std::get<ImagePipelineError>(event));
+    subscribeTo(this, upstream, [](LoadImageStage& self, const ImageResponse& response, bool isCompleted) {
+        self.didReceiveImage(response, isCompleted);
     });
 }
 
-void TaskLoadImage::didReceiveImage(const ImageResponse& response, bool isCompleted)
+void LoadImageStage::didReceiveImage(const ImageResponse& response, bool isCompleted)
 {
     if (request_.processors().isEmpty())
         didProduceImage(response, isCompleted);
@@ -114,12 +106,12 @@ void TaskLoadImage::didReceiveImage(const ImageResponse& response, bool isComple
         process(response, isCompleted);
 }
 
-void TaskLoadImage::process(const ImageResponse& response, bool isCompleted)
+void LoadImageStage::process(const ImageResponse& response, bool isCompleted)
 {
     const ImageProcessor processor = request_.processors().last();
     const ImageProcessingKey key { response.image().constBits(), processor->identifier() };
-    const auto processing = pipeline_.tasksProcessImage_.task(key, [&] {
-        return std::make_shared<OperationTask<ImageResponse>>(pipeline_, request_, *pipeline_.imageProcessingQueue_,
+    const auto processing = stages_.processImage(key, [&] {
+        return std::make_shared<OperationStage<ImageResponse>>(stages_, request_, stages_.imageProcessingQueue(),
             [processor, response, request = request_, isCompleted] {
                 const ImageProcessingContext context { request, response, isCompleted };
                 const auto image = processor->process(response.image(), context);
@@ -148,17 +140,17 @@ void TaskLoadImage::process(const ImageResponse& response, bool isCompleted)
     });
 }
 
-void TaskLoadImage::didProduceImage(const ImageResponse& response, bool isCompleted)
+void LoadImageStage::didProduceImage(const ImageResponse& response, bool isCompleted)
 {
     const bool isDecompressionNeeded = !has(ImageRequest::Option::noDecompression)
         && !response.container.userInfo().value(ImageContainer::skipDecompressionKey).toBool()
-        && pipeline_.delegate().shouldDecompress(pipeline_, response);
+        && stages_.delegate().shouldDecompress(pipeline(), response);
     if (!isDecompressionNeeded) {
         storeAndSend(response, isCompleted);
         return;
     }
-    auto& pipeline = pipeline_;
-    runOperation(*pipeline_.imageDecompressingQueue_,
+    auto& pipeline = this->pipeline();
+    runOperation(stages_.imageDecompressingQueue(),
         [&pipeline, response] {
             ImageResponse decompressed = response;
             decompressed.container = pipeline.delegate().decompress(pipeline, response.container);
@@ -170,12 +162,12 @@ void TaskLoadImage::didProduceImage(const ImageResponse& response, bool isComple
         });
 }
 
-void TaskLoadImage::storeAndSend(const ImageResponse& response, bool isCompleted)
+void LoadImageStage::storeAndSend(const ImageResponse& response, bool isCompleted)
 {
     const bool isStored = hasSubscriberOfType<ImageTask>() && !has(ImageRequest::Option::noMemoryCacheWrites)
-        && (isCompleted || pipeline_.configuration_.isStoringPreviewsInMemoryCache);
+        && (isCompleted || stages_.configuration().isStoringPreviewsInMemoryCache);
     if (isStored)
-        pipeline_.storeCachedImage(response.container, request_);
+        pipeline().storeCachedImage(response.container, request_);
     send(response, isCompleted);
 }
 

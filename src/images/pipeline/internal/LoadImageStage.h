@@ -1,6 +1,6 @@
 #pragma once
 
-#include "images/pipeline/ImagePipelineTask.h"
+#include "images/pipeline/internal/PipelineStage.h"
 
 namespace parley {
 
@@ -8,9 +8,9 @@ namespace parley {
 // data cache, then the decoded download with the request's processors
 // applied (the last one here, the others by the load of the shorter
 // request), decompression when asked for, and storing in the memory cache.
-class TaskLoadImage final : public ImagePipelineTask<ImageResponse> {
+class LoadImageStage final : public PipelineStage<ImageResponse> {
 public:
-    using ImagePipelineTask::ImagePipelineTask;
+    using PipelineStage::PipelineStage;
 
 private:
     void start() override;

@@ -1,5 +1,5 @@
-#include "images/engine/Operation.h"
-#include "images/engine/TaskPool.h"
+#include "images/engine/internal/AsyncOperation.h"
+#include "images/engine/internal/StagePool.h"
 #include "platform/OperationQueue.h"
 
 #include <QTest>
@@ -12,7 +12,7 @@ namespace {
 
 // A stage whose work is driven by the test; it may subscribe to an upstream
 // stage like the pipeline's stages do.
-class StageTask : public AsyncTask<int, QString> {
+class StageTask : public Stage<int, QString> {
 public:
     std::function<void(StageTask&)> onStart;
     int starts = 0;
@@ -26,7 +26,7 @@ protected:
     }
 };
 
-using Pool = TaskPool<QString, int, QString>;
+using Pool = StagePool<QString, int, QString>;
 using Events = std::vector<StageTask::Event>;
 
 std::shared_ptr<StageTask> makeStage()
@@ -41,40 +41,40 @@ StageTask::Handler record(Events& events)
 
 } // namespace
 
-TEST(AsyncTask, PriorityFollowsTheMostImportantSubscriberUpstreamAndToItsOperation)
+TEST(Stage, PriorityFollowsTheMostImportantSubscriberUpstreamAndToItsOperation)
 {
     auto upstream = makeStage();
-    auto operation = std::make_shared<Operation>([](Operation::Finish) { });
+    auto operation = std::make_shared<AsyncOperation>([](AsyncOperation::Finish) { });
     upstream->operation = operation;
     auto task = makeStage();
     task->onStart = [&](StageTask& self) {
         self.dependency = upstream->subscribe(self.priority(), [](const StageTask::Event&) { });
     };
 
-    auto low = task->subscribe(TaskPriority::low, [](const StageTask::Event&) { });
-    auto high = task->subscribe(TaskPriority::high, [](const StageTask::Event&) { });
-    EXPECT_EQ(task->priority(), TaskPriority::high);
-    EXPECT_EQ(upstream->priority(), TaskPriority::high);
+    auto low = task->subscribe(StagePriority::low, [](const StageTask::Event&) { });
+    auto high = task->subscribe(StagePriority::high, [](const StageTask::Event&) { });
+    EXPECT_EQ(task->priority(), StagePriority::high);
+    EXPECT_EQ(upstream->priority(), StagePriority::high);
     EXPECT_EQ(operation->queuePriority(), 4);
 
-    low->setPriority(TaskPriority::veryHigh);
-    EXPECT_EQ(upstream->priority(), TaskPriority::veryHigh);
+    low->setPriority(StagePriority::veryHigh);
+    EXPECT_EQ(upstream->priority(), StagePriority::veryHigh);
     EXPECT_EQ(operation->queuePriority(), 8);
 
     low->unsubscribe(); // drops back to the highest remaining waiter
-    EXPECT_EQ(task->priority(), TaskPriority::high);
-    EXPECT_EQ(upstream->priority(), TaskPriority::high);
+    EXPECT_EQ(task->priority(), StagePriority::high);
+    EXPECT_EQ(upstream->priority(), StagePriority::high);
     EXPECT_EQ(operation->queuePriority(), 4);
 
-    high->setPriority(TaskPriority::veryLow);
-    EXPECT_EQ(upstream->priority(), TaskPriority::veryLow);
+    high->setPriority(StagePriority::veryLow);
+    EXPECT_EQ(upstream->priority(), StagePriority::veryLow);
     EXPECT_EQ(operation->queuePriority(), -8);
 }
 
-TEST(AsyncTask, LastSubscriberLeavingCancelsTheTaskItsUpstreamAndItsOperation)
+TEST(Stage, LastSubscriberLeavingCancelsTheTaskItsUpstreamAndItsOperation)
 {
     Pool pool(true), upstreamPool(true);
-    auto operation = std::make_shared<Operation>([](Operation::Finish) { });
+    auto operation = std::make_shared<AsyncOperation>([](AsyncOperation::Finish) { });
     bool upstreamCancelled = false, cancelled = false;
     auto task = std::static_pointer_cast<StageTask>(pool.task(QStringLiteral("k"), [&] {
         auto stage = makeStage();
@@ -90,13 +90,13 @@ TEST(AsyncTask, LastSubscriberLeavingCancelsTheTaskItsUpstreamAndItsOperation)
         stage->onCancelled = [&] { cancelled = true; };
         return stage;
     }));
-    auto first = task->subscribe(TaskPriority::low, [](const StageTask::Event&) { });
-    auto second = task->subscribe(TaskPriority::high, [](const StageTask::Event&) { });
+    auto first = task->subscribe(StagePriority::low, [](const StageTask::Event&) { });
+    auto second = task->subscribe(StagePriority::high, [](const StageTask::Event&) { });
     EXPECT_EQ(task->starts, 1);
 
     first->unsubscribe();
     EXPECT_FALSE(cancelled);
-    EXPECT_EQ(task->priority(), TaskPriority::high);
+    EXPECT_EQ(task->priority(), StagePriority::high);
     second->unsubscribe();
     EXPECT_TRUE(cancelled);
     EXPECT_TRUE(upstreamCancelled);
@@ -108,18 +108,18 @@ TEST(AsyncTask, LastSubscriberLeavingCancelsTheTaskItsUpstreamAndItsOperation)
     // A disposed task is never handed out again.
     auto fresh = pool.task(QStringLiteral("k"), makeStage);
     EXPECT_NE(fresh, task);
-    EXPECT_FALSE(task->subscribe(TaskPriority::normal, [](const StageTask::Event&) { }));
+    EXPECT_FALSE(task->subscribe(StagePriority::normal, [](const StageTask::Event&) { }));
 }
 
-TEST(AsyncTask, FinalEventDisposesBeforeDeliveryAndReachesEverySubscriberOnce)
+TEST(Stage, FinalEventDisposesBeforeDeliveryAndReachesEverySubscriberOnce)
 {
     Pool pool(true);
     auto task = pool.task(QStringLiteral("k"), makeStage);
     Events a, b;
     bool cancelled = false;
     task->onCancelled = [&] { cancelled = true; };
-    auto first = task->subscribe(TaskPriority::normal, record(a));
-    auto second = task->subscribe(TaskPriority::normal, [&](const StageTask::Event& event) {
+    auto first = task->subscribe(StagePriority::normal, record(a));
+    auto second = task->subscribe(StagePriority::normal, [&](const StageTask::Event& event) {
         b.push_back(event);
         // The pool already forgot the finished task when subscribers hear of it.
         if (std::holds_alternative<StageTask::ValueEvent>(event)
@@ -138,38 +138,38 @@ TEST(AsyncTask, FinalEventDisposesBeforeDeliveryAndReachesEverySubscriberOnce)
     ASSERT_EQ(b.size(), 3u);
     EXPECT_EQ(std::get<StageTask::ValueEvent>(a[2]).value, 2);
     EXPECT_FALSE(cancelled);
-    EXPECT_FALSE(task->subscribe(TaskPriority::normal, record(a)));
+    EXPECT_FALSE(task->subscribe(StagePriority::normal, record(a)));
     first->unsubscribe(); // leaving a finished task cancels nothing
     second->unsubscribe();
     EXPECT_FALSE(cancelled);
 }
 
-TEST(AsyncTask, SubscriberLeavingDuringDeliveryHearsNothingMore)
+TEST(Stage, SubscriberLeavingDuringDeliveryHearsNothingMore)
 {
     auto task = makeStage();
     Events later;
-    std::optional<TaskSubscription> second;
-    auto first = task->subscribe(TaskPriority::normal, [&](const StageTask::Event&) { second->unsubscribe(); });
-    second = task->subscribe(TaskPriority::normal, record(later));
+    std::optional<StageSubscription> second;
+    auto first = task->subscribe(StagePriority::normal, [&](const StageTask::Event&) { second->unsubscribe(); });
+    second = task->subscribe(StagePriority::normal, record(later));
     task->send(1, false);
     EXPECT_TRUE(later.empty());
     EXPECT_FALSE(task->isDisposed());
 }
 
-TEST(AsyncTask, KnowsWhetherASubscriberOfAGivenTypeIsAlive)
+TEST(Stage, KnowsWhetherASubscriberOfAGivenTypeIsAlive)
 {
     auto task = makeStage();
     auto imageTask = std::make_shared<ImageTask>(1, ImageRequest(), std::weak_ptr<ImagePipeline>(), nullptr, false);
     auto other = makeStage();
-    auto s1 = task->subscribe(TaskPriority::normal, other, [](const StageTask::Event&) { });
+    auto s1 = task->subscribe(StagePriority::normal, other, [](const StageTask::Event&) { });
     EXPECT_FALSE(task->hasSubscriberOfType<ImageTask>());
-    auto s2 = task->subscribe(TaskPriority::normal, imageTask, [](const StageTask::Event&) { });
+    auto s2 = task->subscribe(StagePriority::normal, imageTask, [](const StageTask::Event&) { });
     EXPECT_TRUE(task->hasSubscriberOfType<ImageTask>());
     imageTask.reset();
     EXPECT_FALSE(task->hasSubscriberOfType<ImageTask>());
 }
 
-TEST(TaskPool, WithoutCoalescingEveryRequestGetsItsOwnTask)
+TEST(StagePool, WithoutCoalescingEveryRequestGetsItsOwnTask)
 {
     Pool pool(false);
     EXPECT_NE(pool.task(QStringLiteral("k"), makeStage), pool.task(QStringLiteral("k"), makeStage));
@@ -177,20 +177,20 @@ TEST(TaskPool, WithoutCoalescingEveryRequestGetsItsOwnTask)
     EXPECT_EQ(coalescing.task(QStringLiteral("k"), makeStage), coalescing.task(QStringLiteral("k"), makeStage));
 }
 
-TEST(Operation, CancelledWhileQueuedFinishesWithoutRunningItsStarter)
+TEST(AsyncOperation, CancelledWhileQueuedFinishesWithoutRunningItsStarter)
 {
     OperationQueue queue(QStringLiteral("test.operation"), 1);
-    Operation::Finish finishBlocker;
+    AsyncOperation::Finish finishBlocker;
     std::atomic<bool> blockerStarted = false, cancelledRan = false, nextRan = false;
-    auto blocker = std::make_shared<Operation>([&](Operation::Finish finish) {
+    auto blocker = std::make_shared<AsyncOperation>([&](AsyncOperation::Finish finish) {
         finishBlocker = std::move(finish);
         blockerStarted = true;
     });
-    auto cancelled = std::make_shared<Operation>([&](Operation::Finish finish) {
+    auto cancelled = std::make_shared<AsyncOperation>([&](AsyncOperation::Finish finish) {
         cancelledRan = true;
         finish();
     });
-    auto next = std::make_shared<Operation>([&](Operation::Finish finish) {
+    auto next = std::make_shared<AsyncOperation>([&](AsyncOperation::Finish finish) {
         nextRan = true;
         finish();
         finish();
@@ -215,16 +215,16 @@ TEST(Operation, CancelledWhileQueuedFinishesWithoutRunningItsStarter)
     EXPECT_EQ(queue.waitingCount(), 0);
 }
 
-TEST(Operation, KeptAliveByItsQueueUntilItFinishes)
+TEST(AsyncOperation, KeptAliveByItsQueueUntilItFinishes)
 {
     OperationQueue queue(QStringLiteral("test.operation"), 1);
-    Operation::Finish finish;
+    AsyncOperation::Finish finish;
     std::atomic<bool> started = false, secondRan = false;
-    queue.addOperation(std::make_shared<Operation>([&](Operation::Finish f) {
+    queue.addOperation(std::make_shared<AsyncOperation>([&](AsyncOperation::Finish f) {
         finish = std::move(f);
         started = true;
     }));
-    queue.addOperation(std::make_shared<Operation>([&](Operation::Finish f) {
+    queue.addOperation(std::make_shared<AsyncOperation>([&](AsyncOperation::Finish f) {
         secondRan = true;
         f();
     }));

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "images/pipeline/ImagePipelineTask.h"
+#include "images/pipeline/internal/PipelineStage.h"
 
 #include <variant>
 
@@ -10,12 +10,12 @@ namespace parley {
 // publishes what it returns; a thrown ImagePipelineError becomes the stage's
 // error. Shared by everyone who wants the same result (image processing).
 template <typename Value>
-class OperationTask final : public ImagePipelineTask<Value> {
+class OperationStage final : public PipelineStage<Value> {
 public:
     using Process = std::function<Value()>;
 
-    OperationTask(ImagePipeline& pipeline, ImageRequest request, OperationQueue& queue, Process process)
-        : ImagePipelineTask<Value>(pipeline, std::move(request)), queue_(queue), process_(std::move(process)) { }
+    OperationStage(PipelineStages& stages, ImageRequest request, OperationQueue& queue, Process process)
+        : PipelineStage<Value>(stages, std::move(request)), queue_(queue), process_(std::move(process)) { }
 
 private:
     using Result = std::variant<Value, ImagePipelineError>;

@@ -1,22 +1,22 @@
-#include "images/engine/Operation.h"
+#include "images/engine/internal/AsyncOperation.h"
 
 #include <utility>
 
 namespace parley {
 
-bool Operation::isExecuting() const
+bool AsyncOperation::isExecuting() const
 {
     std::lock_guard lock(lock_);
     return isExecuting_;
 }
 
-bool Operation::isFinished() const
+bool AsyncOperation::isFinished() const
 {
     std::lock_guard lock(lock_);
     return isFinished_;
 }
 
-void Operation::start()
+void AsyncOperation::start()
 {
     if (isCancelled()) {
         finish();
@@ -26,14 +26,14 @@ void Operation::start()
         std::lock_guard lock(lock_);
         isExecuting_ = true;
     }
-    std::weak_ptr<Operation> weakSelf = shared_from_this();
+    std::weak_ptr<AsyncOperation> weakSelf = shared_from_this();
     starter_([weakSelf] {
         if (auto self = weakSelf.lock())
             self->finish();
     });
 }
 
-void Operation::finish()
+void AsyncOperation::finish()
 {
     {
         std::lock_guard lock(lock_);

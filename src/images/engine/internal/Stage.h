@@ -1,8 +1,8 @@
 #pragma once
 
 #include "images/pipeline/ImageTask.h"
-#include "images/engine/TaskPriority.h"
-#include "images/engine/TaskSubscription.h"
+#include "images/engine/internal/StagePriority.h"
+#include "images/engine/internal/StageSubscription.h"
 #include "platform/QueueOperation.h"
 
 #include <functional>
@@ -17,15 +17,15 @@ namespace parley {
 // The part of a stage task that does not depend on its value type: the
 // lifecycle, the subscriber priorities and the links upstream. Everything
 // here is used only on the pipeline's serial queue and takes no locks.
-class AsyncTaskBase : public std::enable_shared_from_this<AsyncTaskBase> {
+class StageBase : public std::enable_shared_from_this<StageBase> {
 public:
-    virtual ~AsyncTaskBase() = default;
-    AsyncTaskBase(const AsyncTaskBase&) = delete;
-    AsyncTaskBase& operator=(const AsyncTaskBase&) = delete;
+    virtual ~StageBase() = default;
+    StageBase(const StageBase&) = delete;
+    StageBase& operator=(const StageBase&) = delete;
 
     bool isDisposed() const { return isDisposed_; }
     bool isStarted() const { return isStarted_; }
-    TaskPriority priority() const { return priority_; }
+    StagePriority priority() const { return priority_; }
 
     // Run once when the task finishes or is cancelled; the pool uses it to
     // forget the task.
@@ -35,25 +35,25 @@ public:
 
     // This task's subscriptions to upstream tasks: they follow its priority
     // and are left when it is cancelled.
-    std::optional<TaskSubscription> dependency;
-    std::optional<TaskSubscription> dependency2;
+    std::optional<StageSubscription> dependency;
+    std::optional<StageSubscription> dependency2;
     // The queued operation doing the task's work: it follows the priority and
     // is cancelled with the task.
     std::weak_ptr<QueueOperation> operation;
 
 protected:
-    AsyncTaskBase() = default;
+    StageBase() = default;
 
     // The stage's work, begun by the first subscription.
     virtual void start() = 0;
 
-    void subscribed(TaskPriority priority);
+    void subscribed(StagePriority priority);
     void terminateAsFinished();
 
     struct SubscriptionInfo {
         std::weak_ptr<void> subscriber;
         const std::type_info* subscriberType;
-        TaskPriority priority;
+        StagePriority priority;
     };
     std::optional<SubscriptionInfo> inlineInfo_;
     std::map<int, SubscriptionInfo> infos_;
@@ -64,17 +64,17 @@ protected:
     virtual void removeClosure(int key) = 0;
 
 private:
-    friend class TaskSubscription;
+    friend class StageSubscription;
 
-    void setPriority(int key, TaskPriority priority);
+    void setPriority(int key, StagePriority priority);
     void unsubscribe(int key);
-    void updatePriority(std::optional<TaskPriority> suggested);
+    void updatePriority(std::optional<StagePriority> suggested);
     void terminateAsCancelled();
     SubscriptionInfo* info(int key);
 
     bool isDisposed_ = false;
     bool isStarted_ = false;
-    TaskPriority priority_ = TaskPriority::normal;
+    StagePriority priority_ = StagePriority::normal;
 };
 
 // A stage task: work shared by any number of subscribers, each with its own
@@ -82,7 +82,7 @@ private:
 // all of them. Use only on the pipeline's serial queue; create with
 // std::make_shared (subclasses implement start()).
 template <typename Value, typename Failure>
-class AsyncTask : public AsyncTaskBase {
+class Stage : public StageBase {
 public:
     struct ValueEvent {
         Value value;
@@ -95,7 +95,7 @@ public:
     // has already finished or been cancelled. The first subscription starts
     // the task's work.
     template <typename Subscriber>
-    std::optional<TaskSubscription> subscribe(TaskPriority priority,
+    std::optional<StageSubscription> subscribe(StagePriority priority,
                                               const std::shared_ptr<Subscriber>& subscriber,
                                               Handler handler)
     {
@@ -103,7 +103,7 @@ public:
                          std::move(handler));
     }
 
-    std::optional<TaskSubscription> subscribe(TaskPriority priority, Handler handler)
+    std::optional<StageSubscription> subscribe(StagePriority priority, Handler handler)
     {
         return subscribe(priority, std::weak_ptr<void>(), nullptr, std::move(handler));
     }
@@ -131,7 +131,7 @@ public:
     void send(Failure error) { dispatch(Event(std::move(error))); }
 
 private:
-    std::optional<TaskSubscription> subscribe(TaskPriority priority, std::weak_ptr<void> subscriber,
+    std::optional<StageSubscription> subscribe(StagePriority priority, std::weak_ptr<void> subscriber,
                                               const std::type_info* type, Handler handler)
     {
         if (isDisposed())
@@ -145,7 +145,7 @@ private:
         handlers_.emplace(key, std::move(handler));
         auto self = shared_from_this();
         subscribed(priority);
-        return TaskSubscription(self, key);
+        return StageSubscription(self, key);
     }
 
     void dispatch(const Event& event)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "images/engine/AsyncTask.h"
+#include "images/engine/internal/Stage.h"
 
 #include <QHash>
 
@@ -13,11 +13,11 @@ namespace parley {
 // disposed; the next request with an equal key then gets a fresh task. Use
 // only on the pipeline's serial queue. Key needs qHash and ==.
 template <typename Key, typename Value, typename Failure>
-class TaskPool {
+class StagePool {
 public:
-    using Task = AsyncTask<Value, Failure>;
+    using Task = Stage<Value, Failure>;
 
-    explicit TaskPool(bool isCoalescingEnabled)
+    explicit StagePool(bool isCoalescingEnabled)
         : isCoalescingEnabled_(isCoalescingEnabled), map_(std::make_shared<Map>()) { }
 
     bool isCoalescingEnabled() const { return isCoalescingEnabled_; }

@@ -1,30 +1,30 @@
 #pragma once
 
-#include "images/engine/TaskPriority.h"
+#include "images/engine/internal/StagePriority.h"
 
 #include <memory>
 
 namespace parley {
 
-class AsyncTaskBase;
+class StageBase;
 
 // One subscriber's hold on a stage task. Use only on the pipeline's queue.
-class TaskSubscription {
+class StageSubscription {
 public:
-    TaskSubscription(std::shared_ptr<AsyncTaskBase> task, int key)
+    StageSubscription(std::shared_ptr<StageBase> task, int key)
         : task_(std::move(task)), key_(key) { }
 
     // Raises or lowers this subscriber's priority; the task follows its most
     // important subscriber.
-    void setPriority(TaskPriority priority) const;
+    void setPriority(StagePriority priority) const;
     // Leaves the task; the last subscriber to leave cancels it.
     void unsubscribe() const;
 
-    const std::shared_ptr<AsyncTaskBase>& task() const { return task_; }
+    const std::shared_ptr<StageBase>& task() const { return task_; }
     int key() const { return key_; }
 
 private:
-    std::shared_ptr<AsyncTaskBase> task_;
+    std::shared_ptr<StageBase> task_;
     int key_;
 };
 

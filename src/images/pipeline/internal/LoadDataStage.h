@@ -1,14 +1,14 @@
 #pragma once
 
-#include "images/pipeline/ImagePipelineTask.h"
+#include "images/pipeline/internal/PipelineStage.h"
 #include "images/model/LoadedData.h"
 
 namespace parley {
 
 // A data-only load: the data cache, else the original bytes.
-class TaskLoadData final : public ImagePipelineTask<LoadedData> {
+class LoadDataStage final : public PipelineStage<LoadedData> {
 public:
-    using ImagePipelineTask::ImagePipelineTask;
+    using PipelineStage::PipelineStage;
 
 private:
     void start() override;

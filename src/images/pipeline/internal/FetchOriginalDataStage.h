@@ -1,6 +1,6 @@
 #pragma once
 
-#include "images/pipeline/ImagePipelineTask.h"
+#include "images/pipeline/internal/PipelineStage.h"
 #include "images/model/LoadedData.h"
 #include "images/loading/ResumableData.h"
 
@@ -9,14 +9,14 @@ namespace parley {
 // Downloads the original bytes of an image, once per distinct download:
 // through the rate limiter and the data-loading queue, resuming a stored
 // partial download when it can, reporting progress and partial data.
-class TaskFetchOriginalImageData final : public ImagePipelineTask<LoadedData> {
+class FetchOriginalDataStage final : public PipelineStage<LoadedData> {
 public:
-    using ImagePipelineTask::ImagePipelineTask;
+    using PipelineStage::PipelineStage;
 
 private:
     void start() override;
     void enqueueLoad();
-    void load(const Operation::Finish& finish);
+    void load(const AsyncOperation::Finish& finish);
     void didReceiveData(const QByteArray& chunk, const UrlResponse& response);
     void didFinishLoading(const std::exception_ptr& error);
     void storeResumableData();

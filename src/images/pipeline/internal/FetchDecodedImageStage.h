@@ -1,15 +1,15 @@
 #pragma once
 
-#include "images/pipeline/ImagePipelineTask.h"
+#include "images/pipeline/internal/PipelineStage.h"
 #include "images/model/LoadedData.h"
 
 namespace parley {
 
 // Decodes the original bytes of an image (and, with progressive decoding,
 // previews from partial bytes), once per distinct download and thumbnail.
-class TaskFetchDecodedImage final : public ImagePipelineTask<ImageResponse> {
+class FetchDecodedImageStage final : public PipelineStage<ImageResponse> {
 public:
-    using ImagePipelineTask::ImagePipelineTask;
+    using PipelineStage::PipelineStage;
 
 private:
     struct Decoded {

@@ -5,15 +5,15 @@
 namespace parley {
 
 // The priority of a stage task, one-to-one with ImageRequest::Priority.
-enum class TaskPriority { veryLow, low, normal, high, veryHigh };
+enum class StagePriority { veryLow, low, normal, high, veryHigh };
 
-inline TaskPriority taskPriority(ImageRequest::Priority priority)
+inline StagePriority stagePriority(ImageRequest::Priority priority)
 {
-    return TaskPriority(int(priority));
+    return StagePriority(int(priority));
 }
 
 // The operation-queue priority of a task priority: -8, -4, 0, 4, 8.
-inline int queuePriority(TaskPriority priority)
+inline int queuePriority(StagePriority priority)
 {
     return 4 * int(priority) - 8;
 }

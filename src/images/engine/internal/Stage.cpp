@@ -1,18 +1,18 @@
-#include "images/engine/AsyncTask.h"
+#include "images/engine/internal/Stage.h"
 
 namespace parley {
 
-void TaskSubscription::setPriority(TaskPriority priority) const
+void StageSubscription::setPriority(StagePriority priority) const
 {
     task_->setPriority(key_, priority);
 }
 
-void TaskSubscription::unsubscribe() const
+void StageSubscription::unsubscribe() const
 {
     task_->unsubscribe(key_);
 }
 
-AsyncTaskBase::SubscriptionInfo* AsyncTaskBase::info(int key)
+StageBase::SubscriptionInfo* StageBase::info(int key)
 {
     if (key == 0)
         return inlineInfo_ ? &*inlineInfo_ : nullptr;
@@ -20,7 +20,7 @@ AsyncTaskBase::SubscriptionInfo* AsyncTaskBase::info(int key)
     return found == infos_.end() ? nullptr : &found->second;
 }
 
-void AsyncTaskBase::subscribed(TaskPriority priority)
+void StageBase::subscribed(StagePriority priority)
 {
     updatePriority(priority);
     if (!isStarted_) {
@@ -29,7 +29,7 @@ void AsyncTaskBase::subscribed(TaskPriority priority)
     }
 }
 
-void AsyncTaskBase::setPriority(int key, TaskPriority priority)
+void StageBase::setPriority(int key, StagePriority priority)
 {
     auto* subscription = info(key);
     if (!subscription)
@@ -38,7 +38,7 @@ void AsyncTaskBase::setPriority(int key, TaskPriority priority)
     updatePriority(priority);
 }
 
-void AsyncTaskBase::unsubscribe(int key)
+void StageBase::unsubscribe(int key)
 {
     if (!info(key))
         return;
@@ -56,18 +56,18 @@ void AsyncTaskBase::unsubscribe(int key)
         updatePriority(std::nullopt);
 }
 
-void AsyncTaskBase::updatePriority(std::optional<TaskPriority> suggested)
+void StageBase::updatePriority(std::optional<StagePriority> suggested)
 {
-    TaskPriority newPriority;
+    StagePriority newPriority;
     if (suggested && *suggested >= priority_) {
         newPriority = *suggested;
     } else {
-        std::optional<TaskPriority> highest;
+        std::optional<StagePriority> highest;
         if (inlineInfo_)
             highest = inlineInfo_->priority;
         for (const auto& [key, subscription] : infos_)
             highest = std::max(highest.value_or(subscription.priority), subscription.priority);
-        newPriority = highest.value_or(TaskPriority::normal);
+        newPriority = highest.value_or(StagePriority::normal);
     }
     if (newPriority == priority_)
         return;
@@ -80,7 +80,7 @@ void AsyncTaskBase::updatePriority(std::optional<TaskPriority> suggested)
         dependency2->setPriority(newPriority);
 }
 
-void AsyncTaskBase::terminateAsFinished()
+void StageBase::terminateAsFinished()
 {
     if (isDisposed_)
         return;
@@ -89,7 +89,7 @@ void AsyncTaskBase::terminateAsFinished()
         disposed();
 }
 
-void AsyncTaskBase::terminateAsCancelled()
+void StageBase::terminateAsCancelled()
 {
     if (isDisposed_)
         return;

@@ -1,19 +1,19 @@
 #pragma once
 
-#include "images/pipeline/ImagePipelineTask.h"
+#include "images/pipeline/internal/PipelineStage.h"
 #include "images/model/LoadedData.h"
 
 namespace parley {
 
 // The original bytes of an image that a DataPublisher delivers instead of
 // the network; runs through the data-loading queue like a download.
-class TaskFetchWithPublisher final : public ImagePipelineTask<LoadedData> {
+class FetchPublishedDataStage final : public PipelineStage<LoadedData> {
 public:
-    using ImagePipelineTask::ImagePipelineTask;
+    using PipelineStage::PipelineStage;
 
 private:
     void start() override;
-    void load(const Operation::Finish& finish);
+    void load(const AsyncOperation::Finish& finish);
     void didFinish(const std::exception_ptr& error);
 
     QByteArray data_;

@@ -13,12 +13,12 @@ namespace parley {
 // called (once; later calls are ignored). An operation cancelled before it
 // starts finishes without calling the starter. Start and finish may happen
 // on any thread; the flags are guarded by the operation's lock.
-class Operation : public QueueOperation, public std::enable_shared_from_this<Operation> {
+class AsyncOperation : public QueueOperation, public std::enable_shared_from_this<AsyncOperation> {
 public:
     using Finish = std::function<void()>;
     using Starter = std::function<void(Finish finish)>;
 
-    explicit Operation(Starter starter) : starter_(std::move(starter)) { }
+    explicit AsyncOperation(Starter starter) : starter_(std::move(starter)) { }
 
     bool isExecuting() const;
     bool isFinished() const;

@@ -1,25 +1,26 @@
-#include "images/pipeline/TaskFetchOriginalImageData.h"
+#include "images/pipeline/internal/FetchOriginalDataStage.h"
 
 #include "images/pipeline/ImagePipelineDelegate.h"
 #include "images/loading/ResumableDataStorage.h"
-#include "images/loading/UrlError.h"
+#include "platform/TransportError.h"
 
 namespace parley {
 
-void TaskFetchOriginalImageData::start()
+void FetchOriginalDataStage::start()
 {
     const auto urlRequest = request_.urlRequest();
     if (!urlRequest || !urlRequest->url().isValid() || urlRequest->url().isRelative()) {
         send(ImagePipelineError::dataLoadingFailed(
-            std::make_exception_ptr(UrlError(QNetworkReply::ProtocolUnknownError, QStringLiteral("bad URL")))));
+            std::make_exception_ptr(TransportError(QNetworkReply::ProtocolUnknownError, QStringLiteral("bad URL")))));
         return;
     }
-    if (!pipeline_.rateLimiter_) {
+    RateLimiter* rateLimiter = stages_.rateLimiter();
+    if (!rateLimiter) {
         enqueueLoad();
         return;
     }
     // A stage disposed before its turn starts nothing and costs no token.
-    pipeline_.rateLimiter_->execute([weak = weakSelf(this)] {
+    rateLimiter->execute([weak = weakSelf(this)] {
         const auto self = weak.lock();
         if (!self || self->isDisposed())
             return false;
@@ -28,40 +29,23 @@ void TaskFetchOriginalImageData::start()
     });
 }
 
-void TaskFetchOriginalImageData::enqueueLoad()
+void FetchOriginalDataStage::enqueueLoad()
 {
-    if (request_.options() & ImageRequest::Option::bypassDataLoadingQueue) {
-        load({});
-        return;
-    }
-    // The operation holds its slot of the loading queue until the download ends.
-    auto operation = std::make_shared<Operation>(
-        [queue = pipeline_.closableQueue_, weak = weakSelf(this)](Operation::Finish finish) {
-            queue->async([weak, finish] {
-                const auto self = weak.lock();
-                if (!self || self->isDisposed())
-                    finish();
-                else
-                    self->load(finish);
-            });
-        });
-    operation->setQueuePriority(queuePriority(priority()));
-    this->operation = operation;
-    pipeline_.dataLoadingQueue_->addOperation(operation);
+    runInLoadingSlot(this, &FetchOriginalDataStage::load);
 }
 
-void TaskFetchOriginalImageData::load(const Operation::Finish& finish)
+void FetchOriginalDataStage::load(const AsyncOperation::Finish& finish)
 {
     QNetworkRequest urlRequest = *request_.urlRequest();
     const QString imageId = request_.originalImageId().value_or(QString());
-    if (pipeline_.configuration_.isResumableDataEnabled) {
-        resumableData_ = ResumableDataStorage::shared().take(pipeline_.id_, imageId);
+    if (stages_.configuration().isResumableDataEnabled) {
+        resumableData_ = ResumableDataStorage::shared().take(pipeline().id(), imageId);
         if (resumableData_)
             resumableData_->applyTo(urlRequest);
     }
-    const auto queue = pipeline_.closableQueue_;
+    const auto queue = stages_.pipelineQueue();
     const auto weak = weakSelf(this);
-    const auto loader = pipeline_.delegate().dataLoader(pipeline_, request_);
+    const auto loader = stages_.delegate().dataLoader(pipeline(), request_);
     loading_ = loader->loadData(urlRequest,
         [queue, weak](const QByteArray& chunk, const UrlResponse& response) {
             queue->async([weak, chunk, response] {
@@ -83,7 +67,7 @@ void TaskFetchOriginalImageData::load(const Operation::Finish& finish)
     };
 }
 
-void TaskFetchOriginalImageData::didReceiveData(const QByteArray& chunk, const UrlResponse& response)
+void FetchOriginalDataStage::didReceiveData(const QByteArray& chunk, const UrlResponse& response)
 {
     if (isDisposed())
         return;
@@ -104,7 +88,7 @@ void TaskFetchOriginalImageData::didReceiveData(const QByteArray& chunk, const U
         send(LoadedData { data_, response }, false);
 }
 
-void TaskFetchOriginalImageData::didFinishLoading(const std::exception_ptr& error)
+void FetchOriginalDataStage::didFinishLoading(const std::exception_ptr& error)
 {
     if (isDisposed())
         return;
@@ -121,30 +105,30 @@ void TaskFetchOriginalImageData::didFinishLoading(const std::exception_ptr& erro
     send(LoadedData { data_, urlResponse_ }, true);
 }
 
-void TaskFetchOriginalImageData::storeResumableData()
+void FetchOriginalDataStage::storeResumableData()
 {
-    if (!pipeline_.configuration_.isResumableDataEnabled || !urlResponse_ || data_.isEmpty())
+    if (!stages_.configuration().isResumableDataEnabled || !urlResponse_ || data_.isEmpty())
         return;
     if (auto resumable = ResumableData::capture(*urlResponse_, data_))
-        ResumableDataStorage::shared().store(pipeline_.id_, request_.originalImageId().value_or(QString()),
+        ResumableDataStorage::shared().store(pipeline().id(), request_.originalImageId().value_or(QString()),
             std::move(*resumable));
 }
 
-void TaskFetchOriginalImageData::storeInDataCache()
+void FetchOriginalDataStage::storeInDataCache()
 {
     using Policy = ImagePipeline::DataCachePolicy;
-    const Policy policy = pipeline_.configuration_.dataCachePolicy;
+    const Policy policy = stages_.configuration().dataCachePolicy;
     const bool storesOriginal = policy == Policy::storeOriginalData || policy == Policy::storeAll
         || (policy == Policy::automatic && request_.processors().isEmpty());
-    DataCaching* cache = pipeline_.delegate().dataCache(pipeline_, request_);
+    DataCaching* cache = stages_.delegate().dataCache(pipeline(), request_);
     if (!cache || !storesOriginal || (request_.options() & ImageRequest::Option::noDiskCacheWrites))
         return;
-    const auto data = pipeline_.delegate().willCache(pipeline_, data_, request_);
+    const auto data = stages_.delegate().willCache(pipeline(), data_, request_);
     if (!data)
         return;
     const QString key = request_.imageId().value_or(QString());
-    pipeline_.dataCachingQueue_->addOperation(std::make_shared<Operation>(
-        [cache, data = *data, key](Operation::Finish finish) {
+    stages_.dataCachingQueue().addOperation(std::make_shared<AsyncOperation>(
+        [cache, data = *data, key](AsyncOperation::Finish finish) {
             cache->storeData(data, key);
             finish();
         }));

@@ -1,38 +1,29 @@
-#include "images/pipeline/TaskFetchDecodedImage.h"
+#include "images/pipeline/internal/FetchDecodedImageStage.h"
 
 #include "images/pipeline/ImagePipelineDelegate.h"
 
 namespace parley {
 
-void TaskFetchDecodedImage::start()
+void FetchDecodedImageStage::start()
 {
-    const auto upstream = pipeline_.makeTaskFetchOriginalImageData(request_);
-    dependency = upstream->subscribe(priority(),
-        [weak = weakSelf(this)](const AsyncTask<LoadedData, ImagePipelineError>::Event& event) {
-            const auto self = weak.lock();
-            if (!self)
-                return;
-            if (const auto* value = std::get_if<0>(&event))
-                self->didReceiveData(value->value, value->isCompleted);
-            else if (const auto* progress = std::get_if<ImageTask::Progress>(&event))
-                self->send(*progress);
-            else
-                self->send(std::get<ImagePipelineError>(event));
+    subscribeTo(this, stages_.fetchOriginalData(request_),
+        [](FetchDecodedImageStage& self, const LoadedData& data, bool isCompleted) {
+            self.didReceiveData(data, isCompleted);
         });
 }
 
-void TaskFetchDecodedImage::didReceiveData(const LoadedData& data, bool isCompleted)
+void FetchDecodedImageStage::didReceiveData(const LoadedData& data, bool isCompleted)
 {
     if (isCompleted) {
         // The final image supersedes any preview still being decoded.
         if (const auto previewDecoding = operation.lock())
             previewDecoding->cancel();
-    } else if (!pipeline_.configuration_.isProgressiveDecodingEnabled || isDecodingPreview_) {
+    } else if (!stages_.configuration().isProgressiveDecodingEnabled || isDecodingPreview_) {
         return;
     }
     const ImageDecodingContext context { request_, data.data, isCompleted, data.urlResponse, std::nullopt };
     if (!decoder_)
-        decoder_ = pipeline_.delegate().imageDecoder(pipeline_, context);
+        decoder_ = stages_.delegate().imageDecoder(pipeline(), context);
     if (!decoder_) {
         if (isCompleted)
             send(ImagePipelineError::decoderNotRegistered(context));
@@ -43,7 +34,7 @@ void TaskFetchDecodedImage::didReceiveData(const LoadedData& data, bool isComple
         return;
     }
     isDecodingPreview_ = !isCompleted;
-    runOperation(*pipeline_.imageDecodingQueue_,
+    runOperation(stages_.imageDecodingQueue(),
         [decoder = decoder_, context] { return decode(*decoder, context); },
         [weak = weakSelf(this), context](const Decoded& decoded) {
             if (const auto self = weak.lock()) {
@@ -53,7 +44,7 @@ void TaskFetchDecodedImage::didReceiveData(const LoadedData& data, bool isComple
         });
 }
 
-TaskFetchDecodedImage::Decoded TaskFetchDecodedImage::decode(ImageDecoding& decoder,
+FetchDecodedImageStage::Decoded FetchDecodedImageStage::decode(ImageDecoding& decoder,
     const ImageDecodingContext& context)
 {
     try {
@@ -65,7 +56,7 @@ TaskFetchDecodedImage::Decoded TaskFetchDecodedImage::decode(ImageDecoding& deco
     }
 }
 
-void TaskFetchDecodedImage::didDecode(const Decoded& decoded, const ImageDecodingContext& context)
+void FetchDecodedImageStage::didDecode(const Decoded& decoded, const ImageDecodingContext& context)
 {
     if (decoded.error) {
         if (context.isCompleted)
