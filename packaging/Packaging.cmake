@@ -32,7 +32,8 @@ set(PARLEY_QML_PACKAGES
     qml6-module-qtquick qml6-module-qtquick-controls qml6-module-qtquick-templates
     qml6-module-qtquick-layouts qml6-module-qtquick-window qml6-module-qtqml-workerscript)
 string(JOIN ", " CPACK_DEBIAN_PACKAGE_DEPENDS ${PARLEY_QML_PACKAGES} libqt6svg6 qt6-image-formats-plugins)
-# The browser for signing in, a Secret Service for keeping the sign-in.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, gnome-keyring | kwalletmanager | keepassxc")
+# The browser for signing in, a Secret Service for keeping the sign-in, the
+# emoji that chat is full of.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, gnome-keyring | kwalletmanager | keepassxc, fonts-noto-color-emoji")
 
 include(CPack)

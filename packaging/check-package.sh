@@ -69,6 +69,20 @@ tar -xzf "$archive" -C "$scratch/portable"
     || fail "the archive's Info.json carries a bundle kind"
 [ ! -e "$scratch/portable/Parley/share/applications" ] || fail "the archive carries a desktop file"
 
+# Both bundles start where they were unpacked and find their Info.json there:
+# still running after a few seconds, nothing said about the configuration.
+starts() {
+    home=$(mktemp -d -p "$scratch")
+    status=0
+    HOME=$home XDG_CONFIG_HOME=$home/.config XDG_DATA_HOME=$home/.local/share XDG_CACHE_HOME=$home/.cache \
+        QT_QPA_PLATFORM=offscreen timeout 4 "$1" >"$home/out" 2>&1 || status=$?
+    [ "$status" -eq 124 ] && ! grep -q Info.json "$home/out" && return 0
+    cat "$home/out" >&2
+    return 1
+}
+starts "$scratch/root/usr/bin/parley" || fail "the .deb's program does not start"
+starts "$scratch/portable/Parley/bin/parley" || fail "the archive's program does not start"
+
 # The desktop's own validators.
 desktop-file-validate "$scratch/root/usr/share/applications/$app.desktop" || fail "desktop-file-validate"
 grep -qx "Exec=/usr/bin/parley %u" "$scratch/root/usr/share/applications/$app.desktop" \
