@@ -1,6 +1,7 @@
 #include "app/shell/install/ModalAlert.h"
 
 #include <QAbstractButton>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -11,8 +12,11 @@ int ModalAlert::run() const
     QMessageBox box;
     box.setIcon(QMessageBox::Information);
     box.setText(message);
-    box.setInformativeText(informativeText);
     box.setTextFormat(Qt::PlainText);
+    box.setInformativeText(informativeText);
+    // Qt guesses the informative text's format; names in it are text.
+    if (auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel")))
+        label->setTextFormat(Qt::PlainText);
     QList<QAbstractButton*> added;
     for (const QString& title : buttons)
         added.append(box.addButton(title, added.isEmpty() ? QMessageBox::AcceptRole : QMessageBox::RejectRole));
