@@ -63,6 +63,7 @@ int runWindow(const QStringList& arguments)
         { "no-timestamps", "Hide the times." },
         { "spacing", "Row spacing in points (default 8).", "P", "8" },
         { "disconnect", "End the connection, then try to send a message." },
+        { "draft", "Text to put into the message field.", "TEXT" },
         { "size", "Window size (default 380x560).", "WxH", "380x560" },
     });
     parser.process(QStringList { QStringLiteral("parley-dev window") } + arguments);
@@ -94,6 +95,7 @@ int runWindow(const QStringList& arguments)
     view.resize(size.value(0).toInt(), size.value(1).toInt());
     view.setWindowTitle(QString::fromLatin1(demo::login));
     view.show();
+    view.viewModel().setNewMessage(parser.value("draft"));
 
     QObject::connect(&simulator.chat(), &SimChatService::clientJoined, &view, [&] {
         simulator.chat().sendText(scriptedLines().join(QStringLiteral("\r\n")));

@@ -21,7 +21,7 @@ const Command commands[] = {
       parley::dev::runSession },
     { "login", "login --bundle DIR    print the sign-in URL, read the redirect URL, sign in and report the stored items",
       parley::dev::runLogin },
-    { "window", "window [--shot FILE] [--seconds N] [--rate R] [--no-timestamps] [--spacing P] [--disconnect] [--size WxH]\n"
+    { "window", "window [--shot FILE] [--seconds N] [--rate R] [--no-timestamps] [--spacing P] [--disconnect] [--draft TEXT] [--size WxH]\n"
                 "               show the chat window with simulated chat; --shot saves a picture and quits",
       parley::dev::runWindow },
 };

@@ -18,6 +18,9 @@ ListView {
     topMargin: gap
     bottomMargin: gap
     boundsBehavior: Flickable.StopAtBounds
+    // A following list makes a row for every new message: rows are pooled
+    // rather than built and destroyed each time.
+    reuseItems: true
     Accessible.role: Accessible.List
     Accessible.name: qsTr("Chat messages")
 

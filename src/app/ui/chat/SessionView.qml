@@ -59,6 +59,7 @@ Item {
                     color: colors.text
                     Accessible.role: Accessible.StaticText
                     Accessible.name: text
+                    Accessible.ignored: text === ""
                 }
                 Text {
                     objectName: "reconnectingLine"
@@ -70,6 +71,7 @@ Item {
                     opacity: 0.7
                     Accessible.role: Accessible.StaticText
                     Accessible.name: text
+                    Accessible.ignored: text === ""
                 }
             }
         }
@@ -156,6 +158,7 @@ Item {
                     font.pointSize: Math.max(8, field.font.pointSize - 2)
                     Accessible.role: Accessible.StaticText
                     Accessible.name: text
+                    Accessible.ignored: text === ""
                 }
             }
         }

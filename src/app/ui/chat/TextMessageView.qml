@@ -29,6 +29,8 @@ Item {
     implicitHeight: column.implicitHeight
     Accessible.role: Accessible.ListItem
     Accessible.name: accessibleName
+    // A pooled row showing another message: that message comes on screen.
+    ListView.onReused: renderer.appear()
 
     SystemPalette { id: colors }
 
@@ -81,15 +83,19 @@ Item {
                 ToolTip.visible: nameHover.hovered && row.roleTooltip !== ""
                 ToolTip.text: row.roleTooltip
 
+                // The menu is made on first use: rows come and go by the thousand.
                 TapHandler {
                     acceptedButtons: Qt.RightButton
-                    onTapped: nameMenu.popup()
+                    onTapped: nameMenu.createObject(name).popup()
                 }
-                Menu {
+                Component {
                     id: nameMenu
-                    MenuItem {
-                        text: qsTr("Copy")
-                        onTriggered: if (row.messages) row.messages.copyDisplayName(row.index)
+                    Menu {
+                        onClosed: destroy()
+                        MenuItem {
+                            text: qsTr("Copy")
+                            onTriggered: if (row.messages) row.messages.copyDisplayName(row.index)
+                        }
                     }
                 }
             }
