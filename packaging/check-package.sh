@@ -74,7 +74,7 @@ tar -xzf "$archive" -C "$scratch/portable"
 starts() {
     home=$(mktemp -d -p "$scratch")
     status=0
-    HOME=$home XDG_CONFIG_HOME=$home/.config XDG_DATA_HOME=$home/.local/share XDG_CACHE_HOME=$home/.cache \
+    HOME=$home TMPDIR=$home XDG_CONFIG_HOME=$home/.config XDG_DATA_HOME=$home/.local/share XDG_CACHE_HOME=$home/.cache \
         QT_QPA_PLATFORM=offscreen timeout 4 "$1" >"$home/out" 2>&1 || status=$?
     [ "$status" -eq 124 ] && ! grep -q Info.json "$home/out" && return 0
     cat "$home/out" >&2
