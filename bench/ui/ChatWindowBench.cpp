@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QQuickItem>
 
 #include <benchmark/benchmark.h>
 
@@ -50,7 +51,12 @@ void BM_AppendAtRows(benchmark::State& state)
         cpu += threadCPUSeconds() - start;
         appended += window.appended() - before;
     }
+    if (!window.session().isListening())
+        state.SkipWithError(("the chat ended: " + window.session().lastError()).toStdString().c_str());
     state.counters["rows_before"] = fill;
+    QQuickItem* list = window.view().quickWidget()->rootObject()->findChild<QQuickItem*>(QStringLiteral("messageList"));
+    const double end = list->property("originY").toDouble() + list->property("contentHeight").toDouble();
+    state.counters["points_below_view"] = end - list->property("contentY").toDouble() - list->height();
     state.counters["cpu_us_per_message"] = cpu * 1e6 / double(appended);
     Diagnostics::setSink(previous);
 }

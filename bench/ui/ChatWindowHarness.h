@@ -10,6 +10,7 @@
 #include "twitch/chat/TwitchChatTextMessage.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QQuickWidget>
 #include <QQuickWindow>
 #include <QThread>
@@ -119,7 +120,10 @@ public:
         view_.resize(380, 600);
         view_.show();
         QObject::connect(session_.chat(), &TwitchChat::messageAppended, &view_, [this] { ++appended_; });
-        while (!session_.chat()->room() && session_.isListening())
+        // The session starts on the next turn of the event loop.
+        QElapsedTimer clock;
+        clock.start();
+        while (!session_.chat()->room() && clock.elapsed() < 10000)
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
     }
 

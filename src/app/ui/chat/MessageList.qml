@@ -40,9 +40,15 @@ ListView {
 
     // The geometry the stick-to-bottom rule judges by: the content with its
     // margins, how far the reader has scrolled into it, the visible height.
+    // Rows differ in height, so the content's height beyond the built rows is
+    // an estimate that shifts as rows are built; while the last row is built,
+    // its real position gives the distance to the bottom instead.
     function measure() {
-        scrollState.measure(contentHeight + topMargin + bottomMargin,
-                            contentY - originY, height)
+        var scrolled = contentY - originY
+        var last = count > 0 ? itemAtIndex(count - 1) : null
+        var below = last ? last.y + last.height + bottomMargin - contentY - height
+                         : contentHeight + topMargin + bottomMargin - scrolled - height
+        scrollState.measure(scrolled + height + below, scrolled, height)
     }
     onContentHeightChanged: measure()
     onContentYChanged: measure()
