@@ -1,10 +1,14 @@
-# parley_library(NAME folder-target DEPS ...): one static library per source
-# folder, from every .cpp/.h in the folder and its subfolders, except the
-# subfolders that are libraries of their own (they have a CMakeLists.txt).
+# parley_library(NAME folder-target DEPS ... [EXCLUDE file ...]): one static
+# library per source folder, from every .cpp/.h in the folder and its
+# subfolders, except the subfolders that are libraries of their own (they have
+# a CMakeLists.txt) and the EXCLUDE files (a program's main.cpp, say).
 function(parley_library name)
-    cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+    cmake_parse_arguments(ARG "" "" "DEPS;EXCLUDE" ${ARGN})
     file(GLOB_RECURSE sources CONFIGURE_DEPENDS
         ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+    foreach(file IN LISTS ARG_EXCLUDE)
+        list(REMOVE_ITEM sources ${CMAKE_CURRENT_SOURCE_DIR}/${file})
+    endforeach()
     file(GLOB_RECURSE nested CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*/CMakeLists.txt)
     foreach(list IN LISTS nested)
         get_filename_component(dir ${list} DIRECTORY)

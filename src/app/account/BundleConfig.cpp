@@ -115,6 +115,7 @@ BundleConfig BundleConfig::fromJson(const QByteArray& json, const QString& sourc
     config.twitchWebDomain = info.string("TWITCH_WEB_DOMAIN", "twitch.tv");
     if (const std::optional<QString> feed = info.optionalString("UPDATE_FEED_URL"); feed && !feed->isEmpty())
         config.updateFeedURL = info.url(*feed, "UPDATE_FEED_URL", { "https", "http" });
+    config.bundleKind = info.optionalString("PARLEY_BUNDLE_KIND");
     return config;
 }
 

@@ -26,6 +26,9 @@ struct BundleConfig {
     QString twitchCapabilityNamespace;
     QString twitchWebDomain;
     std::optional<QUrl> updateFeedURL;
+    // "PARLEY_BUNDLE_KIND": "build", "demo", "installed", "test"; none for a
+    // downloaded copy.
+    std::optional<QString> bundleKind;
 
     // Throws BundleConfigError naming the file and the key at fault: the file
     // is missing or not a JSON object, a required key ("CFBundleIdentifier",

@@ -1,0 +1,205 @@
+#include "app/shell/AccessibilityDriver.h"
+
+#include "app/shell/MainMenu.h"
+
+#include <QAccessible>
+#include <QApplication>
+#include <QDir>
+#include <QJsonArray>
+#include <QKeyEvent>
+#include <QMetaEnum>
+#include <QQuickItem>
+#include <QQuickWidget>
+#include <QWidget>
+
+namespace parley {
+
+namespace {
+
+QJsonObject failure(const QString& error)
+{
+    return { { QStringLiteral("ok"), false }, { QStringLiteral("error"), error } };
+}
+
+QJsonObject success()
+{
+    return { { QStringLiteral("ok"), true } };
+}
+
+QString accessibleName(QObject* object)
+{
+    QAccessibleInterface* interface = QAccessible::queryAccessibleInterface(object);
+    return interface ? interface->text(QAccessible::Name) : QString();
+}
+
+// Every visible object with an accessible name below `widget`, QML items of
+// hosted views included, in tree order.
+void collect(QWidget* widget, QList<QObject*>& objects)
+{
+    if (!widget->isVisible())
+        return;
+    if (!accessibleName(widget).isEmpty())
+        objects.append(widget);
+    if (auto* quick = qobject_cast<QQuickWidget*>(widget)) {
+        QList<QQuickItem*> items;
+        if (quick->rootObject())
+            items.append(quick->rootObject());
+        while (!items.isEmpty()) {
+            QQuickItem* item = items.takeFirst();
+            if (!item->isVisible())
+                continue;
+            if (!accessibleName(item).isEmpty())
+                objects.append(item);
+            items = item->childItems() + items;
+        }
+    }
+    for (QObject* child : widget->children())
+        if (auto* childWidget = qobject_cast<QWidget*>(child); childWidget && !childWidget->isWindow())
+            collect(childWidget, objects);
+}
+
+QList<QObject*> accessibleObjects()
+{
+    QList<QObject*> objects;
+    for (QWidget* window : QApplication::topLevelWidgets())
+        collect(window, objects);
+    return objects;
+}
+
+QObject* findByName(const QString& name)
+{
+    for (QObject* object : accessibleObjects())
+        if (accessibleName(object) == name)
+            return object;
+    return nullptr;
+}
+
+QJsonObject describeObject(QObject* object)
+{
+    QAccessibleInterface* interface = QAccessible::queryAccessibleInterface(object);
+    const QRect rect = interface->rect();
+    return { { QStringLiteral("name"), interface->text(QAccessible::Name) },
+             { QStringLiteral("role"), QString::fromLatin1(QMetaEnum::fromType<QAccessible::Role>().valueToKey(interface->role())) },
+             { QStringLiteral("enabled"), !interface->state().disabled },
+             { QStringLiteral("width"), rect.width() },
+             { QStringLiteral("height"), rect.height() } };
+}
+
+QString fileNameFor(const QWidget* window)
+{
+    QString name = window->windowTitle().isEmpty() ? window->accessibleName() : window->windowTitle();
+    for (QChar& c : name)
+        if (!c.isLetterOrNumber())
+            c = u'_';
+    return name + QStringLiteral(".png");
+}
+
+} // namespace
+
+QJsonObject AccessibilityDriver::answer(const QJsonObject& request)
+{
+    if (request.contains(QStringLiteral("describe")))
+        return describe();
+    if (request.contains(QStringLiteral("trigger")))
+        return trigger(request.value(QStringLiteral("trigger")).toString());
+    if (request.contains(QStringLiteral("press")))
+        return press(request.value(QStringLiteral("press")).toString());
+    if (request.contains(QStringLiteral("type"))) {
+        const QJsonObject typing = request.value(QStringLiteral("type")).toObject();
+        return type(typing.value(QStringLiteral("name")).toString(), typing.value(QStringLiteral("text")).toString());
+    }
+    if (request.contains(QStringLiteral("grab")))
+        return grab(request.value(QStringLiteral("grab")).toString());
+    return failure(QStringLiteral("unknown request"));
+}
+
+QJsonObject AccessibilityDriver::describe() const
+{
+    QJsonArray windows;
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (!window->isVisible())
+            continue;
+        QList<QObject*> objects;
+        collect(window, objects);
+        QJsonArray items;
+        for (QObject* object : std::as_const(objects))
+            items.append(describeObject(object));
+        windows.append(QJsonObject {
+            { QStringLiteral("title"), window->windowTitle() },
+            { QStringLiteral("name"), window->accessibleName() },
+            { QStringLiteral("stayOnTop"), window->windowFlags().testFlag(Qt::WindowStaysOnTopHint) },
+            { QStringLiteral("width"), window->width() },
+            { QStringLiteral("height"), window->height() },
+            { QStringLiteral("items"), items } });
+    }
+    QJsonArray menu;
+    for (const QAction* item : { &menu_.logoutMenuItem, &menu_.alwaysOnTopMenuItem, &menu_.preferencesMenuItem,
+                                 &menu_.checkUpdatesMenuItem })
+        menu.append(QJsonObject { { QStringLiteral("title"), item->text() },
+                                  { QStringLiteral("enabled"), item->isEnabled() },
+                                  { QStringLiteral("checked"), item->isChecked() } });
+    return { { QStringLiteral("ok"), true }, { QStringLiteral("windows"), windows }, { QStringLiteral("menu"), menu } };
+}
+
+QJsonObject AccessibilityDriver::trigger(const QString& title)
+{
+    for (QAction* item : { &menu_.logoutMenuItem, &menu_.alwaysOnTopMenuItem, &menu_.preferencesMenuItem,
+                           &menu_.checkUpdatesMenuItem }) {
+        if (item->text() != title)
+            continue;
+        if (!item->isEnabled())
+            return failure(QStringLiteral("\"%1\" is disabled").arg(title));
+        item->trigger();
+        return success();
+    }
+    return failure(QStringLiteral("no menu item \"%1\"").arg(title));
+}
+
+QJsonObject AccessibilityDriver::press(const QString& name)
+{
+    QObject* object = findByName(name);
+    if (!object)
+        return failure(QStringLiteral("nothing named \"%1\"").arg(name));
+    QAccessibleActionInterface* actions = QAccessible::queryAccessibleInterface(object)->actionInterface();
+    if (!actions || !actions->actionNames().contains(QAccessibleActionInterface::pressAction()))
+        return failure(QStringLiteral("\"%1\" cannot be pressed").arg(name));
+    actions->doAction(QAccessibleActionInterface::pressAction());
+    return success();
+}
+
+QJsonObject AccessibilityDriver::type(const QString& name, const QString& text)
+{
+    auto* item = qobject_cast<QQuickItem*>(findByName(name));
+    if (!item || !item->window())
+        return failure(QStringLiteral("no field named \"%1\"").arg(name));
+    item->forceActiveFocus();
+    QMetaObject::invokeMethod(item, "selectAll");
+    // Typed as key presses into the field's view, so the field reacts as to a user.
+    QQuickWindow* window = item->window();
+    const auto send = [window](int key, const QString& characters) {
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, characters);
+        QCoreApplication::sendEvent(window, &press);
+        QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, characters);
+        QCoreApplication::sendEvent(window, &release);
+    };
+    for (const QChar c : text)
+        send(0, QString(c));
+    send(Qt::Key_Return, QStringLiteral("\r"));
+    return success();
+}
+
+QJsonObject AccessibilityDriver::grab(const QString& directory) const
+{
+    QJsonArray files;
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (!window->isVisible())
+            continue;
+        const QString path = QDir(directory).filePath(fileNameFor(window));
+        if (!window->grab().save(path))
+            return failure(QStringLiteral("cannot write %1").arg(path));
+        files.append(path);
+    }
+    return { { QStringLiteral("ok"), true }, { QStringLiteral("files"), files } };
+}
+
+} // namespace parley

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QJsonObject>
+
+#include <functional>
+
+class QAccessibleInterface;
+class QObject;
+
+namespace parley {
+
+class MainMenu;
+
+// Drives a running Parley the way an assistive technology would: lists the
+// windows with their accessible objects and the menu commands, presses an
+// object by accessible name, types into a field, triggers a menu command,
+// and grabs the windows as PNG files. It answers the requests of the
+// instance channel in bundles made for tests (kind "test"), so end-to-end
+// tests observe the real program without options or environment variables.
+//
+//   {"describe": {}}                       -> {"windows": [...], "menu": [...]}
+//   {"trigger": "Always on Top"}           -> {"ok": true}
+//   {"press": "Sign in with twitch.tv"}    -> {"ok": true}
+//   {"type": {"name": N, "text": T}}       -> {"ok": true}
+//   {"grab": "/directory"}                 -> {"ok": true, "files": [...]}
+class AccessibilityDriver {
+public:
+    explicit AccessibilityDriver(MainMenu& menu) : menu_(menu) { }
+
+    QJsonObject answer(const QJsonObject& request);
+
+private:
+    QJsonObject describe() const;
+    QJsonObject trigger(const QString& title);
+    QJsonObject press(const QString& name);
+    QJsonObject type(const QString& name, const QString& text);
+    QJsonObject grab(const QString& directory) const;
+
+    MainMenu& menu_;
+};
+
+} // namespace parley

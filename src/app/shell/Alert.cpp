@@ -1,0 +1,36 @@
+#include "app/shell/Alert.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace parley {
+
+QMessageBox* Alert::show(const QString& message, const QString& details, std::vector<Button> buttons)
+{
+    auto* box = new QMessageBox(QApplication::activeWindow());
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::ApplicationModal);
+    box->setWindowTitle(QStringLiteral("Parley"));
+    box->setTextFormat(Qt::PlainText);
+    box->setText(message);
+    box->setInformativeText(details);
+    // Details may carry text from outside (an update feed): never markup.
+    if (auto* informative = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel")))
+        informative->setTextFormat(Qt::PlainText);
+    box->setAccessibleName(message);
+    box->setAccessibleDescription(details);
+    for (Button& button : buttons) {
+        QPushButton* pushButton = box->addButton(button.title, QMessageBox::AcceptRole);
+        pushButton->setAccessibleName(button.title);
+        QObject::connect(pushButton, &QPushButton::clicked, box, std::move(button.action));
+    }
+    QPushButton* okay = box->addButton(okayTitle, QMessageBox::AcceptRole);
+    okay->setAccessibleName(okayTitle);
+    box->setDefaultButton(okay);
+    box->open();
+    return box;
+}
+
+} // namespace parley

@@ -1,0 +1,143 @@
+#include "app/shell/AppDelegate.h"
+
+#include "app/account/ApplicationController.h"
+#include "app/session/SessionController.h"
+#include "app/shell/Alert.h"
+#include "app/shell/LoopbackRedirectListener.h"
+#include "app/shell/RootCoordinator.h"
+#include "app/shell/SessionCoordinator.h"
+#include "platform/Observe.h"
+
+#include <QTimer>
+
+#include <cstdio>
+
+namespace parley {
+
+AppDelegate::AppDelegate(BundleConfig config, Services services, QObject* parent)
+    : QObject(parent)
+    , config_(std::move(config))
+    , services_(std::move(services))
+    , updateController_(config_.updateFeedURL, config_.shortVersion, network_)
+{
+    connect(&updateController_, &Updater::checkFinished, this, &AppDelegate::showUpdateResult);
+    updateController_.startUpdater();
+}
+
+AppDelegate::~AppDelegate()
+{
+    // Windows go before the controller whose sessions they show.
+    rootCoordinator_.reset();
+}
+
+void AppDelegate::applicationDidFinishLaunching()
+{
+    connect(&menu_.logoutMenuItem, &QAction::triggered, this, &AppDelegate::logout);
+    connect(&menu_.alwaysOnTopMenuItem, &QAction::triggered, this, &AppDelegate::toggleAlwaysOnTop);
+    connect(&menu_.preferencesMenuItem, &QAction::triggered, this, &AppDelegate::showPreferences);
+    connect(&menu_.checkUpdatesMenuItem, &QAction::triggered, &updateController_, &Updater::checkForUpdates);
+    if (!updateController_.hasFeed())
+        menu_.checkUpdatesMenuItem.setStatusTip(UpdateCheckResult { UpdateCheckResult::Outcome::notConfigured, {}, {}, {} }.message());
+
+    ImagePipeline& pipeline = services_.imagePipeline;
+    appController_ = std::make_unique<ApplicationController>(config_,
+        TwitchAPI(config_.twitchEndpoints(), config_.twitchClientID, config_.twitchAuthRedirectURL),
+        services_.keychain, services_.userDefaults,
+        [&pipeline](const TwitchAPI& twitch, const TwitchUserAccessToken& accessToken) {
+            return std::shared_ptr<SessionController>(new SessionController(twitch, accessToken, nullptr, pipeline),
+                                                      [](QObject* session) { session->deleteLater(); });
+        });
+    observe(appController_.get(), &ApplicationController::state, &ApplicationController::stateChanged, this,
+            [this](const ApplicationState&) { stateChanged(); });
+    connect(appController_.get(), &ApplicationController::isRestoringChanged, this,
+            &AppDelegate::updateRedirectListener);
+
+    rootCoordinator_ = std::make_unique<RootCoordinator>(*appController_,
+        WindowEnvironment { menu_, *services_.userDefaults, config_.bundleIdentifier, services_.openURL });
+    rootCoordinator_->start();
+}
+
+void AppDelegate::openURLs(const QList<QUrl>& urls)
+{
+    if (!urls.isEmpty() && appController_)
+        appController_->handleRedirect(urls.first());
+}
+
+bool AppDelegate::continueUserActivity(const QUrl& webPageURL)
+{
+    if (!webPageURL.isValid() || !appController_)
+        return false;
+    appController_->handleRedirect(webPageURL);
+    return true;
+}
+
+void AppDelegate::logout()
+{
+    appController_->logout();
+}
+
+void AppDelegate::toggleAlwaysOnTop()
+{
+    const bool isOnTop = rootCoordinator_->toggleAlwaysOnTop();
+    menu_.alwaysOnTopMenuItem.setChecked(isOnTop);
+    services_.userDefaults->setValue(stayOnTopKey, isOnTop);
+}
+
+void AppDelegate::showPreferences()
+{
+    rootCoordinator_->showPreferences();
+}
+
+void AppDelegate::stateChanged()
+{
+    const ApplicationState& state = appController_->state();
+    if (SessionController* session = state.session()) {
+        menu_.showLogin(session->accessToken().info.login);
+        QTimer::singleShot(stayOnTopRestoreDelayMs, this, &AppDelegate::restoreStayOnTop);
+    } else {
+        menu_.showLogin(std::nullopt);
+    }
+    updateRedirectListener();
+}
+
+void AppDelegate::restoreStayOnTop()
+{
+    // Only onto a session window that does not float yet: a second sign-in
+    // within the delay, or a logout, must not turn the preference off.
+    const SessionCoordinator* session = rootCoordinator_ ? rootCoordinator_->sessionCoordinator() : nullptr;
+    if (services_.userDefaults->value(stayOnTopKey).toBool() && session && !session->isFloating())
+        toggleAlwaysOnTop();
+}
+
+void AppDelegate::updateRedirectListener()
+{
+    const bool isPending = !appController_->isRestoring() && !appController_->state().isAuthenticated();
+    if (!isPending) {
+        redirectListener_.reset();
+        return;
+    }
+    if (redirectListener_ || !LoopbackRedirectListener::canServe(config_.twitchAuthRedirectURL))
+        return;
+    redirectListener_ = std::make_unique<LoopbackRedirectListener>(config_.twitchAuthRedirectURL);
+    if (!redirectListener_->start()) {
+        std::fprintf(stderr, "parley: cannot listen on 127.0.0.1:%d for the sign-in redirect; is another program using it?\n",
+                     config_.twitchAuthRedirectURL.port());
+        redirectListener_.reset();
+        return;
+    }
+    connect(redirectListener_.get(), &LoopbackRedirectListener::redirectReceived, this,
+            &AppDelegate::continueUserActivity);
+}
+
+void AppDelegate::showUpdateResult(const UpdateCheckResult& result, bool userInitiated)
+{
+    if (!result.isShown(userInitiated))
+        return;
+    std::vector<Alert::Button> buttons;
+    if (result.release && result.release->pageURL.isValid())
+        buttons.push_back({ QStringLiteral("View Release"),
+                            [open = services_.openURL, page = result.release->pageURL] { open(page); } });
+    Alert::show(result.message(), result.details(), std::move(buttons));
+}
+
+} // namespace parley

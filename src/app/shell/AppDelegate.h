@@ -1,0 +1,81 @@
+#pragma once
+
+#include "app/account/BundleConfig.h"
+#include "app/shell/MainMenu.h"
+#include "app/shell/updates/Updater.h"
+
+#include <QNetworkAccessManager>
+#include <QObject>
+#include <QSettings>
+
+#include <functional>
+#include <memory>
+
+namespace parley {
+
+class ApplicationController;
+class CredentialStore;
+class ImagePipeline;
+class LoopbackRedirectListener;
+class RootCoordinator;
+
+// The application's delegate: made at launch from the bundle's
+// configuration, it owns the application controller, the root coordinator,
+// the four menu commands and the updater for the life of the process, and
+// routes the browser's redirects to the controller.
+class AppDelegate : public QObject {
+    Q_OBJECT
+
+public:
+    // What launch takes from the process: the credential store of the
+    // bundle, the per-user defaults, the image pipeline the sessions load
+    // emotes through, and the way to open an address in the browser.
+    struct Services {
+        std::shared_ptr<CredentialStore> keychain;
+        std::shared_ptr<QSettings> userDefaults;
+        ImagePipeline& imagePipeline;
+        std::function<bool(const QUrl&)> openURL;
+    };
+
+    static inline const QString stayOnTopKey = QStringLiteral("stayOnTop");
+    static constexpr int stayOnTopRestoreDelayMs = 1000;
+
+    AppDelegate(BundleConfig config, Services services, QObject* parent = nullptr);
+    ~AppDelegate() override;
+
+    // Launch setup: wires the menu, creates the application controller
+    // (which restores a stored sign-in) and starts the root coordinator.
+    void applicationDidFinishLaunching();
+
+    // URLs the system opened in Parley: the first one is the redirect.
+    void openURLs(const QList<QUrl>& urls);
+    // The browser came back to the redirect address (the loopback page).
+    bool continueUserActivity(const QUrl& webPageURL);
+
+    MainMenu& menu() { return menu_; }
+    Updater& updateController() { return updateController_; }
+    ApplicationController* appController() const { return appController_.get(); }
+    RootCoordinator* rootCoordinator() const { return rootCoordinator_.get(); }
+    // Listening only while the sign-in window waits for a redirect.
+    bool isListeningForRedirect() const { return redirectListener_ != nullptr; }
+
+private:
+    void logout();
+    void toggleAlwaysOnTop();
+    void showPreferences();
+    void stateChanged();
+    void restoreStayOnTop();
+    void updateRedirectListener();
+    void showUpdateResult(const UpdateCheckResult& result, bool userInitiated);
+
+    const BundleConfig config_;
+    Services services_;
+    QNetworkAccessManager network_;
+    MainMenu menu_;
+    Updater updateController_;
+    std::unique_ptr<ApplicationController> appController_;
+    std::unique_ptr<RootCoordinator> rootCoordinator_;
+    std::unique_ptr<LoopbackRedirectListener> redirectListener_;
+};
+
+} // namespace parley

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QString>
+
+class QSettings;
+
+namespace parley {
+
+class MainMenu;
+
+// A main window: the shared menu bar above one content widget (a view
+// controller's QQuickWidget). Its frame is remembered under its autosave name
+// in the user defaults: restored when it is made, stored whenever it moves or
+// is resized. Closing hides it; its coordinator decides when it goes.
+class HostingWindow : public QMainWindow {
+    Q_OBJECT
+
+public:
+    HostingWindow(QWidget* content, MainMenu& menu, QSettings& userDefaults, QString frameAutosaveName,
+                  QWidget* parent = nullptr);
+
+    const QString& frameAutosaveName() const { return frameAutosaveName_; }
+    // Where the frame of `autosaveName` is stored in the user defaults.
+    static QString frameKey(const QString& autosaveName);
+
+    // Brings the window to the front as the key window.
+    void makeKeyAndOrderFront();
+
+protected:
+    void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void saveFrame();
+
+    QSettings& userDefaults_;
+    const QString frameAutosaveName_;
+    bool restoring_ = false;
+};
+
+} // namespace parley

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QAction>
+#include <QObject>
+#include <QString>
+
+#include <optional>
+
+class QMenuBar;
+class QWidget;
+
+namespace parley {
+
+// The four commands of the application menu, as actions shared by the menu
+// bar of every main window: a title or check mark changed here shows in all.
+class MainMenu : public QObject {
+    Q_OBJECT
+
+public:
+    explicit MainMenu(QObject* parent = nullptr);
+
+    QAction logoutMenuItem;
+    QAction alwaysOnTopMenuItem;
+    QAction preferencesMenuItem;
+    QAction checkUpdatesMenuItem;
+
+    // Signed in as `login`: "Logout LOGIN..." and enabled; signed out (no
+    // login): "Logout" and disabled.
+    void showLogin(const std::optional<QString>& login);
+
+    // A menu bar for `window` holding the four commands.
+    QMenuBar* makeMenuBar(QWidget* window);
+};
+
+} // namespace parley

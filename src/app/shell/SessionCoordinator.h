@@ -1,0 +1,40 @@
+#pragma once
+
+#include "app/shell/WindowEnvironment.h"
+#include "app/shell/XUICoordinator.h"
+
+#include <memory>
+
+namespace parley {
+
+class ApplicationController;
+class HostingWindow;
+class SessionController;
+
+// The session window: the chat of the signed-in user's channel, titled
+// "Parley - #" and the channel, its frame remembered as
+// "<identifier>.SessionWindow". It can float above other windows.
+class SessionCoordinator : public XUICoordinator {
+    Q_OBJECT
+
+public:
+    // Styled by the application controller's published theme.
+    SessionCoordinator(SessionController& sessionController, ApplicationController& themeSource,
+                       const WindowEnvironment& environment, QObject* parent = nullptr);
+    ~SessionCoordinator() override;
+
+    void start() override;
+    void stop() override;
+
+    HostingWindow& window() { return *window_; }
+    SessionController& sessionController() { return sessionController_; }
+
+    bool isFloating() const;
+    void setFloating(bool isFloating);
+
+private:
+    SessionController& sessionController_;
+    std::unique_ptr<HostingWindow> window_;
+};
+
+} // namespace parley

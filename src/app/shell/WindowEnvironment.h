@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+#include <QUrl>
+
+#include <functional>
+
+class QSettings;
+
+namespace parley {
+
+class MainMenu;
+
+// What every window of the shell is made with: the shared menu, the user
+// defaults that remember window frames, the bundle identifier that prefixes
+// their autosave names, and the way to open an address in the browser.
+struct WindowEnvironment {
+    MainMenu& menu;
+    QSettings& userDefaults;
+    QString bundleIdentifier;
+    std::function<bool(const QUrl&)> openURL;
+};
+
+} // namespace parley

@@ -1,0 +1,90 @@
+// parley: the application. It takes no options; arguments that are URLs are
+// redirects handed to it by the browser, passed on to the running Parley if
+// there is one.
+
+#include "app/account/AccountStorage.h"
+#include "app/account/BundleConfigError.h"
+#include "app/shell/AccessibilityDriver.h"
+#include "app/shell/AppDelegate.h"
+#include "app/shell/InstanceChannel.h"
+#include "images/pipeline/ImagePipeline.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QMessageBox>
+#include <QQuickWindow>
+
+#include <cstdio>
+
+using namespace parley;
+
+namespace {
+
+QList<QUrl> urlArguments(const QStringList& arguments)
+{
+    QList<QUrl> urls;
+    for (const QString& argument : arguments.mid(1))
+        if (const QUrl url(argument, QUrl::StrictMode); url.isValid() && !url.scheme().isEmpty())
+            urls.append(url);
+    return urls;
+}
+
+int failLaunch(const QString& problem)
+{
+    std::fprintf(stderr, "parley: %s\n", qPrintable(problem));
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("Parley"),
+                    QStringLiteral("Parley cannot start: its configuration is broken."), QMessageBox::NoButton);
+    box.setTextFormat(Qt::PlainText);
+    box.setInformativeText(problem);
+    box.addButton(QStringLiteral("Okay"), QMessageBox::AcceptRole);
+    box.exec();
+    return 1;
+}
+
+bool openInBrowser(const QUrl& url)
+{
+    if (QDesktopServices::openUrl(url))
+        return true;
+    std::fprintf(stderr, "No web browser could be opened. Open this address in one to continue:\n%s\n",
+                 qPrintable(url.toString(QUrl::FullyEncoded)));
+    return false;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    // The chat window needs no GPU: the software scene graph keeps memory low.
+    QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Parley"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Parley"));
+    QApplication::setDesktopFileName(QStringLiteral("parley"));
+
+    BundleConfig config;
+    try {
+        config = BundleConfig::read(BundleConfig::programBundleDirectory());
+    } catch (const BundleConfigError& error) {
+        return failLaunch(QString::fromUtf8(error.what()));
+    }
+    QApplication::setApplicationVersion(config.shortVersion);
+
+    const QList<QUrl> urls = urlArguments(QApplication::arguments());
+    if (InstanceChannel::sendToRunningInstance(config.bundleIdentifier, urls))
+        return 0;
+    InstanceChannel channel(config.bundleIdentifier);
+    if (!channel.listen())
+        std::fprintf(stderr, "parley: cannot listen on %s; redirects opened later will not reach this Parley\n",
+                     qPrintable(InstanceChannel::serverName(config.bundleIdentifier)));
+
+    AppDelegate delegate(config, { makeCredentialStore(config), makeUserDefaults(config), ImagePipeline::shared(),
+                                   &openInBrowser });
+    QObject::connect(&channel, &InstanceChannel::urlsOpened, &delegate, &AppDelegate::openURLs);
+    // Bundles made for tests answer the end-to-end test's requests as well.
+    AccessibilityDriver driver(delegate.menu());
+    if (config.bundleKind == QLatin1String("test"))
+        channel.setRequestHandler([&driver](const QJsonObject& request, const auto& reply) { reply(driver.answer(request)); });
+    delegate.applicationDidFinishLaunching();
+    delegate.openURLs(urls);
+    return QApplication::exec();
+}

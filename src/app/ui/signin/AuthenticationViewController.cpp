@@ -1,0 +1,25 @@
+#include "app/ui/signin/AuthenticationViewController.h"
+
+#include "app/account/ApplicationController.h"
+#include "platform/Observe.h"
+
+#include <QQmlContext>
+
+namespace parley {
+
+AuthenticationViewController::AuthenticationViewController(ApplicationController& appController,
+                                                           AuthenticationViewModel::OpenURL openURL, QWidget* parent)
+    : QQuickWidget(parent)
+    , viewModel_(appController.authorizationURL(), appController.config().twitchWebDomain,
+                 appController.config().shortVersion, std::move(openURL))
+{
+    observe(&appController, &ApplicationController::isAuthenticating, &ApplicationController::isAuthenticatingChanged,
+            this, [this](bool isAuthenticating) { viewModel_.setAuthenticating(isAuthenticating); });
+    setResizeMode(QQuickWidget::SizeRootObjectToView);
+    setClearColor(AuthenticationViewModel::windowColor());
+    rootContext()->setContextProperty(QStringLiteral("viewModel"), &viewModel_);
+    setSource(QUrl(QStringLiteral("qrc:/parley/signin/AuthenticationView.qml")));
+    setAccessibleName(viewModel_.heading());
+}
+
+} // namespace parley

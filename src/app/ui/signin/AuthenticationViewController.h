@@ -1,0 +1,26 @@
+#pragma once
+
+#include "app/ui/signin/AuthenticationViewModel.h"
+
+#include <QQuickWidget>
+
+namespace parley {
+
+class ApplicationController;
+
+// The sign-in window's content: the sign-in screen, following the
+// application controller's `isAuthenticating` for as long as both live.
+class AuthenticationViewController : public QQuickWidget {
+    Q_OBJECT
+
+public:
+    AuthenticationViewController(ApplicationController& appController, AuthenticationViewModel::OpenURL openURL,
+                                 QWidget* parent = nullptr);
+
+    AuthenticationViewModel& viewModel() { return viewModel_; }
+
+private:
+    AuthenticationViewModel viewModel_;
+};
+
+} // namespace parley

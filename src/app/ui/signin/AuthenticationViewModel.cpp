@@ -1,0 +1,79 @@
+#include "app/ui/signin/AuthenticationViewModel.h"
+
+namespace parley {
+
+namespace {
+
+QColor hsb(double hue, double saturation, double brightness, double alpha = 1.0)
+{
+    return QColor::fromHsvF(float(hue), float(saturation), float(brightness), float(alpha));
+}
+
+QColor buttonLightColor()
+{
+    return hsb(339.0 / 360.0, 0.76, 0.61);
+}
+
+QColor buttonDarkColor()
+{
+    return hsb(332.0 / 360.0, 0.77, 0.5);
+}
+
+} // namespace
+
+AuthenticationViewModel::AuthenticationViewModel(QUrl authorizationURL, const QString& webDomain,
+                                                 const QString& shortVersion, OpenURL openURL, QObject* parent)
+    : QObject(parent)
+    , authorizationURL_(std::move(authorizationURL))
+    , signInTitle_(QStringLiteral("Sign in with ") + webDomain)
+    , versionLine_(u'v' + shortVersion)
+    , openURL_(std::move(openURL))
+{
+}
+
+void AuthenticationViewModel::setAuthenticating(bool isAuthenticating)
+{
+    if (isAuthenticating == isAuthenticating_)
+        return;
+    isAuthenticating_ = isAuthenticating;
+    Q_EMIT isAuthenticatingChanged();
+}
+
+QColor AuthenticationViewModel::windowColor()
+{
+    return hsb(313.0 / 360.0, 0.59, 0.37);
+}
+
+QColor AuthenticationViewModel::backgroundTopColor()
+{
+    return hsb(0.875, 0.86, 0.21);
+}
+
+QColor AuthenticationViewModel::backgroundBottomColor()
+{
+    return hsb(314.0 / 360.0, 1.0, 0.34);
+}
+
+QColor AuthenticationViewModel::glowColor()
+{
+    return hsb(332.0 / 360.0, 1.0, 1.0, 0.25);
+}
+
+QColor AuthenticationViewModel::buttonTopColor(bool isPressed)
+{
+    return isPressed ? buttonDarkColor() : buttonLightColor();
+}
+
+QColor AuthenticationViewModel::buttonBottomColor(bool isPressed)
+{
+    return isPressed ? buttonLightColor() : buttonDarkColor();
+}
+
+bool AuthenticationViewModel::signIn()
+{
+    if (isAuthenticating_)
+        return false;
+    return openURL_(authorizationURL_);
+}
+
+} // namespace parley
