@@ -33,7 +33,7 @@ AppDelegate::~AppDelegate()
 void AppDelegate::applicationDidFinishLaunching()
 {
     connect(&menu_.logoutMenuItem, &QAction::triggered, this, &AppDelegate::logout);
-    connect(&menu_.alwaysOnTopMenuItem, &QAction::triggered, this, &AppDelegate::toggleAlwaysOnTop);
+    connect(&menu_.alwaysOnTopMenuItem, &QAction::triggered, this, &AppDelegate::alwaysOnTopChosen);
     connect(&menu_.preferencesMenuItem, &QAction::triggered, this, &AppDelegate::showPreferences);
     connect(&menu_.checkUpdatesMenuItem, &QAction::triggered, &updateController_, &Updater::checkForUpdates);
     if (!updateController_.hasFeed())
@@ -74,6 +74,13 @@ bool AppDelegate::continueUserActivity(const QUrl& webPageURL)
 void AppDelegate::logout()
 {
     appController_->logout();
+}
+
+void AppDelegate::alwaysOnTopChosen()
+{
+    toggleAlwaysOnTop();
+    if (menu_.alwaysOnTopMenuItem.isChecked())
+        xwaylandRestartOffer_.alwaysOnTopTurnedOn();
 }
 
 void AppDelegate::toggleAlwaysOnTop()

@@ -2,6 +2,7 @@
 
 #include "app/account/BundleConfig.h"
 #include "app/shell/MainMenu.h"
+#include "app/shell/install/XWaylandRestartOffer.h"
 #include "app/shell/updates/Updater.h"
 
 #include <QNetworkAccessManager>
@@ -61,6 +62,7 @@ public:
 
 private:
     void logout();
+    void alwaysOnTopChosen();
     void toggleAlwaysOnTop();
     void showPreferences();
     void stateChanged();
@@ -73,6 +75,7 @@ private:
     QNetworkAccessManager network_;
     MainMenu menu_;
     Updater updateController_;
+    XWaylandRestartOffer xwaylandRestartOffer_ = XWaylandRestartOffer::forThisProcess();
     std::unique_ptr<ApplicationController> appController_;
     std::unique_ptr<RootCoordinator> rootCoordinator_;
     std::unique_ptr<LoopbackRedirectListener> redirectListener_;

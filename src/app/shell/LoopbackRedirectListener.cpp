@@ -114,7 +114,7 @@ std::optional<QUrl> LoopbackRedirectListener::redirectFrom(const QByteArray& pag
     if (pageAddress.size() > maxBodySize)
         return std::nullopt;
     const QUrl landed(QString::fromUtf8(pageAddress), QUrl::StrictMode);
-    if (!landed.isValid() || !isOwnHost(landed.authority().toUtf8()) || landed.path() != pagePath())
+    if (!landed.isValid() || !isOwnHost(landed.authority().toUtf8()) || (landed.path().isEmpty() ? QStringLiteral("/") : landed.path()) != pagePath())
         return std::nullopt;
     QUrl redirect = redirectURL_;
     redirect.setQuery(landed.query(QUrl::FullyEncoded), QUrl::StrictMode);

@@ -7,6 +7,8 @@
 #include "app/shell/AccessibilityDriver.h"
 #include "app/shell/AppDelegate.h"
 #include "app/shell/InstanceChannel.h"
+#include "app/shell/install/AppMover.h"
+#include "app/shell/install/DesktopAppMoverPlatform.h"
 #include "images/pipeline/ImagePipeline.h"
 
 #include <QApplication>
@@ -76,6 +78,11 @@ int main(int argc, char** argv)
     if (!channel.listen())
         std::fprintf(stderr, "parley: cannot listen on %s; redirects opened later will not reach this Parley\n",
                      qPrintable(InstanceChannel::serverName(config.bundleIdentifier)));
+
+    // The move check runs when launching is about to finish.
+    DesktopAppMoverPlatform moverPlatform = DesktopAppMoverPlatform::forThisProgram();
+    if (AppMover(moverPlatform).moveCheck() == AppMover::Outcome::quitting)
+        return 0;
 
     AppDelegate delegate(config, { makeCredentialStore(config), makeUserDefaults(config), ImagePipeline::shared(),
                                    &openInBrowser });

@@ -6,6 +6,12 @@
 
 #include <gtest/gtest.h>
 
+// The screen's QML is in the library's resources.
+static void initSigninResources()
+{
+    Q_INIT_RESOURCE(signin);
+}
+
 using namespace parley;
 
 namespace {
@@ -61,6 +67,7 @@ TEST_F(AuthenticationViewModelTest, PressingTheButtonReversesItsGradient)
 
 TEST_F(AuthenticationViewModelTest, ScreenShowsTheProgressIndicatorOnlyWhileAuthenticating)
 {
+    initSigninResources();
     QQuickWidget view;
     view.rootContext()->setContextProperty(QStringLiteral("viewModel"), &viewModel);
     view.setSource(QUrl(QStringLiteral("qrc:/parley/signin/AuthenticationView.qml")));

@@ -5,6 +5,12 @@
 
 #include <QQmlContext>
 
+// The screen's QML lives in this static library's resources.
+static void initSigninResources()
+{
+    Q_INIT_RESOURCE(signin);
+}
+
 namespace parley {
 
 AuthenticationViewController::AuthenticationViewController(ApplicationController& appController,
@@ -13,6 +19,7 @@ AuthenticationViewController::AuthenticationViewController(ApplicationController
     , viewModel_(appController.authorizationURL(), appController.config().twitchWebDomain,
                  appController.config().shortVersion, std::move(openURL))
 {
+    initSigninResources();
     observe(&appController, &ApplicationController::isAuthenticating, &ApplicationController::isAuthenticatingChanged,
             this, [this](bool isAuthenticating) { viewModel_.setAuthenticating(isAuthenticating); });
     setResizeMode(QQuickWidget::SizeRootObjectToView);

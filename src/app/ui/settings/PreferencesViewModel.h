@@ -1,0 +1,82 @@
+#pragma once
+
+#include "app/theme/ThemeOptions.h"
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+
+namespace parley {
+
+// The Settings window's state: the theme options being edited. Every edit
+// changes one field, publishes the new options and hands the complete options
+// to `onSetThemeOptions` (the application controller, which applies and
+// stores them). There is no Save or Cancel.
+//
+// Number fields are edited as text: a value that is not a number, or not a
+// size a font or a gap can have, is not applied, and the field shows the
+// current value again.
+class PreferencesViewModel : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(QString userFontSizeText READ userFontSizeText NOTIFY themeOptionsChanged)
+    Q_PROPERTY(bool isUserFontBold READ isUserFontBold NOTIFY themeOptionsChanged)
+    Q_PROPERTY(QString messageFontSizeText READ messageFontSizeText NOTIFY themeOptionsChanged)
+    Q_PROPERTY(bool isMessageFontBold READ isMessageFontBold NOTIFY themeOptionsChanged)
+    Q_PROPERTY(int spacingChoice READ spacingChoice NOTIFY themeOptionsChanged)
+    Q_PROPERTY(QString customSpacingText READ customSpacingText NOTIFY themeOptionsChanged)
+    Q_PROPERTY(bool showMessageTimestamp READ showMessageTimestamp NOTIFY themeOptionsChanged)
+
+public:
+    // The spacing radio group's choices, in their order.
+    enum SpacingChoice { minimumSpacing, mediumSpacing, largeSpacing, customSpacing };
+    Q_ENUM(SpacingChoice)
+
+    using SetThemeOptions = std::function<void(const ThemeOptions&)>;
+
+    PreferencesViewModel(ThemeOptions themeOptions, SetThemeOptions onSetThemeOptions, QObject* parent = nullptr);
+
+    const ThemeOptions& themeOptions() const { return themeOptions_; }
+
+    QString userFontSizeText() const { return format(themeOptions_.userFont.size); }
+    bool isUserFontBold() const { return themeOptions_.userFont.isBold; }
+    QString messageFontSizeText() const { return format(themeOptions_.messageFont.size); }
+    bool isMessageFontBold() const { return themeOptions_.messageFont.isBold; }
+    int spacingChoice() const;
+    // The custom choice's points: the custom value, or the points of the
+    // named spacing selected now.
+    QString customSpacingText() const { return format(themeOptions_.spacing.points()); }
+    bool showMessageTimestamp() const { return themeOptions_.showMessageTimestamp; }
+
+    Q_INVOKABLE void setUserFontSize(const QString& text);
+    Q_INVOKABLE void setUserFontBold(bool isBold);
+    Q_INVOKABLE void setMessageFontSize(const QString& text);
+    Q_INVOKABLE void setMessageFontBold(bool isBold);
+    // Selecting the custom choice keeps the points shown: `medium` becomes
+    // custom(16).
+    Q_INVOKABLE void selectSpacing(int choice);
+    // Applies only while the custom choice is selected.
+    Q_INVOKABLE void setCustomSpacing(const QString& text);
+    Q_INVOKABLE void setShowMessageTimestamp(bool show);
+
+    // A default number formatter's text: "13", "12.5".
+    static QString format(double value);
+    // The number in `text` (the user's locale or the C locale), if any.
+    static std::optional<double> parse(const QString& text);
+
+    static constexpr double maxFontSize = 200.0;
+    static constexpr double maxSpacing = 200.0;
+
+Q_SIGNALS:
+    void themeOptionsChanged();
+
+private:
+    void edit(const std::function<void(ThemeOptions&)>& change);
+    // Refreshes the fields when an edit was refused, so they show the value in force.
+    void refuse();
+
+    ThemeOptions themeOptions_;
+    const SetThemeOptions onSetThemeOptions_;
+};
+
+} // namespace parley

@@ -1,0 +1,307 @@
+// The real program, launched from a bundle made for the test (kind "test",
+// so it answers the accessibility driver's requests on its instance socket),
+// against the simulator, with its own home and runtime directory, inside the
+// private D-Bus session and keyring of tools/run-tests.sh.
+
+#include "app/account/AccountStorage.h"
+#include "app/account/ApplicationController.h"
+#include "twitch-sim/SimChatService.h"
+#include "twitch-sim/TwitchSimulator.h"
+
+#include "support/PrivateKeyring.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLocalSocket>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QProcess>
+#include <QTcpServer>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace parley;
+namespace demo = parley::sim::demo;
+
+namespace {
+
+constexpr int timeout = 15000;
+const QString identifier = QStringLiteral("app.parley.Parley.e2e");
+
+// The reply once finished (or abandoned after the time-out).
+QNetworkReply* finished(QNetworkReply* reply)
+{
+    if (!QTest::qWaitFor([reply] { return reply->isFinished(); }, timeout))
+        reply->abort();
+    reply->deleteLater();
+    return reply;
+}
+
+quint16 freePort()
+{
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost);
+    return probe.serverPort();
+}
+
+// One run of bin/parley from the test's bundle.
+class RunningParley {
+public:
+    RunningParley(const QString& program, const QProcessEnvironment& environment, const QString& runtimeDirectory,
+                  const QStringList& arguments = {})
+        : socketPath_(QDir(runtimeDirectory).filePath(identifier + QStringLiteral(".socket")))
+    {
+        process_.setProcessEnvironment(environment);
+        process_.setProgram(program);
+        process_.setArguments(arguments);
+        QObject::connect(&process_, &QProcess::readyReadStandardError, [this] { errors_ += process_.readAllStandardError(); });
+        process_.setStandardOutputFile(QProcess::nullDevice());
+        process_.start();
+    }
+
+    ~RunningParley() { stop(); }
+
+    QJsonObject ask(const QJsonObject& request)
+    {
+        QLocalSocket socket;
+        socket.connectToServer(socketPath_);
+        if (!socket.waitForConnected(1000))
+            return {};
+        socket.write(QJsonDocument(request).toJson(QJsonDocument::Compact) + '\n');
+        socket.waitForBytesWritten(1000);
+        while (!socket.canReadLine())
+            if (!socket.waitForReadyRead(timeout))
+                return {};
+        return QJsonDocument::fromJson(socket.readLine()).object();
+    }
+
+    QJsonObject describe() { return ask({ { QStringLiteral("describe"), QJsonObject() } }); }
+
+    // The one main window's description, once its title is `title`.
+    QJsonObject waitForWindow(const QString& title, int timeoutMs = timeout)
+    {
+        QJsonObject found;
+        const bool shown = QTest::qWaitFor([&] {
+            for (const QJsonValue& window : describe().value(QStringLiteral("windows")).toArray())
+                if (window[QStringLiteral("title")].toString() == title)
+                    found = window.toObject();
+            return !found.isEmpty();
+        }, timeoutMs);
+        return shown ? found : QJsonObject();
+    }
+
+    QJsonObject menuItem(int index) { return describe()[QStringLiteral("menu")][index].toObject(); }
+
+    bool run(const QString& key, const QJsonValue& value)
+    {
+        return ask({ { key, value } }).value(QStringLiteral("ok")).toBool();
+    }
+
+    // The address the sign-in button asked to open; the offscreen platform
+    // has no browser, so Parley prints it.
+    QUrl waitForOpenedAddress()
+    {
+        QUrl address;
+        const bool printed = QTest::qWaitFor([&] {
+            process_.waitForReadyRead(50);
+            errors_ += process_.readAllStandardError();
+            for (const QByteArray& line : errors_.split('\n'))
+                if (line.startsWith("http"))
+                    address = QUrl(QString::fromUtf8(line.trimmed()));
+            return address.isValid();
+        }, timeout);
+        errors_.clear();
+        return printed ? address : QUrl();
+    }
+
+    void stop()
+    {
+        if (process_.state() == QProcess::NotRunning)
+            return;
+        process_.terminate();
+        if (!process_.waitForFinished(5000))
+            process_.kill();
+        process_.waitForFinished(5000);
+    }
+
+    QProcess& process() { return process_; }
+
+private:
+    QString socketPath_;
+    QProcess process_;
+    QByteArray errors_;
+};
+
+class ParleyEndToEndTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        PARLEY_REQUIRE_PRIVATE_KEYRING();
+        ASSERT_NE(simulator.start(), 0);
+        simulator.chat().startTraffic(20);
+        redirectPort = freePort();
+        makeBundle();
+        QDir(scratch.path()).mkpath(QStringLiteral("home"));
+        QDir(scratch.path()).mkpath(QStringLiteral("runtime"));
+        QFile::setPermissions(runtimeDirectory(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        environment = QProcessEnvironment::systemEnvironment();
+        const QString home = scratch.filePath(QStringLiteral("home"));
+        environment.insert(QStringLiteral("HOME"), home);
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home + QStringLiteral("/.config"));
+        environment.insert(QStringLiteral("XDG_CACHE_HOME"), home + QStringLiteral("/.cache"));
+        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeDirectory());
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        keychain = makeCredentialStore(config());
+        keychain->clear();
+    }
+
+    void TearDown() override
+    {
+        if (keychain)
+            keychain->clear();
+    }
+
+    BundleConfig config() const
+    {
+        BundleConfig config;
+        config.bundleIdentifier = identifier;
+        return config;
+    }
+
+    QString runtimeDirectory() const { return scratch.filePath(QStringLiteral("runtime")); }
+    QString program() const { return scratch.filePath(QStringLiteral("bundle/bin/parley")); }
+
+    void makeBundle()
+    {
+        QDir(scratch.path()).mkpath(QStringLiteral("bundle/bin"));
+        QDir(scratch.path()).mkpath(QStringLiteral("bundle/share/parley"));
+        ASSERT_TRUE(QFile::copy(QStringLiteral(PARLEY_PROGRAM_PATH), program()));
+        const QJsonObject info {
+            { QStringLiteral("CFBundleIdentifier"), identifier },
+            { QStringLiteral("CFBundleShortVersionString"), QStringLiteral("9.8.7") },
+            { QStringLiteral("PARLEY_BUNDLE_KIND"), QStringLiteral("test") },
+            { QStringLiteral("TWITCH_CLIENT_ID"), QString::fromLatin1(demo::clientID) },
+            { QStringLiteral("TWITCH_AUTH_REDIRECT_URL"), QStringLiteral("http://localhost:%1").arg(redirectPort) },
+            { QStringLiteral("TWITCH_IDENTITY_URL"), simulator.identityURL().toString() },
+            { QStringLiteral("TWITCH_HELIX_URL"), simulator.helixURL().toString() },
+            { QStringLiteral("TWITCH_CHAT_URL"), simulator.chatURL().toString() },
+        };
+        QFile file(scratch.filePath(QStringLiteral("bundle/share/parley/Info.json")));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(QJsonDocument(info).toJson());
+    }
+
+    std::unique_ptr<RunningParley> launch(const QStringList& arguments = {})
+    {
+        return std::make_unique<RunningParley>(program(), environment, runtimeDirectory(), arguments);
+    }
+
+    // What the browser does with the authorize page: the simulator answers
+    // with a redirect carrying the token in the fragment.
+    QUrl authorize(const QUrl& address)
+    {
+        QNetworkRequest request(address);
+        request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
+        QNetworkReply* reply = finished(network.get(request));
+        return QUrl(QString::fromUtf8(reply->rawHeader("Location")));
+    }
+
+    // What the loopback page's script does: posts the address it landed on.
+    int postToLoopbackPage(const QUrl& landed)
+    {
+        const QUrl page(QStringLiteral("http://127.0.0.1:%1/").arg(redirectPort));
+        QNetworkRequest pageRequest(page);
+        pageRequest.setRawHeader("Host", "localhost:" + QByteArray::number(redirectPort));
+        QNetworkReply* pageReply = finished(network.get(pageRequest));
+        if (!pageReply->readAll().contains("/parley-redirect"))
+            return 0;
+        QNetworkRequest post(page.resolved(QUrl(QStringLiteral("/parley-redirect"))));
+        post.setRawHeader("Host", "localhost:" + QByteArray::number(redirectPort));
+        post.setRawHeader("Origin", "http://localhost:" + QByteArray::number(redirectPort));
+        post.setHeader(QNetworkRequest::ContentTypeHeader, "text/plain");
+        QNetworkReply* reply = finished(network.post(post, landed.toString(QUrl::FullyEncoded).toUtf8()));
+        return reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    }
+
+    QStringList storedItems()
+    {
+        QStringList items;
+        for (const QString& key : { ApplicationController::accessTokenKey, ApplicationController::accessTokenInfoKey })
+            if (keychain->get(key))
+                items.append(key);
+        return items;
+    }
+
+    QVariant storedDefault(const QString& key)
+    {
+        QSettings defaults(scratch.filePath(QStringLiteral("home/.config/") + identifier + QStringLiteral(".ini")),
+                           QSettings::IniFormat);
+        return defaults.value(key);
+    }
+
+    sim::TwitchSimulator simulator;
+    QTemporaryDir scratch;
+    quint16 redirectPort = 0;
+    QProcessEnvironment environment;
+    std::shared_ptr<CredentialStore> keychain;
+    QNetworkAccessManager network;
+};
+
+TEST_F(ParleyEndToEndTest, SignsInBothWaysFloatsAcrossALaunchAndLogsOut)
+{
+    const QString signInTitle = QStringLiteral("Parley - Sign into Twitch");
+    const QString sessionTitle = QStringLiteral("Parley - #parley_demo");
+    std::unique_ptr<RunningParley> parley = launch();
+
+    // Signed out: the sign-in window, its button named for the web domain.
+    QJsonObject window = parley->waitForWindow(signInTitle);
+    ASSERT_FALSE(window.isEmpty());
+    EXPECT_EQ(parley->menuItem(0)[QStringLiteral("title")].toString(), QStringLiteral("Logout"));
+    EXPECT_FALSE(parley->menuItem(0)[QStringLiteral("enabled")].toBool());
+
+    // First way: the browser hands the redirect to a second `parley URL`.
+    ASSERT_TRUE(parley->run(QStringLiteral("press"), QStringLiteral("Sign in with twitch.tv")));
+    const QUrl redirect = authorize(parley->waitForOpenedAddress());
+    ASSERT_TRUE(redirect.fragment().contains(QStringLiteral("access_token=")));
+    RunningParley second(program(), environment, runtimeDirectory(), { redirect.toString(QUrl::FullyEncoded) });
+    ASSERT_TRUE(second.process().waitForFinished(timeout));
+    EXPECT_EQ(second.process().exitCode(), 0);
+    ASSERT_FALSE(parley->waitForWindow(sessionTitle).isEmpty());
+    EXPECT_EQ(parley->menuItem(0)[QStringLiteral("title")].toString(), QStringLiteral("Logout parley_demo..."));
+    EXPECT_TRUE(QTest::qWaitFor([this] { return storedItems().size() == 2; }, timeout));
+
+    // Always on Top floats the window, and is remembered.
+    ASSERT_TRUE(parley->run(QStringLiteral("trigger"), QStringLiteral("Always on Top")));
+    EXPECT_TRUE(parley->waitForWindow(sessionTitle)[QStringLiteral("stayOnTop")].toBool());
+    EXPECT_TRUE(parley->menuItem(1)[QStringLiteral("checked")].toBool());
+    EXPECT_TRUE(QTest::qWaitFor([this] { return storedDefault(QStringLiteral("stayOnTop")).toBool(); }, timeout));
+    parley->stop();
+
+    // A new launch restores the sign-in and, a second later, the floating window.
+    parley = launch();
+    ASSERT_FALSE(parley->waitForWindow(sessionTitle).isEmpty());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return parley->waitForWindow(sessionTitle)[QStringLiteral("stayOnTop")].toBool(); },
+                                timeout));
+    EXPECT_TRUE(parley->menuItem(1)[QStringLiteral("checked")].toBool());
+
+    // Logout: back to the sign-in window, nothing left in the keyring.
+    ASSERT_TRUE(parley->run(QStringLiteral("trigger"), QStringLiteral("Logout parley_demo...")));
+    ASSERT_FALSE(parley->waitForWindow(signInTitle).isEmpty());
+    EXPECT_TRUE(QTest::qWaitFor([this] { return storedItems().isEmpty(); }, timeout));
+
+    // Second way: the browser returns to the loopback page, which posts back.
+    ASSERT_TRUE(parley->run(QStringLiteral("press"), QStringLiteral("Sign in with twitch.tv")));
+    EXPECT_EQ(postToLoopbackPage(authorize(parley->waitForOpenedAddress())), 200);
+    ASSERT_FALSE(parley->waitForWindow(sessionTitle).isEmpty());
+
+    ASSERT_TRUE(parley->run(QStringLiteral("trigger"), QStringLiteral("Logout parley_demo...")));
+    ASSERT_FALSE(parley->waitForWindow(signInTitle).isEmpty());
+    EXPECT_TRUE(QTest::qWaitFor([this] { return storedItems().isEmpty(); }, timeout));
+}
+
+} // namespace
