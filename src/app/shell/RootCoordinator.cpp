@@ -5,6 +5,7 @@
 #include "app/shell/AuthenticationCoordinator.h"
 #include "app/shell/HostingWindow.h"
 #include "app/shell/SessionCoordinator.h"
+#include "app/ui/settings/PreferencesViewController.h"
 
 namespace parley {
 
@@ -54,8 +55,16 @@ bool RootCoordinator::toggleAlwaysOnTop()
     return session->isFloating();
 }
 
-void RootCoordinator::showPreferences()
+PreferencesViewController& RootCoordinator::showPreferences()
 {
+    std::erase_if(preferencesWindows_, [](const auto& window) { return !window->isVisible(); });
+    auto window = std::make_unique<PreferencesViewController>(appController_, environment_.userDefaults);
+    window->setWindowTitle(QStringLiteral("Settings"));
+    window->show();
+    window->raise();
+    window->activateWindow();
+    preferencesWindows_.push_back(std::move(window));
+    return *preferencesWindows_.back();
 }
 
 void RootCoordinator::presentErrorMessage(const QString& message)

@@ -4,10 +4,14 @@
 #include "app/shell/XUICoordinator.h"
 #include "platform/ErrorPresenter.h"
 
+#include <memory>
+#include <vector>
+
 namespace parley {
 
 class ApplicationController;
 class HostingWindow;
+class PreferencesViewController;
 class SessionCoordinator;
 
 // Keeps exactly one main window in step with the account state: the sign-in
@@ -33,7 +37,8 @@ public:
     // Floats the session window, or puts it back among the others; returns
     // whether it floats now. Without a session window: false, nothing changes.
     bool toggleAlwaysOnTop();
-    void showPreferences();
+    // Opens a new Settings window, starting from the stored options.
+    PreferencesViewController& showPreferences();
 
     void presentErrorMessage(const QString& message) override;
 
@@ -43,6 +48,10 @@ Q_SIGNALS:
 
 private:
     void showState();
+
+    // Settings windows stay when closed, as the user left them; a closed one
+    // goes when the next one opens.
+    std::vector<std::unique_ptr<PreferencesViewController>> preferencesWindows_;
 
     ApplicationController& appController_;
     const WindowEnvironment environment_;

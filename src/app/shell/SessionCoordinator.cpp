@@ -3,35 +3,24 @@
 #include "app/account/ApplicationController.h"
 #include "app/session/SessionController.h"
 #include "app/shell/HostingWindow.h"
-
-#include <QLabel>
+#include "app/ui/chat/SessionViewController.h"
 
 namespace parley {
-
-namespace {
-
-QWidget* makeSessionView(SessionController& session, ApplicationController&)
-{
-    auto* view = new QLabel(QStringLiteral("Chat of #%1").arg(session.chat()->channel()));
-    view->setTextFormat(Qt::PlainText);
-    view->setAlignment(Qt::AlignCenter);
-    view->setAccessibleName(view->text());
-    view->setMinimumSize(320, 480);
-    return view;
-}
-
-} // namespace
 
 SessionCoordinator::SessionCoordinator(SessionController& sessionController, ApplicationController& themeSource,
                                        const WindowEnvironment& environment, QObject* parent)
     : XUICoordinator(parent)
     , sessionController_(sessionController)
-    , window_(std::make_unique<HostingWindow>(makeSessionView(sessionController, themeSource), environment.menu,
-                                              environment.userDefaults,
-                                              environment.bundleIdentifier + QStringLiteral(".SessionWindow")))
 {
+    // The view starts with the current theme, then follows it.
+    themeModifier_.follow(&themeSource, &ApplicationController::theme, &ApplicationController::themeChanged);
+    viewController_ = new SessionViewController(sessionController, themeModifier_);
+    window_ = std::make_unique<HostingWindow>(viewController_, environment.menu, environment.userDefaults,
+                                              environment.bundleIdentifier + QStringLiteral(".SessionWindow"));
     window_->setWindowTitle(QStringLiteral("Parley - #") + sessionController.chat()->channel());
     window_->setAccessibleName(window_->windowTitle());
+    // Until the user gives it a frame of their own: a narrow chat column.
+    window_->resize(380, 600);
 }
 
 SessionCoordinator::~SessionCoordinator() = default;

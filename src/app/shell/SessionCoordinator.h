@@ -2,6 +2,7 @@
 
 #include "app/shell/WindowEnvironment.h"
 #include "app/shell/XUICoordinator.h"
+#include "app/ui/ThemeModifier.h"
 
 #include <memory>
 
@@ -10,6 +11,7 @@ namespace parley {
 class ApplicationController;
 class HostingWindow;
 class SessionController;
+class SessionViewController;
 
 // The session window: the chat of the signed-in user's channel, titled
 // "Parley - #" and the channel, its frame remembered as
@@ -28,12 +30,15 @@ public:
 
     HostingWindow& window() { return *window_; }
     SessionController& sessionController() { return sessionController_; }
+    SessionViewController& viewController() { return *viewController_; }
 
     bool isFloating() const;
     void setFloating(bool isFloating);
 
 private:
     SessionController& sessionController_;
+    ThemeModifier themeModifier_;
+    SessionViewController* viewController_ = nullptr;
     std::unique_ptr<HostingWindow> window_;
 };
 

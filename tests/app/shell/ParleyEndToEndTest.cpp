@@ -95,6 +95,29 @@ public:
         return shown ? found : QJsonObject();
     }
 
+    // The chat rows shown in the window titled `title`: name and height.
+    QList<std::pair<QString, int>> rows(const QString& title)
+    {
+        QList<std::pair<QString, int>> found;
+        for (const QJsonValue& window : describe().value(QStringLiteral("windows")).toArray()) {
+            if (window[QStringLiteral("title")].toString() != title)
+                continue;
+            for (const QJsonValue& item : window[QStringLiteral("items")].toArray())
+                if (item[QStringLiteral("role")].toString() == QLatin1String("ListItem"))
+                    found.append({ item[QStringLiteral("name")].toString(), item[QStringLiteral("height")].toInt() });
+        }
+        return found;
+    }
+
+    int shortestRow(const QString& title)
+    {
+        int shortest = 0;
+        for (const auto& [name, height] : rows(title))
+            if (height > 0 && (shortest == 0 || height < shortest))
+                shortest = height;
+        return shortest;
+    }
+
     QJsonObject menuItem(int index) { return describe()[QStringLiteral("menu")][index].toObject(); }
 
     bool run(const QString& key, const QJsonValue& value)
@@ -143,7 +166,7 @@ protected:
     {
         PARLEY_REQUIRE_PRIVATE_KEYRING();
         ASSERT_NE(simulator.start(), 0);
-        simulator.chat().startTraffic(20);
+        simulator.chat().startTraffic(5);
         redirectPort = freePort();
         makeBundle();
         QDir(scratch.path()).mkpath(QStringLiteral("home"));
@@ -237,6 +260,14 @@ protected:
         return items;
     }
 
+    int emoteImageRequests() const
+    {
+        int count = 0;
+        for (const sim::SimRequest& request : simulator.requests())
+            count += request.path.startsWith(QLatin1String("/emoticons/v2/"));
+        return count;
+    }
+
     QVariant storedDefault(const QString& key)
     {
         QSettings defaults(scratch.filePath(QStringLiteral("home/.config/") + identifier + QStringLiteral(".ini")),
@@ -274,6 +305,39 @@ TEST_F(ParleyEndToEndTest, SignsInBothWaysFloatsAcrossALaunchAndLogsOut)
     ASSERT_FALSE(parley->waitForWindow(sessionTitle).isEmpty());
     EXPECT_EQ(parley->menuItem(0)[QStringLiteral("title")].toString(), QStringLiteral("Logout parley_demo..."));
     EXPECT_TRUE(QTest::qWaitFor([this] { return storedItems().size() == 2; }, timeout));
+
+    // The chat comes in, with emote images, and an own message is confirmed.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return parley->rows(sessionTitle).size() >= 3; }, timeout));
+    EXPECT_TRUE(QTest::qWaitFor([this] { return emoteImageRequests() > 0; }, timeout));
+    const QString ownText = QStringLiteral("hello from the end-to-end test");
+    ASSERT_TRUE(parley->run(QStringLiteral("type"),
+                            QJsonObject { { QStringLiteral("name"), QStringLiteral("Message...") },
+                                          { QStringLiteral("text"), ownText } }));
+    EXPECT_TRUE(QTest::qWaitFor([&] {
+        for (const auto& [name, height] : parley->rows(sessionTitle))
+            if (name.endsWith(QStringLiteral(": ") + ownText))
+                return true;
+        return false;
+    }, timeout));
+
+    // Settings: a larger font restyles the chat at once and is stored.
+    const int rowBefore = parley->shortestRow(sessionTitle);
+    ASSERT_TRUE(parley->run(QStringLiteral("trigger"), QStringLiteral("Settings…")));
+    const QJsonObject settings = parley->waitForWindow(QStringLiteral("Settings"));
+    ASSERT_FALSE(settings.isEmpty());
+    EXPECT_EQ(settings[QStringLiteral("width")].toInt(), 825);
+    EXPECT_EQ(settings[QStringLiteral("height")].toInt(), 500);
+    EXPECT_FALSE(parley->rows(QStringLiteral("Settings")).isEmpty());
+    for (const char* field : { "Username font size", "Message font size" })
+        ASSERT_TRUE(parley->run(QStringLiteral("type"),
+                                QJsonObject { { QStringLiteral("name"), QString::fromLatin1(field) },
+                                              { QStringLiteral("text"), QStringLiteral("30") } }));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return parley->shortestRow(sessionTitle) > rowBefore * 3 / 2; }, timeout))
+        << rowBefore << " " << parley->shortestRow(sessionTitle);
+    EXPECT_TRUE(QTest::qWaitFor([this] {
+        const QJsonObject theme = QJsonDocument::fromJson(storedDefault(QStringLiteral("theme")).toByteArray()).object();
+        return theme[QStringLiteral("userFont")][QStringLiteral("size")].toDouble() == 30;
+    }, timeout));
 
     // Always on Top floats the window, and is remembered.
     ASSERT_TRUE(parley->run(QStringLiteral("trigger"), QStringLiteral("Always on Top")));

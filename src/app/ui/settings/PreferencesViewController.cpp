@@ -1,0 +1,42 @@
+#include "app/ui/settings/PreferencesViewController.h"
+
+#include "app/account/ApplicationController.h"
+#include "app/ui/chat/ChatQmlModule.h"
+#include "app/ui/chat/MessageListModel.h"
+#include "app/ui/settings/PreviewMessages.h"
+
+#include <QQmlContext>
+
+// The window's QML lives in this static library's resources.
+static void initSettingsResources()
+{
+    Q_INIT_RESOURCE(settings);
+}
+
+namespace parley {
+
+PreferencesViewController::PreferencesViewController(ApplicationController& appController, QSettings& userDefaults,
+                                                     QWidget* parent)
+    : QQuickWidget(parent)
+    , viewModel_(loadThemeOptions(userDefaults),
+                 [controller = QPointer(&appController)](const ThemeOptions& options) {
+                     if (controller)
+                         controller->setThemeOptions(options);
+                 })
+    , previewModel_(new MessageListModel(previewMessages(), this))
+{
+    initSettingsResources();
+    ChatQmlModule::registerTypes();
+    themeModifier_.follow(&appController, &ApplicationController::theme, &ApplicationController::themeChanged);
+    themeModifier_.wrap(rootContext());
+    rootContext()->setContextProperty(QStringLiteral("viewModel"), &viewModel_);
+    rootContext()->setContextProperty(QStringLiteral("previewModel"), previewModel_);
+    setResizeMode(QQuickWidget::SizeRootObjectToView);
+    setSource(QUrl(QStringLiteral("qrc:/parley/settings/PreferencesView.qml")));
+    setFixedSize(contentSize);
+    setAccessibleName(QStringLiteral("Settings"));
+}
+
+PreferencesViewController::~PreferencesViewController() = default;
+
+} // namespace parley
