@@ -12,7 +12,8 @@ Rectangle {
     readonly property color secondaryColor: Qt.rgba(1, 1, 1, 0.6)
 
     implicitWidth: Math.max(column.implicitWidth, 316)
-    implicitHeight: Math.max(329, column.implicitHeight)
+    // Taller than 329 points: the explanation wraps to three lines in these fonts.
+    implicitHeight: Math.max(392, column.implicitHeight)
     gradient: Gradient {
         GradientStop { position: 0; color: viewModel.backgroundTopColor }
         GradientStop { position: 1; color: viewModel.backgroundBottomColor }
