@@ -51,7 +51,7 @@ TEST(IrcCommand, SplitsTheFrameAtCrLfOnlyAndReportsEachLine)
     EXPECT_EQ(objects[2][u"log"].toArray(), QJsonArray { u"TwitchChat.IRCMessage.unknownTag: odd"_qs });
     EXPECT_EQ(objects[2][u"tags"].toObject(), (QJsonObject { { u"room-id"_qs, u"5"_qs }, { u"slow"_qs, u"30"_qs } }));
     EXPECT_EQ(objects[2][u"room"][u"id"], u"5"_qs);
-    EXPECT_EQ(objects[2][u"room"][u"isSlow"], false);
+    EXPECT_EQ(objects[2][u"room"][u"isSlow"], true);
 }
 
 TEST(IrcCommand, TextMessageFields)
