@@ -133,4 +133,41 @@ std::optional<std::pair<QStringView, QStringView>> splitOnce(QStringView text, Q
     return std::pair { text.sliced(start, end - start), text.sliced(end + 1) };
 }
 
+QString unescapeTagValue(QStringView value)
+{
+    qsizetype backslash = value.indexOf(u'\\');
+    if (backslash < 0)
+        return value.toString();
+    QString text;
+    text.reserve(value.size());
+    qsizetype start = 0;
+    while (backslash >= 0) {
+        text += value.sliced(start, backslash - start);
+        if (backslash + 1 == value.size())
+            return text;
+        const QChar escaped = value[backslash + 1];
+        switch (escaped.unicode()) {
+        case u':':
+            text += u';';
+            break;
+        case u's':
+            text += u' ';
+            break;
+        case u'r':
+            text += u'\r';
+            break;
+        case u'n':
+            text += u'\n';
+            break;
+        default:
+            text += escaped;
+            break;
+        }
+        start = backslash + 2;
+        backslash = value.indexOf(u'\\', start);
+    }
+    text += value.sliced(start);
+    return text;
+}
+
 } // namespace parley::wire

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <QStringView>
 
 #include <optional>
@@ -31,5 +32,10 @@ qsizetype afterCodePoint(QStringView text, qsizetype index);
 // separators are skipped). Yields the piece and everything after that
 // separator, or nothing unless both are non-empty.
 std::optional<std::pair<QStringView, QStringView>> splitOnce(QStringView text, QChar separator);
+
+// A tag value as text to show (IRCv3 escapes): "\:" is ";", "\s" a space,
+// "\\" a backslash, "\r" and "\n" CR and LF; a backslash before any other
+// character stands for that character, and a lone trailing one is dropped.
+QString unescapeTagValue(QStringView value);
 
 } // namespace parley::wire

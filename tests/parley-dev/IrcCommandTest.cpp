@@ -51,7 +51,7 @@ TEST(IrcCommand, SplitsTheFrameAtCrLfOnlyAndReportsEachLine)
     EXPECT_EQ(objects[2][u"log"].toArray(), QJsonArray { u"TwitchChat.IRCMessage.unknownTag: odd"_qs });
     EXPECT_EQ(objects[2][u"tags"].toObject(), (QJsonObject { { u"room-id"_qs, u"5"_qs }, { u"slow"_qs, u"30"_qs } }));
     EXPECT_EQ(objects[2][u"room"][u"id"], u"5"_qs);
-    EXPECT_EQ(objects[2][u"room"][u"isSlow"], false);
+    EXPECT_EQ(objects[2][u"room"][u"isSlow"], true);
 }
 
 TEST(IrcCommand, TextMessageFields)
@@ -81,4 +81,31 @@ TEST(IrcCommand, SendTimeIsWrittenExactToTheMicrosecond)
                                         "@id=y;tmi-sent-ts=1702000000123 :r!r@h PRIVMSG #r :hi");
     EXPECT_TRUE(output.contains("\"sentAtMs\":1702000000123.456,")) << output.constData();
     EXPECT_TRUE(output.contains("\"sentAtMs\":1702000000123,")) << output.constData();
+}
+
+TEST(IrcCommand, NewKindsPrintTheirOwnObjects)
+{
+    const auto objects = runIrc(
+        "@id=a;tmi-sent-ts=1 :r!r@h PRIVMSG #r :\x01" "ACTION waves\x01\r\n"
+        "@ban-duration=5;target-user-id=7;tmi-sent-ts=2 :tmi.twitch.tv CLEARCHAT #r :bob\r\n"
+        "@id=u;login=ana;msg-id=resub;system-msg=Ana\\sresubscribed!;tmi-sent-ts=3 :tmi.twitch.tv USERNOTICE #r :hi\r\n"
+        "@msg-id=slow_on :tmi.twitch.tv NOTICE #r :Slow mode.");
+    ASSERT_EQ(objects.size(), 4);
+    EXPECT_EQ(objects[0][u"text"][u"isAction"], true);
+    EXPECT_EQ(objects[0][u"text"][u"body"], u"waves"_qs);
+    EXPECT_TRUE(objects[0][u"clear"].isNull());
+    EXPECT_TRUE(objects[0][u"system"].isNull());
+
+    EXPECT_TRUE(objects[1][u"text"].isNull());
+    EXPECT_EQ(objects[1][u"clear"][u"kind"], u"user"_qs);
+    EXPECT_EQ(objects[1][u"clear"][u"banDuration"], 5);
+    EXPECT_EQ(objects[1][u"system"][u"text"], u"bob has been timed out for 5 seconds."_qs);
+
+    EXPECT_TRUE(objects[2][u"text"].isNull());
+    EXPECT_EQ(objects[2][u"tags"][u"system-msg"], u"Ana\\sresubscribed!"_qs) << "tags stay raw";
+    EXPECT_EQ(objects[2][u"system"][u"text"], u"Ana resubscribed!"_qs);
+    EXPECT_EQ(objects[2][u"system"][u"userMessage"][u"body"], u"hi"_qs);
+
+    EXPECT_EQ(objects[3][u"system"][u"kind"], u"notice"_qs);
+    EXPECT_TRUE(objects[3][u"system"][u"sentAtMs"].isNull());
 }

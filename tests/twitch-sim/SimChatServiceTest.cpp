@@ -1,7 +1,9 @@
 #include "platform/Diagnostics.h"
 #include "twitch-sim/SimChatService.h"
 #include "twitch-sim/TwitchSimulator.h"
+#include "twitch/chat/TwitchChatClear.h"
 #include "twitch/chat/TwitchChatIRCMessage.h"
+#include "twitch/chat/TwitchChatSystemMessage.h"
 #include "twitch/chat/TwitchChatTextMessage.h"
 
 #include <QSignalSpy>
@@ -192,21 +194,35 @@ TEST(SimChatTraffic, ProducesWellFormedVariedChat)
     SimChatTraffic traffic(u"chan"_qs, u"42"_qs, emotes);
     DiagnosticsCapture quiet;
     QSet<TwitchChatIRCCommand> commands;
-    int texts = 0, replies = 0, withEmotes = 0, withEmoji = 0, moderators = 0;
+    int texts = 0, replies = 0, withEmotes = 0, withEmoji = 0, moderators = 0, actions = 0;
+    QSet<TwitchChatSystemMessage::Kind> systemKinds;
+    QSet<TwitchChatClear::Kind> clearKinds;
+    DiagnosticsCapture log;
 
-    for (int i = 0; i < 5000; ++i) {
+    for (int i = 0; i < 20000; ++i) {
         const SimChatLine line = traffic.nextLine();
         const TwitchChatIRCMessage message = TwitchChatIRCMessage::parse(line.text);
         commands.insert(message.command());
         EXPECT_EQ(line.isChatMessage, message.command() == TwitchChatIRCCommand::privateMessage);
         const auto text = TwitchChatTextMessage::fromLine(message);
-        if (!text) {
-            // The service marks moderators with a user type the chat values do not accept.
-            EXPECT_TRUE(!line.isChatMessage || message.tags()[Tag::userType] == u"mod") << line.text.toStdString();
-            moderators += line.isChatMessage;
-            continue;
+        if (const auto system = TwitchChatSystemMessage::fromLine(message)) {
+            systemKinds.insert(system->kind);
+            EXPECT_FALSE(system->text.contains(u'\\')) << "system texts arrive unescaped";
         }
+        if (const auto clear = TwitchChatClear::fromLine(message)) {
+            clearKinds.insert(clear->kind);
+            if (const auto line = clear->systemMessage())
+                systemKinds.insert(line->kind);
+        }
+        EXPECT_EQ(line.isChatMessage, text.has_value()) << line.text.toStdString();
+        if (!text)
+            continue;
         ++texts;
+        moderators += text->userType == TwitchUserType::moderator;
+        actions += text->isAction;
+        if (text->reply) {
+            EXPECT_FALSE(text->reply->parentMessageBody.contains(u'\\')) << line.text.toStdString();
+        }
         replies += text->reply.has_value();
         withEmotes += !text->emotes.isEmpty();
         const QList<uint> codePoints = text->body.toUcs4();
@@ -224,7 +240,12 @@ TEST(SimChatTraffic, ProducesWellFormedVariedChat)
     EXPECT_EQ(commands, (QSet<TwitchChatIRCCommand> { TwitchChatIRCCommand::privateMessage,
                                                       TwitchChatIRCCommand::roomState,
                                                       TwitchChatIRCCommand::userNotice,
-                                                      TwitchChatIRCCommand::clearChat }));
+                                                      TwitchChatIRCCommand::clearChat,
+                                                      TwitchChatIRCCommand::clearMsg }));
+    EXPECT_EQ(systemKinds.size(), 5) << "user notices, announcements, timeouts, bans and clears";
+    EXPECT_EQ(clearKinds.size(), 3);
+    EXPECT_GT(actions, 50);
+    EXPECT_TRUE(log.lines().filter(u"reply"_qs).isEmpty()) << "every reply key is known";
     EXPECT_GT(texts, 4000);
     EXPECT_GT(replies, 100);
     EXPECT_GT(withEmotes, 500);

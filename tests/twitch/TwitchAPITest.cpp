@@ -194,7 +194,7 @@ TEST_F(TwitchAPITest, ValidationBodiesThatDoNotFitFailToDecode)
         const char* body;
         const char* mentions;
     } cases[] = {
-        { R"({"client_id":"c","login":"l","scopes":["chat:read","user:read:email"],"user_id":"1","expires_in":5000})", "scopes[1]" },
+        { R"({"client_id":"c","login":"l","scopes":["chat:read",5],"user_id":"1","expires_in":5000})", "scopes[1]" },
         { R"({"client_id":"c","login":"l","scopes":[],"expires_in":5000})", "user_id" },
         { R"({"client_id":"c","login":"l","scopes":[],"user_id":1,"expires_in":5000})", "user_id" },
         { R"({"client_id":"c","login":"l","scopes":[],"user_id":"1","expires_in":"5000"})", "expires_in" },
@@ -209,6 +209,11 @@ TEST_F(TwitchAPITest, ValidationBodiesThatDoNotFitFailToDecode)
         ASSERT_TRUE(error);
         EXPECT_TRUE(error->description().contains(QLatin1String(testCase.mentions))) << error->what();
     }
+
+    // A scope Parley does not know is skipped; the known ones are kept.
+    serveJson(QStringLiteral("/oauth2/validate"),
+              R"({"client_id":"c","login":"l","scopes":["chat:read","user:read:email"],"user_id":"1","expires_in":5000})");
+    EXPECT_EQ(await(api().validate(QStringLiteral("t"))).info.scopes, QSet { TwitchAuthScope::chatRead });
 
     serveJson(QStringLiteral("/oauth2/validate"), valid);
     const QDateTime before = QDateTime::currentDateTimeUtc();
@@ -353,16 +358,23 @@ TEST_F(TwitchAPITest, CatalogueAnswersOtherThan200AreInvalidResponse)
               TwitchError::Code::invalidResponse);
 }
 
-TEST_F(TwitchAPITest, OneUnknownEnumerationValueFailsTheWholeCatalogue)
+TEST_F(TwitchAPITest, UnknownEnumerationValuesAreSkippedButAMalformedRecordFailsTheCatalogue)
 {
     const QByteArray emote = R"({"id":"1","name":"a","images":{"url_1x":"http://x/1","url_2x":"http://x/2","url_4x":"http://x/4"},)";
+    serveJson(QStringLiteral("/helix/chat/emotes/global"),
+              R"({"template":"t","data":[)" + emote
+                  + R"("format":["gif","static"],"scale":["1.0","4.0"],"theme_mode":["dim","dark"]}]})");
+    const auto set = await(api().globalEmotes(token()));
+    ASSERT_EQ(set.emotes.size(), 1);
+    EXPECT_EQ(set.emotes[0].format, QList { TwitchEmote::Format::static_ });
+    EXPECT_EQ(set.emotes[0].scale, QList { TwitchEmote::Scale::x1 });
+    EXPECT_EQ(set.emotes[0].themeModes, QList { TwitchEmote::ThemeMode::dark });
+
     const struct {
         QByteArray record;
         const char* mentions;
     } cases[] = {
-        { emote + R"("format":["static"],"scale":["1.0","4.0"],"theme_mode":["dark"]})", "data[1].scale[1]" },
-        { emote + R"("format":["gif"],"scale":["1.0"],"theme_mode":["dark"]})", "data[1].format[0]" },
-        { emote + R"("format":["static"],"scale":["1.0"],"theme_mode":["dim"]})", "data[1].theme_mode[0]" },
+        { emote + R"("format":[7],"scale":["1.0"],"theme_mode":["dark"]})", "data[1].format[0]" },
         { emote + R"("format":["static"],"scale":["1.0"]})", "theme_mode" },
         { emote + R"("format":["static"],"scale":["1.0"],"theme_mode":[],"emote_set_id":7})", "emote_set_id" },
     };

@@ -4,6 +4,8 @@
 #include "twitch/chat/TwitchChat.h"
 #include "twitch/chat/WebSocketError.h"
 
+#include <chrono>
+
 #include <QSignalSpy>
 #include <QTest>
 
@@ -33,11 +35,13 @@ QString confirmation(const QString& tags)
     return QStringLiteral("@%1 :tmi.twitch.tv USERSTATE #%2").arg(tags, login);
 }
 
+// The bodies of the text messages (system lines left out).
 QStringList bodies(const TwitchChat& chat)
 {
     QStringList bodies;
     for (const TwitchChatMessage& message : chat.messages())
-        bodies.append(message.text()->body);
+        if (message.text())
+            bodies.append(message.text()->body);
     return bodies;
 }
 
@@ -217,7 +221,7 @@ TEST_F(TwitchChatTest, SendingWithoutAConnectionDoesNothing)
     EXPECT_EQ(service.connectionCount(), 0);
 }
 
-TEST_F(TwitchChatTest, EachRoomStateReplacesTheLastOne)
+TEST_F(TwitchChatTest, EachRoomStateIsMergedIntoTheLastOneOfTheSameRoom)
 {
     auto chat = makeChat();
     auto connection = join(*chat);
@@ -228,13 +232,18 @@ TEST_F(TwitchChatTest, EachRoomStateReplacesTheLastOne)
     deliver(prefix + u";emote-only=1;followers-only=1;slow=1;subs-only=1"_qs + suffix);
     EXPECT_TRUE(chat->room()->isEmoteOnly && chat->room()->isFollowersOnly && chat->room()->isSubscribersOnly);
 
-    deliver(prefix + u";slow=1"_qs + suffix);
-    EXPECT_EQ(chat->room(), (RoomState { roomID, false, false, true, false }));
+    // The service sends only what changed; the rest keeps its value.
+    deliver(prefix + u";slow=0"_qs + suffix);
+    EXPECT_EQ(chat->room(), (RoomState { roomID, true, true, false, true }));
 
     deliver(u"@slow=0"_qs + suffix);
-    EXPECT_EQ(chat->room(), (RoomState { roomID, false, false, true, false }));
+    EXPECT_EQ(chat->room(), (RoomState { roomID, true, true, false, true }));
     EXPECT_TRUE(log.lines().contains(u"TwitchChat.roomStateMsgParseFailed: not a valid ROOMSTATE msg"_qs));
-    EXPECT_EQ(roomChanged.size(), 2);
+
+    // Another room starts from all off.
+    deliver(u"@room-id=99;slow=5"_qs + suffix);
+    EXPECT_EQ(chat->room(), (RoomState { u"99"_qs, false, false, true, false }));
+    EXPECT_EQ(roomChanged.size(), 3);
 }
 
 TEST_F(TwitchChatTest, BadLinesAreLoggedAndTheLoopGoesOn)
@@ -426,4 +435,67 @@ TEST_F(TwitchChatTest, AnObserverMayCancelWhileAFrameIsHandled)
     ASSERT_TRUE(QTest::qWaitFor([&] { return !connection; }, timeout));
     EXPECT_EQ(bodies(*chat), QStringList { u"one"_qs });
     EXPECT_FALSE(chat->isConnected());
+}
+
+TEST_F(TwitchChatTest, ModeratorsDeleteMessagesInPlaceAndTimeoutsBansAndClearsAreShown)
+{
+    auto chat = makeChat();
+    auto connection = join(*chat);
+    QString otherUser = chatLine(u"m3"_qs, u"other"_qs);
+    otherUser.replace(u"user-id=7;"_qs, u"user-id=8;"_qs);
+    deliver(chatLine(u"m1"_qs, u"one"_qs) + u"\r\n"_qs + chatLine(u"m2"_qs, u"two"_qs) + u"\r\n"_qs + otherUser);
+    QSignalSpy updated(chat.get(), &TwitchChat::messageUpdated);
+    const auto isDeleted = [&](qsizetype index) { return chat->messages().at(index).text()->isDeleted; };
+
+    deliver(u"@login=viewer;target-msg-id=m1;tmi-sent-ts=1700000000000 :tmi.twitch.tv CLEARMSG #parley_demo :one"_qs);
+    ASSERT_EQ(chat->messages().size(), 3);
+    EXPECT_TRUE(isDeleted(0));
+    EXPECT_EQ(chat->messages().at(0).text()->body, u"one") << "the view replaces the text";
+    ASSERT_EQ(updated.size(), 1);
+    EXPECT_EQ(updated.at(0).at(0).value<qsizetype>(), 0);
+
+    deliver(u"@ban-duration=60;target-user-id=7;tmi-sent-ts=1700000000000 "
+            ":tmi.twitch.tv CLEARCHAT #parley_demo :viewer"_qs);
+    ASSERT_EQ(updated.size(), 2) << "an already deleted message is not announced again";
+    EXPECT_EQ(updated.at(1).at(0).value<qsizetype>(), 1);
+    EXPECT_TRUE(isDeleted(1));
+    EXPECT_FALSE(isDeleted(2));
+    ASSERT_EQ(chat->messages().size(), 4);
+    EXPECT_EQ(chat->messages().at(3).system()->text, u"viewer has been timed out for 60 seconds.");
+
+    deliver(u"@target-user-id=8 :tmi.twitch.tv CLEARCHAT #parley_demo :other"_qs);
+    EXPECT_TRUE(isDeleted(2));
+    EXPECT_EQ(chat->messages().constLast().system()->text, u"other has been banned.");
+
+    deliver(u"@tmi-sent-ts=1700000000000 :tmi.twitch.tv CLEARCHAT #parley_demo"_qs);
+    ASSERT_EQ(chat->messages().size(), 6) << "the history stays";
+    EXPECT_EQ(chat->messages().constLast().system()->kind, TwitchChatSystemMessage::Kind::chatCleared);
+    EXPECT_EQ(updated.size(), 3);
+
+    deliver(u"@login=x;target-msg-id=unknown :tmi.twitch.tv CLEARMSG #parley_demo :gone"_qs);
+    EXPECT_EQ(updated.size(), 3);
+    EXPECT_EQ(chat->messages().size(), 6);
+}
+
+TEST_F(TwitchChatTest, ChannelEventsAndNoticesBecomeSystemLines)
+{
+    auto chat = makeChat();
+    auto connection = join(*chat);
+    QSignalSpy appended(chat.get(), &TwitchChat::messageAppended);
+    const auto before = std::chrono::system_clock::now();
+
+    deliver(u"@display-name=Ana;emotes=;id=u1;login=ana;msg-id=sub;system-msg=Ana\\ssubscribed\\swith\\sPrime.;"
+            "tmi-sent-ts=1700000000000;user-id=9 :tmi.twitch.tv USERNOTICE #parley_demo :hype!\r\n"
+            "@msg-id=emote_only_on :tmi.twitch.tv NOTICE #parley_demo :This room is now in emote-only mode."_qs);
+
+    ASSERT_EQ(appended.size(), 2);
+    const TwitchChatSystemMessage* sub = chat->messages().at(0).system();
+    ASSERT_TRUE(sub);
+    EXPECT_EQ(chat->messages().at(0).kind(), TwitchChatMessage::Kind::system);
+    EXPECT_EQ(sub->text, u"Ana subscribed with Prime.");
+    EXPECT_EQ(sub->userMessage->body, u"hype!");
+    const TwitchChatSystemMessage* notice = chat->messages().at(1).system();
+    EXPECT_EQ(notice->text, u"This room is now in emote-only mode.");
+    ASSERT_TRUE(notice->sentAt) << "stamped with its arrival";
+    EXPECT_GE(*notice->sentAt, std::chrono::time_point_cast<std::chrono::microseconds>(before));
 }

@@ -49,7 +49,8 @@ TEST(TwitchChatTextMessage, FromAFullChatLine)
     EXPECT_FALSE(message->turbo);
     EXPECT_EQ(message->displayName, u"Ronni");
     EXPECT_EQ(message->userType, TwitchUserType::globalModerator);
-    EXPECT_EQ(message->reply, (TwitchChatMessageReply { u"p1"_qs, u"42"_qs, u"ana"_qs, std::nullopt, u"hey\\sthere"_qs }));
+    // The live key "reply-parent-msg-id" wins over the older spelling; the body is unescaped.
+    EXPECT_EQ(message->reply, (TwitchChatMessageReply { u"x"_qs, u"42"_qs, u"ana"_qs, std::nullopt, u"hey there"_qs }));
     EXPECT_EQ(message->sentAt.time_since_epoch(), microseconds(1507246572675001));
 }
 
@@ -58,7 +59,6 @@ TEST(TwitchChatTextMessage, LinesThatYieldNoMessage)
     EXPECT_TRUE(textOf(minimalTags));
     EXPECT_FALSE(textOf(u"tmi-sent-ts=1"_qs));
     EXPECT_FALSE(textOf(u"id=m1"_qs));
-    EXPECT_FALSE(textOf(minimalTags + u";user-type=mod"_qs));
     EXPECT_FALSE(textOf(minimalTags, u"#c"_qs));
     EXPECT_FALSE(textOf(minimalTags, u"#c "_qs));
     EXPECT_FALSE(textOf(minimalTags, u""_qs));
@@ -161,7 +161,7 @@ TEST(TwitchChatTextMessage, OwnMessageFromAConfirmation)
     EXPECT_FALSE(message.isSubscriber);
     EXPECT_FALSE(message.turbo);
     EXPECT_EQ(message.displayName, u"me");
-    EXPECT_EQ(message.userType, TwitchUserType::normal);
+    EXPECT_EQ(message.userType, TwitchUserType::moderator);
     EXPECT_TRUE(message.emoteSets.isEmpty());
     EXPECT_EQ(message.color, (TwitchColor { 1, 0, 0 }));
 }
@@ -172,7 +172,7 @@ TEST(TwitchChatTextMessage, RoomStateFromALine)
     EXPECT_EQ(room(u"@emote-only=1;room-id=12 :tmi.twitch.tv ROOMSTATE #c"_qs),
               (RoomState { u"12"_qs, false, true, false, false }));
     EXPECT_EQ(room(u"@followers-only=10;r9k=1;room-id=1;slow=30;subs-only=1 :t ROOMSTATE #c"_qs),
-              (RoomState { u"1"_qs, false, false, false, true }));
+              (RoomState { u"1"_qs, true, false, true, true }));
     EXPECT_EQ(room(u"@followers-only=1;slow=1;room-id= :t ROOMSTATE #c"_qs),
               (RoomState { u""_qs, true, false, true, false }));
     EXPECT_FALSE(room(u"@emote-only=1 :t ROOMSTATE #c"_qs));

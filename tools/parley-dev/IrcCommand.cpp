@@ -2,6 +2,8 @@
 
 #include "platform/Diagnostics.h"
 #include "twitch/chat/RoomState.h"
+#include "twitch/chat/TwitchChatClear.h"
+#include "twitch/chat/TwitchChatSystemMessage.h"
 #include "twitch/chat/TwitchChatTextMessage.h"
 
 #include <QFile>
@@ -56,7 +58,80 @@ QJsonObject textJson(const TwitchChatTextMessage& text)
         { u"turbo"_qs, text.turbo },
         { u"reply"_qs, orNull(text.reply, replyJson) },
         { u"sentAtMs"_qs, sentAtMs },
+        { u"isAction"_qs, text.isAction },
     };
+}
+
+// Microseconds divided once: exact for every instant before the 23rd century.
+QJsonValue instantJson(const std::optional<Instant>& instant)
+{
+    return orNull(instant, [](Instant at) { return double(at.time_since_epoch().count()) / 1000.0; });
+}
+
+QString kindName(TwitchChatSystemMessage::Kind kind)
+{
+    switch (kind) {
+    case TwitchChatSystemMessage::Kind::userNotice:
+        return u"userNotice"_qs;
+    case TwitchChatSystemMessage::Kind::announcement:
+        return u"announcement"_qs;
+    case TwitchChatSystemMessage::Kind::timeout:
+        return u"timeout"_qs;
+    case TwitchChatSystemMessage::Kind::ban:
+        return u"ban"_qs;
+    case TwitchChatSystemMessage::Kind::chatCleared:
+        return u"chatCleared"_qs;
+    case TwitchChatSystemMessage::Kind::notice:
+        break;
+    }
+    return u"notice"_qs;
+}
+
+QString kindName(TwitchChatClear::Kind kind)
+{
+    switch (kind) {
+    case TwitchChatClear::Kind::message:
+        return u"message"_qs;
+    case TwitchChatClear::Kind::user:
+        return u"user"_qs;
+    case TwitchChatClear::Kind::chat:
+        break;
+    }
+    return u"chat"_qs;
+}
+
+QJsonObject systemJson(const TwitchChatSystemMessage& system)
+{
+    return {
+        { u"kind"_qs, kindName(system.kind) },
+        { u"text"_qs, system.text },
+        { u"id"_qs, system.id },
+        { u"noticeID"_qs, system.noticeID },
+        { u"userMessage"_qs, orNull(system.userMessage, textJson) },
+        { u"sentAtMs"_qs, instantJson(system.sentAt) },
+    };
+}
+
+QJsonObject clearJson(const TwitchChatClear& clear)
+{
+    return {
+        { u"kind"_qs, kindName(clear.kind) },
+        { u"targetMessageID"_qs, clear.targetMessageID },
+        { u"targetUserID"_qs, clear.targetUserID },
+        { u"login"_qs, clear.login },
+        { u"banDuration"_qs, orNull(clear.banDuration, [](qint64 seconds) { return double(seconds); }) },
+        { u"sentAtMs"_qs, instantJson(clear.sentAt) },
+    };
+}
+
+// A CLEARCHAT's own line is the system line it shows.
+std::optional<TwitchChatSystemMessage> systemLine(const TwitchChatIRCMessage& message)
+{
+    if (auto system = TwitchChatSystemMessage::fromLine(message))
+        return system;
+    if (const auto clear = TwitchChatClear::fromLine(message))
+        return clear->systemMessage();
+    return std::nullopt;
 }
 
 QJsonObject roomJson(const RoomState& room)
@@ -87,6 +162,8 @@ QJsonObject lineJson(const QString& line)
         result[u"parameters"_qs] = message->parameters().toString();
         result[u"text"_qs] = orNull(TwitchChatTextMessage::fromLine(*message), textJson);
         result[u"room"_qs] = orNull(RoomState::fromLine(*message), roomJson);
+        result[u"clear"_qs] = orNull(TwitchChatClear::fromLine(*message), clearJson);
+        result[u"system"_qs] = orNull(systemLine(*message), systemJson);
     } else {
         result[u"error"_qs] = u"invalidMessage"_qs;
     }

@@ -238,11 +238,13 @@ QString SimChatService::roomID(const QString& channel) const
     return QString::number(900000000 + qHash(channel) % 90000000);
 }
 
-// What chatters of a channel can use: the global emotes and the channel's own.
-QList<SimChatEmote> SimChatService::chatEmotes(const QString& channel) const
+// What chatters of a channel use: the global emotes, the channel's own, and
+// other channels' emotes their subscribers carry everywhere (in no catalogue
+// the channel's chat loads; their images are at the template address).
+QList<SimChatEmote> SimChatService::chatEmotes(const QString&) const
 {
     QList<SimChatEmote> emotes;
-    for (const SimEmote& emote : model_.globalEmotes() + model_.channelEmotes(roomID(channel)))
+    for (const SimEmote& emote : model_.emotes())
         emotes.append(SimChatEmote { emote.id, emote.name });
     return emotes;
 }
@@ -342,6 +344,9 @@ void SimChatService::relayMessage(Client& sender, const QString& text)
     const QString channel = sender.channel;
     const QString id = messageID();
     const QString badges = sender.isBroadcaster() ? QStringLiteral("broadcaster/1") : QString();
+    // The service relays "/me text" as an action, emote positions counted in the text.
+    const bool isAction = text.startsWith(u"/me ");
+    const QString words = isAction ? text.sliced(4) : text;
     sender.send(QStringLiteral("@badge-info=;badges=%1;color=#9146FF;display-name=%2;emote-sets=0;"
                                "id=%3;mod=0;subscriber=0;user-type= :%4 USERSTATE #%5")
                     .arg(badges, account.displayName, id, server, channel));
@@ -349,9 +354,10 @@ void SimChatService::relayMessage(Client& sender, const QString& text)
         = QStringLiteral("@badge-info=;badges=%1;color=#9146FF;display-name=%2;emotes=%3;first-msg=0;"
                          "flags=;id=%4;mod=0;returning-chatter=0;room-id=%5;subscriber=0;"
                          "tmi-sent-ts=%6;turbo=0;user-id=%7;user-type= ")
-              .arg(badges, account.displayName, emotesTag(text, model_.emotes()), id, roomID(channel),
+              .arg(badges, account.displayName, emotesTag(words, model_.emotes()), id, roomID(channel),
                    now(), account.userID)
-          + QStringLiteral(":%1!%1@%1.%2 PRIVMSG #%3 :").arg(account.login, server, channel) + text;
+          + QStringLiteral(":%1!%1@%1.%2 PRIVMSG #%3 :").arg(account.login, server, channel)
+          + (isAction ? QStringLiteral("\u0001ACTION ") + words + QChar(u'\u0001') : words);
     QWebSocket* senderSocket = sender.socket.get();
     forEachJoined([&](Client& client) {
         if (client.socket.get() != senderSocket && client.channel == channel)

@@ -66,7 +66,8 @@ public:
     int connectionCount() const { return int(clients_.size()); }
     // The room id the service gives a channel.
     QString roomID(const QString& channel) const;
-    // The emotes chatters of a channel use: the global ones and the channel's.
+    // The emotes chatters of a channel use: the global ones, the channel's and
+    // other channels' (which only the template address serves).
     QList<SimChatEmote> chatEmotes(const QString& channel) const;
 
 signals:

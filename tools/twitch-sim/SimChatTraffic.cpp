@@ -61,6 +61,35 @@ constexpr std::array<const char*, 24> phrases {
 // point, so they shift emote positions differently in the two counts.
 constexpr std::array<const char*, 5> emoji { "🔥", "😂", "🎉", "👀", "💜" };
 
+// A tag value as the service writes it (IRCv3 escapes).
+QString escaped(const QString& value)
+{
+    QString text;
+    text.reserve(value.size());
+    for (QChar c : value) {
+        switch (c.unicode()) {
+        case u'\\':
+            text += QStringLiteral("\\\\");
+            break;
+        case u';':
+            text += QStringLiteral("\\:");
+            break;
+        case u' ':
+            text += QStringLiteral("\\s");
+            break;
+        case u'\r':
+            text += QStringLiteral("\\r");
+            break;
+        case u'\n':
+            text += QStringLiteral("\\n");
+            break;
+        default:
+            text += c;
+        }
+    }
+    return text;
+}
+
 int codePoints(const QString& text)
 {
     int count = 0;
@@ -91,13 +120,17 @@ SimChatTraffic::SimChatTraffic(QString channel, QString roomID, QList<SimChatEmo
 SimChatLine SimChatTraffic::nextLine()
 {
     ++lineCount_;
-    const quint32 roll = random_.bounded(1000u);
-    if (roll < 4)
+    const quint32 roll = random_.bounded(10000u);
+    if (roll < 40)
         return { roomStateChange(), false };
-    if (roll < 10)
-        return { subscriptionNotice(), false };
-    if (roll < 13)
-        return { timeout(), false };
+    if (roll < 100)
+        return { userNotice(), false };
+    if (roll < 115)
+        return { deletion(), false };
+    if (roll < 130)
+        return { timeoutOrBan(), false };
+    if (roll < 132)
+        return { chatCleared(), false };
     return { chatMessage(), true };
 }
 
@@ -109,7 +142,7 @@ QStringList SimChatTraffic::frames(int count, int linesPerFrame)
     for (int sent = 0; sent < count;) {
         const SimChatLine line = nextLine();
         if (!frame.isEmpty())
-            frame += u"\r\n";
+            frame += QStringLiteral("\r\n");
         frame += line.text;
         if (!line.isChatMessage)
             continue;
@@ -151,15 +184,19 @@ QString SimChatTraffic::chatMessage()
     if (!recentIDs_.isEmpty() && random_.bounded(10u) == 0) {
         const Chatter& parent = cast_.at(random_.bounded(cast_.size()));
         const QString& parentID = recentIDs_.at(random_.bounded(recentIDs_.size()));
-        reply = QStringLiteral("reply-parent-display-name=%1;reply-parent-message-body=gg\\swp;"
-                               "reply-parent-message-id=%2;reply-parent-user-id=%3;"
-                               "reply-parent-user-login=%4;reply-thread-parent-message-id=%2;"
+        reply = QStringLiteral("reply-parent-display-name=%1;reply-parent-msg-body=%5;"
+                               "reply-parent-msg-id=%2;reply-parent-user-id=%3;"
+                               "reply-parent-user-login=%4;reply-thread-parent-display-name=%1;"
+                               "reply-thread-parent-msg-id=%2;reply-thread-parent-user-id=%3;"
                                "reply-thread-parent-user-login=%4;")
-                    .arg(parent.displayName, parentID, parent.userID, parent.login);
+                    .arg(escaped(parent.displayName), parentID, parent.userID, parent.login,
+                         escaped(QString::fromUtf8(phrases.at(random_.bounded(int(phrases.size())))) + QStringLiteral("; gg")));
         mention = u'@' + parent.displayName + u' ';
     }
     QString emotesTag;
-    const QString text = messageText(mention, emotesTag);
+    const QString words = messageText(mention, emotesTag);
+    // "/me" actions: the service counts emote positions in the words alone.
+    const QString text = random_.bounded(25u) == 0 ? QStringLiteral("\u0001ACTION ") + words + u'\u0001' : words;
     const QString id = newID();
     recentIDs_.append(id);
     if (recentIDs_.size() > 32)
@@ -168,7 +205,7 @@ QString SimChatTraffic::chatMessage()
     QString line = QStringLiteral("@badge-info=%1;badges=%2;client-nonce=%3;color=%4;display-name=%5;"
                                   "emotes=%6;first-msg=%7;flags=;id=%8;mod=%9;")
                        .arg(chatter.badgeInfo, chatter.badges, newID().remove(u'-'), chatter.color,
-                            chatter.displayName, emotesTag, firstMessage ? u"1" : u"0", id,
+                            escaped(chatter.displayName), emotesTag, firstMessage ? u"1" : u"0", id,
                             chatter.isModerator ? u"1" : u"0");
     line += reply;
     // As the service does, moderators carry the user type "mod".
@@ -178,7 +215,7 @@ QString SimChatTraffic::chatMessage()
                      chatter.badges.contains(u"turbo/") ? u"1" : u"0", chatter.userID,
                      chatter.isModerator ? u"mod" : u"");
     if (chatter.isVip)
-        line += u";vip=1";
+        line += QStringLiteral(";vip=1");
     line += QStringLiteral(" :%1!%1@%1.tmi.twitch.tv PRIVMSG #%2 :%3").arg(chatter.login, channel_, text);
     return line;
 }
@@ -212,36 +249,88 @@ QString SimChatTraffic::messageText(const QString& prefix, QString& emotesTag)
     return text;
 }
 
+// The service sends only the setting that changed.
 QString SimChatTraffic::roomStateChange()
 {
-    static constexpr std::array<const char*, 5> changes {
+    static constexpr std::array<const char*, 10> changes {
         "slow=30", "slow=0", "emote-only=1", "emote-only=0", "followers-only=10",
+        "followers-only=0", "followers-only=-1", "subs-only=1", "subs-only=0", "r9k=0",
     };
     return QStringLiteral("@room-id=%1;%2 :tmi.twitch.tv ROOMSTATE #%3")
         .arg(roomID_, QString::fromUtf8(changes.at(random_.bounded(int(changes.size())))), channel_);
 }
 
-QString SimChatTraffic::subscriptionNotice()
+QString SimChatTraffic::userNoticeTags(const Chatter& chatter, const QString& kind, const QString& systemMessage,
+                                       const QString& emotesTag)
 {
-    const Chatter& chatter = someChatter();
-    return QStringLiteral(
-               "@badge-info=subscriber/1;badges=subscriber/0,premium/1;color=%1;display-name=%2;"
-               "emotes=;flags=;id=%3;login=%4;mod=0;msg-id=sub;msg-param-cumulative-months=1;"
-               "msg-param-months=0;msg-param-multimonth-duration=1;msg-param-multimonth-tenure=0;"
-               "msg-param-should-share-streak=0;msg-param-sub-plan-name=Channel\\sSubscription;"
-               "msg-param-sub-plan=Prime;msg-param-was-gifted=false;room-id=%5;subscriber=1;"
-               "system-msg=%2\\ssubscribed\\swith\\sPrime.;tmi-sent-ts=%6;user-id=%7;user-type= "
-               ":tmi.twitch.tv USERNOTICE #%8 :hype!")
-        .arg(chatter.color, chatter.displayName, newID(), chatter.login, roomID_, sentTimestamp(),
-             chatter.userID, channel_);
+    return QStringLiteral("@badge-info=%1;badges=%2;color=%3;display-name=%4;emotes=%5;flags=;id=%6;login=%7;"
+                          "mod=%8;msg-id=%9;")
+               .arg(chatter.badgeInfo, chatter.badges, chatter.color, escaped(chatter.displayName), emotesTag,
+                    newID(), chatter.login, chatter.isModerator ? u"1" : u"0", kind)
+        + QStringLiteral("room-id=%1;subscriber=%2;system-msg=%3;tmi-sent-ts=%4;user-id=%5;user-type=%6")
+              .arg(roomID_, chatter.isSubscriber ? u"1" : u"0", escaped(systemMessage), sentTimestamp(),
+                   chatter.userID, chatter.isModerator ? u"mod" : u"");
 }
 
-QString SimChatTraffic::timeout()
+// Channel events; a resub and an announcement carry the user's own words.
+QString SimChatTraffic::userNotice()
+{
+    const Chatter& chatter = someChatter();
+    const QString& name = chatter.displayName;
+    const QString trailer = QStringLiteral(" :tmi.twitch.tv USERNOTICE #") + channel_;
+    QString emotesTag;
+    switch (random_.bounded(6u)) {
+    case 0:
+        return userNoticeTags(chatter, QStringLiteral("sub"), name + QStringLiteral(" subscribed with Prime."), {})
+            + QStringLiteral(";msg-param-cumulative-months=1;msg-param-sub-plan=Prime") + trailer;
+    case 1: {
+        const QString words = messageText({}, emotesTag);
+        return userNoticeTags(chatter, QStringLiteral("resub"),
+                              name + QStringLiteral(" subscribed at Tier 1. They've subscribed for 14 months!"), emotesTag)
+            + QStringLiteral(";msg-param-cumulative-months=14;msg-param-sub-plan=1000") + trailer + QStringLiteral(" :") + words;
+    }
+    case 2: {
+        const Chatter& recipient = cast_.at(random_.bounded(cast_.size()));
+        return userNoticeTags(chatter, QStringLiteral("subgift"),
+                              name + QStringLiteral(" gifted a Tier 1 sub to ") + recipient.displayName + u'!', {})
+            + QStringLiteral(";msg-param-recipient-display-name=") + escaped(recipient.displayName) + trailer;
+    }
+    case 3:
+        return userNoticeTags(chatter, QStringLiteral("submysterygift"),
+                              name + QStringLiteral(" is gifting 5 Tier 1 Subs to the community!"), {})
+            + QStringLiteral(";msg-param-mass-gift-count=5") + trailer;
+    case 4:
+        return userNoticeTags(chatter, QStringLiteral("raid"), QStringLiteral("42 raiders from ") + name + QStringLiteral(" have joined!"), {})
+            + QStringLiteral(";msg-param-viewerCount=42") + trailer;
+    default: {
+        const QString words = messageText({}, emotesTag);
+        return userNoticeTags(chatter, QStringLiteral("announcement"), {}, emotesTag) + QStringLiteral(";msg-param-color=PRIMARY") + trailer
+            + QStringLiteral(" :") + words;
+    }
+    }
+}
+
+// A moderator deletes one of the recent messages.
+QString SimChatTraffic::deletion()
 {
     const Chatter& chatter = cast_.at(random_.bounded(cast_.size()));
-    return QStringLiteral("@ban-duration=600;room-id=%1;target-user-id=%2;tmi-sent-ts=%3 "
-                          ":tmi.twitch.tv CLEARCHAT #%4 :%5")
-        .arg(roomID_, chatter.userID, sentTimestamp(), channel_, chatter.login);
+    const QString target = recentIDs_.isEmpty() ? newID() : recentIDs_.at(random_.bounded(recentIDs_.size()));
+    return QStringLiteral("@login=%1;room-id=;target-msg-id=%2;tmi-sent-ts=%3 :tmi.twitch.tv CLEARMSG #%4 :%5")
+        .arg(chatter.login, target, sentTimestamp(), channel_, QString::fromUtf8(phrases.at(0)));
+}
+
+QString SimChatTraffic::timeoutOrBan()
+{
+    const Chatter& chatter = cast_.at(random_.bounded(cast_.size()));
+    const QString duration = random_.bounded(4u) == 0 ? QString() : QStringLiteral("ban-duration=600;");
+    return QStringLiteral("@%1room-id=%2;target-user-id=%3;tmi-sent-ts=%4 :tmi.twitch.tv CLEARCHAT #%5 :%6")
+        .arg(duration, roomID_, chatter.userID, sentTimestamp(), channel_, chatter.login);
+}
+
+QString SimChatTraffic::chatCleared()
+{
+    return QStringLiteral("@room-id=%1;tmi-sent-ts=%2 :tmi.twitch.tv CLEARCHAT #%3")
+        .arg(roomID_, sentTimestamp(), channel_);
 }
 
 } // namespace parley::sim

@@ -20,11 +20,14 @@ struct SimChatLine {
     bool isChatMessage = false;
 };
 
-// Generates the chat of one busy channel, as the chat service sends it: chat
-// messages from a cast of chatters with colours, badges, replies, first-time
-// chatters and emotes (positions counted in code points, some messages with
-// emoji before the emotes), and now and then a room state change, a
-// subscription notice or a timeout. Deterministic for a given seed.
+// Generates the chat of one busy channel in the live service's dialect: chat
+// messages from a cast of chatters (moderators with user type "mod") with
+// colours, badges, replies (live keys, escaped bodies), /me actions,
+// first-time chatters and emotes, other channels' emotes included (positions
+// counted in code points, some messages with emoji before the emotes); and
+// now and then a partial room state, a channel event (sub, resub, gift,
+// mystery gift, raid, announcement), a deleted message, a timeout, a ban or a
+// cleared chat. Deterministic for a given seed.
 class SimChatTraffic {
 public:
     SimChatTraffic(QString channel, QString roomID, QList<SimChatEmote> emotes, quint32 seed = 1);
@@ -51,8 +54,12 @@ private:
     QString chatMessage();
     QString messageText(const QString& prefix, QString& emotesTag);
     QString roomStateChange();
-    QString subscriptionNotice();
-    QString timeout();
+    QString userNotice();
+    QString userNoticeTags(const Chatter& chatter, const QString& kind, const QString& systemMessage,
+                           const QString& emotesTag);
+    QString deletion();
+    QString timeoutOrBan();
+    QString chatCleared();
     QString newID();
     QString sentTimestamp() const;
     const Chatter& someChatter();

@@ -61,6 +61,9 @@ SimModel SimModel::demoContent()
     model.addEmote(channel("301000102", "demoLove", "400000002", demo::userID, "subscriptions", "2000"));
     model.addEmote(channel("301000103", "demoFollow", "400000003", demo::userID, "follower", ""));
     model.addEmote(channel("301000201", "streamGG", "400000010", demo::otherChannelUserID, "subscriptions", "1000"));
+    model.addEmote(channel("301000202", "streamPog", "400000011", demo::otherChannelUserID, "subscriptions", "2000"));
+    model.addEmote(channel("emotesv2_5e9d0c1b2a3f4e5d6c7b8a9f0e1d2c3b", "streamClap", "400000011",
+                           demo::otherChannelUserID, "subscriptions", "2000", true));
     return model;
 }
 

@@ -29,6 +29,10 @@ void EmoteImageLoader::loadImage(const QString& id)
         return;
     const auto record = registry_.emotes().constFind(id);
     if (record == registry_.emotes().cend()) {
+        if (const std::optional<QUrl> url = registry_.templateImageURL(id)) {
+            requestImage(id, *url);
+            return;
+        }
         // Always later, never inside this call: views call loadImage while
         // they draw and must not see the queue change under them.
         QTimer::singleShot(0, this, [this, id] { enqueue(id); });

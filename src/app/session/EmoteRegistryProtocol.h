@@ -6,6 +6,9 @@
 #include <QHash>
 #include <QObject>
 #include <QString>
+#include <QUrl>
+
+#include <optional>
 
 namespace parley {
 
@@ -28,6 +31,16 @@ public:
 
     // Asks for one set; returns at once.
     virtual void loadEmoteSet(const EmoteSet& set) = 0;
+
+    // The image address of an emote that is in no loaded set (another
+    // channel's emote), built from the catalogue's URL template; nothing
+    // until the global and channel sets are loaded or for an id that could
+    // not be put in an address safely.
+    virtual std::optional<QUrl> templateImageURL(const QString& emoteID) const
+    {
+        Q_UNUSED(emoteID);
+        return std::nullopt;
+    }
 
 signals:
     void emotesChanged();

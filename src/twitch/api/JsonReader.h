@@ -50,6 +50,18 @@ public:
         return values;
     }
 
+    // The known values of an array of strings, in order: the service adds
+    // values over time, and an unknown one must not fail a whole answer.
+    template <typename Enum>
+    QList<Enum> toKnownEnumList() const
+    {
+        QList<Enum> values;
+        for (const JsonReader& element : toArray())
+            if (const std::optional<Enum> value = fromRawValue<Enum>(element.toString()))
+                values.append(*value);
+        return values;
+    }
+
     [[noreturn]] void fail(const QString& problem) const;
 
 private:

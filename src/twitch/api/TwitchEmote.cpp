@@ -22,9 +22,9 @@ TwitchEmote TwitchEmote::fromJson(const JsonReader& json)
     emote.id = json[QLatin1String("id")].toString();
     emote.name = json[QLatin1String("name")].toString();
     emote.images = TwitchEmoteImages::fromJson(json[QLatin1String("images")]);
-    emote.format = json[QLatin1String("format")].toEnumList<Format>();
-    emote.scale = json[QLatin1String("scale")].toEnumList<Scale>();
-    emote.themeModes = json[QLatin1String("theme_mode")].toEnumList<ThemeMode>();
+    emote.format = json[QLatin1String("format")].toKnownEnumList<Format>();
+    emote.scale = json[QLatin1String("scale")].toKnownEnumList<Scale>();
+    emote.themeModes = json[QLatin1String("theme_mode")].toKnownEnumList<ThemeMode>();
     if (const std::optional<JsonReader> setID = json.optional(QLatin1String("emote_set_id")))
         emote.emoteSetID = setID->toString();
     return emote;

@@ -24,7 +24,7 @@ TwitchUserAccessToken::Info TwitchUserAccessToken::Info::fromJson(const JsonRead
     Info info;
     info.clientID = json[QLatin1String("client_id")].toString();
     info.login = json[QLatin1String("login")].toString();
-    for (TwitchAuthScope scope : json[QLatin1String("scopes")].toEnumList<TwitchAuthScope>())
+    for (TwitchAuthScope scope : json[QLatin1String("scopes")].toKnownEnumList<TwitchAuthScope>())
         info.scopes.insert(scope);
     info.userID = json[QLatin1String("user_id")].toString();
     const JsonReader expiresIn = json[QLatin1String("expires_in")];

@@ -197,17 +197,89 @@ void TwitchChat::handleMessage(const TwitchChatIRCMessage& message)
         handleUserState(message);
         break;
     case TwitchChatIRCCommand::roomState:
-        if (std::optional<RoomState> room = RoomState::fromLine(message)) {
-            room_ = std::move(room);
-            emit roomChanged();
-        } else {
-            Diagnostics::write(
-                QStringLiteral("TwitchChat.roomStateMsgParseFailed: not a valid ROOMSTATE msg"));
-        }
+        handleRoomState(message);
+        break;
+    case TwitchChatIRCCommand::clearMsg:
+    case TwitchChatIRCCommand::clearChat:
+        handleClear(message);
+        break;
+    case TwitchChatIRCCommand::userNotice:
+    case TwitchChatIRCCommand::notice:
+        handleSystemLine(message);
         break;
     default:
         break;
     }
+}
+
+// The service sends only the settings that changed: the line is read over
+// the last room state.
+void TwitchChat::handleRoomState(const TwitchChatIRCMessage& message)
+{
+    if (std::optional<RoomState> room = RoomState::fromLine(message, room_)) {
+        room_ = std::move(room);
+        emit roomChanged();
+    } else {
+        Diagnostics::write(QStringLiteral("TwitchChat.roomStateMsgParseFailed: not a valid ROOMSTATE msg"));
+    }
+}
+
+// Removed messages stay in the list, shown deleted, so the list does not
+// jump; a timeout, ban or clear also gets its system line.
+void TwitchChat::handleClear(const TwitchChatIRCMessage& message)
+{
+    const std::optional<TwitchChatClear> clear = TwitchChatClear::fromLine(message);
+    if (!clear || !markDeleted(*clear))
+        return;
+    if (std::optional<TwitchChatSystemMessage> line = clear->systemMessage())
+        appendSystemLine(std::move(*line));
+}
+
+void TwitchChat::handleSystemLine(const TwitchChatIRCMessage& message)
+{
+    if (std::optional<TwitchChatSystemMessage> line = TwitchChatSystemMessage::fromLine(message))
+        appendSystemLine(std::move(*line));
+}
+
+// Returns false when an observer destroyed this client.
+bool TwitchChat::markDeleted(const TwitchChatClear& clear)
+{
+    const auto isTarget = [&clear](const TwitchChatTextMessage& text) {
+        switch (clear.kind) {
+        case TwitchChatClear::Kind::message:
+            return text.id == clear.targetMessageID;
+        case TwitchChatClear::Kind::user:
+            return !text.userID.isEmpty() && text.userID == clear.targetUserID;
+        case TwitchChatClear::Kind::chat:
+            break;
+        }
+        return false;
+    };
+    const QPointer<TwitchChat> self(this);
+    bool updated = false;
+    for (qsizetype index = messages_.size() - 1; index >= 0; --index) {
+        TwitchChatTextMessage* text = messages_[index].text();
+        if (!text || text->isDeleted || !isTarget(*text))
+            continue;
+        text->isDeleted = true;
+        updated = true;
+        emit messageUpdated(index);
+        if (!self)
+            return false;
+        if (clear.kind == TwitchChatClear::Kind::message)
+            break;
+    }
+    if (updated)
+        emit messagesChanged();
+    return self;
+}
+
+// Lines without a send time of their own (NOTICE) take their arrival time.
+bool TwitchChat::appendSystemLine(TwitchChatSystemMessage line)
+{
+    if (!line.sentAt)
+        line.sentAt = std::chrono::time_point_cast<std::chrono::microseconds>(std::chrono::system_clock::now());
+    return append(TwitchChatMessage(std::move(line)));
 }
 
 // A USERSTATE carrying a message id and the broadcaster badge is the service's

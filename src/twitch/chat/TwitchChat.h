@@ -3,6 +3,7 @@
 #include "twitch/chat/TwitchChatConnection.h"
 #include "twitch/chat/PendingMessage.h"
 #include "twitch/chat/RoomState.h"
+#include "twitch/chat/TwitchChatClear.h"
 #include "twitch/chat/TwitchChatMessage.h"
 #include "twitch/api/TwitchEndpoints.h"
 #include "twitch/api/TwitchUserAccessToken.h"
@@ -26,6 +27,8 @@ namespace parley {
 // with the user's token, joined to one channel. It publishes what it receives
 // (the message list only grows; the room state is replaced as a whole) and
 // sends the user's messages, appending each once the service confirms it.
+// Moderators' deletions mark messages deleted in place; channel events,
+// timeouts, bans, clears and the service's notices become system lines.
 // Lives on the main thread; there is no reconnect.
 class TwitchChat : public QObject {
     Q_OBJECT
@@ -66,6 +69,9 @@ signals:
     // Announced after the message is stored: `message` is messages().last().
     // Follow this signal to mirror the list in constant time per message.
     void messageAppended(const parley::TwitchChatMessage& message);
+    // messages()[index] changed in place (a moderator deleted it: its text
+    // message's isDeleted turned true). Followed by messagesChanged.
+    void messageUpdated(qsizetype index);
     // The service confirmed one of this client's messages; also appended.
     void ownMessageConfirmed(const parley::TwitchChatTextMessage& message);
     // Follows every append. A reader that keeps a copy of the list makes the
@@ -93,6 +99,11 @@ private:
     void handleMessage(const QString& line);
     void handleMessage(const TwitchChatIRCMessage& message);
     void handleUserState(const TwitchChatIRCMessage& message);
+    void handleRoomState(const TwitchChatIRCMessage& message);
+    void handleClear(const TwitchChatIRCMessage& message);
+    void handleSystemLine(const TwitchChatIRCMessage& message);
+    bool markDeleted(const TwitchChatClear& clear);
+    bool appendSystemLine(TwitchChatSystemMessage line);
     bool append(TwitchChatMessage message);
 
     void failConnection(const std::exception_ptr& error);

@@ -17,13 +17,13 @@ using Tag = TwitchChatIRCMessage::Tag;
 // at compile time and the build fails if two keys ever share a slot.
 constexpr std::size_t keySlot(qsizetype length, char16_t first, char16_t last)
 {
-    return (std::size_t(length) + 26 * std::size_t(first) + 21 * std::size_t(last)) % 64;
+    return (std::size_t(length) + 11 * std::size_t(first) + 118 * std::size_t(last)) % 128;
 }
 
 constexpr auto& tagKeys = RawValues<Tag>::table;
 
 constexpr auto tagsBySlot = [] {
-    std::array<std::int8_t, 64> table {};
+    std::array<std::int8_t, 128> table {};
     table.fill(-1);
     for (std::size_t i = 0; i < tagKeys.size(); ++i) {
         if (tagKeys[i].first != Tag(i))

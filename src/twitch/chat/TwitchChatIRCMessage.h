@@ -58,8 +58,21 @@ public:
         replyParentMessageBody,
         replyThreadParentMessageID,
         replyThreadParentUserLogin,
+        // The live service's spellings of the reply keys; the ones above
+        // stay as aliases (the live key wins when both are present).
+        replyParentMsgID,
+        replyParentMsgBody,
+        replyThreadParentMsgID,
+        replyThreadParentUserID,
+        replyThreadParentDisplayName,
+        // Moderation and channel events (CLEARMSG, CLEARCHAT, USERNOTICE).
+        targetMessageID,
+        banDuration,
+        login,
+        msgID,
+        systemMessage,
     };
-    static constexpr int tagCount = 33;
+    static constexpr int tagCount = 43;
 
     // A dictionary from Tag to its raw value, stored flat: one slot per tag
     // and a bit telling which slots are present (an empty value is present).
@@ -192,6 +205,16 @@ struct RawValues<TwitchChatIRCMessage::Tag> {
         { Tag::replyParentMessageBody, u"reply-parent-message-body" },
         { Tag::replyThreadParentMessageID, u"reply-thread-parent-message-id" },
         { Tag::replyThreadParentUserLogin, u"reply-thread-parent-user-login" },
+        { Tag::replyParentMsgID, u"reply-parent-msg-id" },
+        { Tag::replyParentMsgBody, u"reply-parent-msg-body" },
+        { Tag::replyThreadParentMsgID, u"reply-thread-parent-msg-id" },
+        { Tag::replyThreadParentUserID, u"reply-thread-parent-user-id" },
+        { Tag::replyThreadParentDisplayName, u"reply-thread-parent-display-name" },
+        { Tag::targetMessageID, u"target-msg-id" },
+        { Tag::banDuration, u"ban-duration" },
+        { Tag::login, u"login" },
+        { Tag::msgID, u"msg-id" },
+        { Tag::systemMessage, u"system-msg" },
     } };
     static std::optional<Tag> find(QStringView key);
 };

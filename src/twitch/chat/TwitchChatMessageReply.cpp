@@ -1,21 +1,37 @@
 #include "twitch/chat/TwitchChatMessageReply.h"
 
+#include "twitch/WireText.h"
+
 namespace parley {
+
+namespace {
+
+using Tag = TwitchChatIRCMessage::Tag;
+
+// The live service's key wins over the older spelling it replaced.
+std::optional<QStringView> either(const TwitchChatIRCMessage::Tags& tags, Tag live, Tag alias)
+{
+    if (const auto value = tags.value(live))
+        return value;
+    return tags.value(alias);
+}
+
+} // namespace
 
 std::optional<TwitchChatMessageReply> TwitchChatMessageReply::fromTags(const TwitchChatIRCMessage::Tags& tags)
 {
-    using Tag = TwitchChatIRCMessage::Tag;
-    const auto id = tags.value(Tag::replyParentMessageID);
+    const auto id = either(tags, Tag::replyParentMsgID, Tag::replyParentMessageID);
     const auto userID = tags.value(Tag::replyParentUserID);
     const auto login = tags.value(Tag::replyParentUserLogin);
-    const auto body = tags.value(Tag::replyParentMessageBody);
+    const auto body = either(tags, Tag::replyParentMsgBody, Tag::replyParentMessageBody);
     if (!id || !userID || !login || !body)
         return std::nullopt;
     std::optional<QString> displayName;
     if (const auto name = tags.value(Tag::replyParentDisplayName))
-        displayName = name->toString();
+        displayName = wire::unescapeTagValue(*name);
     return TwitchChatMessageReply {
-        id->toString(), userID->toString(), login->toString(), std::move(displayName), body->toString(),
+        id->toString(), userID->toString(), login->toString(), std::move(displayName),
+        wire::unescapeTagValue(*body),
     };
 }
 

@@ -1,39 +1,13 @@
 #include "twitch/chat/TwitchChatTextMessage.h"
 
 #include "twitch/WireText.h"
-
-#include <cmath>
+#include "twitch/chat/internal/ChatLineFields.h"
 
 namespace parley {
 
 namespace {
 
 using Tag = TwitchChatIRCMessage::Tag;
-
-// "tmi-sent-ts" is milliseconds since 1970; fractions down to the
-// microsecond are kept. A time beyond the range of an Instant does not read.
-std::optional<Instant> readSentAt(QStringView value)
-{
-    const auto milliseconds = wire::readDecimal(value);
-    if (!milliseconds)
-        return std::nullopt;
-    const double microseconds = std::round(*milliseconds * 1000.0);
-    constexpr double limit = 9.2e18; // just inside the 64-bit range
-    if (!(std::fabs(microseconds) < limit))
-        return std::nullopt;
-    return Instant(std::chrono::microseconds(static_cast<qint64>(microseconds)));
-}
-
-// The text after the channel: "#chan :text" gives "text". The first character
-// after the space is dropped unseen (it is the ":" on the wire).
-std::optional<QString> readBody(QStringView parameters)
-{
-    const auto parts = wire::splitOnce(parameters, u' ');
-    if (!parts)
-        return std::nullopt;
-    const QStringView rest = parts->second;
-    return rest.sliced(wire::afterCodePoint(rest, 0)).toString();
-}
 
 QStringList readEmoteSets(QStringView value)
 {
@@ -46,24 +20,54 @@ QStringList readEmoteSets(QStringView value)
 QString displayNameOr(const TwitchChatIRCMessage::Tags& tags, QStringView fallback)
 {
     const auto name = tags.value(Tag::displayName);
-    return (name ? *name : fallback).toString();
+    return name ? wire::unescapeTagValue(*name) : fallback.toString();
+}
+
+// "\u0001ACTION waves\u0001" is the action "waves" (the final \u0001 may be
+// missing); the service counts emote positions in the text alone.
+bool takeAction(QString& body)
+{
+    static constexpr QStringView marker = u"\u0001ACTION ";
+    if (!body.startsWith(marker))
+        return false;
+    body.remove(0, marker.size());
+    if (body.endsWith(u'\u0001'))
+        body.chop(1);
+    return true;
+}
+
+// One's own "/me waves", as typed, is the action "waves".
+bool takeTypedAction(QString& body)
+{
+    static constexpr QStringView command = u"/me ";
+    if (!body.startsWith(command))
+        return false;
+    body.remove(0, command.size());
+    return true;
 }
 
 } // namespace
 
 std::optional<TwitchChatTextMessage> TwitchChatTextMessage::fromLine(const TwitchChatIRCMessage& line)
 {
+    if (line.command() != TwitchChatIRCCommand::privateMessage)
+        return std::nullopt;
+    return fromSenderLine(line);
+}
+
+std::optional<TwitchChatTextMessage> TwitchChatTextMessage::fromSenderLine(const TwitchChatIRCMessage& line)
+{
     const auto& tags = line.tags();
     const auto id = tags.value(Tag::id);
-    if (line.command() != TwitchChatIRCCommand::privateMessage || !id)
+    if (!id)
         return std::nullopt;
-    const auto userType = fromRawValue<TwitchUserType>(tags[Tag::userType]);
-    const auto sentAt = readSentAt(tags[Tag::tmiSentTS]);
-    auto body = readBody(line.parameters());
-    if (!userType || !sentAt || !body)
+    const auto sentAt = chatline::readSentAt(tags[Tag::tmiSentTS]);
+    auto body = chatline::readTrailing(line.parameters());
+    if (!sentAt || !body)
         return std::nullopt;
 
     TwitchChatTextMessage message;
+    message.isAction = takeAction(*body);
     message.body = std::move(*body);
     message.badges = TwitchBadges::fromTagValue(tags[Tag::badges]);
     message.emotes = TwitchEmoteMark::listFromTagValue(tags[Tag::emotes]);
@@ -73,11 +77,12 @@ std::optional<TwitchChatTextMessage> TwitchChatTextMessage::fromLine(const Twitc
     message.isModerator = tags[Tag::mod] == u"1";
     message.isSubscriber = tags[Tag::subscriber] == u"1";
     message.isBroadcaster = message.badges.isPositive(TwitchBadge::broadcaster);
-    message.displayName = displayNameOr(tags, line.source().nick);
-    message.userType = *userType;
+    message.displayName = displayNameOr(tags, tags.value(Tag::login).value_or(line.source().nick));
+    message.userType = twitchUserType(tags[Tag::userType]);
     message.turbo = tags[Tag::turbo] == u"1";
     message.reply = TwitchChatMessageReply::fromTags(tags);
     message.sentAt = *sentAt;
+    message.userID = tags[Tag::userID].toString();
     return message;
 }
 
@@ -88,6 +93,7 @@ TwitchChatTextMessage TwitchChatTextMessage::fromConfirmation(const TwitchChatIR
     const auto& tags = userState.tags();
     TwitchChatTextMessage message;
     message.body = pending.body;
+    message.isAction = takeTypedAction(message.body);
     message.badges = TwitchBadges::fromTagValue(tags[Tag::badges]);
     message.emotes = TwitchEmoteMark::listFromTagValue(tags[Tag::emotes]);
     message.color = TwitchColor::fromString(tags[Tag::color]);
@@ -97,7 +103,7 @@ TwitchChatTextMessage TwitchChatTextMessage::fromConfirmation(const TwitchChatIR
     message.isSubscriber = message.badges.isPositive(TwitchBadge::subscriber);
     message.isBroadcaster = message.badges.isPositive(TwitchBadge::broadcaster);
     message.displayName = displayNameOr(tags, login);
-    message.userType = fromRawValue<TwitchUserType>(tags[Tag::userType]).value_or(TwitchUserType::normal);
+    message.userType = twitchUserType(tags[Tag::userType]);
     message.turbo = message.badges.isPositive(TwitchBadge::turbo);
     message.reply = TwitchChatMessageReply::fromTags(tags);
     message.sentAt = pending.sentAt;
@@ -109,7 +115,8 @@ size_t qHash(const TwitchChatTextMessage& message, size_t seed) noexcept
     seed = qHashMulti(seed, message.body, message.badges, message.emotes, message.emoteSets, message.id,
                       message.isModerator, message.isSubscriber, message.isBroadcaster,
                       message.displayName, static_cast<int>(message.userType), message.turbo,
-                      message.sentAt.time_since_epoch().count());
+                      message.sentAt.time_since_epoch().count(), message.userID, message.isAction,
+                      message.isDeleted);
     if (message.color)
         seed = qHash(*message.color, seed);
     if (message.reply)

@@ -24,7 +24,8 @@ protected:
     }
 
     SimulatedTwitch twitch;
-    EmoteRegistry registry { *twitch.api, SimulatedTwitch::token() };
+    std::chrono::steady_clock::time_point now {};
+    EmoteRegistry registry { *twitch.api, SimulatedTwitch::token(), nullptr, [this] { return now; } };
 };
 
 } // namespace
@@ -83,11 +84,62 @@ TEST_F(EmoteRegistryTest, AFailedSetIsFetchedAgainOnTheNextRequest)
     EXPECT_TRUE(log.lines().join('\n').contains("EmoteRegistry.fetchFailed: global"));
     EXPECT_FALSE(log.lines().join('\n').contains(QString::fromLatin1(sim::demo::token)));
 
+    // Not again within a minute of the failure: it stays failed.
+    now += std::chrono::seconds(59);
+    registry.loadEmoteSet(EmoteSet::global());
+    EXPECT_EQ(registry.sets().value(EmoteSet::global()), EmoteSetStatus::failed);
+    EXPECT_EQ(twitch.helixRequests(test::globalPath), 1);
+
+    now += std::chrono::seconds(1);
     registry.loadEmoteSet(EmoteSet::global());
     EXPECT_EQ(registry.sets().value(EmoteSet::global()), EmoteSetStatus::loading);
     ASSERT_TRUE(settled(EmoteSet::global()));
     EXPECT_EQ(registry.sets().value(EmoteSet::global()), EmoteSetStatus::loaded);
     EXPECT_FALSE(registry.emotes().isEmpty());
+}
+
+TEST_F(EmoteRegistryTest, AMessageNamingManySetsFetchesThemAtMostTwentyFiveAtATime)
+{
+    twitch.sim.setFault(test::setPath, sim::HttpFault::delayed(200));
+    QList<EmoteSet> named;
+    for (int i = 0; i < 30; ++i)
+        named.append(EmoteSet::custom(QString::number(500000000 + i)));
+    for (int draw = 0; draw < 3; ++draw)
+        for (const EmoteSet& set : named)
+            registry.loadEmoteSet(set);
+    EXPECT_EQ(registry.customFetchesInFlight(), EmoteRegistry::maxConcurrentSetFetches);
+    for (const EmoteSet& set : named)
+        EXPECT_EQ(registry.sets().value(set), EmoteSetStatus::loading);
+
+    for (const EmoteSet& set : named)
+        ASSERT_TRUE(settled(set));
+    EXPECT_EQ(registry.customFetchesInFlight(), 0);
+    for (const EmoteSet& set : named)
+        EXPECT_EQ(twitch.helixRequests(test::setPath, u"emote_set_id="_qs + set.id()), 1)
+            << "a set waiting or loading is not asked for twice";
+    for (const EmoteSet& set : named)
+        EXPECT_EQ(registry.sets().value(set), EmoteSetStatus::loaded);
+}
+
+TEST_F(EmoteRegistryTest, OtherChannelsEmotesLoadFromTheTemplateOnceTheBaseSetsAreIn)
+{
+    const QString foreign = QStringLiteral("301000202");
+    EXPECT_FALSE(registry.templateImageURL(foreign));
+    registry.loadEmoteSet(EmoteSet::global());
+    ASSERT_TRUE(settled(EmoteSet::global()));
+    EXPECT_FALSE(registry.templateImageURL(foreign)) << "the channel's set may still bring it";
+
+    QSignalSpy changes(&registry, &EmoteRegistryProtocol::emotesChanged);
+    registry.loadEmoteSet(EmoteSet::channel(demoChannel));
+    ASSERT_TRUE(settled(EmoteSet::channel(demoChannel)));
+    EXPECT_GE(changes.count(), 1);
+    const std::optional<QUrl> url = registry.templateImageURL(foreign);
+    ASSERT_TRUE(url);
+    EXPECT_EQ(url->path(), u"/emoticons/v2/301000202/static/light/2.0");
+    EXPECT_TRUE(registry.templateImageURL(QStringLiteral("emotesv2_ab12")));
+    for (const QString& unsafe : { QStringLiteral("../x"), QStringLiteral("1?a=b"), QStringLiteral("a/b"),
+                                   QStringLiteral(""), QStringLiteral("\u00e9") })
+        EXPECT_FALSE(registry.templateImageURL(unsafe)) << unsafe.toStdString();
 }
 
 TEST_F(EmoteRegistryTest, ObserversOfATableChangeSeeTheNewRecords)
