@@ -1,7 +1,7 @@
 #include "Commands.h"
 
 #include "app/session/SessionController.h"
-#include "app/session/WhenFinished.h"
+#include "platform/WhenFinished.h"
 #include "platform/Diagnostics.h"
 #include "platform/Error.h"
 #include "twitch/api/TwitchAPI.h"
