@@ -1,5 +1,6 @@
 #include "Commands.h"
 
+#include "app/account/AccountError.h"
 #include "app/account/AccountStorage.h"
 #include "app/account/ApplicationController.h"
 #include "app/account/BundleConfigError.h"
@@ -93,21 +94,30 @@ int runLogin(const QStringList& arguments)
     print(QStringLiteral("stored sign-in: %1").arg(describeState(controller)));
     printStoredItems(controller);
 
-    print(QStringLiteral("open in a browser and sign in:\n%1").arg(controller.authorizationURL().toString(QUrl::FullyEncoded)));
+    print(QStringLiteral("open in a browser and sign in:\n%1").arg(controller.startSignIn().toString(QUrl::FullyEncoded)));
     print(QStringLiteral("paste the address the browser was sent back to:"));
     const QString redirect = QTextStream(stdin).readLine().trimmed();
 
     bool startedSession = false;
     QObject::connect(&controller, &ApplicationController::stateChanged, [&] { startedSession = true; });
+    // What the application would show in alerts (a keyring that would not
+    // take the sign-in, say); the sign-in's own failure is printed below.
+    QObject::connect(&controller, &ApplicationController::errors, [](const std::exception_ptr& error) {
+        print(QStringLiteral("alert: ") + ErrorPresenter::userMessage(error));
+    });
     QFuture<void> signIn = controller.authenticate(QUrl(redirect));
     waitFor(signIn);
     try {
         signIn.waitForFinished();
         if (!startedSession)
             print(QStringLiteral("the address carried no access token"));
+    } catch (const IgnoredRedirectError& ignored) {
+        print(QStringLiteral("redirect ignored: %1").arg(ignored.description()));
+    } catch (const AccountError&) {
+        // Already shown as an alert.
     } catch (...) {
         const std::exception_ptr error = std::current_exception();
-        print(QStringLiteral("sign-in failed: %1 (%2)").arg(describe(error), ErrorPresenter::userMessage(error)));
+        print(QStringLiteral("sign-in failed: %1 (%2)").arg(ErrorPresenter::userMessage(error), describe(error)));
     }
     print(QStringLiteral("state: %1").arg(describeState(controller)));
     printStoredItems(controller);

@@ -17,22 +17,34 @@ const QDateTime& referenceDate()
 // Far beyond any real expiry, and well inside what QDateTime can hold.
 constexpr double maxSeconds = 1e12;
 
-} // namespace
-
-TwitchUserAccessToken::Info TwitchUserAccessToken::Info::fromJson(const JsonReader& json)
+// The fields both JSON forms share; `expiresFrom` is the instant "expires_in" counts from.
+TwitchUserAccessToken::Info decode(const JsonReader& json, const QDateTime& expiresFrom)
 {
-    Info info;
+    TwitchUserAccessToken::Info info;
     info.clientID = json[QLatin1String("client_id")].toString();
     info.login = json[QLatin1String("login")].toString();
-    for (TwitchAuthScope scope : json[QLatin1String("scopes")].toEnumList<TwitchAuthScope>())
-        info.scopes.insert(scope);
+    for (const JsonReader& name : json[QLatin1String("scopes")].toArray())
+        if (const std::optional<TwitchAuthScope> scope = fromRawValue<TwitchAuthScope>(name.toString()))
+            info.scopes.insert(*scope);
     info.userID = json[QLatin1String("user_id")].toString();
     const JsonReader expiresIn = json[QLatin1String("expires_in")];
     const double seconds = expiresIn.toDouble();
     if (std::abs(seconds) > maxSeconds)
         expiresIn.fail(QStringLiteral("number out of range"));
-    info.expiresAt = QDateTime::currentDateTimeUtc().addMSecs(std::llround(seconds * 1000));
+    info.expiresAt = expiresFrom.addMSecs(std::llround(seconds * 1000));
     return info;
+}
+
+} // namespace
+
+TwitchUserAccessToken::Info TwitchUserAccessToken::Info::fromJson(const JsonReader& json)
+{
+    return decode(json, QDateTime::currentDateTimeUtc());
+}
+
+TwitchUserAccessToken::Info TwitchUserAccessToken::Info::fromStoredJson(const JsonReader& json)
+{
+    return decode(json, referenceDate());
 }
 
 QJsonObject TwitchUserAccessToken::Info::toJson() const
