@@ -60,6 +60,9 @@ ApplicationController::ApplicationController(BundleConfig config, TwitchAPI twit
     , keychainQueue_(QStringLiteral("ApplicationController.keychain"))
     , theme_(defaultTheme())
 {
+    // A sign-in window shows this URL from the start; every accepted redirect
+    // makes way for a fresh attempt.
+    attempt_.emplace(twitch_);
     validationTimer_.setInterval(defaultValidationInterval);
     connect(&validationTimer_, &QTimer::timeout, this, &ApplicationController::validateSession);
     restoreAccessToken();
@@ -96,8 +99,8 @@ QFuture<void> ApplicationController::authenticate(const QUrl& redirectURL)
         logEvent(QStringLiteral("redirectIgnored"), *refusal);
         return QtFuture::makeExceptionalFuture(std::make_exception_ptr(IgnoredRedirectError(*refusal)));
     }
-    // One redirect per attempt: a replay finds none pending.
-    setAttempt(std::nullopt);
+    // One redirect per attempt: a replay finds a new state pending.
+    setAttempt(SignInAttempt(twitch_));
     if (++authenticationsRunning_ == 1)
         Q_EMIT isAuthenticatingChanged();
     // A refusal (the user declined) carries no token: nothing changes.

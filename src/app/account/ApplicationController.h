@@ -35,9 +35,9 @@ using SessionFactory = std::function<std::shared_ptr<SessionController>(const Tw
 // stored sign-in at start, completes a sign-in from the browser's redirect,
 // logs out, and applies and stores the theme options.
 //
-// Sign-in: startSignIn() begins an attempt whose authorisation URL carries a
-// fresh state; only a redirect that brings it back to the registered address
-// is looked at, once. Others are ignored with a log line. A validated token
+// Sign-in: the pending attempt's authorisation URL carries a fresh state;
+// only a redirect that brings it back to the registered address is looked at,
+// once (startSignIn() replaces the attempt). Others are ignored with a log line. A validated token
 // must have been made for this client id with chat:read and chat:edit.
 //
 // Restoring: a stored token is validated before its session starts, so the
@@ -79,7 +79,8 @@ public:
     const Theme& theme() const { return theme_; }
     bool isAuthenticating() const { return authenticationsRunning_ > 0; }
     bool isRestoring() const { return isRestoring_; }
-    // The URL the pending sign-in opens in the browser; empty while none is pending.
+    // The URL the pending sign-in opens in the browser. One attempt is pending
+    // from the start; startSignIn() and every accepted redirect replace it.
     QUrl authorizationURL() const;
     const TwitchAPI& twitch() const { return twitch_; }
     const BundleConfig& config() const { return config_; }
