@@ -1,27 +1,9 @@
 #!/bin/sh
 # Runs every test through CTest inside a private D-Bus session with its own
-# gnome-keyring, a throwaway home and the offscreen Qt platform, so nothing
-# touches the keyring, settings or caches of the person running the tests.
-# Arguments after the build directory go to ctest (e.g. -R credentials).
+# gnome-keyring, a throwaway home and the offscreen Qt platform (see
+# private-keyring.sh). Arguments after the build directory go to ctest
+# (e.g. -R credentials).
 set -eu
 build=${1:-build}
 [ $# -gt 0 ] && shift
-scratch=$(mktemp -d)
-trap 'rm -rf "$scratch"' EXIT INT TERM
-mkdir -p "$scratch/home" "$scratch/runtime"
-chmod 700 "$scratch/runtime"
-
-export HOME="$scratch/home"
-export XDG_RUNTIME_DIR="$scratch/runtime"
-export XDG_CONFIG_HOME="$scratch/home/.config"
-export XDG_CACHE_HOME="$scratch/home/.cache"
-export XDG_DATA_HOME="$scratch/home/.local/share"
-export QT_QPA_PLATFORM=offscreen
-# Tells keyring tests that the keyring they write to is this private one.
-export PARLEY_TEST_KEYRING=private
-
-dbus-run-session -- sh -c '
-    printf pw | gnome-keyring-daemon --unlock --components=secrets >/dev/null
-    build=$1; shift
-    ctest --test-dir "$build" --output-on-failure -j2 "$@"
-' sh "$build" "$@"
+exec "$(dirname "$0")/private-keyring.sh" ctest --test-dir "$build" --output-on-failure -j2 "$@"

@@ -74,7 +74,6 @@ bool CredentialStore::set(const QString& value, const QString& key, std::optiona
 bool CredentialStore::setData(const QByteArray& value, const QString& key, std::optional<CredentialStoreAccessOptions> access)
 {
     std::lock_guard guard(lock_);
-    deleteUnlocked(key);
     QVariantMap query = itemQuery(key);
     query.insert(Keys::valueData, value);
     query.insert(Keys::accessible, accessibilityValue(access.value_or(CredentialStoreAccessOptions::accessibleWhenUnlocked)));
@@ -123,10 +122,19 @@ std::optional<bool> CredentialStore::getBool(const QString& key)
     return data->at(0) == '\1';
 }
 
+bool CredentialStore::unlock()
+{
+    std::lock_guard guard(lock_);
+    lastResultCode_ = items_.unlockDefaultCollection();
+    return lastResultCode_ == CredentialStoreStatus::success;
+}
+
 bool CredentialStore::remove(const QString& key)
 {
     std::lock_guard guard(lock_);
-    return deleteUnlocked(key);
+    QVariantMap query = itemQuery(key);
+    finish(query, QueryUse::matching);
+    return record(query, items_.deleteMatching(query)) == CredentialStoreStatus::success;
 }
 
 bool CredentialStore::clear()
@@ -173,13 +181,6 @@ void CredentialStore::finish(QVariantMap& query, QueryUse use) const
         query.insert(Keys::accessGroup, *accessGroup_);
     if (synchronizable_)
         query.insert(Keys::synchronizable, use == QueryUse::adding ? QVariant(true) : QVariant(Keys::synchronizableAny));
-}
-
-bool CredentialStore::deleteUnlocked(const QString& key)
-{
-    QVariantMap query = itemQuery(key);
-    finish(query, QueryUse::matching);
-    return record(query, items_.deleteMatching(query)) == CredentialStoreStatus::success;
 }
 
 qint32 CredentialStore::record(const QVariantMap& query, qint32 status)

@@ -15,9 +15,19 @@ namespace parley {
 
 // A small thread-safe key/value store for secrets over the Secret Service.
 // Each value is one item whose account name is `keyPrefix` followed by the
-// key. Writes delete the old item, then add the new one. No operation throws:
-// writes and deletes answer false, reads no value, and the service's status
-// (CredentialStoreStatus) is left in lastResultCode.
+// key. A write replaces the item in place, so a failed write keeps the
+// previous value. No operation throws: writes and deletes answer false, reads
+// no value, and the service's status (CredentialStoreStatus) is left in
+// lastResultCode.
+//
+// Items live in the keyring's default collection. No read, write or delete
+// ever prompts: on a locked keyring they fail with interactionNotAllowed.
+// unlock() is the one call that asks the user (once, through the keyring's own
+// prompt), so a caller writing several items unlocks first and asks once. When
+// the user refuses, unlock() answers false with interactionNotAllowed and the
+// writes that follow fail the same way: nothing is stored, and the previous
+// items stay as they were. (Parley then keeps the sign-in for the running
+// session only and tells the user it will not be remembered.)
 //
 // Every call blocks on D-Bus: use it from a worker thread, never the main
 // thread. Operations on one instance are serialised by its lock.
@@ -56,6 +66,10 @@ public:
     // No value for a missing or empty item; true exactly when the first byte is 1.
     std::optional<bool> getBool(const QString& key);
 
+    // Unlocks the keyring's default collection, prompting only when it is
+    // locked. False when the user refuses or no keyring is reachable.
+    bool unlock();
+
     bool remove(const QString& key);
     // Removes every item this store's access group and synchronizable settings
     // match, whatever its prefix (only items of its own schema, never the rest
@@ -71,7 +85,6 @@ private:
 
     QVariantMap itemQuery(const QString& key) const;
     void finish(QVariantMap& query, QueryUse use) const;
-    bool deleteUnlocked(const QString& key);
     qint32 record(const QVariantMap& query, qint32 status);
 
     const SecretServiceItems items_;

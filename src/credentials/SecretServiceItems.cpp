@@ -2,6 +2,7 @@
 
 #include "credentials/CredentialStoreConstants.h"
 #include "credentials/CredentialStoreStatus.h"
+#include "platform/Diagnostics.h"
 
 #include <libsecret/secret.h>
 
@@ -22,6 +23,7 @@ struct Release {
     void operator()(GHashTable* table) const { g_hash_table_unref(table); }
     void operator()(GList* items) const { g_list_free_full(items, g_object_unref); }
     void operator()(SecretValue* value) const { secret_value_unref(value); }
+    void operator()(SecretCollection* collection) const { g_object_unref(collection); }
 };
 
 using ServicePtr = std::unique_ptr<SecretService, Release>;
@@ -29,6 +31,7 @@ using ErrorPtr = std::unique_ptr<GError, Release>;
 using HashTablePtr = std::unique_ptr<GHashTable, Release>;
 using ItemListPtr = std::unique_ptr<GList, Release>;
 using ValuePtr = std::unique_ptr<SecretValue, Release>;
+using CollectionPtr = std::unique_ptr<SecretCollection, Release>;
 
 const char* const accountAttribute = "account";
 const char* const accessGroupAttribute = "accessGroup";
@@ -117,6 +120,32 @@ ServicePtr connectToService(ErrorPtr& error)
     return service;
 }
 
+// The collection writes go to; null (and no error) when the service has none.
+CollectionPtr defaultCollection(SecretService* service, ErrorPtr& error)
+{
+    GError* raw = nullptr;
+    CollectionPtr collection(secret_collection_for_alias_sync(service, SECRET_COLLECTION_DEFAULT,
+                                                              SECRET_COLLECTION_NONE, nullptr, &raw));
+    error.reset(raw);
+    return collection;
+}
+
+// Whether the item carries every attribute in `attributes` with the same value.
+bool hasAttributes(SecretItem* item, GHashTable* attributes)
+{
+    HashTablePtr own(secret_item_get_attributes(item));
+    GHashTableIter iterator;
+    gpointer name = nullptr;
+    gpointer value = nullptr;
+    g_hash_table_iter_init(&iterator, attributes);
+    while (g_hash_table_iter_next(&iterator, &name, &value)) {
+        const auto* ownValue = static_cast<const char*>(g_hash_table_lookup(own.get(), name));
+        if (!ownValue || g_strcmp0(ownValue, static_cast<const char*>(value)) != 0)
+            return false;
+    }
+    return true;
+}
+
 // Searches without unlocking, so a locked keyring never raises a prompt.
 ItemListPtr search(SecretService* service, const Schema& schema, const QVariantMap& query, ErrorPtr& error)
 {
@@ -203,7 +232,44 @@ qint32 SecretServiceItems::add(const QVariantMap& query) const
     secret_service_store_sync(service.get(), &schema.schema, attributes.get(), SECRET_COLLECTION_DEFAULT,
                               label_.toUtf8().constData(), value.get(), nullptr, &raw);
     error.reset(raw);
-    return statusOf(error.get());
+    if (error)
+        return statusOf(error.get());
+    // What a delete of the key would match, less the item just stored.
+    QVariantMap sameKey { { Keys::account, query.value(Keys::account) }, { Keys::matchLimit, Keys::matchLimitAll } };
+    if (query.contains(Keys::accessGroup))
+        sameKey.insert(Keys::accessGroup, query.value(Keys::accessGroup));
+    if (query.value(Keys::synchronizable).toBool())
+        sameKey.insert(Keys::synchronizable, Keys::synchronizableAny);
+    ItemListPtr items = search(service.get(), schema, sameKey, error);
+    for (GList* item = items.get(); item; item = item->next)
+        if (!hasAttributes(SECRET_ITEM(item->data), attributes.get()))
+            secret_item_delete_sync(SECRET_ITEM(item->data), nullptr, nullptr);
+    return CredentialStoreStatus::success;
+}
+
+qint32 SecretServiceItems::unlockDefaultCollection() const
+{
+    std::lock_guard guard(serviceMutex());
+    ErrorPtr error;
+    ServicePtr service = connectToService(error);
+    if (!service)
+        return statusOf(error.get());
+    CollectionPtr collection = defaultCollection(service.get(), error);
+    // Without a default collection there is nothing to unlock: the first
+    // write has the service create one.
+    if (!collection)
+        return statusOf(error.get());
+    if (!secret_collection_get_locked(collection.get()))
+        return CredentialStoreStatus::success;
+    Diagnostics::write(QStringLiteral("SecretServiceItems.unlock: asking to unlock the keyring"));
+    GList objects { collection.get(), nullptr, nullptr };
+    GError* raw = nullptr;
+    const gint unlocked = secret_service_unlock_sync(service.get(), &objects, nullptr, nullptr, &raw);
+    error.reset(raw);
+    if (error)
+        return statusOf(error.get());
+    // A dismissed prompt unlocks nothing and is no error.
+    return unlocked > 0 ? CredentialStoreStatus::success : CredentialStoreStatus::interactionNotAllowed;
 }
 
 SecretServiceItems::Result SecretServiceItems::copyMatching(const QVariantMap& query) const

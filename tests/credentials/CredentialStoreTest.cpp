@@ -1,6 +1,7 @@
 #include "credentials/CredentialStore.h"
 #include "credentials/CredentialStoreConstants.h"
 #include "credentials/CredentialStoreStatus.h"
+#include "platform/Diagnostics.h"
 
 #include "support/PrivateKeyring.h"
 
@@ -68,6 +69,39 @@ TEST_F(CredentialStoreTest, WritingAKeyTwiceLeavesOneItemWithTheSecondValue)
     ASSERT_TRUE(store.set(QStringLiteral("second"), QStringLiteral("k")));
     EXPECT_EQ(store.get(QStringLiteral("k")), QStringLiteral("second"));
     EXPECT_EQ(store.allKeys().size(), 1);
+}
+
+TEST_F(CredentialStoreTest, AWriteReplacesTheItemInPlaceAndDropsItsOtherForms)
+{
+    CredentialStore store = makeStore();
+    ASSERT_TRUE(store.set(QStringLiteral("first"), QStringLiteral("k")));
+    const std::optional<QByteArray> item = store.getData(QStringLiteral("k"), true);
+    ASSERT_TRUE(store.set(QStringLiteral("second"), QStringLiteral("k")));
+    EXPECT_EQ(store.getData(QStringLiteral("k"), true), item) << "the same item, never deleted first";
+
+    // Another accessibility is another item; once written, the old one goes.
+    ASSERT_TRUE(store.set(QStringLiteral("third"), QStringLiteral("k"),
+                          CredentialStoreAccessOptions::accessibleAfterFirstUnlock));
+    EXPECT_EQ(store.allKeys().size(), 1);
+    EXPECT_EQ(store.get(QStringLiteral("k")), QStringLiteral("third"));
+}
+
+TEST_F(CredentialStoreTest, UnlockingAnUnlockedKeyringAsksNothing)
+{
+    CredentialStore store = makeStore();
+    DiagnosticsCapture log;
+    EXPECT_TRUE(store.unlock());
+    EXPECT_EQ(store.lastResultCode(), CredentialStoreStatus::success);
+    EXPECT_TRUE(log.lines().isEmpty());
+}
+
+TEST_F(CredentialStoreTest, StatusesAreDescribedForTheUser)
+{
+    EXPECT_EQ(CredentialStoreStatus::description(CredentialStoreStatus::interactionNotAllowed),
+              QStringLiteral("The keyring is locked."));
+    EXPECT_EQ(CredentialStoreStatus::description(CredentialStoreStatus::notAvailable),
+              QStringLiteral("No keyring is available."));
+    EXPECT_EQ(CredentialStoreStatus::description(-1), QStringLiteral("The keyring failed (status -1)."));
 }
 
 TEST_F(CredentialStoreTest, ValuesKeepTheirEncodings)

@@ -78,7 +78,37 @@ TEST_F(TwitchAPITest, AuthorizationURLEncodesValuesThatWouldSplitTheQuery)
     EXPECT_EQ(query.queryItemValue(QStringLiteral("scope"), QUrl::FullyDecoded), QStringLiteral("chat:read"));
 }
 
+TEST_F(TwitchAPITest, AStateGoesLastAndEncoded)
+{
+    const QUrl url = api().authorizationURL({ TwitchAuthScope::chatRead }, QStringLiteral("a-b_c+d&e"));
+    EXPECT_TRUE(url.query(QUrl::FullyEncoded).endsWith(QLatin1String("&scope=chat:read&state=a-b_c%2Bd%26e")))
+        << url.toString().toStdString();
+}
+
 // --- Token from the redirect ---------------------------------------------------
+
+TEST_F(TwitchAPITest, OnlyTheRegisteredRedirectAddressIsTheAuthRedirect)
+{
+    TwitchEndpoints endpoints;
+    const TwitchAPI bare(endpoints, QStringLiteral("c"), QUrl(QStringLiteral("http://localhost:17563")));
+    const TwitchAPI withPath(endpoints, QStringLiteral("c"), QUrl(QStringLiteral("parley://auth/done")));
+    for (const char* same : { "http://localhost:17563/#access_token=t", "http://LOCALHOST:17563?x=1", "http://localhost:17563" })
+        EXPECT_TRUE(bare.isAuthRedirect(QUrl(QString::fromLatin1(same)))) << same;
+    for (const char* other : { "http://localhost:17564/", "https://localhost:17563/", "http://127.0.0.1:17563/",
+                               "http://localhost:17563/x", "http://localhost/", "parley://auth/done" })
+        EXPECT_FALSE(bare.isAuthRedirect(QUrl(QString::fromLatin1(other)))) << other;
+    EXPECT_TRUE(withPath.isAuthRedirect(QUrl(QStringLiteral("parley://auth/done#access_token=t&state=s"))));
+    EXPECT_FALSE(withPath.isAuthRedirect(QUrl(QStringLiteral("parley://auth/other#access_token=t"))));
+}
+
+TEST_F(TwitchAPITest, RedirectValuesComeFromTheFragmentOrTheQuery)
+{
+    EXPECT_EQ(TwitchAPI::redirectValue(QUrl(QStringLiteral("http://h/#access_token=t&state=a%2Bb")), u"state"),
+              QStringLiteral("a+b"));
+    EXPECT_EQ(TwitchAPI::redirectValue(QUrl(QStringLiteral("http://h/?error=access_denied&state=s")), u"state"),
+              QStringLiteral("s"));
+    EXPECT_EQ(TwitchAPI::redirectValue(QUrl(QStringLiteral("http://h/#access_token=t")), u"state"), std::nullopt);
+}
 
 TEST_F(TwitchAPITest, SignInThroughTheSimulatorYieldsTheValidatedToken)
 {
@@ -135,7 +165,7 @@ TEST_F(TwitchAPITest, RedirectTokenRulesFollowTheFirstItemAndDecodeIt)
     EXPECT_EQ(TwitchAPI::accessToken(QUrl(QStringLiteral("http://h/#access_token=a%2Bb%20c&access_token=second"))),
               QStringLiteral("a+b c"));
     EXPECT_EQ(TwitchAPI::accessToken(QUrl(QStringLiteral("http://h/#access_token=&scope=x"))), QStringLiteral(""));
-    // The redirect address itself is not checked against the registered one.
+    // Reading the token leaves the address to the caller (isAuthRedirect).
     EXPECT_EQ(TwitchAPI::accessToken(QUrl(QStringLiteral("parley://elsewhere#access_token=t"))), QStringLiteral("t"));
 }
 
@@ -185,6 +215,29 @@ TEST_F(TwitchAPITest, ValidationOfANonHttpResponseIsInvalidResponse)
     const auto error = awaitError<TwitchError>(dataAPI.validate(QStringLiteral("t")));
     ASSERT_TRUE(error);
     EXPECT_EQ(error->code(), TwitchError::Code::invalidResponse);
+}
+
+TEST_F(TwitchAPITest, RevokeSendsTheClientIdAndTokenAsAForm)
+{
+    const TwitchAPI twitch = api();
+    QFuture<void> revoked = twitch.revoke(QString::fromLatin1(demo::token));
+    ASSERT_TRUE(parley::test::waitFor(revoked));
+    EXPECT_NO_THROW(revoked.waitForFinished());
+    EXPECT_FALSE(revoked.isCanceled());
+    const SimRequest request = lastRequest();
+    EXPECT_EQ(request.method, QByteArray("POST"));
+    EXPECT_EQ(request.path, QStringLiteral("/oauth2/revoke"));
+    EXPECT_EQ(request.header("Content-Type"), QByteArray("application/x-www-form-urlencoded"));
+    EXPECT_EQ(request.body, QByteArray("client_id=parley-sim-client&token=parley-sim-token"));
+    EXPECT_FALSE(simulator.model().token(QString::fromLatin1(demo::token)));
+
+    // Revoked already, or made for another client: the service says no.
+    for (const char* token : { demo::token, demo::foreignToken }) {
+        const auto error = awaitError<TwitchError>(twitch.revoke(QString::fromLatin1(token)));
+        ASSERT_TRUE(error) << token;
+        EXPECT_EQ(error->code(), TwitchError::Code::invalidResponse);
+    }
+    EXPECT_TRUE(simulator.model().token(QString::fromLatin1(demo::foreignToken)));
 }
 
 TEST_F(TwitchAPITest, ValidationBodiesThatDoNotFitFailToDecode)

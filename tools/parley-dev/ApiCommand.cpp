@@ -1,5 +1,7 @@
 #include "Commands.h"
+#include "TokenInput.h"
 
+#include "app/account/SignInAttempt.h"
 #include "platform/Error.h"
 #include "platform/ErrorPresenter.h"
 #include "twitch/api/TwitchAPI.h"
@@ -18,9 +20,10 @@ namespace {
 
 const char* const usageText =
     "usage: parley-dev api authorize-url --client-id ID --redirect URL [--scope SCOPE]... [--identity URL]\n"
-    "       parley-dev api validate TOKEN [--identity URL]\n"
+    "       parley-dev api validate [-] [--identity URL]\n"
     "       parley-dev api token-from-redirect URL [--identity URL]\n"
-    "       parley-dev api emotes global|channel ID|set ID --token TOKEN [--client-id ID] [--helix URL]\n";
+    "       parley-dev api emotes global|channel ID|set ID [--token -] [--client-id ID] [--helix URL]\n"
+    "The token comes from PARLEY_TOKEN, or from standard input where - stands for it.\n";
 
 int usageError(const QString& problem)
 {
@@ -83,7 +86,11 @@ int authorizeURL(const TwitchAPI& api, const QStringList& scopeNames)
             return usageError(QStringLiteral("unknown scope \"%1\"").arg(name));
         scopes.insert(*scope);
     }
-    printJson({ { QStringLiteral("url"), api.authorizationURL(scopes).toString(QUrl::FullyEncoded) } });
+    // A fresh state, as every sign-in attempt of the application has; the
+    // redirect must bring it back.
+    const QString state = SignInAttempt::makeState();
+    printJson({ { QStringLiteral("url"), api.authorizationURL(scopes, state).toString(QUrl::FullyEncoded) },
+                { QStringLiteral("state"), state } });
     return 0;
 }
 
@@ -161,14 +168,21 @@ int runApi(const QStringList& arguments)
             return usageError(QStringLiteral("authorize-url needs --client-id and --redirect"));
         return authorizeURL(api, parser.values(scope));
     }
-    if (command == QLatin1String("validate") && positional.size() == 2)
-        return validate(api, positional[1]);
+    if (command == QLatin1String("validate") && positional.size() <= 2) {
+        const std::optional<QString> accessToken = readToken(
+            positional.size() == 2 ? std::optional(positional[1]) : std::nullopt, "api");
+        if (!accessToken)
+            return usageError(QStringLiteral("validate needs a token: set PARLEY_TOKEN or pass -"));
+        return validate(api, *accessToken);
+    }
     if (command == QLatin1String("token-from-redirect") && positional.size() == 2)
         return tokenFromRedirect(api, positional[1]);
     if (command == QLatin1String("emotes")) {
-        if (!parser.isSet(token))
-            return usageError(QStringLiteral("emotes needs --token"));
-        return emotes(api, positional, parser.value(token));
+        const std::optional<QString> accessToken = readToken(
+            parser.isSet(token) ? std::optional(parser.value(token)) : std::nullopt, "api");
+        if (!accessToken)
+            return usageError(QStringLiteral("emotes needs a token: set PARLEY_TOKEN or pass --token -"));
+        return emotes(api, positional, *accessToken);
     }
     return usageError(QStringLiteral("unknown or incomplete subcommand"));
 }

@@ -1,4 +1,5 @@
 #include "Commands.h"
+#include "TokenInput.h"
 
 #include "platform/Error.h"
 #include "twitch/api/TwitchAPI.h"
@@ -96,17 +97,22 @@ private:
 int runChat(const QStringList& arguments)
 {
     QCommandLineParser parser;
-    const QCommandLineOption token(u"token"_qs, u"The access token."_qs, u"TOKEN"_qs);
+    const QCommandLineOption token(u"token"_qs, u"- reads the access token from standard input's first line."_qs, u"-"_qs);
     const QCommandLineOption login(u"login"_qs, u"The login to chat as."_qs, u"LOGIN"_qs);
     const QCommandLineOption identity(u"identity"_qs, u"Validate the token here to learn the login."_qs, u"URL"_qs);
     const QCommandLineOption chatURL(u"chat-url"_qs, u"The chat service's WebSocket address."_qs, u"URL"_qs);
     const QCommandLineOption channel(u"channel"_qs, u"The channel to join (default: the login's own)."_qs,
                                      u"NAME"_qs);
     parser.addOptions({ token, login, identity, chatURL, channel });
-    if (!parser.parse(QStringList { u"parley-dev chat"_qs } + arguments) || !parser.isSet(token)
+    if (!parser.parse(QStringList { u"parley-dev chat"_qs } + arguments)
         || parser.isSet(login) == parser.isSet(identity)) {
-        printError(parser.errorText().isEmpty() ? u"needs --token and one of --login or --identity"_qs
-                                                : parser.errorText());
+        printError(parser.errorText().isEmpty() ? u"needs one of --login or --identity"_qs : parser.errorText());
+        return 2;
+    }
+    const std::optional<QString> accessToken = readToken(
+        parser.isSet(token) ? std::optional(parser.value(token)) : std::nullopt, "chat");
+    if (!accessToken) {
+        printError(u"needs a token: set PARLEY_TOKEN or pass --token -"_qs);
         return 2;
     }
 
@@ -125,11 +131,11 @@ int runChat(const QStringList& arguments)
         session = std::make_unique<ChatSession>(endpoints, std::move(accessToken), channelName);
     };
     if (parser.isSet(login)) {
-        TwitchUserAccessToken accessToken { parser.value(token), {} };
-        accessToken.info.login = parser.value(login);
-        start(std::move(accessToken));
+        TwitchUserAccessToken loggedIn { *accessToken, {} };
+        loggedIn.info.login = parser.value(login);
+        start(std::move(loggedIn));
     } else {
-        api.validate(parser.value(token))
+        api.validate(*accessToken)
             .then(qApp, start)
             .onFailed(qApp, [](const Error& error) {
                 printError(error.description());

@@ -34,4 +34,8 @@ int runLogin(const QStringList& arguments);
 // Shows the chat window against an in-process simulator, optionally saving a picture of it.
 int runWindow(const QStringList& arguments);
 
+// Logs out through the application controller of a bundle: revokes the
+// restored token and removes the stored items.
+int runLogout(const QStringList& arguments);
+
 } // namespace parley::dev

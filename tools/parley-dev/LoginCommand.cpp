@@ -1,5 +1,6 @@
 #include "Commands.h"
 
+#include "app/account/AccountError.h"
 #include "app/account/AccountStorage.h"
 #include "app/account/ApplicationController.h"
 #include "app/account/BundleConfigError.h"
@@ -14,6 +15,8 @@
 #include <QTextStream>
 
 #include <cstdio>
+#include <memory>
+#include <optional>
 
 namespace parley::dev {
 
@@ -61,57 +64,96 @@ void printStoredItems(ApplicationController& controller)
     print(QStringLiteral("stored items: %1").arg(accounts.isEmpty() ? QStringLiteral("none") : accounts.join(QStringLiteral(", "))));
 }
 
-} // namespace
-
-// Signs in as Parley would, without a browser: prints the authorisation URL,
-// reads the redirect URL the browser ended on from standard input, and
-// completes the sign-in through the application controller of the bundle.
-int runLogin(const QStringList& arguments)
+// The bundle's configuration; nothing (after saying why) when it cannot be read.
+std::optional<BundleConfig> readBundle(const QStringList& arguments, const char* command)
 {
     if (arguments.size() != 2 || arguments.first() != QLatin1String("--bundle")) {
-        std::fputs("usage: parley-dev login --bundle DIR\n", stderr);
-        return 2;
+        std::fprintf(stderr, "usage: parley-dev %s --bundle DIR\n", command);
+        return std::nullopt;
     }
-    BundleConfig config;
     try {
-        config = BundleConfig::read(arguments.at(1));
+        return BundleConfig::read(arguments.at(1));
     } catch (const BundleConfigError& error) {
         std::fprintf(stderr, "%s\n", error.what());
-        return 1;
+        return std::nullopt;
     }
-    // The chat session that a sign-in starts logs its traffic; only the sign-in matters here.
-    Diagnostics::setSink(&Diagnostics::discard);
+}
 
-    ApplicationController controller(config,
+// The application controller of the bundle, its stored sign-in restored;
+// what its alerts would show is printed.
+std::unique_ptr<ApplicationController> restoredController(const BundleConfig& config)
+{
+    // The chat session a sign-in starts logs its traffic; only the account matters here.
+    Diagnostics::setSink([](const QString& line) {
+        if (line.startsWith(QLatin1String("ApplicationController.")) || line.startsWith(QLatin1String("SecretService")))
+            print(line);
+    });
+    auto controller = std::make_unique<ApplicationController>(config,
         TwitchAPI(config.twitchEndpoints(), config.twitchClientID, config.twitchAuthRedirectURL),
         makeCredentialStore(config), makeUserDefaults(config),
         [](const TwitchAPI& twitch, const TwitchUserAccessToken& accessToken) {
             return std::shared_ptr<SessionController>(new SessionController(twitch, accessToken, nullptr, ImagePipeline::shared()),
                                                       [](QObject* session) { session->deleteLater(); });
         });
-    waitFor([&] { return !controller.isRestoring(); });
-    print(QStringLiteral("stored sign-in: %1").arg(describeState(controller)));
-    printStoredItems(controller);
+    QObject::connect(controller.get(), &ApplicationController::errors, [](const std::exception_ptr& error) {
+        print(QStringLiteral("alert: ") + ErrorPresenter::userMessage(error));
+    });
+    waitFor([&] { return !controller->isRestoring(); });
+    print(QStringLiteral("stored sign-in: %1").arg(describeState(*controller)));
+    printStoredItems(*controller);
+    return controller;
+}
 
-    print(QStringLiteral("open in a browser and sign in:\n%1").arg(controller.authorizationURL().toString(QUrl::FullyEncoded)));
+} // namespace
+
+// Signs in as Parley would, without a browser: prints the authorisation URL,
+// reads the one redirect URL the browser ended on from standard input, and
+// completes the sign-in through the application controller of the bundle.
+// Exits 0 only when signed in: an ignored redirect and a failed sign-in (with
+// the message its alert would show) exit 1.
+int runLogin(const QStringList& arguments)
+{
+    const std::optional<BundleConfig> config = readBundle(arguments, "login");
+    if (!config)
+        return 2;
+    const std::unique_ptr<ApplicationController> controller = restoredController(*config);
+
+    print(QStringLiteral("open in a browser and sign in:\n%1").arg(controller->startSignIn().toString(QUrl::FullyEncoded)));
     print(QStringLiteral("paste the address the browser was sent back to:"));
     const QString redirect = QTextStream(stdin).readLine().trimmed();
 
     bool startedSession = false;
-    QObject::connect(&controller, &ApplicationController::stateChanged, [&] { startedSession = true; });
-    QFuture<void> signIn = controller.authenticate(QUrl(redirect));
+    QObject::connect(controller.get(), &ApplicationController::stateChanged, [&] { startedSession = true; });
+    QFuture<void> signIn = controller->authenticate(QUrl(redirect));
     waitFor(signIn);
     try {
         signIn.waitForFinished();
         if (!startedSession)
-            print(QStringLiteral("the address carried no access token"));
+            print(QStringLiteral("sign-in failed: the address carried no access token"));
+    } catch (const IgnoredRedirectError& ignored) {
+        print(QStringLiteral("redirect ignored: %1").arg(ignored.description()));
     } catch (...) {
-        const std::exception_ptr error = std::current_exception();
-        print(QStringLiteral("sign-in failed: %1 (%2)").arg(describe(error), ErrorPresenter::userMessage(error)));
+        print(QStringLiteral("sign-in failed: %1").arg(ErrorPresenter::userMessage(std::current_exception())));
     }
-    print(QStringLiteral("state: %1").arg(describeState(controller)));
-    printStoredItems(controller);
+    print(QStringLiteral("state: %1").arg(describeState(*controller)));
+    printStoredItems(*controller);
     return startedSession ? 0 : 1;
+}
+
+// Logs out as the Logout command does, once the stored sign-in is restored:
+// revokes the restored token and removes the stored items.
+int runLogout(const QStringList& arguments)
+{
+    const std::optional<BundleConfig> config = readBundle(arguments, "logout");
+    if (!config)
+        return 2;
+    const std::unique_ptr<ApplicationController> controller = restoredController(*config);
+    bool keyringFailed = false;
+    QObject::connect(controller.get(), &ApplicationController::errors, [&] { keyringFailed = true; });
+    waitFor(controller->logout());
+    print(QStringLiteral("state: %1").arg(describeState(*controller)));
+    printStoredItems(*controller);
+    return keyringFailed ? 1 : 0;
 }
 
 } // namespace parley::dev

@@ -1,7 +1,8 @@
 #include "Commands.h"
+#include "TokenInput.h"
 
 #include "app/session/SessionController.h"
-#include "app/session/WhenFinished.h"
+#include "platform/WhenFinished.h"
 #include "platform/Diagnostics.h"
 #include "platform/Error.h"
 #include "twitch/api/TwitchAPI.h"
@@ -94,7 +95,7 @@ int runSession(const QStringList& arguments)
 {
     QCommandLineParser parser;
     parser.addOptions({
-        { "token", "The access token (never printed).", "TOKEN" },
+        { "token", "- reads the access token from standard input (else PARLEY_TOKEN); never printed.", "-" },
         { "identity", "Identity service address; the token is validated there for its login.", "URL",
           "https://id.twitch.tv" },
         { "helix", "Helix API address.", "URL", "https://api.twitch.tv" },
@@ -104,8 +105,10 @@ int runSession(const QStringList& arguments)
         { "log", "Also print the chat client's log lines." },
     });
     parser.process(QStringList { QStringLiteral("parley-dev session") } + arguments);
-    if (!parser.isSet("token")) {
-        std::fputs("parley-dev session: --token is required\n", stderr);
+    const std::optional<QString> accessToken = readToken(
+        parser.isSet("token") ? std::optional(parser.value("token")) : std::nullopt, "session");
+    if (!accessToken) {
+        std::fputs("parley-dev session: needs a token: set PARLEY_TOKEN or pass --token -\n", stderr);
         return 2;
     }
 
@@ -134,7 +137,7 @@ int runSession(const QStringList& arguments)
     std::unique_ptr<SessionPrinter> printer;
     QObject context;
     // The login (the channel to join) and the user id come from validating the token.
-    whenFinished(twitch.validate(parser.value("token")), &context, [&](QFuture<TwitchUserAccessToken> validation) {
+    whenFinished(twitch.validate(*accessToken), &context, [&](QFuture<TwitchUserAccessToken> validation) {
         TwitchUserAccessToken token;
         try {
             token = validation.result();

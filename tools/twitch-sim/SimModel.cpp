@@ -48,6 +48,8 @@ SimModel SimModel::demoContent()
     model.addToken({ demo::token, demo::clientID, demo::userID,
                      { QStringLiteral("chat:edit"), QStringLiteral("chat:read") } });
     model.addToken({ demo::readOnlyToken, demo::clientID, QStringLiteral("100000003"), { QStringLiteral("chat:read") } });
+    model.addToken({ demo::foreignToken, demo::foreignClientID, demo::userID,
+                     { QStringLiteral("chat:edit"), QStringLiteral("chat:read"), QStringLiteral("user:read:email") } });
 
     // Smiley-style names exercise text matching and markup safety downstream.
     model.addEmote(global("1", ":)"));

@@ -44,6 +44,9 @@ namespace demo {
 inline constexpr char clientID[] = "parley-sim-client";
 inline constexpr char token[] = "parley-sim-token";
 inline constexpr char readOnlyToken[] = "parley-sim-token-readonly";
+// A token of the demo user made for another application.
+inline constexpr char foreignToken[] = "parley-sim-token-foreign";
+inline constexpr char foreignClientID[] = "other-app-client";
 inline constexpr char login[] = "parley_demo";
 inline constexpr char userID[] = "100000001";
 inline constexpr char otherChannelLogin[] = "sim_streamer";

@@ -14,6 +14,7 @@ struct SimRequest {
     QString path;
     QString query; // as sent, percent-encoding and item order kept
     QList<std::pair<QByteArray, QByteArray>> headers;
+    QByteArray body;
 
     // The value of a header (names compare case-insensitively); null if absent.
     QByteArray header(const QByteArray& name) const

@@ -133,7 +133,7 @@ QAbstractHttpServer& TwitchSimulator::httpServer()
 void TwitchSimulator::handle(const QHttpServerRequest& request, QTcpSocket* socket)
 {
     const SimRequest simRequest { methodName(request.method()), request.url().path(),
-                                  request.url().query(QUrl::FullyEncoded), request.headers() };
+                                  request.url().query(QUrl::FullyEncoded), request.headers(), request.body() };
     record(simRequest);
     const HttpReply reply = route(simRequest);
     emit requestServed(simRequest, reply.status);
@@ -163,8 +163,10 @@ std::optional<HttpFault> TwitchSimulator::takeFault(const QString& path)
     return fault;
 }
 
-HttpReply TwitchSimulator::route(const SimRequest& request) const
+HttpReply TwitchSimulator::route(const SimRequest& request)
 {
+    if (request.path == QLatin1String("/oauth2/revoke"))
+        return request.method == "POST" ? revoke(request) : HttpReply::error(405, QStringLiteral("method not allowed"));
     if (request.method != "GET")
         return HttpReply::error(405, QStringLiteral("method not allowed"));
     if (const auto file = files_.constFind(request.path); file != files_.cend())
@@ -235,6 +237,24 @@ HttpReply TwitchSimulator::validate(const SimRequest& request) const
         { QStringLiteral("user_id"), user->userID },
         { QStringLiteral("expires_in"), known->expiresIn },
     });
+}
+
+// As Twitch does: the form's client id must be the token's; the token stops
+// working at once.
+HttpReply TwitchSimulator::revoke(const SimRequest& request)
+{
+    const QUrlQuery form(QString::fromUtf8(request.body).replace(u'+', u' '));
+    const QString clientID = form.queryItemValue(QStringLiteral("client_id"), QUrl::FullyDecoded);
+    const QString token = form.queryItemValue(QStringLiteral("token"), QUrl::FullyDecoded);
+    if (clientID.isEmpty())
+        return HttpReply::json({ { QStringLiteral("status"), 400 }, { QStringLiteral("message"), QStringLiteral("missing client id") } }, 400);
+    const std::optional<SimToken> known = model_.token(token);
+    if (!known)
+        return HttpReply::json({ { QStringLiteral("status"), 400 }, { QStringLiteral("message"), QStringLiteral("Invalid token") } }, 400);
+    if (known->clientID != clientID)
+        return HttpReply::json({ { QStringLiteral("status"), 403 }, { QStringLiteral("message"), QStringLiteral("client id mismatch") } }, 403);
+    model_.revokeToken(token);
+    return HttpReply { 200, {}, {} };
 }
 
 HttpReply TwitchSimulator::helix(const SimRequest& request) const

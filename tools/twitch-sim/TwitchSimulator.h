@@ -23,7 +23,8 @@ class SimChatService;
 class SimHttpServer;
 
 // A local stand-in for the Twitch services on 127.0.0.1, one port for all:
-// the identity service (/oauth2/authorize, /oauth2/validate), the Helix emote
+// the identity service (/oauth2/authorize, /oauth2/validate, POST
+// /oauth2/revoke; the authorize page hands "state" back), the Helix emote
 // catalogue (/helix/chat/emotes...), emote images (/emoticons/v2/ID/FORMAT/
 // THEME/SCALE) and test downloads (/blob/SIZE, files put in by tests). It
 // counts and records every request and misbehaves on demand (HttpFault).
@@ -90,9 +91,10 @@ private:
     void handle(const QHttpServerRequest& request, QTcpSocket* socket);
     void record(const SimRequest& request);
     std::optional<HttpFault> takeFault(const QString& path);
-    HttpReply route(const SimRequest& request) const;
+    HttpReply route(const SimRequest& request);
     HttpReply authorize(const SimRequest& request) const;
     HttpReply validate(const SimRequest& request) const;
+    HttpReply revoke(const SimRequest& request);
     HttpReply helix(const SimRequest& request) const;
     HttpReply emoteImage(const SimRequest& request) const;
     HttpReply blob(const SimRequest& request) const;

@@ -93,10 +93,11 @@ int main(int argc, char** argv)
     print(QStringLiteral("parley-twitch-sim listening on %1").arg(simulator.baseURL().toString()));
     print(QStringLiteral("chat: %1").arg(simulator.chatURL().toString()));
     print(QStringLiteral("client id: %1").arg(QString::fromLatin1(demo::clientID)));
-    for (const char* token : { demo::token, demo::readOnlyToken }) {
+    for (const char* token : { demo::token, demo::readOnlyToken, demo::foreignToken }) {
         const SimToken known = *simulator.model().token(QString::fromLatin1(token));
-        print(QStringLiteral("token %1: %2 (user %3) %4")
-                  .arg(known.token, simulator.model().user(known.userID)->login, known.userID, known.scopes.join(u' ')));
+        print(QStringLiteral("token %1: %2 (user %3, client %4) %5")
+                  .arg(known.token, simulator.model().user(known.userID)->login, known.userID, known.clientID,
+                       known.scopes.join(u' ')));
     }
     return app.exec();
 }

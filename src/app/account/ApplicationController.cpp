@@ -1,5 +1,10 @@
 #include "app/account/ApplicationController.h"
 
+#include "app/account/AccountError.h"
+#include "credentials/CredentialStoreStatus.h"
+#include "platform/Diagnostics.h"
+#include "platform/Error.h"
+#include "platform/WhenFinished.h"
 #include "twitch/DecodingError.h"
 #include "twitch/api/JsonReader.h"
 
@@ -11,6 +16,37 @@
 
 namespace parley {
 
+namespace {
+
+void logEvent(const QString& event, const QString& detail)
+{
+    Diagnostics::write(QStringLiteral("ApplicationController.") + event + QStringLiteral(": ") + detail);
+}
+
+bool isRefusedToken(const std::exception_ptr& error)
+{
+    try {
+        std::rethrow_exception(error);
+    } catch (const TwitchError& twitchError) {
+        return twitchError.code() == TwitchError::Code::invalidAccessToken;
+    } catch (...) {
+        return false;
+    }
+}
+
+template <typename T>
+std::exception_ptr failureOf(QFuture<T> future)
+{
+    try {
+        future.waitForFinished();
+    } catch (...) {
+        return std::current_exception();
+    }
+    return nullptr;
+}
+
+} // namespace
+
 ApplicationController::ApplicationController(BundleConfig config, TwitchAPI twitch,
                                              std::shared_ptr<CredentialStore> keychain,
                                              std::shared_ptr<QSettings> userDefaults, SessionFactory makeSession,
@@ -21,10 +57,14 @@ ApplicationController::ApplicationController(BundleConfig config, TwitchAPI twit
     , keychain_(std::move(keychain))
     , userDefaults_(std::move(userDefaults))
     , makeSession_(std::move(makeSession))
-    , authorizationURL_(twitch_.authorizationURL({ TwitchAuthScope::chatEdit, TwitchAuthScope::chatRead }))
     , keychainQueue_(QStringLiteral("ApplicationController.keychain"))
     , theme_(defaultTheme())
 {
+    // A sign-in window shows this URL from the start; every accepted redirect
+    // makes way for a fresh attempt.
+    attempt_.emplace(twitch_);
+    validationTimer_.setInterval(defaultValidationInterval);
+    connect(&validationTimer_, &QTimer::timeout, this, &ApplicationController::validateSession);
     restoreAccessToken();
     setTheme(makeTheme(loadThemeOptions(*userDefaults_)));
 }
@@ -34,6 +74,17 @@ ApplicationController::~ApplicationController()
     keychainQueue_.sync([] { });
 }
 
+QUrl ApplicationController::authorizationURL() const
+{
+    return attempt_ ? attempt_->authorizationURL() : QUrl();
+}
+
+QUrl ApplicationController::startSignIn()
+{
+    setAttempt(SignInAttempt(twitch_));
+    return attempt_->authorizationURL();
+}
+
 void ApplicationController::handleRedirect(const QUrl& redirectURL)
 {
     authenticate(redirectURL);
@@ -41,23 +92,80 @@ void ApplicationController::handleRedirect(const QUrl& redirectURL)
 
 QFuture<void> ApplicationController::authenticate(const QUrl& redirectURL)
 {
+    const std::optional<QString> refusal = attempt_ ? attempt_->refusal(redirectURL, twitch_)
+                                                    : QStringLiteral("no sign-in is pending");
+    if (refusal) {
+        // The redirect is not logged: it may carry someone's token.
+        logEvent(QStringLiteral("redirectIgnored"), *refusal);
+        return QtFuture::makeExceptionalFuture(std::make_exception_ptr(IgnoredRedirectError(*refusal)));
+    }
+    // One redirect per attempt: a replay finds a new state pending.
+    setAttempt(SignInAttempt(twitch_));
     if (++authenticationsRunning_ == 1)
         Q_EMIT isAuthenticatingChanged();
-    using Validated = QFuture<std::optional<TwitchUserAccessToken>>;
-    return twitch_.userAccessToken(redirectURL)
-        .then(this, [this](Validated validated) {
-            const auto ended = qScopeGuard([this] { authenticationEnded(); });
-            if (const std::optional<TwitchUserAccessToken> token = validated.result()) {
-                storeAccessToken(*token);
-                startSession(*token);
-            }
-        })
-        .onCanceled(this, [this] { authenticationEnded(); });
+    // A refusal (the user declined) carries no token: nothing changes.
+    const std::optional<QString> token = TwitchAPI::accessToken(redirectURL);
+    if (!token) {
+        authenticationEnded();
+        return QtFuture::makeReadyFuture();
+    }
+    const quint64 action = ++lastAction_;
+    auto promise = std::make_shared<QPromise<void>>();
+    promise->start();
+    whenFinished(twitch_.validate(*token), this, [this, promise, action](QFuture<TwitchUserAccessToken> validated) {
+        const auto ended = qScopeGuard([this, promise] {
+            authenticationEnded();
+            promise->finish();
+        });
+        if (const std::exception_ptr error = failureOf(validated)) {
+            promise->setException(error);
+            return;
+        }
+        // A logout since then wins.
+        if (action != lastAction_)
+            return;
+        const TwitchUserAccessToken accessToken = validated.result();
+        if (!isMadeForParley(accessToken.info)) {
+            const auto error = std::make_exception_ptr(AccountError::notMadeForParley());
+            Q_EMIT errors(error);
+            promise->setException(error);
+            return;
+        }
+        finishSignIn(accessToken);
+    });
+    return promise->future();
 }
 
 QFuture<void> ApplicationController::logout()
 {
-    return clearStoredAccessToken().then(this, [this] { setState(ApplicationState::needsAuthentication()); });
+    ++lastAction_;
+    const quint64 action = lastAction_;
+    const std::optional<QString> token = sessionToken_ ? std::optional<QString>(sessionToken_->token) : std::nullopt;
+    setState(ApplicationState::needsAuthentication());
+
+    // The revoke and the deletes run side by side: a slow identity service
+    // must not keep the token in the keyring, nor a locked keyring keep it valid.
+    auto promise = std::make_shared<QPromise<void>>();
+    promise->start();
+    auto pending = std::make_shared<int>(token ? 2 : 1);
+    const auto settled = [promise, pending] {
+        if (--*pending == 0)
+            promise->finish();
+    };
+    if (token)
+        whenFinished(twitch_.revoke(*token), this, [settled](QFuture<void> revoked) {
+            if (const std::exception_ptr error = failureOf(revoked))
+                logEvent(QStringLiteral("revokeFailed"), describe(error));
+            settled();
+        });
+    whenFinished(clearStoredAccessToken(), this, [this, action, settled](QFuture<qint32> deleted) {
+        const qint32 status = deleted.result();
+        // The token is still stored: say so, unless a sign-in since replaced it.
+        if (status != CredentialStoreStatus::success && action == lastAction_)
+            Q_EMIT errors(std::make_exception_ptr(AccountError::keyringRemoveFailed(status)));
+        settled();
+    });
+    return promise->future();
 }
 
 void ApplicationController::setThemeOptions(const ThemeOptions& options)
@@ -75,6 +183,16 @@ QFuture<QStringList> ApplicationController::storedAccessTokenItems()
                 accounts.append(store.keyPrefix() + key);
         return accounts;
     });
+}
+
+std::chrono::milliseconds ApplicationController::validationInterval() const
+{
+    return validationTimer_.intervalAsDuration();
+}
+
+void ApplicationController::setValidationInterval(std::chrono::milliseconds interval)
+{
+    validationTimer_.setInterval(interval);
 }
 
 template <typename Result>
@@ -95,65 +213,136 @@ QFuture<Result> ApplicationController::onKeychain(std::function<Result(Credentia
 
 void ApplicationController::restoreAccessToken()
 {
-    const quint64 generation = stateGeneration_;
-    onKeychain<StoredToken>([](CredentialStore& store) {
-        StoredToken stored;
-        stored.info = store.get(accessTokenInfoKey);
-        if (stored.info)
-            stored.token = store.get(accessTokenKey);
-        return stored;
-    }).then(this, [this, generation](const StoredToken& stored) {
-        // A sign-in or logout that completed meanwhile is newer than what was stored.
-        if (generation == stateGeneration_)
-            finishRestoring(stored);
-        isRestoring_ = false;
-        Q_EMIT isRestoringChanged();
+    const quint64 action = lastAction_;
+    const QFuture<StoredToken> read = onKeychain<StoredToken>([](CredentialStore& store) {
+        return StoredToken { store.get(accessTokenInfoKey), store.get(accessTokenKey) };
+    });
+    whenFinished(read, this, [this, action](QFuture<StoredToken> result) {
+        const StoredToken stored = result.result();
+        // A sign-in or logout since then is newer than what was stored.
+        if (action != lastAction_ || (!stored.info && !stored.token))
+            return finishRestoring();
+        std::optional<TwitchUserAccessToken::Info> info;
+        try {
+            if (stored.info && stored.token)
+                info = TwitchUserAccessToken::Info::fromStoredJson(JsonReader::parse(stored.info->toUtf8()));
+        } catch (const DecodingError&) {
+        }
+        // A lone item or an unreadable info cannot sign anyone in.
+        if (!info) {
+            clearStoredAccessToken();
+            return finishRestoring();
+        }
+        validateRestored({ *stored.token, *info }, action);
     });
 }
 
-void ApplicationController::finishRestoring(const StoredToken& stored)
+void ApplicationController::validateRestored(const TwitchUserAccessToken& stored, quint64 action)
 {
-    // A lone info item is left in place: the next sign-in replaces it.
-    if (!stored.info || !stored.token)
+    whenFinished(twitch_.validate(stored.token), this, [this, stored, action](QFuture<TwitchUserAccessToken> validated) {
+        const auto finished = qScopeGuard([this] { finishRestoring(); });
+        if (action != lastAction_)
+            return;
+        if (const std::exception_ptr error = failureOf(validated)) {
+            if (isRefusedToken(error))
+                return endSession(error);
+            // The chat's own login will tell if the token is bad.
+            logEvent(QStringLiteral("validationFailed"), describe(error));
+            return startSession(stored);
+        }
+        if (!isMadeForParley(validated.result().info))
+            return endSession(std::make_exception_ptr(AccountError::notMadeForParley()));
+        startSession(validated.result());
+    });
+}
+
+void ApplicationController::finishRestoring()
+{
+    isRestoring_ = false;
+    Q_EMIT isRestoringChanged();
+}
+
+void ApplicationController::finishSignIn(const TwitchUserAccessToken& accessToken)
+{
+    storeAccessToken(accessToken);
+    startSession(accessToken);
+}
+
+void ApplicationController::validateSession()
+{
+    if (!sessionToken_)
         return;
-    std::optional<TwitchUserAccessToken::Info> info;
-    try {
-        info = TwitchUserAccessToken::Info::fromJson(JsonReader::parse(stored.info->toUtf8()));
-    } catch (const DecodingError&) {
-        clearStoredAccessToken();
-        return;
-    }
-    // Used without validation: an expired token shows as a failed chat
-    // connection, and the user logs out.
-    startSession({ *stored.token, *info });
+    const quint64 action = lastAction_;
+    const quint64 session = sessionsStarted_;
+    whenFinished(twitch_.validate(sessionToken_->token), this,
+        [this, action, session](QFuture<TwitchUserAccessToken> validated) {
+            if (action != lastAction_ || session != sessionsStarted_)
+                return;
+            const std::exception_ptr error = failureOf(validated);
+            if (error && isRefusedToken(error))
+                endSession(error);
+            else if (error)
+                logEvent(QStringLiteral("validationFailed"), describe(error));
+        });
+}
+
+void ApplicationController::endSession(const std::exception_ptr& reason)
+{
+    setState(ApplicationState::needsAuthentication());
+    clearStoredAccessToken();
+    Q_EMIT errors(reason);
 }
 
 void ApplicationController::storeAccessToken(const TwitchUserAccessToken& accessToken)
 {
+    const quint64 action = lastAction_;
     const QString info = QString::fromUtf8(QJsonDocument(accessToken.info.toJson()).toJson(QJsonDocument::Compact));
-    onKeychain<void>([token = accessToken.token, info](CredentialStore& store) {
-        // Failures are ignored: the next launch finds no token and asks to sign in.
-        store.set(token, accessTokenKey);
-        store.set(info, accessTokenInfoKey);
+    const QFuture<qint32> stored = onKeychain<qint32>([token = accessToken.token, info](CredentialStore& store) {
+        // One unlock for both items: a refused prompt is not asked again.
+        if (store.unlock() && store.set(token, accessTokenKey) && store.set(info, accessTokenInfoKey))
+            return CredentialStoreStatus::success;
+        return store.lastResultCode();
+    });
+    whenFinished(stored, this, [this, action](QFuture<qint32> result) {
+        const qint32 status = result.result();
+        if (status != CredentialStoreStatus::success && action == lastAction_)
+            Q_EMIT errors(std::make_exception_ptr(AccountError::keyringSaveFailed(status)));
     });
 }
 
-QFuture<void> ApplicationController::clearStoredAccessToken()
+QFuture<qint32> ApplicationController::clearStoredAccessToken()
 {
-    return onKeychain<void>([](CredentialStore& store) {
-        store.remove(accessTokenInfoKey);
-        store.remove(accessTokenKey);
+    return onKeychain<qint32>([](CredentialStore& store) {
+        qint32 failure = CredentialStoreStatus::success;
+        for (const QString& key : { accessTokenInfoKey, accessTokenKey }) {
+            const qint32 status = store.remove(key) ? CredentialStoreStatus::success : store.lastResultCode();
+            if (failure == CredentialStoreStatus::success && status != CredentialStoreStatus::itemNotFound)
+                failure = status;
+        }
+        return failure;
     });
+}
+
+bool ApplicationController::isMadeForParley(const TwitchUserAccessToken::Info& info) const
+{
+    return info.clientID == config_.twitchClientID && info.scopes.contains(TwitchAuthScope::chatRead)
+        && info.scopes.contains(TwitchAuthScope::chatEdit);
 }
 
 void ApplicationController::startSession(const TwitchUserAccessToken& accessToken)
 {
+    ++sessionsStarted_;
+    sessionToken_ = accessToken;
     setState(ApplicationState::authenticated(makeSession_(twitch_, accessToken)));
+    validationTimer_.start();
 }
 
 void ApplicationController::setState(ApplicationState state)
 {
-    ++stateGeneration_;
+    if (!state.isAuthenticated()) {
+        sessionToken_.reset();
+        validationTimer_.stop();
+    }
     // The old state, and with it the old session, is released here.
     state_ = std::move(state);
     Q_EMIT stateChanged();
@@ -163,6 +352,12 @@ void ApplicationController::setTheme(Theme theme)
 {
     theme_ = std::move(theme);
     Q_EMIT themeChanged();
+}
+
+void ApplicationController::setAttempt(std::optional<SignInAttempt> attempt)
+{
+    attempt_ = std::move(attempt);
+    Q_EMIT authorizationURLChanged();
 }
 
 void ApplicationController::authenticationEnded()

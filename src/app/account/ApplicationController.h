@@ -2,6 +2,7 @@
 
 #include "app/account/ApplicationState.h"
 #include "app/account/BundleConfig.h"
+#include "app/account/SignInAttempt.h"
 #include "app/theme/Theme.h"
 #include "credentials/CredentialStore.h"
 #include "platform/SerialQueue.h"
@@ -11,8 +12,10 @@
 #include <QFuture>
 #include <QObject>
 #include <QSettings>
+#include <QTimer>
 #include <QUrl>
 
+#include <chrono>
 #include <exception>
 #include <functional>
 #include <memory>
@@ -32,22 +35,36 @@ using SessionFactory = std::function<std::shared_ptr<SessionController>(const Tw
 // stored sign-in at start, completes a sign-in from the browser's redirect,
 // logs out, and applies and stores the theme options.
 //
+// Sign-in: the pending attempt's authorisation URL carries a fresh state;
+// only a redirect that brings it back to the registered address is looked at,
+// once (startSignIn() replaces the attempt). Others are ignored with a log line. A validated token
+// must have been made for this client id with chat:read and chat:edit.
+//
+// Restoring: a stored token is validated before its session starts, so the
+// chat never connects with a token the service refuses; `isRestoring` stays
+// true until that is settled (the shell shows no sign-in screen meanwhile). A
+// network failure keeps the stored sign-in; a 401, then or at the hourly
+// check while signed in, ends it: the items go, the state becomes
+// needsAuthentication and `errors` carries TwitchError::invalidAccessToken.
+//
 // Main thread only. Credential-store work runs on one worker thread in the
-// order it was asked for (a logout that follows a sign-in always ends with
-// nothing stored), so the main thread never waits on D-Bus. Restoring the
-// stored sign-in therefore completes just after construction: `isRestoring`
-// is true until it has.
+// order it was asked for, so the main thread never waits on D-Bus and the
+// stored items always follow the user's last action: a logout drops any
+// sign-in still being validated, and a sign-in that finishes after a logout
+// is stored after the logout's deletes.
 class ApplicationController : public QObject {
     Q_OBJECT
     Q_PROPERTY(parley::ApplicationState state READ state NOTIFY stateChanged)
     Q_PROPERTY(parley::Theme theme READ theme NOTIFY themeChanged)
     Q_PROPERTY(bool isAuthenticating READ isAuthenticating NOTIFY isAuthenticatingChanged)
     Q_PROPERTY(bool isRestoring READ isRestoring NOTIFY isRestoringChanged)
-    Q_PROPERTY(QUrl authorizationURL READ authorizationURL CONSTANT)
+    Q_PROPERTY(QUrl authorizationURL READ authorizationURL NOTIFY authorizationURLChanged)
 
 public:
     static inline const QString accessTokenKey = QStringLiteral("accessToken.token");
     static inline const QString accessTokenInfoKey = QStringLiteral("accessToken.info");
+    // How often the token of a signed-in user is validated again.
+    static constexpr std::chrono::milliseconds defaultValidationInterval = std::chrono::hours(1);
 
     // Starts restoring the stored sign-in and loads the stored theme options
     // from `userDefaults`.
@@ -62,19 +79,30 @@ public:
     const Theme& theme() const { return theme_; }
     bool isAuthenticating() const { return authenticationsRunning_ > 0; }
     bool isRestoring() const { return isRestoring_; }
-    const QUrl& authorizationURL() const { return authorizationURL_; }
+    // The URL the pending sign-in opens in the browser. One attempt is pending
+    // from the start; startSignIn() and every accepted redirect replace it.
+    QUrl authorizationURL() const;
     const TwitchAPI& twitch() const { return twitch_; }
     const BundleConfig& config() const { return config_; }
     const std::shared_ptr<CredentialStore>& keychain() const { return keychain_; }
 
+    // Starts a sign-in attempt with a fresh state, replacing any pending one,
+    // and returns its authorisation URL for the browser.
+    QUrl startSignIn();
     // Completes a sign-in from a URL the system handed to the application;
-    // failures end it silently.
+    // failures end it silently (but for a token made for another client).
     void handleRedirect(const QUrl& redirectURL);
-    // Takes the token from the redirect, validates it, stores it and starts
-    // its session. No token: nothing changes. Fails with the validation's
-    // error, changing nothing.
+    // A redirect that is not the pending sign-in's fails with
+    // IgnoredRedirectError and is never validated. Otherwise the attempt ends:
+    // the token is taken from the redirect, validated, checked, stored, and its
+    // session started. No token: nothing changes. A token for another client
+    // or without the chat scopes fails with AccountError (also sent to
+    // `errors`); a validation failure fails with its error. Either way nothing
+    // changes.
     QFuture<void> authenticate(const QUrl& redirectURL);
-    // Forgets the stored token, then returns to needsAuthentication.
+    // Returns to needsAuthentication at once, revokes the session's token at
+    // the identity service (a failure is only logged) and deletes the stored
+    // items. Finishes when both are done; a failed delete is sent to `errors`.
     QFuture<void> logout();
     // Publishes the theme built from `options`, then stores them.
     void setThemeOptions(const ThemeOptions& options);
@@ -83,13 +111,18 @@ public:
     // every credential-store operation asked for before.
     QFuture<QStringList> storedAccessTokenItems();
 
+    std::chrono::milliseconds validationInterval() const;
+    void setValidationInterval(std::chrono::milliseconds interval);
+
 Q_SIGNALS:
     void stateChanged();
     void themeChanged();
     void isAuthenticatingChanged();
     void isRestoringChanged();
-    // Errors for the user; nothing in the account layer sends any, anyone
-    // holding the controller may.
+    void authorizationURLChanged();
+    // Errors for the user: the account layer's own (an ended session, a
+    // foreign sign-in, a keyring failure), and anyone holding the controller
+    // may send more.
     void errors(const std::exception_ptr& error);
 
 private:
@@ -102,12 +135,20 @@ private:
     QFuture<Result> onKeychain(std::function<Result(CredentialStore&)> work);
 
     void restoreAccessToken();
-    void finishRestoring(const StoredToken& stored);
+    void validateRestored(const TwitchUserAccessToken& stored, quint64 action);
+    void finishRestoring();
+    void finishSignIn(const TwitchUserAccessToken& accessToken);
+    void validateSession();
+    void endSession(const std::exception_ptr& reason);
     void storeAccessToken(const TwitchUserAccessToken& accessToken);
-    QFuture<void> clearStoredAccessToken();
+    // Answers the status of the first delete that failed (a missing item is
+    // not a failure), or success.
+    QFuture<qint32> clearStoredAccessToken();
+    bool isMadeForParley(const TwitchUserAccessToken::Info& info) const;
     void startSession(const TwitchUserAccessToken& accessToken);
     void setState(ApplicationState state);
     void setTheme(Theme theme);
+    void setAttempt(std::optional<SignInAttempt> attempt);
     void authenticationEnded();
 
     const BundleConfig config_;
@@ -115,12 +156,17 @@ private:
     const std::shared_ptr<CredentialStore> keychain_;
     const std::shared_ptr<QSettings> userDefaults_;
     const SessionFactory makeSession_;
-    const QUrl authorizationURL_;
     SerialQueue keychainQueue_;
     ApplicationState state_;
-    // Counts state changes, so a restored token never replaces a state that
-    // changed while it was being read.
-    quint64 stateGeneration_ = 0;
+    // Counts the user's sign-ins and logouts, so work that finishes after a
+    // newer one changes nothing.
+    quint64 lastAction_ = 0;
+    std::optional<SignInAttempt> attempt_;
+    // The token of the running session, and a count of the sessions started,
+    // so a check of an earlier session's token ends nothing.
+    std::optional<TwitchUserAccessToken> sessionToken_;
+    quint64 sessionsStarted_ = 0;
+    QTimer validationTimer_;
     Theme theme_;
     int authenticationsRunning_ = 0;
     bool isRestoring_ = true;

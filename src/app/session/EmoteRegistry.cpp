@@ -1,6 +1,6 @@
 #include "EmoteRegistry.h"
 
-#include "app/session/WhenFinished.h"
+#include "platform/WhenFinished.h"
 #include "platform/Diagnostics.h"
 #include "platform/Error.h"
 

@@ -102,21 +102,28 @@ TwitchAPI::TwitchAPI(TwitchEndpoints endpoints, QString clientID, QUrl authRedir
 {
 }
 
-QUrl TwitchAPI::authorizationURL(const QSet<TwitchAuthScope>& scopes) const
+QUrl TwitchAPI::authorizationURL(const QSet<TwitchAuthScope>& scopes, const QString& state) const
 {
     QStringList scopeNames;
     for (TwitchAuthScope scope : scopes)
         scopeNames.append(rawValue(scope).toString());
-    const QStringList items {
+    QStringList items {
         QStringLiteral("redirect_uri=") + encodeQueryValue(authRedirectURL_.toString(QUrl::FullyEncoded)),
         QStringLiteral("client_id=") + encodeQueryValue(clientID_),
         QStringLiteral("response_type=token"),
         QStringLiteral("scope=") + encodeQueryValue(scopeNames.join(u' ')),
     };
+    if (!state.isEmpty())
+        items.append(QStringLiteral("state=") + encodeQueryValue(state));
     return serviceURL(endpoints_.identityURL, QStringLiteral("/oauth2/authorize"), items.join(u'&'));
 }
 
 std::optional<QString> TwitchAPI::accessToken(const QUrl& redirect)
+{
+    return redirectValue(redirect, u"access_token");
+}
+
+std::optional<QString> TwitchAPI::redirectValue(const QUrl& redirect, QStringView name)
 {
     // The implicit grant returns the token in the fragment; read it as a query.
     const QUrl url(redirect.toString(QUrl::FullyEncoded).replace(u'#', u'?'));
@@ -125,13 +132,22 @@ std::optional<QString> TwitchAPI::accessToken(const QUrl& redirect)
     const QString query = url.query(QUrl::FullyEncoded);
     for (QStringView item : QStringView(query).split(u'&')) {
         const qsizetype equals = item.indexOf(u'=');
-        if (decodeQueryPart(equals < 0 ? item : item.left(equals)) != u"access_token")
+        if (decodeQueryPart(equals < 0 ? item : item.left(equals)) != name)
             continue;
         if (equals < 0)
             return std::nullopt;
         return decodeQueryPart(item.mid(equals + 1));
     }
     return std::nullopt;
+}
+
+bool TwitchAPI::isAuthRedirect(const QUrl& url) const
+{
+    const auto path = [](const QUrl& address) { return address.path().isEmpty() ? QStringLiteral("/") : address.path(); };
+    const int defaultPort = url.scheme() == QLatin1String("https") ? 443 : 80;
+    return url.isValid() && url.scheme() == authRedirectURL_.scheme()
+        && url.host().compare(authRedirectURL_.host(), Qt::CaseInsensitive) == 0
+        && url.port(defaultPort) == authRedirectURL_.port(defaultPort) && path(url) == path(authRedirectURL_);
 }
 
 QFuture<std::optional<TwitchUserAccessToken>> TwitchAPI::userAccessToken(const QUrl& redirect) const
@@ -154,6 +170,15 @@ QFuture<TwitchUserAccessToken> TwitchAPI::validate(const QString& token) const
     return send(request, { { 401, TwitchError::Code::invalidAccessToken } }).then([token](const QByteArray& body) {
         return TwitchUserAccessToken { token, TwitchUserAccessToken::Info::fromJson(JsonReader::parse(body)) };
     });
+}
+
+QFuture<void> TwitchAPI::revoke(const QString& token) const
+{
+    QNetworkRequest request = makeRequest(serviceURL(endpoints_.identityURL, QStringLiteral("/oauth2/revoke")));
+    request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/x-www-form-urlencoded"));
+    const QString form = QStringLiteral("client_id=") + encodeQueryValue(clientID_) + QStringLiteral("&token=")
+        + encodeQueryValue(token);
+    return send(request, {}, form.toLatin1()).then([](const QByteArray&) { });
 }
 
 QFuture<TwitchEmoteSet> TwitchAPI::globalEmotes(const TwitchUserAccessToken& accessToken) const
@@ -191,11 +216,12 @@ QFuture<TwitchEmoteSet> TwitchAPI::fetchEmotes(const QString& path, const QStrin
     });
 }
 
-QFuture<QByteArray> TwitchAPI::send(const QNetworkRequest& request, StatusTable statuses) const
+QFuture<QByteArray> TwitchAPI::send(const QNetworkRequest& request, StatusTable statuses,
+                                    const std::optional<QByteArray>& form) const
 {
     auto promise = std::make_shared<QPromise<QByteArray>>();
     promise->start();
-    QNetworkReply* reply = network_->get(request);
+    QNetworkReply* reply = form ? network_->post(request, *form) : network_->get(request);
     auto tooLarge = std::make_shared<bool>(false);
     QObject::connect(reply, &QNetworkReply::downloadProgress, reply, [reply, tooLarge](qint64 received, qint64 total) {
         if (received > maxResponseSize || total > maxResponseSize) {

@@ -35,16 +35,27 @@ public:
     const QString& clientID() const { return clientID_; }
     const QUrl& authRedirectURL() const { return authRedirectURL_; }
 
-    // The browser address that starts the implicit-grant sign-in.
-    QUrl authorizationURL(const QSet<TwitchAuthScope>& scopes) const;
+    // The browser address that starts the implicit-grant sign-in. A non-empty
+    // `state` is sent as the last item; the service hands it back with the
+    // redirect, which lets the caller tell its own sign-in from a forged one.
+    QUrl authorizationURL(const QSet<TwitchAuthScope>& scopes, const QString& state = {}) const;
 
     // Validates the access token the redirect carries in its fragment; no
     // token (and no error) when it carries none.
     QFuture<std::optional<TwitchUserAccessToken>> userAccessToken(const QUrl& redirect) const;
     // The raw access_token value of a redirect, if it has one.
     static std::optional<QString> accessToken(const QUrl& redirect);
+    // The first value named `name` in the redirect's fragment or query (the
+    // implicit grant answers in the fragment, a refusal in the query).
+    static std::optional<QString> redirectValue(const QUrl& redirect, QStringView name);
+    // Whether `url` is the registered redirect address: same scheme, host,
+    // port and path (an empty path is "/"); query and fragment aside.
+    bool isAuthRedirect(const QUrl& url) const;
 
     QFuture<TwitchUserAccessToken> validate(const QString& token) const;
+    // Asks the identity service to invalidate the token (POST
+    // /oauth2/revoke, form fields client_id and token).
+    QFuture<void> revoke(const QString& token) const;
 
     QFuture<TwitchEmoteSet> globalEmotes(const TwitchUserAccessToken& accessToken) const;
     QFuture<TwitchEmoteSet> channelEmotes(const QString& broadcasterID, const TwitchUserAccessToken& accessToken) const;
@@ -57,7 +68,9 @@ private:
     using StatusTable = QList<std::pair<int, TwitchError::Code>>;
 
     QFuture<TwitchEmoteSet> fetchEmotes(const QString& path, const QString& query, const TwitchUserAccessToken& accessToken) const;
-    QFuture<QByteArray> send(const QNetworkRequest& request, StatusTable statuses) const;
+    // GET, or POST of `form` (URL-encoded) when there is one.
+    QFuture<QByteArray> send(const QNetworkRequest& request, StatusTable statuses,
+                             const std::optional<QByteArray>& form = {}) const;
 
     TwitchEndpoints endpoints_;
     QString clientID_;

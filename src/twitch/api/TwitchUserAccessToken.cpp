@@ -17,11 +17,10 @@ const QDateTime& referenceDate()
 // Far beyond any real expiry, and well inside what QDateTime can hold.
 constexpr double maxSeconds = 1e12;
 
-} // namespace
-
-TwitchUserAccessToken::Info TwitchUserAccessToken::Info::fromJson(const JsonReader& json)
+// The fields both JSON forms share; `expiresFrom` is the instant "expires_in" counts from.
+TwitchUserAccessToken::Info decode(const JsonReader& json, const QDateTime& expiresFrom)
 {
-    Info info;
+    TwitchUserAccessToken::Info info;
     info.clientID = json[QLatin1String("client_id")].toString();
     info.login = json[QLatin1String("login")].toString();
     for (TwitchAuthScope scope : json[QLatin1String("scopes")].toKnownEnumList<TwitchAuthScope>())
@@ -31,8 +30,20 @@ TwitchUserAccessToken::Info TwitchUserAccessToken::Info::fromJson(const JsonRead
     const double seconds = expiresIn.toDouble();
     if (std::abs(seconds) > maxSeconds)
         expiresIn.fail(QStringLiteral("number out of range"));
-    info.expiresAt = QDateTime::currentDateTimeUtc().addMSecs(std::llround(seconds * 1000));
+    info.expiresAt = expiresFrom.addMSecs(std::llround(seconds * 1000));
     return info;
+}
+
+} // namespace
+
+TwitchUserAccessToken::Info TwitchUserAccessToken::Info::fromJson(const JsonReader& json)
+{
+    return decode(json, QDateTime::currentDateTimeUtc());
+}
+
+TwitchUserAccessToken::Info TwitchUserAccessToken::Info::fromStoredJson(const JsonReader& json)
+{
+    return decode(json, referenceDate());
 }
 
 QJsonObject TwitchUserAccessToken::Info::toJson() const

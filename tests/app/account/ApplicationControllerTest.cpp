@@ -1,120 +1,36 @@
-#include "app/account/AccountStorage.h"
-#include "app/account/ApplicationController.h"
-#include "app/session/SessionController.h"
+#include "AccountTestSupport.h"
+
+#include "app/account/AccountError.h"
+#include "platform/Diagnostics.h"
 #include "twitch/api/TwitchError.h"
-#include "twitch-sim/TwitchSimulator.h"
 
-#include "support/PrivateKeyring.h"
-
-#include <QJsonDocument>
 #include <QSignalSpy>
-#include <QTemporaryDir>
-#include <QTest>
-
-#include <gtest/gtest.h>
+#include <QUrlQuery>
 
 using namespace parley;
-namespace demo = parley::sim::demo;
+using namespace parley::test;
+using sim::HttpFault;
 
 namespace {
 
-constexpr int timeout = 20000;
+using ApplicationControllerTest = AccountTest;
 
-class ApplicationControllerTest : public testing::Test {
-protected:
-    void SetUp() override
-    {
-        PARLEY_REQUIRE_PRIVATE_KEYRING();
-        ASSERT_NE(simulator.start(), 0);
-        const auto* test = testing::UnitTest::GetInstance()->current_test_info();
-        // An identifier per test keeps parallel tests' keyring items apart.
-        config.bundleIdentifier = QStringLiteral("app.parley.test.%1").arg(QString::fromUtf8(test->name()));
-        config.twitchClientID = QString::fromLatin1(demo::clientID);
-        config.twitchAuthRedirectURL = QUrl(QStringLiteral("http://localhost:17563"));
-        config.twitchIdentityURL = simulator.identityURL();
-        config.twitchHelixURL = simulator.helixURL();
-        config.twitchChatURL = simulator.chatURL();
-        config.twitchCapabilityNamespace = QStringLiteral("twitch.tv");
-        config.twitchWebDomain = QStringLiteral("twitch.tv");
-        keychain = makeCredentialStore(config);
-    }
+const QString sessionExpired = QStringLiteral("Your session has been expired. Please login to your account.");
+const QString notForParley = QStringLiteral("This sign-in was not made for Parley. Please try again.");
 
-    void TearDown() override
-    {
-        if (keychain)
-            keychain->clear();
-    }
-
-    // A launch of the application: a new controller over the same stores.
-    std::unique_ptr<ApplicationController> launch()
-    {
-        auto controller = std::make_unique<ApplicationController>(config,
-            TwitchAPI(config.twitchEndpoints(), config.twitchClientID, config.twitchAuthRedirectURL),
-            keychain, userDefaults, [this](const TwitchAPI& twitch, const TwitchUserAccessToken& accessToken) {
-                ++sessionsMade;
-                return std::shared_ptr<SessionController>(
-                    new SessionController(twitch, accessToken, nullptr, *pipeline), [pipeline = pipeline](QObject* session) {
-                        // The pipeline stays until the session it serves is gone.
-                        QObject::connect(session, &QObject::destroyed, [pipeline] { });
-                        session->deleteLater();
-                    });
-            });
-        return controller;
-    }
-
-    std::unique_ptr<ApplicationController> launchAndRestore()
-    {
-        auto controller = launch();
-        EXPECT_TRUE(QTest::qWaitFor([&] { return !controller->isRestoring(); }, timeout));
-        return controller;
-    }
-
-    QStringList storedItems(ApplicationController& controller)
-    {
-        QFuture<QStringList> items = controller.storedAccessTokenItems();
-        EXPECT_TRUE(QTest::qWaitFor([&] { return items.isFinished(); }, timeout));
-        return items.result();
-    }
-
-    void storeToken(const QString& info)
-    {
-        ASSERT_TRUE(keychain->set(QString::fromLatin1(demo::token), ApplicationController::accessTokenKey));
-        ASSERT_TRUE(keychain->set(info, ApplicationController::accessTokenInfoKey));
-    }
-
-    QStringList bothItems() const
-    {
-        return { config.credentialKeyPrefix() + ApplicationController::accessTokenKey,
-                 config.credentialKeyPrefix() + ApplicationController::accessTokenInfoKey };
-    }
-
-    static QUrl redirect(const QString& token)
-    {
-        return QUrl(QStringLiteral("http://localhost:17563/#access_token=%1&scope=chat%3Aread+chat%3Aedit&token_type=bearer").arg(token));
-    }
-
-    static TwitchUserAccessToken::Info demoInfo()
-    {
-        TwitchUserAccessToken::Info info;
-        info.clientID = QString::fromLatin1(demo::clientID);
-        info.login = QString::fromLatin1(demo::login);
-        info.scopes = { TwitchAuthScope::chatRead, TwitchAuthScope::chatEdit };
-        info.userID = QString::fromLatin1(demo::userID);
-        info.expiresAt = QDateTime::currentDateTimeUtc().addSecs(3600);
-        return info;
-    }
-
-    sim::TwitchSimulator simulator { sim::SimModel::demoContent() };
-    QTemporaryDir home;
-    std::shared_ptr<QSettings> userDefaults = std::make_shared<QSettings>(
-        home.filePath(QStringLiteral("settings.conf")), QSettings::IniFormat);
-    BundleConfig config;
-    std::shared_ptr<CredentialStore> keychain;
-    int sessionsMade = 0;
-    std::shared_ptr<ImagePipeline> pipeline = ImagePipeline::create();
-};
+// The redirect with one of its fragment items replaced.
+QUrl withItem(QUrl redirect, const QString& name, const QString& value)
+{
+    QUrlQuery items(redirect.fragment(QUrl::FullyEncoded));
+    items.removeAllQueryItems(name);
+    items.addQueryItem(name, value);
+    redirect.setFragment(items.query(QUrl::FullyEncoded), QUrl::StrictMode);
+    return redirect;
+}
 
 } // namespace
+
+// --- Launch and restore --------------------------------------------------------
 
 TEST_F(ApplicationControllerTest, FirstLaunchIsSignedOutWithTheDefaultTheme)
 {
@@ -122,117 +38,359 @@ TEST_F(ApplicationControllerTest, FirstLaunchIsSignedOutWithTheDefaultTheme)
     EXPECT_TRUE(controller->isRestoring());
     EXPECT_FALSE(controller->isAuthenticating());
     EXPECT_EQ(controller->theme(), defaultTheme());
-    const QUrl authorize = controller->authorizationURL();
-    EXPECT_EQ(authorize.path(), QStringLiteral("/oauth2/authorize"));
-    EXPECT_TRUE(authorize.query().contains(QStringLiteral("client_id=%1").arg(QString::fromLatin1(demo::clientID))));
+    EXPECT_TRUE(QUrlQuery(controller->authorizationURL()).hasQueryItem(QStringLiteral("state")));
 
     ASSERT_TRUE(QTest::qWaitFor([&] { return !controller->isRestoring(); }, timeout));
     EXPECT_FALSE(controller->state().isAuthenticated());
     EXPECT_EQ(sessionsMade, 0);
+    EXPECT_EQ(simulator.totalRequestCount(), 0);
     EXPECT_FALSE(userDefaults->contains(themeSettingsKey));
 }
 
-TEST_F(ApplicationControllerTest, AStoredTokenStartsASessionBeforeAnyNetworkTraffic)
+TEST_F(ApplicationControllerTest, AStoredTokenIsValidatedBeforeItsSessionStarts)
 {
-    storeToken(QString::fromUtf8(QJsonDocument(demoInfo().toJson()).toJson()));
+    storeToken(QString::fromLatin1(demo::token), demoInfo());
     auto controller = launch();
-    int requestsWhenAuthenticated = -1;
+    int validationsWhenAuthenticated = -1;
     QObject::connect(controller.get(), &ApplicationController::stateChanged, [&] {
-        requestsWhenAuthenticated = simulator.totalRequestCount();
+        EXPECT_TRUE(controller->isRestoring()) << "restoring ends only once the state is settled";
+        validationsWhenAuthenticated = simulator.requestCount(QStringLiteral("/oauth2/validate"));
     });
     ASSERT_TRUE(QTest::qWaitFor([&] { return !controller->isRestoring(); }, timeout));
     ASSERT_TRUE(controller->state().isAuthenticated());
-    EXPECT_EQ(requestsWhenAuthenticated, 0);
+    EXPECT_EQ(validationsWhenAuthenticated, 1);
     EXPECT_EQ(sessionsMade, 1);
     EXPECT_EQ(controller->state().session()->accessToken().token, QString::fromLatin1(demo::token));
     EXPECT_EQ(controller->state().session()->accessToken().info.login, QString::fromLatin1(demo::login));
+    EXPECT_TRUE(alerts.isEmpty());
 }
 
-TEST_F(ApplicationControllerTest, UndecodableStoredInfoIsRemovedWithItsToken)
+TEST_F(ApplicationControllerTest, ARevokedStoredTokenEndsInSignInWithTheExpiredAlert)
 {
-    storeToken(QStringLiteral("{\"login\": 7}"));
+    storeToken(QStringLiteral("revoked-token"), demoInfo());
     auto controller = launchAndRestore();
     EXPECT_FALSE(controller->state().isAuthenticated());
-    EXPECT_EQ(sessionsMade, 0);
+    EXPECT_EQ(sessionsMade, 0) << "the chat never connects with a refused token";
+    EXPECT_EQ(alerts, QStringList { sessionExpired });
     EXPECT_TRUE(storedItems(*controller).isEmpty());
 }
 
-TEST_F(ApplicationControllerTest, ALoneInfoItemIsLeftAndStartsNothing)
+TEST_F(ApplicationControllerTest, ANetworkFailureAtStartKeepsTheStoredSignInAndItsExpiry)
 {
-    ASSERT_TRUE(keychain->set(QString::fromUtf8(QJsonDocument(demoInfo().toJson()).toJson()),
-                              ApplicationController::accessTokenInfoKey));
+    TwitchUserAccessToken::Info info = demoInfo();
+    info.expiresAt = QDateTime(QDate(2031, 5, 6), QTime(7, 8, 9), Qt::UTC);
+    storeToken(QString::fromLatin1(demo::token), info);
+    simulator.setFault(QStringLiteral("/oauth2/validate"), HttpFault::droppedAfter());
+    DiagnosticsCapture log;
+
     auto controller = launchAndRestore();
-    EXPECT_FALSE(controller->state().isAuthenticated());
-    EXPECT_EQ(storedItems(*controller), QStringList { bothItems().last() });
+    ASSERT_TRUE(controller->state().isAuthenticated());
+    EXPECT_EQ(controller->state().session()->accessToken().info.expiresAt, info.expiresAt)
+        << "stored as seconds since 2001, read back as the same instant";
+    EXPECT_EQ(storedItems(*controller), bothItems());
+    EXPECT_TRUE(alerts.isEmpty());
+    EXPECT_TRUE(log.lines().filter(QStringLiteral("ApplicationController.validationFailed:")).size() == 1);
+    for (const QString& line : log.lines())
+        EXPECT_FALSE(line.contains(QString::fromLatin1(demo::token))) << line.toStdString();
 }
 
-TEST_F(ApplicationControllerTest, ARedirectWithoutATokenChangesNothing)
+TEST_F(ApplicationControllerTest, LoneAndUnreadableItemsAreRemovedAtStart)
+{
+    const auto launchWith = [&](const std::optional<QString>& token, const std::optional<QString>& info) {
+        keychain->remove(ApplicationController::accessTokenKey);
+        keychain->remove(ApplicationController::accessTokenInfoKey);
+        if (token) {
+            ASSERT_TRUE(keychain->set(*token, ApplicationController::accessTokenKey));
+        }
+        if (info) {
+            ASSERT_TRUE(keychain->set(*info, ApplicationController::accessTokenInfoKey));
+        }
+        auto controller = launchAndRestore();
+        EXPECT_FALSE(controller->state().isAuthenticated());
+        EXPECT_TRUE(storedItems(*controller).isEmpty());
+    };
+    {
+        SCOPED_TRACE("token without info");
+        launchWith(QString::fromLatin1(demo::token), std::nullopt);
+    }
+    {
+        SCOPED_TRACE("info without token");
+        launchWith(std::nullopt, infoJson(demoInfo()));
+    }
+    {
+        SCOPED_TRACE("info that does not decode");
+        launchWith(QString::fromLatin1(demo::token), QStringLiteral("{\"login\": 7}"));
+    }
+    EXPECT_EQ(sessionsMade, 0);
+    EXPECT_EQ(simulator.requestCount(QStringLiteral("/oauth2/validate")), 0);
+}
+
+// --- Forged, replayed and foreign redirects --------------------------------------
+
+TEST_F(ApplicationControllerTest, EveryAttemptCarriesAFreshStateAfterTheFourItems)
 {
     auto controller = launchAndRestore();
+    QSignalSpy urlChanges(controller.get(), &ApplicationController::authorizationURLChanged);
+    const QUrl first = controller->startSignIn();
+    const QUrl second = controller->startSignIn();
+    EXPECT_EQ(controller->authorizationURL(), second);
+    EXPECT_EQ(urlChanges.count(), 2);
+
+    QStringList names;
+    for (const auto& [name, value] : QUrlQuery(second).queryItems())
+        names.append(name);
+    EXPECT_EQ(names, (QStringList { "redirect_uri", "client_id", "response_type", "scope", "state" }));
+    const QString state = QUrlQuery(second).queryItemValue(QStringLiteral("state"));
+    EXPECT_NE(QUrlQuery(first).queryItemValue(QStringLiteral("state")), state);
+    // 16 random bytes, base64url without padding.
+    EXPECT_EQ(state.size(), 22);
+    EXPECT_EQ(QByteArray::fromBase64(state.toLatin1(), QByteArray::Base64UrlEncoding).size(), 16);
+}
+
+TEST_F(ApplicationControllerTest, ForgedReplayedAndMismatchedRedirectsAreIgnoredUnvalidated)
+{
+    auto controller = launchAndRestore();
+    DiagnosticsCapture log;
     QSignalSpy authenticating(controller.get(), &ApplicationController::isAuthenticatingChanged);
-    controller->handleRedirect(QUrl(QStringLiteral("http://localhost:17563/?error=access_denied&error_description=no")));
+    const auto expectIgnored = [&](const QUrl& redirect, const char* what) {
+        SCOPED_TRACE(what);
+        QFuture<void> attempt = controller->authenticate(redirect);
+        ASSERT_TRUE(attempt.isFinished());
+        EXPECT_THROW(attempt.waitForFinished(), IgnoredRedirectError);
+    };
+
+    // A page that sends the browser to Parley with a token of its choosing.
+    const QUrl forged(QStringLiteral("http://localhost:17563/#access_token=%1&scope=chat%3Aread+chat%3Aedit"
+                                     "&token_type=bearer").arg(QString::fromLatin1(demo::token)));
+    expectIgnored(forged, "no state, before any sign-in");
+    const QUrl genuine = signInRedirect(*controller);
+    expectIgnored(forged, "no state");
+    expectIgnored(withItem(genuine, QStringLiteral("state"), SignInAttempt::makeState()), "another state");
+    for (const char* address : { "http://localhost:17564/", "https://localhost:17563/", "http://evil.example:17563/",
+                                 "http://localhost:17563/elsewhere" }) {
+        QUrl moved(QString::fromLatin1(address));
+        moved.setFragment(genuine.fragment(QUrl::FullyEncoded), QUrl::StrictMode);
+        expectIgnored(moved, address);
+    }
+    EXPECT_EQ(simulator.requestCount(QStringLiteral("/oauth2/validate")), 0);
+    EXPECT_EQ(authenticating.count(), 0);
+    EXPECT_EQ(log.lines().filter(QStringLiteral("ApplicationController.redirectIgnored:")).size(), 7);
+
+    controller->handleRedirect(genuine);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return controller->state().isAuthenticated(); }, timeout));
+    expectIgnored(genuine, "replayed");
+    EXPECT_EQ(simulator.requestCount(QStringLiteral("/oauth2/validate")), 1);
+    EXPECT_TRUE(alerts.isEmpty());
+    for (const QString& line : log.lines())
+        EXPECT_FALSE(line.contains(QString::fromLatin1(demo::token))) << line.toStdString();
+}
+
+TEST_F(ApplicationControllerTest, TokensOfAnotherClientOrWithoutBothChatScopesAreRefused)
+{
+    auto controller = launchAndRestore();
+    for (const char* token : { demo::foreignToken, demo::readOnlyToken }) {
+        SCOPED_TRACE(token);
+        alerts.clear();
+        QFuture<void> signIn = controller->authenticate(signInRedirect(*controller, QString::fromLatin1(token)));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return signIn.isFinished(); }, timeout));
+        EXPECT_THROW(signIn.waitForFinished(), AccountError);
+        EXPECT_EQ(alerts, QStringList { notForParley });
+        EXPECT_FALSE(controller->isAuthenticating());
+        EXPECT_FALSE(controller->state().isAuthenticated());
+        EXPECT_TRUE(storedItems(*controller).isEmpty());
+    }
+}
+
+// --- Signing in ------------------------------------------------------------------
+
+TEST_F(ApplicationControllerTest, ARefusalRedirectEndsTheAttemptAndChangesNothing)
+{
+    auto controller = launchAndRestore();
+    simulator.setRefusesAuthorization(true);
+    const QUrl refusal = browse(controller->startSignIn());
+    ASSERT_TRUE(refusal.hasQuery());
+    QSignalSpy authenticating(controller.get(), &ApplicationController::isAuthenticatingChanged);
+    controller->handleRedirect(refusal);
     // Went true, then back to false.
     ASSERT_TRUE(QTest::qWaitFor([&] { return authenticating.count() == 2; }, timeout));
     EXPECT_FALSE(controller->isAuthenticating());
     EXPECT_FALSE(controller->state().isAuthenticated());
+    EXPECT_NE(QUrlQuery(controller->authorizationURL()).queryItemValue(QStringLiteral("state")),
+              QUrlQuery(refusal).queryItemValue(QStringLiteral("state")));
     EXPECT_TRUE(storedItems(*controller).isEmpty());
     EXPECT_EQ(simulator.requestCount(QStringLiteral("/oauth2/validate")), 0);
+    EXPECT_TRUE(alerts.isEmpty());
 }
 
 TEST_F(ApplicationControllerTest, ARefusedTokenFailsTheSignInSilently)
 {
     auto controller = launchAndRestore();
-    QFuture<void> signIn = controller->authenticate(redirect(QStringLiteral("revoked-token")));
+    QFuture<void> signIn = controller->authenticate(signInRedirect(*controller, QStringLiteral("revoked-token")));
     EXPECT_TRUE(controller->isAuthenticating());
     ASSERT_TRUE(QTest::qWaitFor([&] { return signIn.isFinished(); }, timeout));
     EXPECT_THROW(signIn.waitForFinished(), TwitchError);
     EXPECT_FALSE(controller->isAuthenticating());
     EXPECT_FALSE(controller->state().isAuthenticated());
     EXPECT_TRUE(storedItems(*controller).isEmpty());
+    EXPECT_TRUE(alerts.isEmpty());
 }
 
-TEST_F(ApplicationControllerTest, SignInStoresBothItemsAndStartsASession)
+TEST_F(ApplicationControllerTest, SignInStoresBothItemsAndTheNextLaunchRestoresThem)
 {
     auto controller = launchAndRestore();
-    controller->handleRedirect(redirect(QString::fromLatin1(demo::token)));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return controller->state().isAuthenticated(); }, timeout));
-    EXPECT_FALSE(controller->isAuthenticating());
+    ASSERT_TRUE(signIn(*controller));
     EXPECT_EQ(sessionsMade, 1);
     EXPECT_EQ(controller->state().session()->accessToken().info.login, QString::fromLatin1(demo::login));
     EXPECT_EQ(storedItems(*controller), bothItems());
     EXPECT_EQ(keychain->get(ApplicationController::accessTokenKey), QString::fromLatin1(demo::token));
+    const QDateTime expiresAt = controller->state().session()->accessToken().info.expiresAt;
 
-    // The next launch is signed in with what was stored.
     controller.reset();
     auto relaunched = launchAndRestore();
     ASSERT_TRUE(relaunched->state().isAuthenticated());
     EXPECT_EQ(relaunched->state().session()->accessToken().info.userID, QString::fromLatin1(demo::userID));
+    // Validated again at start: the service's fresh expiry, not one 25 years off.
+    EXPECT_LT(qAbs(relaunched->state().session()->accessToken().info.expiresAt.secsTo(expiresAt)), 600);
 }
 
-TEST_F(ApplicationControllerTest, ALogoutRightAfterSignInLeavesNothingStored)
+// --- Checked while signed in --------------------------------------------------------
+
+TEST_F(ApplicationControllerTest, TheTokenIsValidatedAgainWhileSignedInAndA401EndsTheSession)
 {
     auto controller = launchAndRestore();
-    QFuture<void> loggedOut;
-    QObject::connect(controller.get(), &ApplicationController::stateChanged, controller.get(), [&] {
-        if (controller->state().isAuthenticated())
-            loggedOut = controller->logout();
-    });
-    controller->handleRedirect(redirect(QString::fromLatin1(demo::token)));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return loggedOut.isFinished() && !controller->state().isAuthenticated(); }, timeout));
+    EXPECT_EQ(controller->validationInterval(), std::chrono::hours(1));
+    controller->setValidationInterval(std::chrono::milliseconds(100));
+    ASSERT_TRUE(signIn(*controller));
+    const int validations = simulator.requestCount(QStringLiteral("/oauth2/validate"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return simulator.requestCount(QStringLiteral("/oauth2/validate")) >= validations + 2; },
+                                timeout));
+    EXPECT_TRUE(controller->state().isAuthenticated());
+    EXPECT_TRUE(alerts.isEmpty());
+
+    simulator.model().revokeToken(QString::fromLatin1(demo::token));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !controller->state().isAuthenticated(); }, timeout));
+    EXPECT_EQ(alerts, QStringList { sessionExpired });
     EXPECT_TRUE(storedItems(*controller).isEmpty());
-    controller.reset();
-    EXPECT_FALSE(launchAndRestore()->state().isAuthenticated());
+    const int afterEnd = simulator.requestCount(QStringLiteral("/oauth2/validate"));
+    QTest::qWait(300);
+    EXPECT_EQ(simulator.requestCount(QStringLiteral("/oauth2/validate")), afterEnd) << "signed out: no more checks";
+}
+
+// --- Logging out ------------------------------------------------------------------
+
+TEST_F(ApplicationControllerTest, LogoutRevokesTheTokenAndRemovesBothItems)
+{
+    auto controller = launchAndRestore();
+    ASSERT_TRUE(signIn(*controller));
+    QFuture<void> loggedOut = controller->logout();
+    EXPECT_FALSE(controller->state().isAuthenticated()) << "signed out at once";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return loggedOut.isFinished(); }, timeout));
+
+    ASSERT_EQ(simulator.requestCount(QStringLiteral("/oauth2/revoke")), 1);
+    const sim::SimRequest revoke = simulator.requests().constLast();
+    EXPECT_EQ(revoke.method, QByteArray("POST"));
+    const QUrlQuery form(QString::fromLatin1(revoke.body));
+    EXPECT_EQ(form.queryItemValue(QStringLiteral("client_id")), QString::fromLatin1(demo::clientID));
+    EXPECT_EQ(form.queryItemValue(QStringLiteral("token")), QString::fromLatin1(demo::token));
+    EXPECT_FALSE(simulator.model().token(QString::fromLatin1(demo::token))) << "the service no longer accepts it";
+    EXPECT_TRUE(storedItems(*controller).isEmpty());
+    EXPECT_TRUE(alerts.isEmpty());
+}
+
+TEST_F(ApplicationControllerTest, AFailedRevokeIsLoggedAndDoesNotHoldTheLogoutBack)
+{
+    auto controller = launchAndRestore();
+    ASSERT_TRUE(signIn(*controller));
+    simulator.setFault(QStringLiteral("/oauth2/revoke"), HttpFault::withStatus(500));
+    DiagnosticsCapture log;
+    QFuture<void> loggedOut = controller->logout();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return loggedOut.isFinished(); }, timeout));
+    EXPECT_FALSE(controller->state().isAuthenticated());
+    EXPECT_TRUE(storedItems(*controller).isEmpty());
+    EXPECT_EQ(log.lines().filter(QStringLiteral("ApplicationController.revokeFailed: invalidResponse")).size(), 1);
+    EXPECT_TRUE(alerts.isEmpty());
 }
 
 TEST_F(ApplicationControllerTest, ALogoutJustBeforeQuittingStillRemovesTheItems)
 {
-    storeToken(QString::fromUtf8(QJsonDocument(demoInfo().toJson()).toJson()));
+    storeToken(QString::fromLatin1(demo::token), demoInfo());
     auto controller = launchAndRestore();
     ASSERT_TRUE(controller->state().isAuthenticated());
     controller->logout();
     controller.reset();
     EXPECT_TRUE(keychain->allKeys().isEmpty());
 }
+
+// --- The user's last action wins ---------------------------------------------------------
+
+TEST_F(ApplicationControllerTest, ALogoutDuringASignInsValidationWins)
+{
+    auto controller = launchAndRestore();
+    const QUrl redirect = signInRedirect(*controller);
+    simulator.setFault(QStringLiteral("/oauth2/validate"), HttpFault::delayed(300));
+    QFuture<void> signIn = controller->authenticate(redirect);
+    QFuture<void> loggedOut = controller->logout();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return signIn.isFinished() && loggedOut.isFinished(); }, timeout));
+    EXPECT_FALSE(controller->isAuthenticating());
+    EXPECT_FALSE(controller->state().isAuthenticated());
+    EXPECT_EQ(sessionsMade, 0);
+    EXPECT_TRUE(storedItems(*controller).isEmpty());
+}
+
+TEST_F(ApplicationControllerTest, ASignInAfterALogoutWinsOverTheLogoutsQueuedDeletes)
+{
+    auto controller = launchAndRestore();
+    ASSERT_TRUE(signIn(*controller));
+    simulator.model().addToken({ QStringLiteral("second-token"), QString::fromLatin1(demo::clientID),
+                                 QString::fromLatin1(demo::userID), { QStringLiteral("chat:read"), QStringLiteral("chat:edit") } });
+    const QUrl second = signInRedirect(*controller, QStringLiteral("second-token"));
+    QFuture<void> loggedOut = controller->logout();
+    QFuture<void> signedIn = controller->authenticate(second);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return signedIn.isFinished() && loggedOut.isFinished(); }, timeout));
+    ASSERT_TRUE(controller->state().isAuthenticated());
+    EXPECT_EQ(storedItems(*controller), bothItems());
+    EXPECT_EQ(keychain->get(ApplicationController::accessTokenKey), QStringLiteral("second-token"));
+
+    // And the reverse: a logout right after the sign-in's writes were queued.
+    const QUrl third = signInRedirect(*controller, QStringLiteral("second-token"));
+    QFuture<void> loggedOutAgain;
+    QObject::connect(controller.get(), &ApplicationController::stateChanged, controller.get(), [&] {
+        if (controller->state().isAuthenticated())
+            loggedOutAgain = controller->logout();
+    });
+    controller->handleRedirect(third);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return loggedOutAgain.isFinished() && !controller->state().isAuthenticated(); },
+                                timeout));
+    EXPECT_TRUE(storedItems(*controller).isEmpty());
+    controller.reset();
+    EXPECT_FALSE(launchAndRestore()->state().isAuthenticated());
+}
+
+// --- Lifetimes -------------------------------------------------------------------
+
+TEST_F(ApplicationControllerTest, QuittingWhileAValidationIsInFlightIsQuiet)
+{
+    storeToken(QString::fromLatin1(demo::token), demoInfo());
+    simulator.setFault(QStringLiteral("/oauth2/validate"), HttpFault::delayed(300));
+    {
+        auto controller = launch();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return simulator.requestCount(QStringLiteral("/oauth2/validate")) == 1; },
+                                    timeout));
+    }
+    QFuture<void> signIn;
+    {
+        auto controller = launch();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return simulator.requestCount(QStringLiteral("/oauth2/validate")) == 2; },
+                                    timeout));
+        signIn = controller->authenticate(signInRedirect(*controller));
+    }
+    QTest::qWait(500);
+    EXPECT_TRUE(signIn.isCanceled());
+    EXPECT_EQ(sessionsMade, 0);
+    EXPECT_TRUE(alerts.isEmpty());
+}
+
+// --- Theme ---------------------------------------------------------------------
 
 TEST_F(ApplicationControllerTest, ThemeOptionsApplyAtOnceAndSurviveARelaunch)
 {
