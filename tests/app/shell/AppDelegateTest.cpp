@@ -18,6 +18,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <QUrlQuery>
 #include <gtest/gtest.h>
 
 using namespace parley;
@@ -84,8 +85,10 @@ protected:
     QUrl signedInRedirect() const
     {
         QUrl redirect = config.twitchAuthRedirectURL;
-        redirect.setFragment(QStringLiteral("access_token=%1&scope=chat%3Aread+chat%3Aedit&token_type=bearer")
-                                 .arg(QString::fromLatin1(demo::token)));
+        // The redirect carries back the state of the attempt the app has pending.
+        const QString state = QUrlQuery(delegate->appController()->authorizationURL()).queryItemValue(QStringLiteral("state"));
+        redirect.setFragment(QStringLiteral("access_token=%1&scope=chat%3Aread+chat%3Aedit&token_type=bearer&state=%2")
+                                 .arg(QString::fromLatin1(demo::token), state));
         return redirect;
     }
 
