@@ -82,7 +82,19 @@ void SimModel::addToken(SimToken token)
 
 void SimModel::revokeToken(const QString& token)
 {
+    for (const SimToken& known : std::as_const(tokens_))
+        if (known.token == token)
+            revoked_.append(known);
     tokens_.removeIf([&](const SimToken& known) { return known.token == token; });
+}
+
+void SimModel::grantToken(const QString& token)
+{
+    // A new authorisation makes a revoked grant valid again, as signing in anew would.
+    for (const SimToken& known : std::as_const(revoked_))
+        if (known.token == token && !this->token(token))
+            tokens_.append(known);
+    revoked_.removeIf([&](const SimToken& known) { return known.token == token; });
 }
 
 void SimModel::addEmote(SimEmote emote)

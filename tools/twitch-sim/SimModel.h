@@ -63,6 +63,7 @@ public:
     void addUser(SimUser user);
     void addToken(SimToken token);
     void revokeToken(const QString& token);
+    void grantToken(const QString& token);
     void addEmote(SimEmote emote);
 
     std::optional<SimUser> user(const QString& userID) const;
@@ -78,6 +79,7 @@ public:
 private:
     QList<SimUser> users_;
     QList<SimToken> tokens_;
+    QList<SimToken> revoked_;
     QList<SimEmote> emotes_;
 };
 

@@ -184,7 +184,7 @@ HttpReply TwitchSimulator::route(const SimRequest& request)
     return HttpReply::error(404, QStringLiteral("not found"));
 }
 
-HttpReply TwitchSimulator::authorize(const SimRequest& request) const
+HttpReply TwitchSimulator::authorize(const SimRequest& request)
 {
     const QUrl redirect(queryValue(request, QStringLiteral("redirect_uri")), QUrl::StrictMode);
     if (!redirect.isValid() || redirect.isRelative())
@@ -209,6 +209,7 @@ HttpReply TwitchSimulator::authorize(const SimRequest& request) const
         location.setQuery(answer);
         return HttpReply::redirect(location);
     }
+    model_.grantToken(authorizationToken_);
     // As Twitch does: scopes joined by '+', every item percent-encoded.
     const auto encode = [](const QString& value) { return QString::fromLatin1(QUrl::toPercentEncoding(value)); };
     QStringList items { QStringLiteral("access_token=") + encode(authorizationToken_),

@@ -92,7 +92,7 @@ private:
     void record(const SimRequest& request);
     std::optional<HttpFault> takeFault(const QString& path);
     HttpReply route(const SimRequest& request);
-    HttpReply authorize(const SimRequest& request) const;
+    HttpReply authorize(const SimRequest& request);
     HttpReply validate(const SimRequest& request) const;
     HttpReply revoke(const SimRequest& request);
     HttpReply helix(const SimRequest& request) const;
