@@ -25,8 +25,17 @@ QString line(const QString& tags, const QString& login, const QString& text)
              QString::number(QDateTime::currentMSecsSinceEpoch()), login, QString::fromLatin1(demo::login), text);
 }
 
+// A line of the service itself (USERNOTICE, CLEARMSG, NOTICE) to the demo channel.
+QString serviceLine(const QString& tags, const QString& command, const QString& text)
+{
+    return QStringLiteral("@%1;room-id=%2;tmi-sent-ts=%3 :tmi.twitch.tv %4 #%5 :%6")
+        .arg(tags, QString::fromLatin1(demo::userID), QString::number(QDateTime::currentMSecsSinceEpoch()), command,
+             QString::fromLatin1(demo::login), text);
+}
+
 // Chat that shows every kind of row: the broadcaster, colours, a moderator,
-// a reply, an action, emotes, a long message that must wrap, hostile text.
+// a reply, an action, emotes, a long message that must wrap, hostile text, a
+// deleted message, a subscription, an announcement and a notice.
 QStringList scriptedLines()
 {
     return {
@@ -48,6 +57,16 @@ QStringList scriptedLines()
                            + QString(120, u'a')),
         line("badges=;color=#C71585;display-name=h4x0r;emotes=;id=s7;mod=0;subscriber=0;user-type=",
              "h4x0r", "<b>x</b> &amp; <img src=x>  javascript:alert(1)"),
+        line("badges=;color=#808000;display-name=Rude;emotes=;id=s8;mod=0;subscriber=0;user-type=",
+             "rude", "something rude"),
+        serviceLine("login=rude;target-msg-id=s8", "CLEARMSG", "something rude"),
+        serviceLine("badges=subscriber/0;color=#2E8B57;display-name=NewFan;emotes=;id=s9;login=newfan;msg-id=sub;"
+                    "system-msg=NewFan\\ssubscribed\\sat\\sTier\\s1.;user-id=11;user-type=",
+                    "USERNOTICE", "Happy to be here"),
+        serviceLine("badges=broadcaster/1;color=#9146FF;display-name=parley_demo;emotes=;id=s10;login=parley_demo;"
+                    "msg-id=announcement;system-msg=;user-id=1;user-type=",
+                    "USERNOTICE", "Giveaway at the top of the hour!"),
+        serviceLine("msg-id=slow_on", "NOTICE", "This room is now in slow mode. You may send messages every 10 seconds."),
     };
 }
 

@@ -102,7 +102,7 @@ QFuture<void> ApplicationController::authenticate(const QUrl& redirectURL)
     // One redirect per attempt: a replay finds a new state pending.
     setAttempt(SignInAttempt(twitch_));
     if (++authenticationsRunning_ == 1)
-        Q_EMIT isAuthenticatingChanged();
+        emit isAuthenticatingChanged();
     // A refusal (the user declined) carries no token: nothing changes.
     const std::optional<QString> token = TwitchAPI::accessToken(redirectURL);
     if (!token) {
@@ -127,7 +127,7 @@ QFuture<void> ApplicationController::authenticate(const QUrl& redirectURL)
         const TwitchUserAccessToken accessToken = validated.result();
         if (!isMadeForParley(accessToken.info)) {
             const auto error = std::make_exception_ptr(AccountError::notMadeForParley());
-            Q_EMIT errors(error);
+            emit errors(error);
             promise->setException(error);
             return;
         }
@@ -162,7 +162,7 @@ QFuture<void> ApplicationController::logout()
         const qint32 status = deleted.result();
         // The token is still stored: say so, unless a sign-in since replaced it.
         if (status != CredentialStoreStatus::success && action == lastAction_)
-            Q_EMIT errors(std::make_exception_ptr(AccountError::keyringRemoveFailed(status)));
+            emit errors(std::make_exception_ptr(AccountError::keyringRemoveFailed(status)));
         settled();
     });
     return promise->future();
@@ -259,7 +259,7 @@ void ApplicationController::validateRestored(const TwitchUserAccessToken& stored
 void ApplicationController::finishRestoring()
 {
     isRestoring_ = false;
-    Q_EMIT isRestoringChanged();
+    emit isRestoringChanged();
 }
 
 void ApplicationController::finishSignIn(const TwitchUserAccessToken& accessToken)
@@ -290,7 +290,7 @@ void ApplicationController::endSession(const std::exception_ptr& reason)
 {
     setState(ApplicationState::needsAuthentication());
     clearStoredAccessToken();
-    Q_EMIT errors(reason);
+    emit errors(reason);
 }
 
 void ApplicationController::storeAccessToken(const TwitchUserAccessToken& accessToken)
@@ -306,7 +306,7 @@ void ApplicationController::storeAccessToken(const TwitchUserAccessToken& access
     whenFinished(stored, this, [this, action](QFuture<qint32> result) {
         const qint32 status = result.result();
         if (status != CredentialStoreStatus::success && action == lastAction_)
-            Q_EMIT errors(std::make_exception_ptr(AccountError::keyringSaveFailed(status)));
+            emit errors(std::make_exception_ptr(AccountError::keyringSaveFailed(status)));
     });
 }
 
@@ -345,25 +345,25 @@ void ApplicationController::setState(ApplicationState state)
     }
     // The old state, and with it the old session, is released here.
     state_ = std::move(state);
-    Q_EMIT stateChanged();
+    emit stateChanged();
 }
 
 void ApplicationController::setTheme(Theme theme)
 {
     theme_ = std::move(theme);
-    Q_EMIT themeChanged();
+    emit themeChanged();
 }
 
 void ApplicationController::setAttempt(std::optional<SignInAttempt> attempt)
 {
     attempt_ = std::move(attempt);
-    Q_EMIT authorizationURLChanged();
+    emit authorizationURLChanged();
 }
 
 void ApplicationController::authenticationEnded()
 {
     if (--authenticationsRunning_ == 0)
-        Q_EMIT isAuthenticatingChanged();
+        emit isAuthenticatingChanged();
 }
 
 } // namespace parley

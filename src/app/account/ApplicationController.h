@@ -114,7 +114,7 @@ public:
     std::chrono::milliseconds validationInterval() const;
     void setValidationInterval(std::chrono::milliseconds interval);
 
-Q_SIGNALS:
+signals:
     void stateChanged();
     void themeChanged();
     void isAuthenticatingChanged();

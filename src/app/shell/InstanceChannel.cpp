@@ -97,7 +97,7 @@ void InstanceChannel::handle(QLocalSocket* socket, const QByteArray& request)
             if (const QUrl url(value.toString(), QUrl::StrictMode); url.isValid() && !url.isRelative())
                 urls.append(url);
         reply({ { QStringLiteral("ok"), true } });
-        Q_EMIT urlsOpened(urls);
+        emit urlsOpened(urls);
         return;
     }
     if (requestHandler_) {

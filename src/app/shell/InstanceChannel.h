@@ -41,7 +41,7 @@ public:
 
     static constexpr qsizetype maxRequestSize = 64 * 1024;
 
-Q_SIGNALS:
+signals:
     void urlsOpened(const QList<QUrl>& urls);
 
 private:

@@ -76,7 +76,7 @@ bool LoopbackRedirectListener::handleRequest(const QHttpServerRequest& request, 
             return true;
         }
         answer(request, socket, QHttpServerResponder::StatusCode::Ok);
-        Q_EMIT redirectReceived(*redirect);
+        emit redirectReceived(*redirect);
         return true;
     }
     answer(request, socket, QHttpServerResponder::StatusCode::NotFound);

@@ -32,7 +32,7 @@ public:
     static constexpr qsizetype maxBodySize = 16 * 1024;
     static inline const QString receivePath = QStringLiteral("/parley-redirect");
 
-Q_SIGNALS:
+signals:
     void redirectReceived(const QUrl& redirectURL);
 
 protected:

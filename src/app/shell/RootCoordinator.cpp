@@ -90,7 +90,7 @@ void RootCoordinator::showState()
     children.push_back(std::move(next));
     for (const std::unique_ptr<XUICoordinator>& child : previous)
         child->stop();
-    Q_EMIT mainWindowChanged();
+    emit mainWindowChanged();
 }
 
 } // namespace parley

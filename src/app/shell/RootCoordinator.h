@@ -42,7 +42,7 @@ public:
 
     void presentErrorMessage(const QString& message) override;
 
-Q_SIGNALS:
+signals:
     // A new main window was brought to the front.
     void mainWindowChanged();
 

@@ -13,6 +13,7 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QIcon>
 #include <QMessageBox>
 #include <QQuickWindow>
 
@@ -52,6 +53,14 @@ bool openInBrowser(const QUrl& url)
     return false;
 }
 
+QIcon appIcon()
+{
+    QIcon icon;
+    for (const char* size : { "64x64", "512x512" })
+        icon.addFile(QStringLiteral(":/icons/%1/apps/app.parley.Parley.png").arg(QLatin1String(size)));
+    return icon;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -61,7 +70,6 @@ int main(int argc, char** argv)
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Parley"));
     QApplication::setApplicationDisplayName(QStringLiteral("Parley"));
-    QApplication::setDesktopFileName(QStringLiteral("parley"));
 
     BundleConfig config;
     try {
@@ -70,6 +78,10 @@ int main(int argc, char** argv)
         return failLaunch(QString::fromUtf8(error.what()));
     }
     QApplication::setApplicationVersion(config.shortVersion);
+    // The desktop entry is named after the bundle, so the desktop groups
+    // Parley's windows under its entry and icon.
+    QApplication::setDesktopFileName(config.bundleIdentifier);
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("app.parley.Parley"), appIcon()));
 
     const QList<QUrl> urls = urlArguments(QApplication::arguments());
     if (InstanceChannel::sendToRunningInstance(config.bundleIdentifier, urls))

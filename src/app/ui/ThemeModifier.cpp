@@ -16,7 +16,7 @@ void ThemeModifier::setTheme(const Theme& theme)
     contexts_.removeAll(nullptr);
     for (QQmlContext* context : std::as_const(contexts_))
         context->setContextProperty(QLatin1String(ThemeKey), QVariant::fromValue(theme_));
-    Q_EMIT themeChanged();
+    emit themeChanged();
 }
 
 void ThemeModifier::wrap(QQmlContext* context)

@@ -36,7 +36,7 @@ public:
     // Publishes the theme under ThemeKey in `context` and keeps it current.
     void wrap(QQmlContext* context);
 
-Q_SIGNALS:
+signals:
     void themeChanged();
 
 private:

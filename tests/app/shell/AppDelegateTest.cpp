@@ -198,7 +198,7 @@ TEST_F(AppDelegateTest, RestoredSignInOpensTheSessionWindowWithoutShowingSignInF
 TEST_F(AppDelegateTest, ControllerErrorsBecomeAnAlertWithOkay)
 {
     launch();
-    Q_EMIT delegate->appController()->errors(std::make_exception_ptr(std::runtime_error("boom")));
+    emit delegate->appController()->errors(std::make_exception_ptr(std::runtime_error("boom")));
     QMessageBox* alert = nullptr;
     ASSERT_TRUE(QTest::qWaitFor([&alert] {
         for (QWidget* window : QApplication::topLevelWidgets())

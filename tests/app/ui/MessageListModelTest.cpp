@@ -136,3 +136,43 @@ TEST(MessageListModel, DroppedMessagesLeaveFromTheFrontAndUpdatesChangeOneRow)
     EXPECT_EQ(changed.count(), 1);
     EXPECT_EQ(model.rowCount(), 0);
 }
+
+TEST_F(MessageListModelTest, ActionsDeletionsAndSystemLinesShowAsTheLiveChatSendsThem)
+{
+    ASSERT_TRUE(joined.joined);
+    const QString channel = QString::fromLatin1(sim::demo::login);
+    QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
+    ASSERT_TRUE(joined.deliver(QStringList {
+        ChatLine { "act", QStringLiteral("\x01" "ACTION waves\x01") }.toString(),
+        ChatLine { "gone", "rude words" }.toString(),
+        QStringLiteral("@login=viewer;room-id=1;target-msg-id=gone;tmi-sent-ts=1700000000001 :tmi.twitch.tv CLEARMSG #%1 :rude words").arg(channel),
+        QStringLiteral("@badges=;color=#FF0000;display-name=Herald;emotes=;id=ann;login=herald;msg-id=announcement;"
+                       "room-id=1;system-msg=;tmi-sent-ts=1700000000002;user-id=9;user-type= :tmi.twitch.tv USERNOTICE #%1 :Hear ye").arg(channel),
+        QStringLiteral("@msg-id=slow_on :tmi.twitch.tv NOTICE #%1 :This room is now in slow mode.").arg(channel),
+    }));
+    ASSERT_EQ(model.rowCount(), 4);
+
+    EXPECT_EQ(value(0, MessageListModel::IsActionRole), true);
+    EXPECT_EQ(value(0, MessageListModel::AccessibleNameRole), "Viewer waves");
+
+    // The deleted row changed in place and no longer shows its words.
+    ASSERT_EQ(changed.count(), 1);
+    EXPECT_EQ(changed.at(0).at(0).toModelIndex().row(), 1);
+    EXPECT_EQ(value(1, MessageListModel::IsDeletedRole), true);
+    EXPECT_EQ(value(1, MessageListModel::BodyRole).value<TextWithEmotes>().text(), "<message deleted>");
+    EXPECT_EQ(value(1, MessageListModel::AccessibleNameRole), "Viewer: message deleted");
+
+    // An announcement: the headline over the chatter's own words.
+    EXPECT_EQ(value(2, MessageListModel::KindRole), "system");
+    EXPECT_EQ(value(2, MessageListModel::HeadlineRole), "Announcement");
+    EXPECT_EQ(value(2, MessageListModel::DisplayNameRole), "Herald");
+    EXPECT_EQ(value(2, MessageListModel::BodyTextRole), "Hear ye");
+    EXPECT_EQ(value(2, MessageListModel::AccessibleNameRole), "Announcement. Herald: Hear ye");
+
+    // A notice has no chatter: every role still has a value of its type.
+    EXPECT_EQ(value(3, MessageListModel::HeadlineRole), "This room is now in slow mode.");
+    EXPECT_EQ(value(3, MessageListModel::DisplayNameRole), "");
+    EXPECT_EQ(value(3, MessageListModel::IsDeletedRole), false);
+    EXPECT_TRUE(value(3, MessageListModel::BodyRole).canConvert<TextWithEmotes>());
+    EXPECT_EQ(value(3, MessageListModel::AccessibleNameRole), "This room is now in slow mode.");
+}

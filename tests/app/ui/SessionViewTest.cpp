@@ -152,3 +152,22 @@ TEST_F(SessionViewTest, TheListFollowsNewRowsOnlyWhileTheReaderIsAtTheBottom)
     EXPECT_FALSE(atLastRow());
     EXPECT_FALSE(rowNames().contains("Viewer: unseen"));
 }
+
+TEST_F(SessionViewTest, SystemLinesShowTheirHeadlineAndDeletedMessagesOnlyAMarker)
+{
+    const QString channel = QString::fromLatin1(sim::demo::login);
+    ASSERT_TRUE(deliver({ ChatLine { "gone", "rude words" }.toString(),
+                          QStringLiteral("@msg-id=slow_on :tmi.twitch.tv NOTICE #%1 :<b>Slow</b> mode.").arg(channel) }));
+    twitch.sim.chat().sendText(
+        QStringLiteral("@login=viewer;target-msg-id=gone;tmi-sent-ts=1 :tmi.twitch.tv CLEARMSG #%1 :rude words").arg(channel));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return items("body").size() == 2; }, waitMs));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return items("body").first()->property("text") == "<message deleted>"; }, waitMs));
+
+    const QList<QQuickItem*> headlines = items("headline");
+    ASSERT_EQ(headlines.size(), 2);
+    EXPECT_FALSE(headlines.at(0)->isVisible());
+    EXPECT_TRUE(headlines.at(1)->isVisible());
+    EXPECT_EQ(headlines.at(1)->property("text").toString(), "<b>Slow</b> mode.");
+    EXPECT_FALSE(items("body").at(1)->isVisible()); // a notice has no chatter's words
+    EXPECT_EQ(rowNames(), (QStringList { "Viewer: message deleted", "<b>Slow</b> mode." }));
+}

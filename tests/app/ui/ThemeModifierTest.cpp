@@ -20,10 +20,10 @@ public:
     void setTheme(const Theme& theme)
     {
         theme_ = theme;
-        Q_EMIT themeChanged();
+        emit themeChanged();
     }
 
-Q_SIGNALS:
+signals:
     void themeChanged();
 
 private:

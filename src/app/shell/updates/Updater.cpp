@@ -33,7 +33,7 @@ void Updater::check(bool userInitiated)
 {
     if (!feedURL_) {
         if (userInitiated)
-            Q_EMIT checkFinished({ UpdateCheckResult::Outcome::notConfigured, currentVersion_, {}, {} }, true);
+            emit checkFinished({ UpdateCheckResult::Outcome::notConfigured, currentVersion_, {}, {} }, true);
         return;
     }
     userInitiated_ = userInitiated_ || userInitiated;
@@ -56,7 +56,7 @@ void Updater::finish(QNetworkReply* reply)
     reply->deleteLater();
     const UpdateCheckResult result = resultOf(reply);
     const bool userInitiated = std::exchange(userInitiated_, false);
-    Q_EMIT checkFinished(result, userInitiated);
+    emit checkFinished(result, userInitiated);
 }
 
 UpdateCheckResult Updater::resultOf(QNetworkReply* reply) const

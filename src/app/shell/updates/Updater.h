@@ -32,7 +32,7 @@ public:
     static constexpr qint64 maxFeedSize = 1024 * 1024;
     static constexpr int timeoutMs = 30000;
 
-Q_SIGNALS:
+signals:
     void checkFinished(const parley::UpdateCheckResult& result, bool userInitiated);
 
 private:

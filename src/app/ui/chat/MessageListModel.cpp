@@ -1,6 +1,7 @@
 #include "MessageListModel.h"
 
 #include "app/session/TextWithEmotes.h"
+#include "app/ui/chat/SystemMessageViewModel.h"
 #include "app/ui/chat/TextMessageViewModel.h"
 #include "twitch/chat/TwitchChat.h"
 
@@ -32,7 +33,7 @@ QVariant textData(const TwitchChatTextMessage& text, int role, const QLocale& lo
     case MessageListModel::TimeTextRole:
         return Model::shortTime(text.sentAt, locale);
     case MessageListModel::BodyRole:
-        return QVariant::fromValue(TextWithEmotes(text.body, text.emotes, text.emoteSets));
+        return QVariant::fromValue(Model::body(text));
     case MessageListModel::BodyTextRole:
         return text.body;
     case MessageListModel::ReplyToRole:
@@ -41,8 +42,50 @@ QVariant textData(const TwitchChatTextMessage& text, int role, const QLocale& lo
         return text.reply ? text.reply->parentMessageBody : QString();
     case MessageListModel::AccessibleNameRole:
         return Model::accessibleName(text);
+    case MessageListModel::IsActionRole:
+        return text.isAction;
+    case MessageListModel::IsDeletedRole:
+        return text.isDeleted;
+    case MessageListModel::HeadlineRole:
+        return QString();
     default:
         return {};
+    }
+}
+
+// A row without a chatter's words still gives every role a value of its
+// type: the row's QML requires them all.
+QVariant emptyData(int role)
+{
+    switch (role) {
+    case MessageListModel::NameColorRole:
+        return {};
+    case MessageListModel::IsBroadcasterRole:
+    case MessageListModel::IsActionRole:
+    case MessageListModel::IsDeletedRole:
+        return false;
+    case MessageListModel::BodyRole:
+        return QVariant::fromValue(TextWithEmotes());
+    default:
+        return QString();
+    }
+}
+
+QVariant systemData(const TwitchChatSystemMessage& system, int role, const QLocale& locale)
+{
+    switch (role) {
+    case MessageListModel::KindRole:
+        return QStringLiteral("system");
+    case MessageListModel::MessageIdRole:
+        return system.id;
+    case MessageListModel::HeadlineRole:
+        return SystemMessageViewModel::headline(system);
+    case MessageListModel::AccessibleNameRole:
+        return SystemMessageViewModel::accessibleName(system);
+    case MessageListModel::TimeTextRole:
+        return system.sentAt ? TextMessageViewModel::shortTime(*system.sentAt, locale) : QString();
+    default:
+        return system.userMessage ? textData(*system.userMessage, role, locale) : emptyData(role);
     }
 }
 
@@ -57,6 +100,7 @@ MessageListModel::MessageListModel(TwitchChat& chat, QObject* parent)
     : QAbstractListModel(parent), chat_(&chat), rows_(chat.messages().size())
 {
     connect(&chat, &TwitchChat::messageAppended, this, &MessageListModel::messageAppended);
+    connect(&chat, &TwitchChat::messageUpdated, this, &MessageListModel::messageUpdated);
     connect(&chat, &QObject::destroyed, this, [this] {
         beginResetModel();
         rows_ = 0;
@@ -89,7 +133,7 @@ QVariant MessageListModel::data(const QModelIndex& index, int role) const
         return {};
     if (const TwitchChatTextMessage* text = message->text())
         return textData(*text, role, locale_);
-    return {};
+    return systemData(*message->system(), role, locale_);
 }
 
 QHash<int, QByteArray> MessageListModel::roleNames() const
@@ -107,6 +151,9 @@ QHash<int, QByteArray> MessageListModel::roleNames() const
         { ReplyToRole, "replyTo" },
         { ReplyTextRole, "replyText" },
         { AccessibleNameRole, "accessibleName" },
+        { IsActionRole, "isAction" },
+        { IsDeletedRole, "isDeleted" },
+        { HeadlineRole, "headline" },
     };
 }
 
@@ -119,9 +166,10 @@ void MessageListModel::setLocale(const QLocale& locale)
 
 void MessageListModel::copyDisplayName(int row) const
 {
-    const TwitchChatMessage* message = this->message(row);
-    if (message && message->text())
-        QGuiApplication::clipboard()->setText(message->text()->displayName);
+    // The name shown: a system line's chatter has one too.
+    const QString name = data(index(row), DisplayNameRole).toString();
+    if (!name.isEmpty())
+        QGuiApplication::clipboard()->setText(name);
 }
 
 void MessageListModel::messageAppended()

@@ -32,6 +32,9 @@ public:
         ReplyToRole,
         ReplyTextRole,
         AccessibleNameRole,
+        IsActionRole,
+        IsDeletedRole,
+        HeadlineRole, // a system line's own text; empty for a chatter's message
     };
 
     // Rows for a fixed list of messages.

@@ -5,7 +5,9 @@ import Parley.Chat
 
 // One chat row: the broadcaster badge, the name in the sender's colour with
 // its role tooltip and "Copy" menu, the time, and the selectable body with
-// inline emotes. Every wire value is shown as plain text.
+// inline emotes. A system line shows its headline, marked at the side, with
+// the chatter's own words (if any) under it. Every wire value is shown as
+// plain text.
 Item {
     id: row
 
@@ -19,6 +21,9 @@ Item {
     required property string replyTo
     required property string replyText
     required property string accessibleName
+    required property bool isAction
+    required property bool isDeleted
+    required property string headline
 
     required property var theme
     property var emoteImages: null
@@ -32,13 +37,39 @@ Item {
     // A pooled row showing another message: that message comes on screen.
     ListView.onReused: renderer.appear()
 
+    readonly property bool hasSender: displayName !== ""
+
     SystemPalette { id: colors }
+
+    Rectangle {
+        objectName: "systemMark"
+        visible: row.headline !== ""
+        width: 3
+        height: row.height
+        color: colors.highlight
+        Accessible.ignored: true
+    }
 
     Column {
         id: column
         x: row.padding
         width: row.width - 2 * row.padding
         spacing: row.theme.spacing.nameToBodyPoints
+
+        Text {
+            id: headlineText
+            objectName: "headline"
+            visible: row.headline !== ""
+            width: parent.width
+            text: row.headline
+            textFormat: Text.PlainText
+            wrapMode: Text.Wrap
+            font.pointSize: row.theme.messageFont.pointSize
+            font.italic: true
+            color: colors.text
+            opacity: 0.75
+            Accessible.ignored: true
+        }
 
         Text {
             id: replyLine
@@ -56,6 +87,7 @@ Item {
         }
 
         RowLayout {
+            visible: row.hasSender
             width: parent.width
             spacing: 4
 
@@ -118,13 +150,20 @@ Item {
         TextEdit {
             id: bodyText
             objectName: "body"
+            visible: row.hasSender
             width: parent.width
             textFormat: TextEdit.PlainText
             readOnly: true
             selectByMouse: true
             wrapMode: TextEdit.Wrap
-            font: row.theme.messageFont
-            color: colors.text
+            font.family: row.theme.messageFont.family
+            font.pointSize: row.theme.messageFont.pointSize
+            font.weight: row.theme.messageFont.weight
+            // An action reads in the sender's colour; a removed message is
+            // only a dimmed marker.
+            font.italic: row.isAction || row.isDeleted
+            color: row.isAction && row.nameColor !== undefined ? row.nameColor : colors.text
+            opacity: row.isDeleted ? 0.6 : 1
             selectionColor: colors.highlight
             selectedTextColor: colors.highlightedText
             activeFocusOnPress: false

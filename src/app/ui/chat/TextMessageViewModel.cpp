@@ -37,13 +37,22 @@ QString TextMessageViewModel::replyTo(const TwitchChatTextMessage& message)
     return message.reply->parentMessageDisplayName.value_or(message.reply->parentMessageLogin);
 }
 
+TextWithEmotes TextMessageViewModel::body(const TwitchChatTextMessage& message)
+{
+    if (message.isDeleted)
+        return TextWithEmotes(QStringLiteral("<message deleted>"), {}, {});
+    return TextWithEmotes(message.body, message.emotes, message.emoteSets);
+}
+
 QString TextMessageViewModel::accessibleName(const TwitchChatTextMessage& message)
 {
     QString name = message.displayName;
     const QString parent = replyTo(message);
     if (!parent.isEmpty())
         name += QStringLiteral(" (reply to %1)").arg(parent);
-    return name + QStringLiteral(": ") + message.body;
+    if (message.isDeleted)
+        return name + QStringLiteral(": message deleted");
+    return name + (message.isAction ? QStringLiteral(" ") : QStringLiteral(": ")) + message.body;
 }
 
 } // namespace parley

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/session/TextWithEmotes.h"
 #include "twitch/Instant.h"
 #include "twitch/chat/TwitchChatTextMessage.h"
 
@@ -29,8 +30,13 @@ public:
     // has no display name); empty for a message that answers nothing.
     static QString replyTo(const TwitchChatTextMessage& message);
 
+    // The body as the row shows it: the text, or "<message deleted>" once a
+    // moderator removed it (the text stays out of the window from then on).
+    static TextWithEmotes body(const TwitchChatTextMessage& message);
+
     // The row as one sentence for screen readers: the name, what it answers,
-    // and the text as shown (emotes by their names).
+    // and the text as shown (emotes by their names); an action reads as the
+    // sender doing it, a removed message as deleted.
     static QString accessibleName(const TwitchChatTextMessage& message);
 };
 

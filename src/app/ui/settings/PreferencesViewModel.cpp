@@ -109,13 +109,13 @@ void PreferencesViewModel::edit(const std::function<void(ThemeOptions&)>& change
     if (changed == themeOptions_)
         return;
     themeOptions_ = std::move(changed);
-    Q_EMIT themeOptionsChanged();
+    emit themeOptionsChanged();
     onSetThemeOptions_(themeOptions_);
 }
 
 void PreferencesViewModel::refuse()
 {
-    Q_EMIT themeOptionsChanged();
+    emit themeOptionsChanged();
 }
 
 } // namespace parley

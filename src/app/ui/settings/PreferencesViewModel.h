@@ -67,7 +67,7 @@ public:
     static constexpr double maxFontSize = 200.0;
     static constexpr double maxSpacing = 200.0;
 
-Q_SIGNALS:
+signals:
     void themeOptionsChanged();
 
 private:

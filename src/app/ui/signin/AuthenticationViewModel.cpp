@@ -36,7 +36,7 @@ void AuthenticationViewModel::setAuthenticating(bool isAuthenticating)
     if (isAuthenticating == isAuthenticating_)
         return;
     isAuthenticating_ = isAuthenticating;
-    Q_EMIT isAuthenticatingChanged();
+    emit isAuthenticatingChanged();
 }
 
 QColor AuthenticationViewModel::windowColor()

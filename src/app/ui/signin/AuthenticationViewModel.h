@@ -68,7 +68,7 @@ public:
     // being completed. Returns whether a browser took the address.
     Q_INVOKABLE bool signIn();
 
-Q_SIGNALS:
+signals:
     void isAuthenticatingChanged();
 
 private:
