@@ -149,8 +149,10 @@ TEST_F(MessageListModelTest, ActionsDeletionsAndSystemLinesShowAsTheLiveChatSend
         QStringLiteral("@badges=;color=#FF0000;display-name=Herald;emotes=;id=ann;login=herald;msg-id=announcement;"
                        "room-id=1;system-msg=;tmi-sent-ts=1700000000002;user-id=9;user-type= :tmi.twitch.tv USERNOTICE #%1 :Hear ye").arg(channel),
         QStringLiteral("@msg-id=slow_on :tmi.twitch.tv NOTICE #%1 :This room is now in slow mode.").arg(channel),
+        QStringLiteral("@badges=;color=;display-name=Fan;emotes=;id=sub;login=fan;msg-id=resub;room-id=1;"
+                       "system-msg=Fan\\ssubscribed.;tmi-sent-ts=1700000000003;user-id=10;user-type= :tmi.twitch.tv USERNOTICE #%1 :Hi").arg(channel),
     }));
-    ASSERT_EQ(model.rowCount(), 4);
+    ASSERT_EQ(model.rowCount(), 5);
 
     EXPECT_EQ(value(0, MessageListModel::IsActionRole), true);
     EXPECT_EQ(value(0, MessageListModel::AccessibleNameRole), "Viewer waves");
@@ -175,4 +177,5 @@ TEST_F(MessageListModelTest, ActionsDeletionsAndSystemLinesShowAsTheLiveChatSend
     EXPECT_EQ(value(3, MessageListModel::IsDeletedRole), false);
     EXPECT_TRUE(value(3, MessageListModel::BodyRole).canConvert<TextWithEmotes>());
     EXPECT_EQ(value(3, MessageListModel::AccessibleNameRole), "This room is now in slow mode.");
+    EXPECT_EQ(value(4, MessageListModel::AccessibleNameRole), "Fan subscribed. Fan: Hi");
 }

@@ -17,7 +17,11 @@ QString SystemMessageViewModel::accessibleName(const TwitchChatSystemMessage& me
     if (!message.userMessage)
         return line;
     const QString words = TextMessageViewModel::accessibleName(*message.userMessage);
-    return line.isEmpty() ? words : line + QStringLiteral(". ") + words;
+    if (line.isEmpty())
+        return words;
+    // The service's lines mostly end a sentence of their own.
+    const bool ended = line.endsWith(u'.') || line.endsWith(u'!') || line.endsWith(u'?');
+    return line + (ended ? QStringLiteral(" ") : QStringLiteral(". ")) + words;
 }
 
 } // namespace parley
