@@ -65,3 +65,24 @@ TEST(MessageListScrollState, JudgesAModelChangeByTheGeometryFromBeforeIt)
     model.messagesDropped(1);
     EXPECT_EQ(requests.count(), 1);
 }
+
+TEST(MessageListScrollState, ABurstFollowsUntilTheViewHasScrolled)
+{
+    MessageListModel model(QList<TwitchChatMessage> { message("a"), message("b"), message("c") });
+    MessageListScrollState state;
+    state.setModel(&model);
+    QSignalSpy requests(&state, &MessageListScrollState::scrollToLastRequested);
+
+    state.measure(1000, 600, 400);
+    model.messagesDropped(1);
+    // Before the view scrolls it measures the grown content from the old
+    // position: the burst's next change follows all the same.
+    state.measure(5000, 600, 400);
+    model.messagesDropped(1);
+    EXPECT_EQ(requests.count(), 2);
+
+    // Once scrolled, the reader's position rules again.
+    state.scrolledToLast();
+    model.messagesDropped(1);
+    EXPECT_EQ(requests.count(), 2);
+}

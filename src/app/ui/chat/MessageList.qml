@@ -55,11 +55,16 @@ ListView {
     onOriginYChanged: measure()
     onHeightChanged: measure()
 
+    // Scrolls once the view has taken in every row of the change (a frame of
+    // chat brings several): one scroll for the lot, with the rows laid out.
+    function showLast() {
+        positionViewAtEnd()
+        measure()
+        scrollState.scrolledToLast()
+    }
+
     Connections {
         target: scrollState
-        function onScrollToLastRequested() {
-            list.positionViewAtEnd()
-            list.measure()
-        }
+        function onScrollToLastRequested() { Qt.callLater(list.showLast) }
     }
 }

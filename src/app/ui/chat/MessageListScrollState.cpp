@@ -53,15 +53,22 @@ void MessageListScrollState::rowsAboutToChange()
 {
     // The view lays out changes later, so the geometry measured now is the
     // one from before the change.
-    follow_ = shouldScrollToLast(1);
+    follow_ = scrollPending_ || shouldScrollToLast(1);
+}
+
+void MessageListScrollState::scrolledToLast()
+{
+    scrollPending_ = false;
 }
 
 void MessageListScrollState::rowsChanged()
 {
     const bool follow = follow_;
     follow_ = false;
-    if (follow && model_ && model_->rowCount() > 0)
-        emit scrollToLastRequested();
+    if (!follow || !model_ || model_->rowCount() == 0)
+        return;
+    scrollPending_ = true;
+    emit scrollToLastRequested();
 }
 
 } // namespace parley

@@ -14,7 +14,8 @@ namespace parley {
 // `bottomOffsetThreshold` points of the bottom, judged by the geometry
 // measured before the change is laid out. The view reports measurements; the
 // decision is taken when the rows are about to change, so a layout that runs
-// during the change cannot move the reader's position under the rule.
+// during the change cannot move the reader's position under the rule. A burst
+// of changes that arrives before the view has scrolled follows as one.
 class MessageListScrollState : public QObject {
     Q_OBJECT
     Q_PROPERTY(QSizeF contentSize MEMBER contentSize)
@@ -43,6 +44,10 @@ public:
     // the visible height (contentY grows as the reader scrolls down).
     Q_INVOKABLE void measure(double contentHeight, double contentY, double scrollHeight);
 
+    // The view has shown the last row after a request. Until then, further
+    // changes follow too: the view may measure rows it has not laid out yet.
+    Q_INVOKABLE void scrolledToLast();
+
 signals:
     // The rows changed and the rule says to show the last row, bottom aligned.
     void scrollToLastRequested();
@@ -55,6 +60,7 @@ private:
     QPointer<QAbstractItemModel> model_;
     QList<QMetaObject::Connection> connections_;
     bool follow_ = false;
+    bool scrollPending_ = false;
 };
 
 } // namespace parley
