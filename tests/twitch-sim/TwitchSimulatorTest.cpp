@@ -321,7 +321,12 @@ TEST_F(TwitchSimulatorTest, FaultSpecsParseTheProgramOptionForm)
     EXPECT_EQ(parseFaultSpec(QStringLiteral("stall"))->interruptAfter, -1);
     EXPECT_EQ(parseFaultSpec(QStringLiteral("status:401"))->status, 401);
     EXPECT_EQ(parseFaultSpec(QStringLiteral("redirect:http://127.0.0.1:9/x,times:2"))->location, "http://127.0.0.1:9/x");
-    for (const char* bad : { "status:42", "status", "drop:-3", "times:0", "explode", "truncate:x" })
+    EXPECT_TRUE(parseFaultSpec(QStringLiteral("range:whole"))->rangeFromStart);
+    EXPECT_EQ(parseFaultSpec(QStringLiteral("stream:1000000"))->streamLength, 1000000);
+    EXPECT_TRUE(parseFaultSpec(QStringLiteral("endless"))->isEndless);
+    EXPECT_EQ(parseFaultSpec(QStringLiteral("trickle:100"))->trickleMs, 100);
+    for (const char* bad : { "status:42", "status", "drop:-3", "times:0", "explode", "truncate:x", "range:some",
+                             "endless:5", "trickle" })
         EXPECT_FALSE(parseFaultSpec(QLatin1String(bad))) << bad;
 }
 

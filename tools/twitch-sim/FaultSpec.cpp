@@ -14,6 +14,10 @@ std::optional<HttpFault> parseFaultSpec(const QString& spec)
             fault.location = argument.toUtf8();
             continue;
         }
+        if (name == QLatin1String("range") && argument == QLatin1String("whole")) {
+            fault.rangeFromStart = true;
+            continue;
+        }
         bool ok = true;
         const qlonglong number = argument.isEmpty() ? -1 : argument.toLongLong(&ok);
         if (!ok || (!argument.isEmpty() && number < 0))
@@ -28,7 +32,13 @@ std::optional<HttpFault> parseFaultSpec(const QString& spec)
             fault.interruption = name == QLatin1String("drop") ? HttpFault::Interruption::drop
                                                                : HttpFault::Interruption::stall;
             fault.interruptAfter = number;
-        } else if (name == QLatin1String("times") && number > 0)
+        } else if (name == QLatin1String("stream") && number >= 0)
+            fault.streamLength = number;
+        else if (name == QLatin1String("endless") && argument.isEmpty())
+            fault.isEndless = true;
+        else if (name == QLatin1String("trickle") && number > 0)
+            fault.trickleMs = int(number);
+        else if (name == QLatin1String("times") && number > 0)
             fault.times = int(number);
         else
             return std::nullopt;

@@ -5,7 +5,8 @@
 namespace parley::sim {
 
 // A misbehaviour the simulator applies to the answers for one path: another
-// status, a delay, a short body, or a connection that breaks off or hangs.
+// status, a delay, a short body, a connection that breaks off or hangs, a
+// range answer from the wrong place, a huge or endless body, a trickle.
 // Faults combine (a delay with a drop) and apply to a number of requests.
 // Note: Qt's HTTP client resends a request once by itself when the connection
 // closes before any byte of the answer, so a drop before the headers that
@@ -20,6 +21,10 @@ struct HttpFault {
     Interruption interruption = Interruption::none;
     qsizetype interruptAfter = -1; // body bytes sent before it; -1: not even the headers
     int times = -1;              // requests it applies to; -1: all
+    bool rangeFromStart = false; // a range request gets the whole body as a 206 from byte 0
+    qint64 streamLength = -1;    // instead of the body, this many filler bytes (announced)
+    bool isEndless = false;      // instead of the body, filler without end (length unannounced)
+    int trickleMs = 0;           // the body one byte every this many milliseconds
 
     static HttpFault withStatus(int status) { return HttpFault { .status = status }; }
     static HttpFault redirected(const QByteArray& location) { return HttpFault { .location = location }; }
@@ -33,6 +38,11 @@ struct HttpFault {
     {
         return HttpFault { .interruption = Interruption::stall, .interruptAfter = bytes };
     }
+
+    static HttpFault wrongRange() { return HttpFault { .rangeFromStart = true }; }
+    static HttpFault streamed(qint64 length) { return HttpFault { .streamLength = length }; }
+    static HttpFault endless() { return HttpFault { .isEndless = true }; }
+    static HttpFault trickled(int milliseconds) { return HttpFault { .trickleMs = milliseconds }; }
 
     HttpFault& withDelay(int milliseconds) { delayMs = milliseconds; return *this; }
     HttpFault& forRequests(int count) { times = count; return *this; }

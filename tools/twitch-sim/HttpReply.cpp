@@ -40,13 +40,16 @@ void HttpReply::setHeader(const QByteArray& name, const QByteArray& value)
     headers.append({ name, value });
 }
 
-QByteArray HttpReply::head(qsizetype bodyLength) const
+QByteArray HttpReply::head(qint64 bodyLength) const
 {
     QByteArray text = "HTTP/1.1 " + QByteArray::number(status) + ' ' + reasonPhrase(status) + "\r\n";
     for (const auto& [key, value] : headers)
         text += key + ": " + value + "\r\n";
-    text += "Content-Length: " + QByteArray::number(bodyLength) + "\r\n\r\n";
-    return text;
+    if (bodyLength >= 0)
+        text += "Content-Length: " + QByteArray::number(bodyLength) + "\r\n";
+    else
+        text += "Connection: close\r\n";
+    return text + "\r\n";
 }
 
 QByteArray HttpReply::reasonPhrase(int status)

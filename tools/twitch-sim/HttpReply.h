@@ -24,8 +24,9 @@ struct HttpReply {
     QByteArray header(const QByteArray& name) const;
     void setHeader(const QByteArray& name, const QByteArray& value);
 
-    // Status line and headers, with Content-Length for `bodyLength` bytes.
-    QByteArray head(qsizetype bodyLength) const;
+    // Status line and headers, with Content-Length for `bodyLength` bytes
+    // (none when negative: the body ends when the connection closes).
+    QByteArray head(qint64 bodyLength) const;
 
     static QByteArray reasonPhrase(int status);
 };

@@ -135,9 +135,10 @@ void TwitchSimulator::handle(const QHttpServerRequest& request, QTcpSocket* sock
     const SimRequest simRequest { methodName(request.method()), request.url().path(),
                                   request.url().query(QUrl::FullyEncoded), request.headers(), request.body() };
     record(simRequest);
-    const HttpReply reply = route(simRequest);
+    const HttpFault fault = takeFault(simRequest.path).value_or(HttpFault {});
+    HttpReply reply = fault.rangeFromStart ? rangeFromStart(simRequest) : route(simRequest);
     emit requestServed(simRequest, reply.status);
-    ReplyWriter::write(socket, reply, takeFault(simRequest.path).value_or(HttpFault {}));
+    ReplyWriter::write(socket, std::move(reply), fault);
 }
 
 void TwitchSimulator::record(const SimRequest& request)
@@ -161,6 +162,21 @@ std::optional<HttpFault> TwitchSimulator::takeFault(const QString& path)
     if (it->times > 0 && --it->times == 0)
         faults_.erase(it);
     return fault;
+}
+
+HttpReply TwitchSimulator::rangeFromStart(const SimRequest& request)
+{
+    if (!request.hasHeader("Range"))
+        return route(request);
+    SimRequest whole = request;
+    whole.headers.removeIf([](const auto& header) { return header.first.compare("Range", Qt::CaseInsensitive) == 0; });
+    HttpReply reply = route(whole);
+    if (reply.status == 200 && !reply.body.isEmpty()) {
+        reply.status = 206;
+        const QByteArray size = QByteArray::number(reply.body.size());
+        reply.setHeader("Content-Range", "bytes 0-" + QByteArray::number(reply.body.size() - 1) + '/' + size);
+    }
+    return reply;
 }
 
 HttpReply TwitchSimulator::route(const SimRequest& request)

@@ -92,6 +92,8 @@ private:
     void record(const SimRequest& request);
     std::optional<HttpFault> takeFault(const QString& path);
     HttpReply route(const SimRequest& request);
+    // The whole body as a 206 "from byte 0", whatever range was asked for.
+    HttpReply rangeFromStart(const SimRequest& request);
     HttpReply authorize(const SimRequest& request);
     HttpReply validate(const SimRequest& request) const;
     HttpReply revoke(const SimRequest& request);

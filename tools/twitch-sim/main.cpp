@@ -42,7 +42,8 @@ int main(int argc, char** argv)
         { QStringLiteral("refuse"), QStringLiteral("The authorize page answers access_denied.") },
         { QStringLiteral("fault"),
           QStringLiteral("Misbehave on PATH (a trailing * matches a prefix). SPEC: status:N, redirect:URL, delay:MS, truncate:BYTES, "
-                         "drop[:BYTES], stall[:BYTES], times:N, comma-separated. Repeatable."),
+                         "drop[:BYTES], stall[:BYTES], range:whole, stream:BYTES, endless, trickle:MS, times:N, "
+                         "comma-separated. Repeatable."),
           QStringLiteral("PATH=SPEC") },
         { QStringLiteral("quiet"), QStringLiteral("Do not log requests.") },
         { QStringLiteral("chat-rate"), QStringLiteral("Generated chat messages per second in every joined channel."),
