@@ -14,6 +14,12 @@ public:
     TransportError(QNetworkReply::NetworkError code, QString description)
         : Error(std::move(description)), code_(code) { }
 
+    // A transfer that went quiet, or ran, for longer than its limit allows.
+    static TransportError timedOut()
+    {
+        return TransportError(QNetworkReply::TimeoutError, QStringLiteral("The request timed out."));
+    }
+
     QNetworkReply::NetworkError code() const noexcept { return code_; }
     bool isCancelled() const noexcept { return code_ == QNetworkReply::OperationCanceledError; }
 

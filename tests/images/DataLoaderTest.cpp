@@ -2,6 +2,7 @@
 
 #include "images/loading/DataLoader.h"
 #include "platform/TransportError.h"
+#include "twitch-sim/TwitchSimulator.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -11,6 +12,9 @@
 #include <mutex>
 
 using namespace parley;
+using namespace std::chrono_literals;
+using sim::HttpFault;
+using sim::TwitchSimulator;
 using test::LocalHttpServer;
 
 namespace {
@@ -47,6 +51,19 @@ struct Outcome {
     }
 
     QString errorText() const { return error ? describe(error) : QString(); }
+
+    template <typename Error>
+    std::optional<Error> errorOf() const
+    {
+        try {
+            if (error)
+                std::rethrow_exception(error);
+        } catch (const Error& e) {
+            return e;
+        } catch (...) {
+        }
+        return std::nullopt;
+    }
 };
 
 LocalHttpServer::Response image(QByteArray body, QList<QPair<QByteArray, QByteArray>> headers = {})
@@ -189,4 +206,72 @@ TEST(DataLoader, diskCacheServesALaterLoaderWithoutTheNetwork)
         EXPECT_EQ(outcome.data, body);
     }
     EXPECT_EQ(server.requestCount(), 1);
+}
+
+TEST(DataLoader, hostileServersRunIntoTheTimeAndSizeLimits)
+{
+    TwitchSimulator simulator;
+    ASSERT_NE(simulator.start(), 0);
+    DataLoader::Limits limits;
+    limits.transferTimeout = 300ms;
+    limits.maximumDataSize = 1024 * 1024;
+    DataLoader loader(UrlCache {}, limits);
+
+    const QUrl stalled = simulator.blobURL(50000, "stalled");
+    simulator.setFault(stalled.path(), HttpFault::stalledAfter(100));
+    Outcome stall;
+    stall.start(loader, stalled);
+    ASSERT_TRUE(stall.waitForCompletion());
+    const auto timeout = stall.errorOf<TransportError>();
+    ASSERT_TRUE(timeout) << stall.errorText().toStdString();
+    EXPECT_EQ(timeout->code(), QNetworkReply::TimeoutError);
+    EXPECT_EQ(timeout->description(), "The request timed out.");
+    EXPECT_EQ(stall.data, TwitchSimulator::blobBody(50000, "stalled").left(100)) << "kept for resuming";
+
+    const QUrl slow = simulator.blobURL(8, "slow");
+    simulator.setFault(slow.path(), HttpFault::trickled(100));
+    Outcome trickle;
+    trickle.start(loader, slow);
+    ASSERT_TRUE(trickle.waitForCompletion());
+    EXPECT_FALSE(trickle.error) << "a slow body that keeps coming is no time-out";
+
+    const QUrl announced = simulator.blobURL(limits.maximumDataSize + 1, "big");
+    const QUrl endless = simulator.blobURL(10, "endless");
+    simulator.setFault(endless.path(), HttpFault::endless());
+    for (const QUrl& url : { announced, endless }) {
+        Outcome huge;
+        huge.start(loader, url);
+        ASSERT_TRUE(huge.waitForCompletion());
+        const auto tooLarge = huge.errorOf<DataLoader::Error>();
+        ASSERT_TRUE(tooLarge) << huge.errorText().toStdString();
+        EXPECT_EQ(tooLarge->code(), DataLoader::Error::Code::dataTooLarge);
+        EXPECT_EQ(tooLarge->description(), "Response is larger than the limit of 1048576 bytes");
+        EXPECT_LE(huge.data.size(), limits.maximumDataSize);
+    }
+}
+
+TEST(DataLoader, followsUpToFiveRedirects)
+{
+    TwitchSimulator simulator;
+    ASSERT_NE(simulator.start(), 0);
+    const auto hop = [&](int index) { return simulator.blobURL(100, QStringLiteral("hop%1").arg(index)); };
+    for (int index = 0; index < 12; ++index)
+        if (index != 5)
+            simulator.setFault(hop(index).path(), HttpFault::redirected(hop(index + 1).toEncoded()));
+    DataLoader loader(UrlCache {});
+
+    Outcome five;
+    five.start(loader, hop(0));
+    ASSERT_TRUE(five.waitForCompletion());
+    EXPECT_FALSE(five.error) << five.errorText().toStdString();
+    EXPECT_EQ(five.data, TwitchSimulator::blobBody(100, "hop5"));
+    ASSERT_TRUE(five.response);
+    EXPECT_EQ(five.response->url, hop(5));
+
+    Outcome six;
+    six.start(loader, hop(6));
+    ASSERT_TRUE(six.waitForCompletion());
+    const auto tooMany = six.errorOf<TransportError>();
+    ASSERT_TRUE(tooMany) << six.errorText().toStdString();
+    EXPECT_EQ(tooMany->code(), QNetworkReply::TooManyRedirectsError);
 }

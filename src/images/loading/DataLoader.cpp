@@ -1,5 +1,6 @@
 #include "images/loading/DataLoader.h"
 
+#include "platform/TransferDeadline.h"
 #include "platform/TransportError.h"
 
 #include <QNetworkAccessManager>
@@ -24,11 +25,12 @@ bool isDerivedFromHttpStatus(const QNetworkReply& reply)
     return isContentOrServerError && reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid();
 }
 
+// The redirect target attribute is set only after the answer's metadata has
+// been announced, so the Location header tells a redirect Qt will follow.
 bool isFollowedRedirect(const QNetworkReply& reply)
 {
     const int status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    return status >= 300 && status < 400
-        && reply.attribute(QNetworkRequest::RedirectionTargetAttribute).isValid()
+    return status >= 300 && status < 400 && status != 304 && reply.hasRawHeader("Location")
         && reply.request().attribute(QNetworkRequest::RedirectPolicyAttribute,
                QNetworkRequest::NoLessSafeRedirectPolicy).toInt() != QNetworkRequest::ManualRedirectPolicy;
 }
@@ -60,10 +62,12 @@ public:
         QNetworkReply* reply = nullptr;
         std::optional<UrlResponse> response;
         QByteArray held;
+        qint64 received = 0;
+        TransferDeadline* deadline = nullptr;
     };
 
-    Session(UrlCache cache, Validator validator)
-        : cache_(std::move(cache)), validator_(std::move(validator)) { }
+    Session(UrlCache cache, Validator validator, Limits limits)
+        : cache_(std::move(cache)), validator_(std::move(validator)), limits_(limits) { }
 
     void setDelegate(std::shared_ptr<Delegate> delegate) { delegate_ = std::move(delegate); }
 
@@ -73,13 +77,22 @@ public:
             handler.completion(cancellation());
             return;
         }
-        QNetworkReply* reply = manager()->get(handler.request);
+        QNetworkRequest request = handler.request;
+        // Image requests carry no credentials, so following redirects is safe.
+        if (!request.attribute(QNetworkRequest::RedirectPolicyAttribute).isValid())
+            request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
+        request.setMaximumRedirectsAllowed(maximumRedirects);
+        QNetworkReply* reply = manager()->get(request);
         reply->setObjectName(QStringLiteral("parley.images.DataLoader.task"));
+        reply->setReadBufferSize(limits_.readBufferSize);
         handler.reply = reply;
+        handler.deadline = new TransferDeadline(limits_.transferTimeout, TransferDeadline::Milliseconds::zero(),
+            [this, id] { timeOut(id); }, this);
         handlers_.emplace(id, std::move(handler));
         connect(reply, &QNetworkReply::metaDataChanged, this, [this, id] { receiveResponse(id); });
         connect(reply, &QNetworkReply::readyRead, this, [this, id] { receiveData(id); });
         connect(reply, &QNetworkReply::finished, this, [this, id] { complete(id); });
+        connect(reply, &QNetworkReply::redirected, this, [this, id] { noteProgress(id); });
     }
 
     void cancel(quint64 id)
@@ -98,6 +111,8 @@ public:
     }
 
 private:
+    static constexpr int maximumRedirects = 5;
+
     QNetworkAccessManager* manager()
     {
         if (manager_)
@@ -119,18 +134,34 @@ private:
         return found == handlers_.end() ? nullptr : &found->second;
     }
 
+    void timeOut(quint64 id)
+    {
+        if (handler(id))
+            finish(id, std::make_exception_ptr(TransportError::timedOut()));
+    }
+
+    void noteProgress(quint64 id)
+    {
+        if (Handler* handler = this->handler(id))
+            handler->deadline->noteProgress();
+    }
+
     // Returns false when the response was rejected (the load is then over).
     bool receiveResponse(quint64 id)
     {
         Handler* handler = this->handler(id);
         if (!handler)
             return false;
+        handler->deadline->noteProgress();
         if (handler->response || isFollowedRedirect(*handler->reply))
             return true;
         handler->response = UrlResponse::fromReply(*handler->reply);
         if (delegate_)
             delegate_->responseReceived(handler->request, *handler->response);
-        if (std::exception_ptr error = validator_(*handler->response)) {
+        std::exception_ptr error = validator_(*handler->response);
+        if (!error && handler->response->expectedContentLength > limits_.maximumDataSize)
+            error = tooLarge();
+        if (error) {
             finish(id, error);
             return false;
         }
@@ -144,9 +175,15 @@ private:
         Handler* handler = this->handler(id);
         if (!handler)
             return;
+        // At most the read buffer's worth: Qt holds no more than that.
         const QByteArray chunk = handler->reply->readAll();
         if (chunk.isEmpty())
             return;
+        handler->received += chunk.size();
+        if (handler->received > limits_.maximumDataSize) {
+            finish(id, tooLarge());
+            return;
+        }
         if (delegate_)
             delegate_->dataReceived(handler->request, chunk.size());
         if (handler->isIncremental)
@@ -164,6 +201,8 @@ private:
         if (reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid() && !receiveResponse(id))
             return;
         receiveData(id);
+        if (!this->handler(id))
+            return;
         std::exception_ptr error;
         if (reply.error() != QNetworkReply::NoError && !isDerivedFromHttpStatus(reply))
             error = std::make_exception_ptr(TransportError(reply.error(), reply.errorString()));
@@ -178,6 +217,7 @@ private:
         Handler handler = std::move(found->second);
         handlers_.erase(found);
         handler.reply->disconnect(this);
+        handler.deadline->deleteLater(); // may be the caller
         // Stopped later: aborting inside the reply's own signal upsets it.
         QNetworkReply* reply = handler.reply;
         QMetaObject::invokeMethod(reply, [reply] {
@@ -191,8 +231,14 @@ private:
         handler.completion(error);
     }
 
+    std::exception_ptr tooLarge() const
+    {
+        return std::make_exception_ptr(Error::dataTooLarge(limits_.maximumDataSize));
+    }
+
     UrlCache cache_;
     Validator validator_;
+    Limits limits_;
     std::shared_ptr<Delegate> delegate_;
     QNetworkAccessManager* manager_ = nullptr;
     std::unordered_map<quint64, Handler> handlers_;
@@ -230,7 +276,13 @@ std::atomic<quint64> nextLoadId = 0;
 
 DataLoader::Error DataLoader::Error::statusCodeUnacceptable(int statusCode)
 {
-    return Error(QStringLiteral("Response status code was unacceptable: %1").arg(statusCode), statusCode);
+    return Error(QStringLiteral("Response status code was unacceptable: %1").arg(statusCode),
+        Code::statusCodeUnacceptable, statusCode);
+}
+
+DataLoader::Error DataLoader::Error::dataTooLarge(qint64 limit)
+{
+    return Error(QStringLiteral("Response is larger than the limit of %1 bytes").arg(limit), Code::dataTooLarge, 0);
 }
 
 std::exception_ptr DataLoader::validateStatusCode(const UrlResponse& response)
@@ -240,11 +292,12 @@ std::exception_ptr DataLoader::validateStatusCode(const UrlResponse& response)
     return nullptr;
 }
 
-DataLoader::DataLoader(UrlCache cache, Validator validator)
+DataLoader::DataLoader(UrlCache cache, Validator validator, Limits limits)
     : cache_(std::move(cache))
     , validator_(std::move(validator))
+    , limits_(limits)
     , thread_(new QThread)
-    , session_(new Session(cache_, validator_))
+    , session_(new Session(cache_, validator_, limits_))
     , control_(std::make_shared<Control>())
 {
     control_->session = session_;

@@ -5,29 +5,52 @@
 #include "platform/Error.h"
 
 #include <atomic>
+#include <chrono>
 #include <memory>
 
 class QThread;
 
 namespace parley {
 
+// What a DataLoader holds each load to.
+struct DataLoaderLimits {
+    // Without a byte in either direction for this long, a load fails.
+    std::chrono::milliseconds transferTimeout = std::chrono::seconds(60);
+    qint64 maximumDataSize = 32 * 1024 * 1024;
+    // What Qt may hold for a load that has not been read yet.
+    qint64 readBufferSize = 1024 * 1024;
+};
+
 // Downloads image bytes over one QNetworkAccessManager that lives on the
 // loader's own thread. That thread is the loader's delegate queue: every
 // network callback, the handler table and the callers' closures run there, one
 // at a time. Responses are checked by a validator before any body is read; the
-// default one accepts only HTTP status codes 200 to 299.
+// default one accepts only HTTP status codes 200 to 299. Hostile or broken
+// servers are held to limits: a transfer that makes no progress for a while
+// fails with a time-out, and a body larger than the size limit fails as soon
+// as it is announced or, without an announcement, as soon as it grows past
+// it. Qt buffers at most a small read buffer per load meanwhile.
+// Redirects are followed, at most five, never from https to http.
 class DataLoader : public DataLoading {
 public:
     class Error : public parley::Error {
     public:
+        enum class Code { statusCodeUnacceptable, dataTooLarge };
+
         static Error statusCodeUnacceptable(int statusCode);
+        static Error dataTooLarge(qint64 limit);
+        Code code() const { return code_; }
+        // 0 unless the code is statusCodeUnacceptable.
         int statusCode() const { return statusCode_; }
 
     private:
-        Error(QString description, int statusCode)
-            : parley::Error(std::move(description)), statusCode_(statusCode) { }
+        Error(QString description, Code code, int statusCode)
+            : parley::Error(std::move(description)), code_(code), statusCode_(statusCode) { }
+        Code code_;
         int statusCode_;
     };
+
+    using Limits = DataLoaderLimits;
 
     // Returns the error that rejects a response, or null to let it through.
     using Validator = std::function<std::exception_ptr(const UrlResponse& response)>;
@@ -42,7 +65,8 @@ public:
         virtual void loadCompleted(const QNetworkRequest&, const std::exception_ptr& /*error*/) { }
     };
 
-    explicit DataLoader(UrlCache cache, Validator validator = &validateStatusCode);
+    explicit DataLoader(UrlCache cache, Validator validator = &validateStatusCode, Limits limits = {});
+    DataLoader(UrlCache cache, Limits limits) : DataLoader(std::move(cache), &validateStatusCode, limits) { }
     ~DataLoader() override;
     DataLoader(const DataLoader&) = delete;
     DataLoader& operator=(const DataLoader&) = delete;
@@ -61,6 +85,7 @@ public:
 
     const UrlCache& urlCache() const { return cache_; }
     const Validator& validator() const { return validator_; }
+    const Limits& limits() const { return limits_; }
 
     class Session;
     struct Control;
@@ -68,6 +93,7 @@ public:
 private:
     UrlCache cache_;
     Validator validator_;
+    Limits limits_;
     std::atomic<bool> prefersIncrementalDelivery_ = false;
     QThread* thread_;
     Session* session_;
