@@ -3,6 +3,7 @@
 #include "images/extras/ImagePrefetcher.h"
 #include "images/processing/ImageProcessors.h"
 #include "images/extras/ImagePublisher.h"
+#include "images/loading/ResumableDataStorage.h"
 #include "twitch-sim/TwitchSimulator.h"
 
 #include <QSignalSpy>
@@ -150,4 +151,96 @@ TEST_F(SimulatorTest, prefetcherFillsTheMemoryCacheOnce)
         EXPECT_TRUE(pipeline->cachedImage(request));
     prefetcher.startPrefetching(requests);
     EXPECT_EQ(prefetcher.pendingCount(), 0) << "cached images are not prefetched again";
+}
+
+TEST_F(SimulatorTest, stalledServersGiveTheirLoadingSlotBack)
+{
+    DataLoader::Limits limits;
+    limits.transferTimeout = std::chrono::milliseconds(300);
+    auto configuration = isolatedConfiguration(std::make_shared<DataLoader>(UrlCache {}, limits));
+    configuration.dataLoadingQueueWidth = 1;
+    pipeline = ImagePipeline::create(configuration);
+    simulator.setFault(emote("9").path(), HttpFault::stalledAfter());
+
+    pipeline->loadImage(emote("9"), completions.add());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return simulator.requestCount(emote("9").path()) == 1; }, 10000));
+    pipeline->loadImage(emote(), completions.add());
+    ASSERT_TRUE(completions.waitFor(2));
+    EXPECT_TRUE(completions.errorText(0).startsWith("Failed to load image data. Underlying error: The request timed out."))
+        << completions.errorText(0).toStdString();
+    EXPECT_TRUE(completions.results[1].isSuccess()) << "the stalled load freed the only slot";
+}
+
+TEST_F(SimulatorTest, aResumedDownloadJoinsOnlyTheRangeThatContinuesIt)
+{
+    const QUrl blob = simulator.blobURL(50000, "range");
+    const QByteArray body = TwitchSimulator::blobBody(50000, "range");
+    std::vector<DataResult> results;
+    const auto load = [&] {
+        pipeline->loadData(ImageRequest(blob), nullptr, {}, [&](const DataResult& result) { results.push_back(result); });
+        const std::size_t count = results.size() + 1;
+        return QTest::qWaitFor([&] { return results.size() == count; }, 10000);
+    };
+    simulator.setFault(blob.path(), HttpFault::droppedAfter(10000).once());
+    ASSERT_TRUE(load());
+    simulator.setFault(blob.path(), HttpFault::wrongRange().once());
+    ASSERT_TRUE(load());
+    ASSERT_TRUE(results[1].isSuccess());
+    EXPECT_EQ(results[1].value()->data, body) << "a range from byte 0 is not glued after the stored bytes";
+    EXPECT_EQ(simulator.requests().last().header("Range"), QByteArray()) << "started over without them";
+
+    // Broken twice: the second capture holds the stored and the new bytes.
+    const QUrl twice = simulator.blobURL(50000, "twice");
+    simulator.setFault(twice.path(), HttpFault::droppedAfter(10000).once());
+    pipeline->loadData(ImageRequest(twice), nullptr, {}, [&](const DataResult& result) { results.push_back(result); });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return results.size() == 3; }, 10000));
+    simulator.setFault(twice.path(), HttpFault::droppedAfter(20000).once());
+    pipeline->loadData(ImageRequest(twice), nullptr, {}, [&](const DataResult& result) { results.push_back(result); });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return results.size() == 4; }, 10000));
+    pipeline->loadData(ImageRequest(twice), nullptr, {}, [&](const DataResult& result) { results.push_back(result); });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return results.size() == 5; }, 10000));
+    EXPECT_EQ(simulator.requests().last().header("Range"), "bytes=30000-");
+    ASSERT_TRUE(results[4].isSuccess());
+    EXPECT_EQ(results[4].value()->data, TwitchSimulator::blobBody(50000, "twice"));
+}
+
+TEST_F(SimulatorTest, aCancelledDownloadKeepsWhatArrivedForResuming)
+{
+    // Bytes reach the loader, which holds them until the load ends.
+    struct Received : DataLoader::Delegate {
+        void dataReceived(const QNetworkRequest&, qsizetype count) override { bytes += count; }
+        std::atomic<qint64> bytes = 0;
+    };
+    auto dataLoader = std::make_shared<DataLoader>(UrlCache {});
+    const auto received = std::make_shared<Received>();
+    dataLoader->setDelegate(received);
+    pipeline = ImagePipeline::create(isolatedConfiguration(dataLoader));
+    const QUrl blob = simulator.blobURL(50000, "cancel");
+    simulator.setFault(blob.path(), HttpFault::stalledAfter(10000).once());
+
+    const auto task = pipeline->loadData(ImageRequest(blob), nullptr, {}, [](const DataResult&) { });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return received->bytes == 10000; }, 10000));
+    pipeline->cancel(task);
+    const QString imageId = *ImageRequest(blob).originalImageId();
+    std::optional<ResumableData> kept;
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        kept = ResumableDataStorage::shared().take(pipeline->id(), imageId);
+        return kept.has_value();
+    }, 10000)) << "the bytes the loader held are kept once the cancelled load ends";
+    EXPECT_EQ(kept->data, TwitchSimulator::blobBody(50000, "cancel").left(10000));
+    EXPECT_EQ(kept->totalLength, 50000);
+}
+
+TEST_F(SimulatorTest, aStoppedPrefetchCancelsItsLoadAndLeavesANewerOneAlone)
+{
+    ImagePrefetcher prefetcher(*pipeline);
+    const ImageRequest request(emote("9"));
+    simulator.setFault(emote("9").path(), HttpFault::stalledAfter());
+    prefetcher.startPrefetching({ request });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return simulator.requestCount(emote("9").path()) == 1; }, 10000));
+    prefetcher.stopPrefetching({ request });
+    prefetcher.startPrefetching({ request });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return loader->cancels == 1; }, 10000)) << "the stopped load is cancelled";
+    QCoreApplication::processEvents();
+    EXPECT_EQ(prefetcher.pendingCount(), 1) << "the end of the stopped prefetch is not the newer one's";
 }

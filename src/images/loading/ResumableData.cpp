@@ -1,12 +1,34 @@
 #include "images/loading/ResumableData.h"
 
+#include <QRegularExpression>
+
 namespace parley {
+
+std::optional<ResumableData::ContentRange> ResumableData::contentRange(const UrlResponse& response)
+{
+    static const QRegularExpression pattern(QStringLiteral("^bytes\\s+(\\d{1,18})-(\\d{1,18})/(\\d{1,18}|\\*)$"),
+        QRegularExpression::CaseInsensitiveOption);
+    const auto match = pattern.match(QString::fromLatin1(response.header("Content-Range").trimmed()));
+    if (!match.hasMatch())
+        return std::nullopt;
+    ContentRange range { match.captured(1).toLongLong(), match.captured(2).toLongLong(), -1 };
+    if (match.captured(3) != QLatin1String("*"))
+        range.total = match.captured(3).toLongLong();
+    if (range.last < range.first || (range.total >= 0 && range.last >= range.total))
+        return std::nullopt;
+    return range;
+}
 
 std::optional<ResumableData> ResumableData::capture(const UrlResponse& response, const QByteArray& data)
 {
-    if (data.isEmpty() || !response.isHttp() || data.size() >= response.expectedContentLength)
-        return std::nullopt;
     if (response.statusCode != 200 && response.statusCode != 206)
+        return std::nullopt;
+    qint64 total = response.expectedContentLength;
+    if (response.statusCode == 206) {
+        const auto range = contentRange(response);
+        total = range ? range->total : -1;
+    }
+    if (data.isEmpty() || data.size() >= total)
         return std::nullopt;
     if (response.header("Accept-Ranges").toLower() != "bytes")
         return std::nullopt;
@@ -16,7 +38,15 @@ std::optional<ResumableData> ResumableData::capture(const UrlResponse& response,
         validator = response.header("Last-Modified");
     if (validator.isEmpty())
         return std::nullopt;
-    return ResumableData { data, QString::fromLatin1(validator) };
+    return ResumableData { data, QString::fromLatin1(validator), total };
+}
+
+bool ResumableData::isContinuedBy(const UrlResponse& response) const
+{
+    if (response.statusCode != 206)
+        return false;
+    const auto range = contentRange(response);
+    return range && range->first == data.size() && range->total >= 0 && range->total == totalLength;
 }
 
 void ResumableData::applyTo(QNetworkRequest& request) const

@@ -4,7 +4,7 @@ namespace parley {
 
 ResumableDataStorage& ResumableDataStorage::shared()
 {
-    static ResumableDataStorage storage;
+    static ResumableDataStorage storage(&MemoryPressureSource::shared());
     return storage;
 }
 
@@ -15,7 +15,7 @@ void ResumableDataStorage::registerPipeline(const QUuid& pipelineId)
         Cache<Key, ResumableData>::Configuration configuration;
         configuration.costLimit = 32'000'000;
         configuration.countLimit = 100;
-        cache_ = std::make_unique<Cache<Key, ResumableData>>(configuration);
+        cache_ = std::make_unique<Cache<Key, ResumableData>>(configuration, memoryPressure_);
     }
     registeredPipelines_.insert(pipelineId);
 }

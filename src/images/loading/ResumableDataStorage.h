@@ -15,9 +15,14 @@ namespace parley {
 // so a later load of the same image can continue with a range request. Holds
 // at most 100 entries and 32,000,000 bytes while at least one pipeline is
 // registered; forgets everything when the last one unregisters.
+// Empties itself on memory pressure, like the image cache.
 // Every member may be called from any thread.
 class ResumableDataStorage {
 public:
+    explicit ResumableDataStorage(MemoryPressureSource* memoryPressure = nullptr)
+        : memoryPressure_(memoryPressure) { }
+
+    // Follows the process's memory-pressure source.
     static ResumableDataStorage& shared();
 
     void registerPipeline(const QUuid& pipelineId);
@@ -35,6 +40,7 @@ public:
     };
 
 private:
+    MemoryPressureSource* const memoryPressure_;
     std::mutex mutex_;
     QSet<QUuid> registeredPipelines_;
     std::unique_ptr<Cache<Key, ResumableData>> cache_;

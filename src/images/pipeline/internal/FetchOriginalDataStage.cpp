@@ -34,84 +34,143 @@ void FetchOriginalDataStage::enqueueLoad()
     runInLoadingSlot(this, &FetchOriginalDataStage::load);
 }
 
+// One download's bytes, shared with the loader's callbacks so that what the
+// loader hands over after a cancellation (a buffered body) is still kept for
+// resuming. Touched only on the pipeline's queue.
+struct FetchOriginalDataStage::Download {
+    QUuid pipelineId;
+    QString imageId;
+    bool isResumableDataEnabled = false;
+    // Stored bytes this download may continue, until its first answer.
+    std::optional<ResumableData> resumable;
+    std::optional<UrlResponse> response;
+    QByteArray data;
+    qint64 resumedDataCount = 0;
+    // Bumped when the load starts over; the older load's events are stale.
+    int attempt = 0;
+    bool isCancelled = false;
+    // The answer was a range that does not continue the stored bytes.
+    bool isRejected = false;
+
+    // False when the answer is a range that does not continue the stored
+    // bytes: the load must start over without them.
+    bool receive(const QByteArray& chunk, const UrlResponse& answer)
+    {
+        if (!response && !isRejected) {
+            const auto stored = std::exchange(resumable, std::nullopt);
+            if (stored && stored->isContinuedBy(answer)) {
+                data = stored->data;
+                resumedDataCount = data.size();
+            } else if (stored && answer.statusCode == 206) {
+                isRejected = true;
+            }
+        }
+        if (isRejected)
+            return false;
+        data.append(chunk);
+        response = answer;
+        return true;
+    }
+
+    // Starts over from the first byte; returns the new attempt.
+    int restart()
+    {
+        isRejected = false;
+        response.reset();
+        data.clear();
+        resumedDataCount = 0;
+        return ++attempt;
+    }
+
+    void keepForResuming() const
+    {
+        if (!isResumableDataEnabled || !response || data.isEmpty())
+            return;
+        if (auto kept = ResumableData::capture(*response, data))
+            ResumableDataStorage::shared().store(pipelineId, imageId, std::move(*kept));
+    }
+};
+
 void FetchOriginalDataStage::load(const AsyncOperation::Finish& finish)
 {
-    QNetworkRequest urlRequest = *request_.urlRequest();
-    const QString imageId = request_.originalImageId().value_or(QString());
-    if (stages_.configuration().isResumableDataEnabled) {
-        resumableData_ = ResumableDataStorage::shared().take(pipeline().id(), imageId);
-        if (resumableData_)
-            resumableData_->applyTo(urlRequest);
-    }
-    const auto queue = stages_.pipelineQueue();
-    const auto weak = weakSelf(this);
-    const auto loader = stages_.delegate().dataLoader(pipeline(), request_);
-    loading_ = loader->loadData(urlRequest,
-        [queue, weak](const QByteArray& chunk, const UrlResponse& response) {
-            queue->async([weak, chunk, response] {
-                if (const auto self = weak.lock())
-                    self->didReceiveData(chunk, response);
-            });
-        },
-        [queue, weak, finish](std::exception_ptr error) {
-            queue->async([weak, finish, error] {
-                if (finish)
-                    finish();
-                if (const auto self = weak.lock())
-                    self->didFinishLoading(error);
-            });
-        });
+    finish_ = finish;
+    download_ = std::make_shared<Download>();
+    download_->pipelineId = pipeline().id();
+    download_->imageId = request_.originalImageId().value_or(QString());
+    download_->isResumableDataEnabled = stages_.configuration().isResumableDataEnabled;
+    if (download_->isResumableDataEnabled)
+        download_->resumable = ResumableDataStorage::shared().take(download_->pipelineId, download_->imageId);
+    startLoading();
     onCancelled = [this] {
-        storeResumableData();
+        download_->isCancelled = true;
+        download_->keepForResuming();
         loading_->cancel();
     };
 }
 
+void FetchOriginalDataStage::startLoading()
+{
+    QNetworkRequest urlRequest = *request_.urlRequest();
+    if (download_->resumable)
+        download_->resumable->applyTo(urlRequest);
+    const int attempt = download_->restart();
+    const auto queue = stages_.pipelineQueue();
+    const auto weak = weakSelf(this);
+    const auto loader = stages_.delegate().dataLoader(pipeline(), request_);
+    loading_ = loader->loadData(urlRequest,
+        [queue, weak, download = download_, attempt](const QByteArray& chunk, const UrlResponse& response) {
+            queue->async([weak, download, attempt, chunk, response] {
+                if (download->attempt != attempt)
+                    return;
+                if (const auto self = weak.lock(); self && !self->isDisposed())
+                    self->didReceiveData(chunk, response);
+                else if (download->isCancelled)
+                    download->receive(chunk, response);
+            });
+        },
+        [queue, weak, download = download_, attempt, finish = finish_](std::exception_ptr error) {
+            queue->async([weak, download, attempt, finish, error] {
+                if (download->attempt != attempt)
+                    return;
+                if (finish)
+                    finish();
+                if (const auto self = weak.lock(); self && !self->isDisposed())
+                    self->didFinishLoading(error);
+                else if (download->isCancelled)
+                    download->keepForResuming();
+            });
+        });
+}
+
 void FetchOriginalDataStage::didReceiveData(const QByteArray& chunk, const UrlResponse& response)
 {
-    if (isDisposed())
+    if (!download_->receive(chunk, response)) {
+        // A range from elsewhere in the file, or of another file.
+        loading_->cancel();
+        startLoading();
         return;
-    if (!urlResponse_) {
-        // Only a partial-content answer continues the stored bytes.
-        if (resumableData_ && ResumableData::isResumedResponse(response)) {
-            data_ = resumableData_->data;
-            resumedDataCount_ = data_.size();
-        }
-        resumableData_.reset();
     }
-    data_.append(chunk);
-    urlResponse_ = response;
+    const QByteArray& data = download_->data;
     const qint64 expected = response.expectedContentLength;
-    const qint64 total = expected >= 0 ? expected + resumedDataCount_ : 0;
-    send(ImageTask::Progress { data_.size(), total });
-    if (data_.size() < total)
-        send(LoadedData { data_, response }, false);
+    const qint64 total = expected >= 0 ? expected + download_->resumedDataCount : 0;
+    send(ImageTask::Progress { data.size(), total });
+    if (data.size() < total)
+        send(LoadedData { data, response }, false);
 }
 
 void FetchOriginalDataStage::didFinishLoading(const std::exception_ptr& error)
 {
-    if (isDisposed())
-        return;
     if (error) {
-        storeResumableData();
+        download_->keepForResuming();
         send(ImagePipelineError::dataLoadingFailed(error));
         return;
     }
-    if (data_.isEmpty()) {
+    if (download_->data.isEmpty()) {
         send(ImagePipelineError::dataIsEmpty());
         return;
     }
     storeInDataCache();
-    send(LoadedData { data_, urlResponse_ }, true);
-}
-
-void FetchOriginalDataStage::storeResumableData()
-{
-    if (!stages_.configuration().isResumableDataEnabled || !urlResponse_ || data_.isEmpty())
-        return;
-    if (auto resumable = ResumableData::capture(*urlResponse_, data_))
-        ResumableDataStorage::shared().store(pipeline().id(), request_.originalImageId().value_or(QString()),
-            std::move(*resumable));
+    send(LoadedData { download_->data, download_->response }, true);
 }
 
 void FetchOriginalDataStage::storeInDataCache()
@@ -123,7 +182,7 @@ void FetchOriginalDataStage::storeInDataCache()
     DataCaching* cache = stages_.delegate().dataCache(pipeline(), request_);
     if (!cache || !storesOriginal || (request_.options() & ImageRequest::Option::noDiskCacheWrites))
         return;
-    const auto data = stages_.delegate().willCache(pipeline(), data_, request_);
+    const auto data = stages_.delegate().willCache(pipeline(), download_->data, request_);
     if (!data)
         return;
     const QString key = request_.imageId().value_or(QString());

@@ -16,16 +16,16 @@ public:
 private:
     void start() override;
     void enqueueLoad();
+    struct Download;
+
     void load(const AsyncOperation::Finish& finish);
+    void startLoading();
     void didReceiveData(const QByteArray& chunk, const UrlResponse& response);
     void didFinishLoading(const std::exception_ptr& error);
-    void storeResumableData();
     void storeInDataCache();
 
-    std::optional<UrlResponse> urlResponse_;
-    std::optional<ResumableData> resumableData_;
-    qint64 resumedDataCount_ = 0;
-    QByteArray data_;
+    AsyncOperation::Finish finish_;
+    std::shared_ptr<Download> download_;
     std::shared_ptr<Cancellable> loading_;
 };
 
