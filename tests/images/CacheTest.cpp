@@ -27,9 +27,12 @@ TEST(Cache, EntryCeilingRejectsEntriesAtTheFractionOfTheCostLimit)
     EXPECT_EQ(cache.value(QStringLiteral("fits")), 2);
     EXPECT_EQ(cache.totalCost(), 9);
 
-    // A rejected entry leaves an existing one under the same key alone.
+    // A rejected replacement still retires the entry it was meant to replace:
+    // that value is out of date.
     cache.set(QStringLiteral("fits"), 3, 50);
-    EXPECT_EQ(cache.value(QStringLiteral("fits")), 2);
+    EXPECT_FALSE(cache.value(QStringLiteral("fits")));
+    EXPECT_EQ(cache.totalCost(), 0);
+    EXPECT_EQ(cache.totalCount(), 0);
 }
 
 TEST(Cache, EvictsLeastRecentlyUsedByCostAndByCount)

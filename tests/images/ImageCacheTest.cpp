@@ -28,6 +28,8 @@ TEST(ImageCache, DefaultCostLimitFollowsPhysicalMemory)
     EXPECT_EQ(ImageCache::defaultCostLimit(1024 * mib), 1024 * mib / 5);
     EXPECT_EQ(ImageCache::defaultCostLimit(2560 * mib + 1), 512 * mib);
     EXPECT_EQ(ImageCache::defaultCostLimit(64 * 1024 * mib), 512 * mib);
+    EXPECT_EQ(ImageCache::defaultCostLimit(0), 256 * mib / 10) << "unknown memory must not turn the cache off";
+    EXPECT_EQ(ImageCache::defaultCostLimit(-1), 256 * mib / 10);
 
     ImageCache::Configuration conf;
     conf.costLimit = 512 * mib;

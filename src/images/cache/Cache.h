@@ -77,11 +77,14 @@ public:
     }
 
     // Stores `value` unless its cost reaches the entry ceiling, then trims to
-    // the limits. `ttl` overrides the configured time-to-live.
+    // the limits. `ttl` overrides the configured time-to-live. A refused value
+    // still replaces the key's old one: that is out of date.
     void set(const Key& key, Value value, qint64 cost, std::optional<Seconds> ttl = std::nullopt)
     {
         std::lock_guard lock(state_->mutex);
         auto& s = *state_;
+        if (auto found = s.map.constFind(key); found != s.map.cend())
+            s.remove(*found);
         if (s.conf.costLimit <= std::numeric_limits<int>::max()) {
             const double fraction = std::clamp(s.conf.entryCostLimit, 0.0, 1.0);
             if (cost >= qint64(double(s.conf.costLimit) * fraction))
@@ -90,8 +93,6 @@ public:
         std::optional<Clock::time_point> expiration;
         if (auto lifetime = ttl ? ttl : s.conf.ttl)
             expiration = Clock::now() + std::chrono::duration_cast<Clock::duration>(*lifetime);
-        if (auto found = s.map.constFind(key); found != s.map.cend())
-            s.remove(*found);
         s.map.insert(key, s.list.append(Entry { std::move(value), key, cost, expiration }));
         s.totalCost += cost;
         s.trimToCost(s.conf.costLimit);

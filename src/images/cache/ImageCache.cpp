@@ -27,8 +27,11 @@ const std::shared_ptr<ImageCache>& ImageCache::shared()
 qint64 ImageCache::defaultCostLimit(qint64 physicalMemory)
 {
     constexpr qint64 limit = qint64(512) << 20;
-    const qint64 divisor = physicalMemory <= limit ? 10 : 5;
-    return std::min(physicalMemory / divisor, limit);
+    // A reading of 0 (unknown) must not turn the cache off.
+    constexpr qint64 memoryFloor = qint64(256) << 20;
+    const qint64 memory = std::max(physicalMemory, memoryFloor);
+    const qint64 divisor = memory <= limit ? 10 : 5;
+    return std::min(memory / divisor, limit);
 }
 
 qint64 ImageCache::defaultCostLimit()

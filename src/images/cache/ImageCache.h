@@ -37,6 +37,7 @@ public:
     static const std::shared_ptr<ImageCache>& shared();
 
     // A fifth of physical memory (a tenth up to 512 MiB), at most 512 MiB.
+    // Memory below 256 MiB, or unknown (0), counts as 256 MiB.
     static qint64 defaultCostLimit(qint64 physicalMemory);
     static qint64 defaultCostLimit();
 
