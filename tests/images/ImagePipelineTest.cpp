@@ -260,11 +260,14 @@ TEST_F(PipelineTest, destroyingThePipelineWithLoadsInFlightIsSilent)
     auto pipeline = makePipeline();
     auto future = pipeline->image(server.url("/held.png"));
     pipeline->loadImage(server.url("/held2.png"), completions.add());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return server.requestCount() == 2; }, 10000));
+    // The caller keeps the task: its future must not wait for ever.
+    const auto kept = pipeline->imageTask(ImageRequest(server.url("/held3.png")));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return server.requestCount() == 3; }, 10000));
     pipeline.reset();
     QTest::qWait(50);
     EXPECT_TRUE(completions.results.empty());
     EXPECT_TRUE(future.isCanceled());
+    EXPECT_TRUE(kept.response.isFinished() && kept.response.isCanceled());
 }
 
 TEST_F(PipelineTest, futureBridgeDeliversTheImageOrTheError)

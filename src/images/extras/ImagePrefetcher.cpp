@@ -9,12 +9,30 @@ namespace parley {
 // Shared with the operations and completions, which may outlive the prefetcher.
 struct ImagePrefetcher::State {
     struct Entry {
+        // Tells an entry from a later one for the same request.
+        quint64 serial = 0;
         std::shared_ptr<AsyncOperation> operation;
         std::shared_ptr<ImageTask> task;
     };
     mutable std::mutex mutex;
     QHash<ImageLoadKey, Entry> entries;
+    quint64 nextSerial = 0;
     std::function<void()> didComplete;
+
+    // Ends the prefetch `serial` of `key`: its entry goes, a newer one stays.
+    static void finished(const std::weak_ptr<State>& weak, const ImageLoadKey& key, quint64 serial)
+    {
+        const auto state = weak.lock();
+        if (!state)
+            return;
+        std::unique_lock lock(state->mutex);
+        if (const auto found = state->entries.constFind(key); found != state->entries.cend() && found->serial == serial)
+            state->entries.erase(found);
+        const auto didComplete = state->entries.isEmpty() ? state->didComplete : nullptr;
+        lock.unlock();
+        if (didComplete)
+            didComplete();
+    }
 };
 
 ImagePrefetcher::ImagePrefetcher(ImagePipeline& pipeline, Destination destination, int width)
@@ -38,36 +56,33 @@ void ImagePrefetcher::startPrefetching(const QList<ImageRequest>& requests)
         std::lock_guard lock(state_->mutex);
         if (state_->entries.contains(key) || pipeline_.cachedImage(request))
             continue;
-        std::weak_ptr<State> weak = state_;
-        auto finished = [weak, key](AsyncOperation::Finish finish) {
-            finish();
-            const auto state = weak.lock();
-            if (!state)
-                return;
-            std::unique_lock lock(state->mutex);
-            state->entries.remove(key);
-            const auto didComplete = state->entries.isEmpty() ? state->didComplete : nullptr;
-            lock.unlock();
-            if (didComplete)
-                didComplete();
-        };
+        const quint64 serial = ++state_->nextSerial;
         auto operation = std::make_shared<AsyncOperation>(
-            [weak, key, request, finished, &pipeline = pipeline_, destination = destination_](AsyncOperation::Finish finish) {
+            [weak = std::weak_ptr(state_), key, serial, request, &pipeline = pipeline_,
+                destination = destination_](AsyncOperation::Finish finish) {
+                const auto done = [weak, key, serial, finish] {
+                    finish();
+                    State::finished(weak, key, serial);
+                };
                 const auto state = weak.lock();
                 if (!state) {
                     finish();
                     return;
                 }
-                std::shared_ptr<ImageTask> task = destination == Destination::memoryCache
-                    ? pipeline.loadImage(request, nullptr, {}, [finished, finish](const ImageResult&) { finished(finish); })
-                    : pipeline.loadData(request, nullptr, {}, [finished, finish](const DataResult&) { finished(finish); });
-                task->onCancel = [finished, finish] { finished(finish); };
+                // The task is recorded under the lock it starts under, so a
+                // stop either finds it or finds the entry gone and nothing started.
                 std::lock_guard lock(state->mutex);
-                if (auto found = state->entries.find(key); found != state->entries.end())
-                    found->task = task;
+                const auto found = state->entries.find(key);
+                if (found == state->entries.end() || found->serial != serial) {
+                    finish();
+                    return;
+                }
+                found->task = destination == Destination::memoryCache
+                    ? pipeline.loadImage(request, nullptr, {}, [done](const ImageResult&) { done(); }, done)
+                    : pipeline.loadData(request, nullptr, {}, [done](const DataResult&) { done(); }, done);
             });
         operation->setQueuePriority(queuePriority(stagePriority(priority)));
-        state_->entries.insert(key, { operation, nullptr });
+        state_->entries.insert(key, { serial, operation, nullptr });
         queue_->addOperation(operation);
     }
 }

@@ -36,6 +36,20 @@ QFuture<Value> futureOf(const std::shared_ptr<QPromise<Value>>& promise)
     return promise->future();
 }
 
+// Only the pipeline's work holds the promise; the task merely reaches it.
+// Should the pipeline go away first, that work is dropped with the promise,
+// which finishes the future cancelled.
+template <typename Value>
+std::function<void()> cancelling(const std::shared_ptr<QPromise<Value>>& promise)
+{
+    return [weak = std::weak_ptr(promise)] {
+        if (const auto promise = weak.lock()) {
+            promise->future().cancel();
+            promise->finish();
+        }
+    };
+}
+
 template <typename Value>
 void fulfil(QPromise<Value>& promise, const LoadResult<Value>& result)
 {
@@ -113,10 +127,12 @@ ImagePipeline& ImagePipeline::shared()
     return *sharedPipeline;
 }
 
-std::shared_ptr<ImageTask> ImagePipeline::makeTask(ImageRequest request, SerialQueue* callbackQueue, bool isDataTask)
+std::shared_ptr<ImageTask> ImagePipeline::makeTask(ImageRequest request, SerialQueue* callbackQueue, bool isDataTask,
+    std::function<void()> onCancel)
 {
     auto task = std::make_shared<ImageTask>(++nextTaskId_, std::move(request), weak_from_this(), callbackQueue,
         isDataTask);
+    task->onCancel = std::move(onCancel);
     delegate_->imageTaskCreated(*this, *task);
     return task;
 }
@@ -127,9 +143,9 @@ std::shared_ptr<ImageTask> ImagePipeline::loadImage(const QUrl& url, ImageComple
 }
 
 std::shared_ptr<ImageTask> ImagePipeline::loadImage(ImageRequest request, SerialQueue* callbackQueue,
-    Progress progress, ImageCompletion completion)
+    Progress progress, ImageCompletion completion, std::function<void()> onCancel)
 {
-    auto task = makeTask(std::move(request), callbackQueue, false);
+    auto task = makeTask(std::move(request), callbackQueue, false, std::move(onCancel));
     queue_->async([this, task, progress = std::move(progress), completion = std::move(completion)] {
         start<ImageResponse>(task, [this](const ImageRequest& request) { return stages_->loadImage(request); },
             progress, completion);
@@ -138,9 +154,9 @@ std::shared_ptr<ImageTask> ImagePipeline::loadImage(ImageRequest request, Serial
 }
 
 std::shared_ptr<ImageTask> ImagePipeline::loadData(ImageRequest request, SerialQueue* callbackQueue,
-    Progress progress, DataCompletion completion)
+    Progress progress, DataCompletion completion, std::function<void()> onCancel)
 {
-    auto task = makeTask(std::move(request), callbackQueue, true);
+    auto task = makeTask(std::move(request), callbackQueue, true, std::move(onCancel));
     queue_->async([this, task, progress = std::move(progress), completion = std::move(completion)] {
         start<LoadedData>(task, [this](const ImageRequest& request) { return stages_->loadData(request); },
             progress, completion);
@@ -279,11 +295,7 @@ AsyncImageTask ImagePipeline::imageTask(ImageRequest request)
 {
     auto promise = std::make_shared<QPromise<ImageResponse>>();
     auto future = futureOf(promise);
-    auto task = makeTask(std::move(request), nullptr, false);
-    task->onCancel = [promise] {
-        promise->future().cancel();
-        promise->finish();
-    };
+    auto task = makeTask(std::move(request), nullptr, false, cancelling(promise));
     queue_->async([this, task, promise] {
         start<ImageResponse>(task, [this](const ImageRequest& request) { return stages_->loadImage(request); }, {},
             [promise](const ImageResult& result) { fulfil(*promise, result); });
@@ -295,11 +307,7 @@ QFuture<LoadedData> ImagePipeline::data(ImageRequest request)
 {
     auto promise = std::make_shared<QPromise<LoadedData>>();
     auto future = futureOf(promise);
-    auto task = makeTask(std::move(request), nullptr, true);
-    task->onCancel = [promise] {
-        promise->future().cancel();
-        promise->finish();
-    };
+    auto task = makeTask(std::move(request), nullptr, true, cancelling(promise));
     queue_->async([this, task, promise] {
         start<LoadedData>(task, [this](const ImageRequest& request) { return stages_->loadData(request); }, {},
             [promise](const DataResult& result) { fulfil(*promise, result); });

@@ -89,13 +89,14 @@ public:
     static ImagePipeline& shared();
 
     // Loads an image; `completion` runs once on the callback queue, unless the
-    // task is cancelled first. The returned task may be ignored.
+    // task is cancelled first. The returned task may be ignored. `onCancel`
+    // becomes the task's, set before the task can start or be cancelled.
     std::shared_ptr<ImageTask> loadImage(const QUrl& url, ImageCompletion completion);
     std::shared_ptr<ImageTask> loadImage(ImageRequest request, SerialQueue* callbackQueue,
-        Progress progress, ImageCompletion completion);
+        Progress progress, ImageCompletion completion, std::function<void()> onCancel = {});
     // Loads only the bytes of an image.
     std::shared_ptr<ImageTask> loadData(ImageRequest request, SerialQueue* callbackQueue,
-        Progress progress, DataCompletion completion);
+        Progress progress, DataCompletion completion, std::function<void()> onCancel = {});
 
     // The same loads as futures; they fail with ImagePipelineError and are
     // cancelled when the task is (or when the pipeline goes away first).
@@ -126,7 +127,8 @@ private:
 
     ImagePipeline(Configuration configuration, std::shared_ptr<ImagePipelineDelegate> delegate);
 
-    std::shared_ptr<ImageTask> makeTask(ImageRequest request, SerialQueue* callbackQueue, bool isDataTask);
+    std::shared_ptr<ImageTask> makeTask(ImageRequest request, SerialQueue* callbackQueue, bool isDataTask,
+        std::function<void()> onCancel);
     template <typename Value, typename MakeStage, typename Completion>
     void start(const std::shared_ptr<ImageTask>& task, MakeStage makeStage, Progress progress, Completion completion);
     template <typename Value, typename Event, typename Completion>
