@@ -350,6 +350,36 @@ TEST_F(TwitchAPITest, OversizedBodiesFailWithoutBeingRead)
     EXPECT_TRUE(error->description().contains(QLatin1String("larger")));
 }
 
+TEST_F(TwitchAPITest, SlowHugeAndEndlessAnswersRunIntoTheRequestLimits)
+{
+    TwitchAPI limited = api();
+    TwitchAPI::Limits limits;
+    limits.inactivity = std::chrono::milliseconds(300);
+    limits.total = std::chrono::milliseconds(1000);
+    limits.maximumResponseSize = 64 * 1024;
+    limited.setLimits(limits);
+    const QString global = QStringLiteral("/helix/chat/emotes/global");
+    const auto expectTimeOut = [](const std::optional<TransportError>& error) {
+        ASSERT_TRUE(error);
+        EXPECT_EQ(error->code(), QNetworkReply::TimeoutError);
+        EXPECT_EQ(error->description(), "The request timed out.");
+    };
+
+    simulator.setFault(QStringLiteral("/oauth2/validate"), HttpFault::stalledAfter().once());
+    expectTimeOut(awaitError<TransportError>(limited.validate(QString::fromLatin1(demo::token))));
+    // A byte every 100 ms never trips the inactivity limit, only the total one.
+    simulator.setFault(global, HttpFault::trickled(100).once());
+    expectTimeOut(awaitError<TransportError>(limited.globalEmotes(token())));
+
+    for (const HttpFault& huge : { HttpFault::streamed(1024 * 1024), HttpFault::endless() }) {
+        simulator.setFault(global, HttpFault(huge).once());
+        const auto error = awaitError<TransportError>(limited.globalEmotes(token()));
+        ASSERT_TRUE(error);
+        EXPECT_EQ(error->description(), "The response is larger than 65536 bytes");
+    }
+    EXPECT_TRUE(await(limited.globalEmotes(token())).emotes.size() > 0) << "the limits leave sound answers alone";
+}
+
 // --- Emote catalogue ------------------------------------------------------------
 
 TEST_F(TwitchAPITest, CatalogueRequestsCarryBearerAndClientIdAndTheIdUnchanged)

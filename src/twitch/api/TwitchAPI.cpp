@@ -1,6 +1,7 @@
 #include "twitch/api/TwitchAPI.h"
 
 #include "twitch/api/InvalidRequestError.h"
+#include "platform/TransferDeadline.h"
 #include "platform/TransportError.h"
 
 #include <QNetworkReply>
@@ -12,8 +13,6 @@
 
 namespace parley {
 namespace {
-
-constexpr int requestTimeoutMs = 60'000;
 
 // Query values keep ':', '/', '?' and '@' readable; everything that could end
 // or split a value ('&', '=', '+', '#', '%', spaces) is percent-encoded.
@@ -53,7 +52,6 @@ bool isHeaderSafeToken(const QString& token)
 QNetworkRequest makeRequest(const QUrl& url)
 {
     QNetworkRequest request(url);
-    request.setTransferTimeout(requestTimeoutMs);
     // Redirects keep the request's headers; the token must not follow one to
     // another origin.
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::SameOriginRedirectPolicy);
@@ -66,16 +64,22 @@ QFuture<T> failed(const E& error)
     return QtFuture::makeExceptionalFuture<T>(std::make_exception_ptr(error));
 }
 
-// Settles a finished reply: an HTTP status other than 200 is a TwitchError
-// (from the table, else invalidResponse), a network failure passes through,
-// anything that is not an HTTP response is invalidResponse.
+// What a request has read so far, and why it was stopped early if it was.
+struct Transfer {
+    QByteArray body;
+    std::exception_ptr failure;
+};
+
+// Settles a finished reply: a limit that stopped it is its error; an HTTP
+// status other than 200 is a TwitchError (from the table, else
+// invalidResponse), a network failure passes through, anything that is not an
+// HTTP response is invalidResponse.
 void settle(QPromise<QByteArray>& promise, QNetworkReply& reply,
-            const QList<std::pair<int, TwitchError::Code>>& statuses, bool tooLarge)
+            const QList<std::pair<int, TwitchError::Code>>& statuses, const Transfer& transfer)
 {
     const QVariant status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute);
-    if (tooLarge) {
-        promise.setException(std::make_exception_ptr(TransportError(QNetworkReply::UnknownContentError,
-            QStringLiteral("The response is larger than %1 bytes").arg(TwitchAPI::maxResponseSize))));
+    if (transfer.failure) {
+        promise.setException(transfer.failure);
     } else if (status.isValid() && status.toInt() != 200) {
         const auto entry = std::find_if(statuses.cbegin(), statuses.cend(),
                                         [&](const auto& row) { return row.first == status.toInt(); });
@@ -86,7 +90,7 @@ void settle(QPromise<QByteArray>& promise, QNetworkReply& reply,
     } else if (!status.isValid()) {
         promise.setException(std::make_exception_ptr(TwitchError(TwitchError::Code::invalidResponse)));
     } else {
-        promise.addResult(reply.readAll());
+        promise.addResult(transfer.body);
     }
     promise.finish();
 }
@@ -222,16 +226,36 @@ QFuture<QByteArray> TwitchAPI::send(const QNetworkRequest& request, StatusTable 
     auto promise = std::make_shared<QPromise<QByteArray>>();
     promise->start();
     QNetworkReply* reply = form ? network_->post(request, *form) : network_->get(request);
-    auto tooLarge = std::make_shared<bool>(false);
-    QObject::connect(reply, &QNetworkReply::downloadProgress, reply, [reply, tooLarge](qint64 received, qint64 total) {
-        if (received > maxResponseSize || total > maxResponseSize) {
-            *tooLarge = true;
-            reply->abort();
-        }
+    reply->setReadBufferSize(limits_.readBufferSize);
+    auto transfer = std::make_shared<Transfer>();
+    const auto stop = [reply, transfer](auto error) {
+        transfer->failure = std::make_exception_ptr(error);
+        reply->abort();
+    };
+    const qint64 maximumSize = limits_.maximumResponseSize;
+    const TransportError tooLarge(QNetworkReply::UnknownContentError,
+        QStringLiteral("The response is larger than %1 bytes").arg(maximumSize));
+    auto* deadline = new TransferDeadline(limits_.inactivity, limits_.total,
+        [stop] { stop(TransportError::timedOut()); }, reply);
+    QObject::connect(reply, &QNetworkReply::metaDataChanged, reply, [reply, deadline, stop, tooLarge, maximumSize] {
+        deadline->noteProgress();
+        bool known = false;
+        if (reply->header(QNetworkRequest::ContentLengthHeader).toLongLong(&known) > maximumSize && known)
+            stop(tooLarge);
     });
-    QObject::connect(reply, &QNetworkReply::finished, reply, [reply, promise, tooLarge, statuses = std::move(statuses)] {
+    // Read as it arrives, so what Qt buffers stays within the read buffer and
+    // the running total stops an endless body.
+    QObject::connect(reply, &QNetworkReply::readyRead, reply, [reply, deadline, transfer, stop, tooLarge, maximumSize] {
+        deadline->noteProgress();
+        transfer->body += reply->readAll();
+        if (transfer->body.size() > maximumSize)
+            stop(tooLarge);
+    });
+    QObject::connect(reply, &QNetworkReply::finished, reply, [reply, promise, transfer, statuses = std::move(statuses)] {
         reply->deleteLater();
-        settle(*promise, *reply, statuses, *tooLarge);
+        if (!transfer->failure)
+            transfer->body += reply->readAll();
+        settle(*promise, *reply, statuses, *transfer);
     });
     return promise->future();
 }

@@ -13,6 +13,7 @@
 #include <QString>
 #include <QUrl>
 
+#include <chrono>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -64,6 +65,19 @@ public:
     // Bodies larger than this fail instead of filling memory.
     static constexpr qint64 maxResponseSize = 16 * 1024 * 1024;
 
+    // What one request may take. It fails with a time-out when it makes no
+    // progress for `inactivity` or is not done after `total` (a body trickled
+    // a byte at a time), and fails as soon as its body is announced or grows
+    // larger than `maximumResponseSize`; Qt buffers at most `readBufferSize`.
+    struct Limits {
+        std::chrono::milliseconds inactivity = std::chrono::seconds(60);
+        std::chrono::milliseconds total = std::chrono::seconds(60);
+        qint64 maximumResponseSize = maxResponseSize;
+        qint64 readBufferSize = 256 * 1024;
+    };
+    const Limits& limits() const { return limits_; }
+    void setLimits(const Limits& limits) { limits_ = limits; }
+
 private:
     using StatusTable = QList<std::pair<int, TwitchError::Code>>;
 
@@ -76,6 +90,7 @@ private:
     QString clientID_;
     QUrl authRedirectURL_;
     std::shared_ptr<QNetworkAccessManager> network_;
+    Limits limits_;
 };
 
 } // namespace parley
