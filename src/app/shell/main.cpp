@@ -7,9 +7,9 @@
 #include "app/shell/AccessibilityDriver.h"
 #include "app/shell/AppDelegate.h"
 #include "app/shell/InstanceChannel.h"
+#include "app/shell/SharedImagePipeline.h"
 #include "app/shell/install/AppMover.h"
 #include "app/shell/install/DesktopAppMoverPlatform.h"
-#include "images/pipeline/ImagePipeline.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -96,7 +96,7 @@ int main(int argc, char** argv)
     if (AppMover(moverPlatform).moveCheck() == AppMover::Outcome::quitting)
         return 0;
 
-    AppDelegate delegate(config, { makeCredentialStore(config), makeUserDefaults(config), ImagePipeline::shared(),
+    AppDelegate delegate(config, { makeCredentialStore(config), makeUserDefaults(config), sharedImagePipeline(config),
                                    &openInBrowser });
     QObject::connect(&channel, &InstanceChannel::urlsOpened, &delegate, &AppDelegate::openURLs);
     // Bundles made for tests answer the end-to-end test's requests as well.
