@@ -105,14 +105,20 @@ int runImages(const QStringList& arguments)
 
     const qsizetype total = urls.size() * repeat;
     qsizetype completed = 0;
+    qsizetype failed = 0;
     QElapsedTimer clock;
     clock.start();
     for (const QUrl& url : urls) {
         for (int i = 0; i < repeat; ++i) {
             ImageRequest request(url);
             request.setPriority(priority);
-            pipeline.loadImage(request, nullptr, {}, [url, total, &completed](const ImageResult& result) {
-                std::printf("%s\n", qPrintable(describe(url, result)));
+            pipeline.loadImage(request, nullptr, {}, [url, total, &completed, &failed](const ImageResult& result) {
+                if (result.error()) {
+                    ++failed;
+                    std::fprintf(stderr, "%s\n", qPrintable(describe(url, result)));
+                } else {
+                    std::printf("%s\n", qPrintable(describe(url, result)));
+                }
                 if (++completed == total)
                     QCoreApplication::quit();
             });
@@ -122,6 +128,10 @@ int runImages(const QStringList& arguments)
     const int network = counter->loads - counter->fromCache;
     std::printf("network requests: %d (disk HTTP cache answers: %d)\nelapsed: %lld ms\n", network,
         int(counter->fromCache), clock.elapsed());
+    if (failed > 0) {
+        std::fprintf(stderr, "failed loads: %lld of %lld\n", qlonglong(failed), qlonglong(total));
+        return 1;
+    }
     return 0;
 }
 
