@@ -53,7 +53,6 @@ TEST(AssetType, SignaturesAreMatchedInOrderAndNeverPastTheData)
 TEST(DefaultDecoder, DecodesCompletePngAndJpegWithoutKeepingTheirData)
 {
     ImageDecoders::Default decoder;
-    EXPECT_FALSE(decoder.runsOnDecodingQueue());
     const auto png = decoder.decode(testimages::png(28, 20));
     EXPECT_EQ(png.image().size(), QSize(28, 20));
     EXPECT_EQ(png.type(), AssetType::png());
@@ -121,7 +120,6 @@ TEST(DefaultDecoder, ThumbnailsKeepTheAspectRatioAndNeverEnlarge)
     const QByteArray png = testimages::png(100, 50);
     auto decodeWith = [&](Options options) {
         auto decoder = ImageDecoders::Default::make(context(png, true, thumbnailRequest(options)));
-        EXPECT_TRUE(decoder->runsOnDecodingQueue());
         auto container = decoder->decode(png);
         EXPECT_EQ(container.userInfo().value(ImageContainer::skipDecompressionKey), true);
         return container.image().size();

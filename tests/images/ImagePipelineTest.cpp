@@ -4,8 +4,14 @@
 
 #include <QElapsedTimer>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <gtest/gtest.h>
+
+#include <condition_variable>
+#include <mutex>
+#include <set>
+#include <thread>
 
 using namespace parley;
 using namespace parley::test;
@@ -294,4 +300,97 @@ TEST_F(PipelineTest, taskIdsCountUpFromOne)
     EXPECT_EQ(pipeline->loadImage(server.url("/a.png"), completions.add())->taskId(), 1);
     EXPECT_EQ(pipeline->loadImage(server.url("/b.png"), completions.add())->taskId(), 2);
     ASSERT_TRUE(completions.waitFor(2));
+}
+
+TEST_F(PipelineTest, decodingNeverHoldsUpThePipelinesOtherWork)
+{
+    // A decoder stuck on one image: a memory-cache hit and a cancel still
+    // complete, and the decoder never runs on the pipeline's own thread.
+    struct Gate {
+        std::mutex mutex;
+        std::condition_variable opened;
+        bool isOpen = false;
+        std::atomic<bool> isEntered = false;
+        std::atomic<bool> ranOnPipelineThread = false;
+    };
+    struct StuckDecoder : ImageDecoding {
+        explicit StuckDecoder(std::shared_ptr<Gate> gate) : gate(std::move(gate)) { }
+        QString name() const override { return QStringLiteral("Stuck"); }
+        ImageContainer decode(const QByteArray& data) override
+        {
+            gate->ranOnPipelineThread = QThread::currentThread()->objectName() == "parley.images.ImagePipeline";
+            gate->isEntered = true;
+            std::unique_lock lock(gate->mutex);
+            gate->opened.wait(lock, [this] { return gate->isOpen; });
+            return ImageContainer(QImage::fromData(data));
+        }
+        std::optional<ImageContainer> decodePartiallyDownloadedData(const QByteArray&) override { return {}; }
+        std::shared_ptr<Gate> gate;
+    };
+    auto gate = std::make_shared<Gate>();
+    configuration.makeImageDecoder = [gate](const ImageDecodingContext&) { return std::make_shared<StuckDecoder>(gate); };
+    auto pipeline = makePipeline();
+    pipeline->storeCachedImage(ImageContainer(QImage(4, 4, QImage::Format_ARGB32)), ImageRequest(server.url("/hit.png")));
+
+    auto stuck = pipeline->loadImage(server.url("/large.png"), completions.add());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return gate->isEntered.load(); }, 10000));
+    pipeline->loadImage(server.url("/hit.png"), completions.add());
+    EXPECT_TRUE(completions.waitFor(1)) << "the memory-cache hit waited for the decoder";
+    bool isCancelled = false;
+    stuck->onCancel = [&] { isCancelled = true; };
+    pipeline->cancel(stuck);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return isCancelled; }, 10000));
+    {
+        std::lock_guard lock(gate->mutex);
+        gate->isOpen = true;
+    }
+    gate->opened.notify_all();
+    EXPECT_FALSE(gate->ranOnPipelineThread);
+}
+
+TEST_F(PipelineTest, cancelAfterThePipelineFinishedButBeforeDeliveryStaysSilent)
+{
+    auto pipeline = makePipeline();
+    const ImageRequest request(server.url("/hit.png"));
+    pipeline->storeCachedImage(ImageContainer(QImage(4, 4, QImage::Format_ARGB32)), request);
+
+    // The completion is queued on the main thread, which is busy with this
+    // test until the cancel has returned.
+    auto task = pipeline->loadImage(request, nullptr, {}, completions.add());
+    bool isCancelled = false;
+    task->onCancel = [&] { isCancelled = true; };
+    while (task->state() == ImageTask::State::running)
+        std::this_thread::yield();
+    pipeline->cancel(task);
+    QTest::qWait(20);
+    EXPECT_TRUE(completions.results.empty());
+    EXPECT_TRUE(isCancelled) << "a future waiting on the task must still end";
+
+    auto future = pipeline->imageTask(request);
+    while (future.task->state() == ImageTask::State::running)
+        std::this_thread::yield();
+    pipeline->cancel(future.task);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return future.response.isCanceled(); }, 10000));
+}
+
+TEST_F(PipelineTest, loadsThatDifferOnlyInScaleShareTheDownloadButNotTheImage)
+{
+    auto pipeline = makePipeline();
+    auto scaled = [&](float scale) {
+        return ImageRequest(server.url("/e.png"), {}, ImageRequest::Priority::normal, {},
+            ImageRequest::UserInfo { { ImageRequest::scaleKey, scale } });
+    };
+    pipeline->loadImage(scaled(1), nullptr, {}, completions.add());
+    pipeline->loadImage(scaled(2), nullptr, {}, completions.add());
+    ASSERT_TRUE(completions.waitFor(2));
+    EXPECT_EQ(server.requestCount(), 1);
+    std::set<qreal> ratios;
+    for (const auto& result : completions.results)
+        ratios.insert(result.value()->image().devicePixelRatio());
+    EXPECT_EQ(ratios, (std::set<qreal> { 1, 2 }));
+
+    pipeline->loadImage(scaled(2), nullptr, {}, completions.add());
+    ASSERT_TRUE(completions.waitFor(3));
+    EXPECT_EQ(completions.results[2].value()->cacheType, ImageResponse::CacheType::memory);
+    EXPECT_EQ(completions.results[2].value()->image().devicePixelRatio(), 2);
 }

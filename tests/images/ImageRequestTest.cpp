@@ -147,7 +147,6 @@ TEST(ImagePipelineError, DecoderAndProcessorOwnErrorsAddNoSuffix)
     class Named : public ImageDecoding {
     public:
         QString name() const override { return QStringLiteral("Test"); }
-        bool runsOnDecodingQueue() const override { return false; }
         ImageContainer decode(const QByteArray&) override { throw ImageDecodingError(); }
         std::optional<ImageContainer> decodePartiallyDownloadedData(const QByteArray&) override { return { }; }
     };

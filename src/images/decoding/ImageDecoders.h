@@ -28,8 +28,6 @@ public:
             std::optional<ImageRequest::ThumbnailOptions> thumbnail = std::nullopt);
 
     QString name() const override { return QStringLiteral("ImageDecoders.Default"); }
-    // Thumbnails are costly enough to leave the pipeline's queue.
-    bool runsOnDecodingQueue() const override { return thumbnail_.has_value(); }
     ImageContainer decode(const QByteArray& data) override;
     std::optional<ImageContainer> decodePartiallyDownloadedData(const QByteArray& data) override;
 
@@ -51,7 +49,6 @@ public:
         : isProgressive_(isProgressive), assetType_(std::move(assetType)) { }
 
     QString name() const override { return QStringLiteral("ImageDecoders.Empty"); }
-    bool runsOnDecodingQueue() const override { return false; }
     ImageContainer decode(const QByteArray& data) override;
     std::optional<ImageContainer> decodePartiallyDownloadedData(const QByteArray& data) override;
 

@@ -22,18 +22,15 @@ struct ImageDecodingContext {
     std::optional<ImageResponse::CacheType> cacheType;
 };
 
-// Turns bytes into an image. One decoder serves one download, from the
-// pipeline's queue and its decoding queue; implementations serialise their
-// own calls.
+// Turns bytes into an image. One decoder serves one download; the pipeline
+// calls it on its decoding queue, never on its own queue, so a large image
+// stalls no other load. Implementations serialise their own calls.
 class ImageDecoding {
 public:
     virtual ~ImageDecoding() = default;
 
     // Names the decoder in error descriptions.
     virtual QString name() const = 0;
-    // Whether the pipeline must run it on its decoding queue rather than
-    // inline on its own queue.
-    virtual bool runsOnDecodingQueue() const = 0;
     // Decodes complete data; throws (ImageDecodingError or another Error)
     // when it cannot.
     virtual ImageContainer decode(const QByteArray& data) = 0;

@@ -8,16 +8,18 @@
 
 namespace parley {
 
-// Identifies a processed image: the image id, the thumbnail and the
-// processors, compared by their identifiers.
+// Identifies a processed image: the image id, the scale, the thumbnail and
+// the processors, compared by their identifiers.
 struct CacheKey {
     std::optional<QString> imageId;
+    // Images decoded for different scales differ in their device pixel ratio.
+    std::optional<float> scale;
     std::optional<ImageRequest::ThumbnailOptions> thumbnail;
     QStringList processors;
 
     CacheKey() = default;
     explicit CacheKey(const ImageRequest& request)
-        : imageId(request.imageId()), thumbnail(request.thumbnail())
+        : imageId(request.imageId()), scale(request.scale()), thumbnail(request.thumbnail())
     {
         for (const auto& processor : request.processors())
             processors.append(processor->identifier());
@@ -27,7 +29,7 @@ struct CacheKey {
     friend size_t qHash(const CacheKey& key, size_t seed = 0)
     {
         return qHashMulti(seed, key.imageId.value_or(QString()), key.imageId.has_value(),
-                          key.thumbnail ? qHash(*key.thumbnail) : 0, key.processors);
+                          key.scale.value_or(0.0f), key.thumbnail ? qHash(*key.thumbnail) : 0, key.processors);
     }
 };
 

@@ -103,6 +103,26 @@ std::optional<ImageRequest::ThumbnailOptions> ImageRequest::thumbnail() const
     return value.value<ThumbnailOptions>();
 }
 
+QString ImageRequest::ThumbnailOptions::identifier() const
+{
+    QString size;
+    if (const auto* fixed = std::get_if<Fixed>(&targetSize)) {
+        size = QStringLiteral("maxPixelSize=%1").arg(double(fixed->maxPixelSize));
+    } else {
+        const auto& flexible = std::get<Flexible>(targetSize);
+        size = QStringLiteral("width=%1,height=%2,contentMode=%3")
+                   .arg(flexible.size.width())
+                   .arg(flexible.size.height())
+                   .arg(flexible.contentMode == ContentMode::aspectFit ? u"aspectFit" : u"aspectFill");
+    }
+    return QStringLiteral("thumbnail(%1,options=%2%3%4%5)")
+        .arg(size)
+        .arg(int(createThumbnailFromImageIfAbsent))
+        .arg(int(createThumbnailFromImageAlways))
+        .arg(int(createThumbnailWithTransform))
+        .arg(int(shouldCacheImmediately));
+}
+
 size_t qHash(const ImageRequest::ThumbnailOptions& options, size_t seed)
 {
     using Options = ImageRequest::ThumbnailOptions;

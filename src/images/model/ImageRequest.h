@@ -69,6 +69,9 @@ public:
         bool createThumbnailWithTransform = true;
         bool shouldCacheImmediately = true;
 
+        // Names every option, for keys that must tell thumbnails apart.
+        QString identifier() const;
+
         friend bool operator==(const ThumbnailOptions&, const ThumbnailOptions&) = default;
     };
 

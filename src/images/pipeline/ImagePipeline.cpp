@@ -1,10 +1,12 @@
 #include "images/pipeline/ImagePipeline.h"
 
+#include "images/cache/DataCache.h"
 #include "images/cache/ImageCache.h"
 #include "images/loading/DataLoader.h"
 #include "images/loading/ResumableDataStorage.h"
 #include "images/pipeline/ImagePipelineDelegate.h"
 #include "images/pipeline/internal/PipelineStages.h"
+#include "platform/Diagnostics.h"
 
 #include <QCoreApplication>
 #include <QPromise>
@@ -60,12 +62,38 @@ void fulfil(QPromise<Value>& promise, const LoadResult<Value>& result)
     promise.finish();
 }
 
+// The call of a task's completion on its callback queue. A task cancelled
+// after the pipeline finished it, but before this runs, stays silent.
+template <typename Completion, typename Result>
+std::function<void()> delivery(const std::shared_ptr<ImageTask>& task, const Completion& completion, Result result)
+{
+    return [task, completion, result = std::move(result)] {
+        if (!task->isCancelRequested())
+            completion(result);
+        else if (task->onCancel)
+            task->onCancel();
+    };
+}
+
 } // namespace
 
 struct ImagePipeline::Running {
     std::shared_ptr<ImageTask> task;
     StageSubscription subscription;
 };
+
+const QString ImagePipeline::Configuration::dataCacheName = QStringLiteral("app.parley.images.DataCache");
+
+ImagePipeline::Configuration ImagePipeline::Configuration::withDataCache()
+{
+    std::shared_ptr<DataCaching> dataCache;
+    try {
+        dataCache = DataCache::named(dataCacheName);
+    } catch (const DataCacheError& error) {
+        Diagnostics::write(QStringLiteral("ImagePipeline.dataCacheUnavailable: ") + error.description());
+    }
+    return withDataCache(std::move(dataCache));
+}
 
 ImagePipeline::Configuration ImagePipeline::Configuration::withDataCache(std::shared_ptr<DataCaching> dataCache)
 {
@@ -170,7 +198,7 @@ void ImagePipeline::start(const std::shared_ptr<ImageTask>& task, MakeStage make
 {
     if (isInvalidated_) {
         if (task->end(ImageTask::State::completed))
-            callBack(task, [completion] { completion(ImagePipelineError::pipelineInvalidated()); });
+            callBack(task, delivery(task, completion, LoadResult<Value>(ImagePipelineError::pipelineInvalidated())));
         return;
     }
     if (task->state() != ImageTask::State::running) {
@@ -197,7 +225,10 @@ void ImagePipeline::handle(const std::shared_ptr<ImageTask>& task, const Event& 
         task->storeProgress(*update);
         delegate_->imageTaskDidUpdateProgress(*this, *task, *update);
         if (progress)
-            callBack(task, [progress, update = *update] { progress(std::nullopt, update.completed, update.total); });
+            callBack(task, [task, progress, update = *update] {
+                if (!task->isCancelRequested())
+                    progress(std::nullopt, update.completed, update.total);
+            });
         return;
     }
     const auto* value = std::get_if<0>(&event);
@@ -205,8 +236,9 @@ void ImagePipeline::handle(const std::shared_ptr<ImageTask>& task, const Event& 
         if constexpr (std::is_same_v<Value, ImageResponse>) {
             delegate_->imageTaskDidReceivePreview(*this, *task, value->value);
             if (progress)
-                callBack(task, [progress, preview = value->value, current = task->progress()] {
-                    progress(preview, current.completed, current.total);
+                callBack(task, [task, progress, preview = value->value, current = task->progress()] {
+                    if (!task->isCancelRequested())
+                        progress(preview, current.completed, current.total);
                 });
         }
         return;
@@ -217,7 +249,7 @@ void ImagePipeline::handle(const std::shared_ptr<ImageTask>& task, const Event& 
     const LoadResult<Value> result = value ? LoadResult<Value>(value->value)
                                            : LoadResult<Value>(std::get<ImagePipelineError>(event));
     delegate_->imageTaskDidComplete(*this, *task, result.error());
-    callBack(task, [completion, result] { completion(result); });
+    callBack(task, delivery(task, completion, result));
 }
 
 void ImagePipeline::callBack(const std::shared_ptr<ImageTask>& task, std::function<void()> work)
@@ -231,7 +263,7 @@ void ImagePipeline::callBack(const std::shared_ptr<ImageTask>& task, std::functi
 
 void ImagePipeline::cancel(const std::shared_ptr<ImageTask>& task)
 {
-    if (!task || !task->end(ImageTask::State::cancelled))
+    if (!task || !task->cancel())
         return;
     queue_->async([this, task] {
         const auto found = tasks_.find(task->taskId());

@@ -3,6 +3,7 @@
 #include "images/cache/DataCaching.h"
 #include "images/cache/ImageCache.h"
 #include "images/decoding/ImageDecoding.h"
+#include "images/decoding/ImageEncoders.h"
 #include "images/loading/DataLoading.h"
 #include "images/model/LoadResult.h"
 #include "images/pipeline/ImageTask.h"
@@ -51,6 +52,8 @@ public:
         std::shared_ptr<ImageCaching> customImageCache;
         // None: the shared decoder registry.
         std::function<std::shared_ptr<ImageDecoding>(const ImageDecodingContext&)> makeImageDecoder;
+        // None: ImageEncoders::Default, for processed images stored in the data cache.
+        std::function<std::shared_ptr<ImageEncoding>(const ImageEncodingContext&)> makeImageEncoder;
         bool isUsingPrepareForDisplay = false;
         bool isDecompressionEnabled = false;
         DataCachePolicy dataCachePolicy = DataCachePolicy::storeOriginalData;
@@ -65,11 +68,16 @@ public:
         int dataLoadingQueueWidth = 6;
         int dataCachingQueueWidth = 2;
         int imageDecodingQueueWidth = 1;
+        int imageEncodingQueueWidth = 1;
         int imageProcessingQueueWidth = 2;
         int imageDecompressingQueueWidth = 2;
 
-        // The preset with a disk data cache and a loader without the HTTP cache.
+        // The preset with a disk data cache and a loader without the HTTP cache:
+        // the DataCache named dataCacheName under the user cache directory
+        // (none when it cannot be created), or the given one.
+        static Configuration withDataCache();
         static Configuration withDataCache(std::shared_ptr<DataCaching> dataCache);
+        static const QString dataCacheName;
     };
 
     using ImageCompletion = std::function<void(const ImageResult& result)>;

@@ -17,6 +17,13 @@ std::shared_ptr<ImageDecoding> ImagePipelineDelegate::imageDecoder(ImagePipeline
     return make ? make(context) : ImageDecoderRegistry::shared().decoder(context);
 }
 
+std::shared_ptr<ImageEncoding> ImagePipelineDelegate::imageEncoder(ImagePipeline& pipeline,
+    const ImageEncodingContext& context)
+{
+    const auto& make = pipeline.configuration().makeImageEncoder;
+    return make ? make(context) : std::make_shared<ImageEncoders::Default>();
+}
+
 ImageCaching* ImagePipelineDelegate::imageCache(ImagePipeline& pipeline, const ImageRequest&)
 {
     const auto& configuration = pipeline.configuration();

@@ -4,6 +4,7 @@
 #include "images/loading/DataLoading.h"
 #include "images/cache/ImageCache.h"
 #include "images/decoding/ImageDecoding.h"
+#include "images/decoding/ImageEncoders.h"
 #include "images/pipeline/ImageTask.h"
 #include "images/model/LoadResult.h"
 
@@ -24,6 +25,8 @@ public:
 
     virtual std::shared_ptr<DataLoading> dataLoader(ImagePipeline& pipeline, const ImageRequest& request);
     virtual std::shared_ptr<ImageDecoding> imageDecoder(ImagePipeline& pipeline, const ImageDecodingContext& context);
+    // Encodes processed images for the data cache.
+    virtual std::shared_ptr<ImageEncoding> imageEncoder(ImagePipeline& pipeline, const ImageEncodingContext& context);
     virtual ImageCaching* imageCache(ImagePipeline& pipeline, const ImageRequest& request);
     virtual DataCaching* dataCache(ImagePipeline& pipeline, const ImageRequest& request);
     // A key to use instead of the request's default cache key.

@@ -46,4 +46,20 @@ bool ImageTask::end(State state)
     return true;
 }
 
+bool ImageTask::cancel()
+{
+    std::lock_guard lock(lock_);
+    isCancelRequested_ = true;
+    if (state_ != State::running)
+        return false;
+    state_ = State::cancelled;
+    return true;
+}
+
+bool ImageTask::isCancelRequested() const
+{
+    std::lock_guard lock(lock_);
+    return isCancelRequested_;
+}
+
 } // namespace parley

@@ -41,6 +41,12 @@ public:
     // Moves a running task to `state` (cancelled or completed); false when
     // the task had already ended, which makes every ending happen once.
     bool end(State state);
+    // Records that the caller cancelled the task and ends it as cancelled
+    // when it is still running. A task that ended on the pipeline's queue
+    // may still have its completion on the way; the callback queue checks
+    // isCancelRequested just before calling it.
+    bool cancel();
+    bool isCancelRequested() const;
 
     // Run once when the task is cancelled.
     std::function<void()> onCancel;
@@ -56,6 +62,7 @@ private:
     ImageRequest::Priority priority_;
     Progress progress_;
     State state_ = State::running;
+    bool isCancelRequested_ = false;
 };
 
 } // namespace parley

@@ -106,4 +106,27 @@ void StageBase::terminateAsCancelled()
         disposed();
 }
 
+std::vector<std::shared_ptr<ImageTask>> StageBase::imageTasks() const
+{
+    std::vector<std::shared_ptr<ImageTask>> tasks;
+    collectImageTasks(tasks);
+    return tasks;
+}
+
+void StageBase::collectImageTasks(std::vector<std::shared_ptr<ImageTask>>& tasks) const
+{
+    auto visit = [&tasks](const SubscriptionInfo& info) {
+        if (info.subscriberType && *info.subscriberType == typeid(ImageTask)) {
+            if (auto task = std::static_pointer_cast<ImageTask>(info.subscriber.lock()))
+                tasks.push_back(std::move(task));
+        } else if (const auto stage = info.stage.lock()) {
+            stage->collectImageTasks(tasks);
+        }
+    };
+    if (inlineInfo_)
+        visit(*inlineInfo_);
+    for (const auto& [key, info] : infos_)
+        visit(info);
+}
+
 } // namespace parley

@@ -9,8 +9,10 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <type_traits>
 #include <typeinfo>
 #include <variant>
+#include <vector>
 
 namespace parley {
 
@@ -26,6 +28,9 @@ public:
     bool isDisposed() const { return isDisposed_; }
     bool isStarted() const { return isStarted_; }
     StagePriority priority() const { return priority_; }
+    // The image tasks waiting for this stage, directly or through the stages
+    // subscribed to it.
+    std::vector<std::shared_ptr<ImageTask>> imageTasks() const;
 
     // Run once when the task finishes or is cancelled; the pool uses it to
     // forget the task.
@@ -54,6 +59,8 @@ protected:
         std::weak_ptr<void> subscriber;
         const std::type_info* subscriberType;
         StagePriority priority;
+        // Set when the subscriber is itself a stage.
+        std::weak_ptr<const StageBase> stage;
     };
     std::optional<SubscriptionInfo> inlineInfo_;
     std::map<int, SubscriptionInfo> infos_;
@@ -71,6 +78,7 @@ private:
     void updatePriority(std::optional<StagePriority> suggested);
     void terminateAsCancelled();
     SubscriptionInfo* info(int key);
+    void collectImageTasks(std::vector<std::shared_ptr<ImageTask>>& tasks) const;
 
     bool isDisposed_ = false;
     bool isStarted_ = false;
@@ -99,13 +107,16 @@ public:
                                               const std::shared_ptr<Subscriber>& subscriber,
                                               Handler handler)
     {
+        std::weak_ptr<const StageBase> stage;
+        if constexpr (std::is_base_of_v<StageBase, Subscriber>)
+            stage = subscriber;
         return subscribe(priority, std::weak_ptr<void>(subscriber), &typeid(Subscriber),
-                         std::move(handler));
+                         std::move(handler), std::move(stage));
     }
 
     std::optional<StageSubscription> subscribe(StagePriority priority, Handler handler)
     {
-        return subscribe(priority, std::weak_ptr<void>(), nullptr, std::move(handler));
+        return subscribe(priority, std::weak_ptr<void>(), nullptr, std::move(handler), {});
     }
 
     // Whether a live subscriber of type Subscriber is among the subscribers.
@@ -132,12 +143,13 @@ public:
 
 private:
     std::optional<StageSubscription> subscribe(StagePriority priority, std::weak_ptr<void> subscriber,
-                                              const std::type_info* type, Handler handler)
+                                              const std::type_info* type, Handler handler,
+                                              std::weak_ptr<const StageBase> stage)
     {
         if (isDisposed())
             return std::nullopt;
         const int key = nextSubscriptionKey_++;
-        SubscriptionInfo info { std::move(subscriber), type, priority };
+        SubscriptionInfo info { std::move(subscriber), type, priority, std::move(stage) };
         if (key == 0)
             inlineInfo_ = std::move(info);
         else

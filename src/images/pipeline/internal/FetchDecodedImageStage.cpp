@@ -29,10 +29,6 @@ void FetchDecodedImageStage::didReceiveData(const LoadedData& data, bool isCompl
             send(ImagePipelineError::decoderNotRegistered(context));
         return;
     }
-    if (!decoder_->runsOnDecodingQueue()) {
-        didDecode(decode(*decoder_, context), context);
-        return;
-    }
     isDecodingPreview_ = !isCompleted;
     runOperation(stages_.imageDecodingQueue(),
         [decoder = decoder_, context] { return decode(*decoder, context); },

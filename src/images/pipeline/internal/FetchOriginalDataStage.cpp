@@ -4,6 +4,8 @@
 #include "images/loading/ResumableDataStorage.h"
 #include "platform/TransportError.h"
 
+#include <algorithm>
+
 namespace parley {
 
 void FetchOriginalDataStage::start()
@@ -173,19 +175,40 @@ void FetchOriginalDataStage::didFinishLoading(const std::exception_ptr& error)
     send(LoadedData { download_->data, download_->response }, true);
 }
 
-void FetchOriginalDataStage::storeInDataCache()
+bool FetchOriginalDataStage::isStoringInDataCache() const
 {
     using Policy = ImagePipeline::DataCachePolicy;
-    const Policy policy = stages_.configuration().dataCachePolicy;
-    const bool storesOriginal = policy == Policy::storeOriginalData || policy == Policy::storeAll
-        || (policy == Policy::automatic && request_.processors().isEmpty());
+    const QString scheme = request_.url().value_or(QUrl()).scheme();
+    if (scheme == u"file" || scheme == u"data")
+        return false; // already local
+    const auto tasks = imageTasks();
+    const auto hasOption = [](ImageRequest::Option option) {
+        return [option](const auto& task) { return task->request().options().testFlag(option); };
+    };
+    if (std::all_of(tasks.begin(), tasks.end(), hasOption(ImageRequest::Option::noDiskCacheWrites)))
+        return false;
+    switch (stages_.configuration().dataCachePolicy) {
+    case Policy::storeOriginalData:
+    case Policy::storeAll:
+        return true;
+    case Policy::storeEncodedImages:
+        return false;
+    case Policy::automatic:
+        return std::none_of(tasks.begin(), tasks.end(),
+            [](const auto& task) { return !task->request().processors().isEmpty(); });
+    }
+    return false;
+}
+
+void FetchOriginalDataStage::storeInDataCache()
+{
     DataCaching* cache = stages_.delegate().dataCache(pipeline(), request_);
-    if (!cache || !storesOriginal || (request_.options() & ImageRequest::Option::noDiskCacheWrites))
+    if (!cache || !isStoringInDataCache())
         return;
     const auto data = stages_.delegate().willCache(pipeline(), download_->data, request_);
     if (!data)
         return;
-    const QString key = request_.imageId().value_or(QString());
+    const QString key = stages_.originalDataCacheKey(request_);
     stages_.dataCachingQueue().addOperation(std::make_shared<AsyncOperation>(
         [cache, data = *data, key](AsyncOperation::Finish finish) {
             cache->storeData(data, key);

@@ -22,6 +22,7 @@ private:
     void startLoading();
     void didReceiveData(const QByteArray& chunk, const UrlResponse& response);
     void didFinishLoading(const std::exception_ptr& error);
+    bool isStoringInDataCache() const;
     void storeInDataCache();
 
     AsyncOperation::Finish finish_;

@@ -12,7 +12,7 @@ void LoadDataStage::start()
         return;
     }
     runOperation(stages_.dataCachingQueue(),
-        [cache, key = request_.imageId().value_or(QString())] { return cache->cachedData(key); },
+        [cache, key = stages_.originalDataCacheKey(request_)] { return cache->cachedData(key); },
         [weak = weakSelf(this)](const std::optional<QByteArray>& data) {
             const auto self = weak.lock();
             if (!self || self->isDisposed())

@@ -3,6 +3,8 @@
 #include "images/pipeline/ImagePipelineDelegate.h"
 #include "images/pipeline/internal/OperationStage.h"
 
+#include <algorithm>
+
 namespace parley {
 
 namespace {
@@ -32,7 +34,7 @@ void LoadImageStage::start()
 
 void LoadImageStage::loadFromDataCache(DataCaching& cache)
 {
-    const QString key = request_.imageId().value_or(QString());
+    const QString key = stages_.dataCacheKey(request_);
     runOperation(stages_.dataCachingQueue(),
         [cache = &cache, key] { return cache->cachedData(key); },
         [weak = weakSelf(this)](const std::optional<QByteArray>& data) {
@@ -168,7 +170,62 @@ void LoadImageStage::storeAndSend(const ImageResponse& response, bool isComplete
         && (isCompleted || stages_.configuration().isStoringPreviewsInMemoryCache);
     if (isStored)
         pipeline().storeCachedImage(response.container, request_);
+    if (isCompleted && !response.cacheType && isStoringEncodedImage())
+        storeEncodedImage(response);
     send(response, isCompleted);
+}
+
+bool LoadImageStage::isStoringEncodedImage() const
+{
+    using Policy = ImagePipeline::DataCachePolicy;
+    if (!stages_.delegate().dataCache(pipeline(), request_))
+        return false;
+    const auto tasks = imageTasks();
+    if (std::all_of(tasks.begin(), tasks.end(),
+            [](const auto& task) { return task->request().options().testFlag(ImageRequest::Option::noDiskCacheWrites); }))
+        return false;
+    const bool isProcessed = !request_.processors().isEmpty() || request_.thumbnail();
+    switch (stages_.configuration().dataCachePolicy) {
+    case Policy::storeEncodedImages:
+        return true;
+    case Policy::storeAll:
+        return isProcessed; // the original bytes are stored under a plain request's key
+    case Policy::automatic:
+        return !request_.processors().isEmpty();
+    case Policy::storeOriginalData:
+        return false;
+    }
+    return false;
+}
+
+void LoadImageStage::storeEncodedImage(const ImageResponse& response)
+{
+    const ImageEncodingContext context { request_, response.image(), response.urlResponse };
+    const auto encoder = stages_.delegate().imageEncoder(pipeline(), context);
+    if (!encoder)
+        return;
+    stages_.imageEncodingQueue().addOperation(std::make_shared<AsyncOperation>(
+        [stages = &stages_, queue = stages_.pipelineQueue(), encoder, container = response.container, context](
+            AsyncOperation::Finish finish) {
+            auto encoded = encoder->encode(container, context);
+            finish();
+            if (!encoded)
+                return;
+            // The delegate's hooks run on the pipeline's queue; the queue
+            // drops this once the pipeline has gone.
+            queue->async([stages, request = context.request, encoded = std::move(*encoded)] {
+                auto& pipeline = stages->pipeline();
+                DataCaching* cache = stages->delegate().dataCache(pipeline, request);
+                const auto data = stages->delegate().willCache(pipeline, encoded, request);
+                if (!cache || !data)
+                    return;
+                stages->dataCachingQueue().addOperation(std::make_shared<AsyncOperation>(
+                    [cache, data = *data, key = stages->dataCacheKey(request)](AsyncOperation::Finish finish) {
+                        cache->storeData(data, key);
+                        finish();
+                    }));
+            });
+        }));
 }
 
 } // namespace parley

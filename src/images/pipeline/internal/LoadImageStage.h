@@ -21,6 +21,8 @@ private:
     void process(const ImageResponse& response, bool isCompleted);
     void didProduceImage(const ImageResponse& response, bool isCompleted);
     void storeAndSend(const ImageResponse& response, bool isCompleted);
+    bool isStoringEncodedImage() const;
+    void storeEncodedImage(const ImageResponse& response);
 
     bool has(ImageRequest::Option option) const { return request_.options().testFlag(option); }
 };

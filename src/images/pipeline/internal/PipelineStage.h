@@ -74,7 +74,7 @@ protected:
         OnValue onValue)
     {
         using UpstreamEvent = typename Stage<UpstreamValue, ImagePipelineError>::Event;
-        this->dependency = upstream->subscribe(this->priority(),
+        this->dependency = upstream->subscribe(this->priority(), self->shared_from_this(),
             [weak = weakSelf(self), onValue = std::move(onValue)](const UpstreamEvent& event) {
                 const auto self = weak.lock();
                 if (!self)

@@ -5,6 +5,7 @@
 #include "images/pipeline/internal/FetchPublishedDataStage.h"
 #include "images/pipeline/internal/LoadDataStage.h"
 #include "images/pipeline/internal/LoadImageStage.h"
+#include "images/pipeline/ImagePipelineDelegate.h"
 
 namespace parley {
 
@@ -23,6 +24,7 @@ PipelineStages::PipelineStages(ImagePipeline& pipeline, SerialQueue& queue)
     , dataLoadingQueue_(makeQueue("dataLoading", configuration().dataLoadingQueueWidth))
     , dataCachingQueue_(makeQueue("dataCaching", configuration().dataCachingQueueWidth))
     , imageDecodingQueue_(makeQueue("imageDecoding", configuration().imageDecodingQueueWidth))
+    , imageEncodingQueue_(makeQueue("imageEncoding", configuration().imageEncodingQueueWidth))
     , imageProcessingQueue_(makeQueue("imageProcessing", configuration().imageProcessingQueueWidth))
     , imageDecompressingQueue_(makeQueue("imageDecompressing", configuration().imageDecompressingQueueWidth))
     , loadImageStages_(configuration().isTaskCoalescingEnabled)
@@ -35,6 +37,29 @@ PipelineStages::PipelineStages(ImagePipeline& pipeline, SerialQueue& queue)
         rateLimiter_.emplace([queue = &queue](std::chrono::milliseconds delay, std::function<void()> drain) {
             queue->asyncAfter(int(delay.count()), std::move(drain));
         });
+}
+
+QString PipelineStages::dataCacheKey(const ImageRequest& request) const
+{
+    if (auto custom = delegate().cacheKey(pipeline_, request))
+        return *custom;
+    QString key = request.imageId().value_or(QString());
+    if (const auto thumbnail = request.thumbnail())
+        key += thumbnail->identifier();
+    for (const auto& processor : request.processors())
+        key += processor->identifier();
+    return key;
+}
+
+QString PipelineStages::originalDataCacheKey(const ImageRequest& request) const
+{
+    ImageRequest original = request;
+    original.setProcessors({});
+    if (auto userInfo = original.userInfo()) {
+        userInfo->remove(ImageRequest::thumbnailKey);
+        original.setUserInfo(std::move(userInfo));
+    }
+    return dataCacheKey(original);
 }
 
 std::shared_ptr<PipelineStages::ImageStage> PipelineStages::loadImage(const ImageRequest& request)

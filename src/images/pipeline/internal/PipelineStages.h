@@ -41,8 +41,15 @@ public:
     OperationQueue& dataLoadingQueue() const { return *dataLoadingQueue_; }
     OperationQueue& dataCachingQueue() const { return *dataCachingQueue_; }
     OperationQueue& imageDecodingQueue() const { return *imageDecodingQueue_; }
+    OperationQueue& imageEncodingQueue() const { return *imageEncodingQueue_; }
     OperationQueue& imageProcessingQueue() const { return *imageProcessingQueue_; }
     OperationQueue& imageDecompressingQueue() const { return *imageDecompressingQueue_; }
+
+    // The data cache's key for what a request loads: the delegate's custom
+    // key, else the image id followed by the thumbnail's and the processors'
+    // identifiers (just the image id for the original bytes).
+    QString dataCacheKey(const ImageRequest& request) const;
+    QString originalDataCacheKey(const ImageRequest& request) const;
 
     // The stage doing each kind of work for a request, shared with every
     // other request that needs the same work.
@@ -62,6 +69,7 @@ private:
     std::shared_ptr<OperationQueue> dataLoadingQueue_;
     std::shared_ptr<OperationQueue> dataCachingQueue_;
     std::shared_ptr<OperationQueue> imageDecodingQueue_;
+    std::shared_ptr<OperationQueue> imageEncodingQueue_;
     std::shared_ptr<OperationQueue> imageProcessingQueue_;
     std::shared_ptr<OperationQueue> imageDecompressingQueue_;
     std::optional<RateLimiter> rateLimiter_;
