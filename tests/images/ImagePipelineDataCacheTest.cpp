@@ -22,6 +22,7 @@ struct DataCacheTest : ::testing::Test {
     QTemporaryDir directory;
     std::shared_ptr<DataCache> cache = makeCache();
     Completions completions;
+    std::vector<std::shared_ptr<ImagePipeline>> pipelines;
 
     std::shared_ptr<DataCache> makeCache()
     {
@@ -37,7 +38,8 @@ struct DataCacheTest : ::testing::Test {
         auto configuration = isolatedConfiguration(std::make_shared<DataLoader>(UrlCache {}));
         configuration.dataCache = cache;
         configuration.dataCachePolicy = policy;
-        return ImagePipeline::create(configuration, std::move(delegate));
+        // Kept to the end: a pipeline's last writes leave its queues after the completion.
+        return pipelines.emplace_back(ImagePipeline::create(configuration, std::move(delegate)));
     }
 
     ImageRequest request(const QByteArray& path, QList<ImageProcessor> processors = {},
