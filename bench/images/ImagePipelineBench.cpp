@@ -36,7 +36,7 @@ std::vector<QUrl> freshEmoteURLs(sim::TwitchSimulator& simulator, const QString&
 std::shared_ptr<ImagePipeline> isolatedPipeline()
 {
     ImagePipeline::Configuration configuration;
-    configuration.dataLoader = std::make_shared<DataLoader>(UrlCache {});
+    configuration.dataLoader = std::make_shared<DataLoader>(URLCache {});
     configuration.customImageCache = std::make_shared<ImageCache>(ImageCache::Configuration {}, nullptr);
     configuration.isCustomImageCacheProvided = true;
     return ImagePipeline::create(configuration);

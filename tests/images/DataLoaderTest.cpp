@@ -24,14 +24,14 @@ struct Outcome {
     std::mutex mutex;
     QByteArray data;
     int chunks = 0;
-    std::optional<UrlResponse> response;
+    std::optional<URLResponse> response;
     bool isCompleted = false;
     std::exception_ptr error;
 
     std::shared_ptr<Cancellable> start(DataLoader& loader, const QUrl& url)
     {
         return loader.loadData(QNetworkRequest(url),
-            [this](const QByteArray& chunk, const UrlResponse& response) {
+            [this](const QByteArray& chunk, const URLResponse& response) {
                 std::lock_guard lock(mutex);
                 data += chunk;
                 ++chunks;
@@ -84,7 +84,7 @@ TEST(DataLoader, deliversTheBodyAndTheResponse)
 {
     const QByteArray body(50000, 'x');
     LocalHttpServer server([&](const auto&) { return image(body, { { "ETag", "\"v1\"" } }); });
-    DataLoader loader(UrlCache {});
+    DataLoader loader(URLCache {});
     Outcome outcome;
     outcome.start(loader, server.url("/emote.png"));
 
@@ -104,7 +104,7 @@ TEST(DataLoader, rejectsStatusesOutside2xxBeforeReadingTheBody)
         const int status = request.path.mid(1).toInt();
         return LocalHttpServer::Response { status, {}, "not an image" };
     });
-    DataLoader loader(UrlCache {});
+    DataLoader loader(URLCache {});
     for (int status : { 404, 500, 304 }) {
         Outcome outcome;
         outcome.start(loader, server.url("/" + QByteArray::number(status)));
@@ -121,7 +121,7 @@ TEST(DataLoader, rejectsStatusesOutside2xxBeforeReadingTheBody)
 TEST(DataLoader, customValidatorDecidesInstead)
 {
     LocalHttpServer server([](const auto&) { return LocalHttpServer::Response { 404, {}, "body" }; });
-    DataLoader loader(UrlCache {}, [](const UrlResponse&) { return std::exception_ptr(); });
+    DataLoader loader(URLCache {}, [](const URLResponse&) { return std::exception_ptr(); });
     Outcome outcome;
     outcome.start(loader, server.url("/missing"));
     ASSERT_TRUE(outcome.waitForCompletion());
@@ -138,7 +138,7 @@ TEST(DataLoader, droppedConnectionHandsOverWhatArrivedThenFails)
             response.dropAfter = 10000;
             return response;
         });
-        DataLoader loader(UrlCache {});
+        DataLoader loader(URLCache {});
         loader.setPrefersIncrementalDelivery(incremental);
         Outcome outcome;
         outcome.start(loader, server.url("/emote.png"));
@@ -152,7 +152,7 @@ TEST(DataLoader, droppedConnectionHandsOverWhatArrivedThenFails)
 TEST(DataLoader, cancellingEndsTheLoadWithACancellation)
 {
     LocalHttpServer server([](const auto&) { return held(); });
-    DataLoader loader(UrlCache {});
+    DataLoader loader(URLCache {});
 
     // The loader's thread may or may not have sent this request before the
     // cancel reaches it; either way the load ends as cancelled.
@@ -181,7 +181,7 @@ TEST(DataLoader, destroyingTheLoaderCancelsItsLoads)
     Outcome outcome;
     std::shared_ptr<Cancellable> task;
     {
-        DataLoader loader(UrlCache {});
+        DataLoader loader(URLCache {});
         task = outcome.start(loader, server.url("/held"));
         ASSERT_TRUE(QTest::qWaitFor([&] { return server.requestCount() == 1; }, 10000));
     }
@@ -198,7 +198,7 @@ TEST(DataLoader, diskCacheServesALaterLoaderWithoutTheNetwork)
         return image(body, { { "Cache-Control", "public, max-age=3600" }, { "ETag", "\"e\"" } });
     });
     for (int launch = 0; launch < 2; ++launch) {
-        DataLoader loader(UrlCache { directory.path() });
+        DataLoader loader(URLCache { directory.path() });
         Outcome outcome;
         outcome.start(loader, server.url("/cached.png"));
         ASSERT_TRUE(outcome.waitForCompletion());
@@ -215,7 +215,7 @@ TEST(DataLoader, hostileServersRunIntoTheTimeAndSizeLimits)
     DataLoader::Limits limits;
     limits.transferTimeout = 300ms;
     limits.maximumDataSize = 1024 * 1024;
-    DataLoader loader(UrlCache {}, limits);
+    DataLoader loader(URLCache {}, limits);
 
     const QUrl stalled = simulator.blobURL(50000, "stalled");
     simulator.setFault(stalled.path(), HttpFault::stalledAfter(100));
@@ -258,7 +258,7 @@ TEST(DataLoader, followsUpToFiveRedirects)
     for (int index = 0; index < 12; ++index)
         if (index != 5)
             simulator.setFault(hop(index).path(), HttpFault::redirected(hop(index + 1).toEncoded()));
-    DataLoader loader(UrlCache {});
+    DataLoader loader(URLCache {});
 
     Outcome five;
     five.start(loader, hop(0));

@@ -35,7 +35,7 @@ struct DataCacheTest : ::testing::Test {
     std::shared_ptr<ImagePipeline> makePipeline(ImagePipeline::DataCachePolicy policy
         = ImagePipeline::DataCachePolicy::storeOriginalData, std::shared_ptr<ImagePipelineDelegate> delegate = nullptr)
     {
-        auto configuration = isolatedConfiguration(std::make_shared<DataLoader>(UrlCache {}));
+        auto configuration = isolatedConfiguration(std::make_shared<DataLoader>(URLCache {}));
         configuration.dataCache = cache;
         configuration.dataCachePolicy = policy;
         // Kept to the end: a pipeline's last writes leave its queues after the completion.

@@ -157,7 +157,7 @@ TEST_F(SimulatorTest, stalledServersGiveTheirLoadingSlotBack)
 {
     DataLoader::Limits limits;
     limits.transferTimeout = std::chrono::milliseconds(300);
-    auto configuration = isolatedConfiguration(std::make_shared<DataLoader>(UrlCache {}, limits));
+    auto configuration = isolatedConfiguration(std::make_shared<DataLoader>(URLCache {}, limits));
     configuration.dataLoadingQueueWidth = 1;
     pipeline = ImagePipeline::create(configuration);
     simulator.setFault(emote("9").path(), HttpFault::stalledAfter());
@@ -211,7 +211,7 @@ TEST_F(SimulatorTest, aCancelledDownloadKeepsWhatArrivedForResuming)
         void dataReceived(const QNetworkRequest&, qsizetype count) override { bytes += count; }
         std::atomic<qint64> bytes = 0;
     };
-    auto dataLoader = std::make_shared<DataLoader>(UrlCache {});
+    auto dataLoader = std::make_shared<DataLoader>(URLCache {});
     const auto received = std::make_shared<Received>();
     dataLoader->setDelegate(received);
     pipeline = ImagePipeline::create(isolatedConfiguration(dataLoader));

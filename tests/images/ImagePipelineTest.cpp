@@ -251,7 +251,7 @@ TEST_F(PipelineTest, diskHttpCacheServesASecondLaunchWithoutTheNetwork)
         return response;
     };
     for (int launch = 0; launch < 2; ++launch) {
-        configuration = isolatedConfiguration(std::make_shared<DataLoader>(UrlCache { directory.path() }));
+        configuration = isolatedConfiguration(std::make_shared<DataLoader>(URLCache { directory.path() }));
         auto pipeline = makePipeline();
         pipeline->loadImage(server.url("/cached.png"), completions.add());
         ASSERT_TRUE(completions.waitFor(launch + 1));

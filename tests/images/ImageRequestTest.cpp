@@ -11,7 +11,7 @@ using namespace parley;
 
 namespace {
 
-const QUrl emoteUrl(QStringLiteral("https://static-cdn.example/emoticons/v2/25/default/dark/1.0"));
+const QUrl emoteURL(QStringLiteral("https://static-cdn.example/emoticons/v2/25/default/dark/1.0"));
 
 class NamedProcessor : public ImageProcessing {
 public:
@@ -43,7 +43,7 @@ void expectSameKey(const ImageRequest& a, const ImageRequest& b)
 
 TEST(ImageRequest, CopiesAreIndependentOnceChanged)
 {
-    ImageRequest original(emoteUrl);
+    ImageRequest original(emoteURL);
     ImageRequest copy = original;
     copy.setPriority(ImageRequest::Priority::veryHigh);
     copy.setOptions(ImageRequest::Option::cacheOnly);
@@ -54,26 +54,26 @@ TEST(ImageRequest, CopiesAreIndependentOnceChanged)
 
 TEST(ImageRequest, ImageIdComesFromTheResourceUnlessOverridden)
 {
-    EXPECT_EQ(ImageRequest(emoteUrl).imageId(), emoteUrl.toString());
-    EXPECT_EQ(ImageRequest(QNetworkRequest(emoteUrl)).imageId(), emoteUrl.toString());
+    EXPECT_EQ(ImageRequest(emoteURL).imageId(), emoteURL.toString());
+    EXPECT_EQ(ImageRequest(QNetworkRequest(emoteURL)).imageId(), emoteURL.toString());
     EXPECT_EQ(ImageRequest(DataPublisher { QStringLiteral("pub-1"), { } }).imageId(), QStringLiteral("pub-1"));
     EXPECT_FALSE(ImageRequest().imageId());
     EXPECT_FALSE(ImageRequest().urlRequest());
 
-    ImageRequest overridden(emoteUrl, { }, ImageRequest::Priority::normal, { },
+    ImageRequest overridden(emoteURL, { }, ImageRequest::Priority::normal, { },
                             ImageRequest::UserInfo { { ImageRequest::imageIdKey, QStringLiteral("emote-25") } });
     EXPECT_EQ(overridden.imageId(), QStringLiteral("emote-25"));
-    EXPECT_EQ(overridden.originalImageId(), emoteUrl.toString());
+    EXPECT_EQ(overridden.originalImageId(), emoteURL.toString());
 
     // Only a string overrides.
-    ImageRequest wrongType(emoteUrl, { }, ImageRequest::Priority::normal, { },
+    ImageRequest wrongType(emoteURL, { }, ImageRequest::Priority::normal, { },
                            ImageRequest::UserInfo { { ImageRequest::imageIdKey, 42 } });
-    EXPECT_EQ(wrongType.imageId(), emoteUrl.toString());
+    EXPECT_EQ(wrongType.imageId(), emoteURL.toString());
 }
 
 TEST(ImageKeys, EqualRequestsGiveEqualKeysAndEveryFieldDistinguishes)
 {
-    const ImageRequest a(emoteUrl), b(emoteUrl);
+    const ImageRequest a(emoteURL), b(emoteURL);
     expectSameKey<CacheKey>(a, b);
     expectSameKey<DataLoadKey>(a, b);
     expectSameKey<ImageLoadKey>(a, b);
@@ -91,15 +91,15 @@ TEST(ImageKeys, EqualRequestsGiveEqualKeysAndEveryFieldDistinguishes)
     expectSameKey<DataLoadKey>(a, noCache);
 
     // Thumbnails separate decoded images but share the download.
-    const ImageRequest small(emoteUrl, { }, ImageRequest::Priority::normal, { }, thumbnailInfo(16));
-    const ImageRequest large(emoteUrl, { }, ImageRequest::Priority::normal, { }, thumbnailInfo(64));
+    const ImageRequest small(emoteURL, { }, ImageRequest::Priority::normal, { }, thumbnailInfo(16));
+    const ImageRequest large(emoteURL, { }, ImageRequest::Priority::normal, { }, thumbnailInfo(64));
     EXPECT_NE(DecodedImageLoadKey(small), DecodedImageLoadKey(large));
     EXPECT_NE(DecodedImageLoadKey(a), DecodedImageLoadKey(small));
     EXPECT_NE(CacheKey(small), CacheKey(large));
     expectSameKey<DataLoadKey>(small, large);
 
     // A different cache policy is a different download.
-    QNetworkRequest cacheFirst(emoteUrl);
+    QNetworkRequest cacheFirst(emoteURL);
     cacheFirst.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::PreferCache);
     EXPECT_NE(DataLoadKey(a), DataLoadKey(ImageRequest(cacheFirst)));
 
@@ -113,7 +113,7 @@ TEST(ImageKeys, ProcessorsCompareByIdentifier)
         QList<ImageProcessor> processors;
         for (const auto& id : ids)
             processors.append(std::make_shared<NamedProcessor>(id));
-        return ImageRequest(emoteUrl, processors);
+        return ImageRequest(emoteURL, processors);
     };
     expectSameKey<CacheKey>(request({ QStringLiteral("resize") }), request({ QStringLiteral("resize") }));
     EXPECT_NE(CacheKey(request({ QStringLiteral("resize"), QStringLiteral("circle") })),
@@ -123,7 +123,7 @@ TEST(ImageKeys, ProcessorsCompareByIdentifier)
 
 TEST(ImagePipelineError, DescriptionsAreFixedTexts)
 {
-    ImageDecodingContext context { ImageRequest(emoteUrl), QByteArray("x"), true, { }, { } };
+    ImageDecodingContext context { ImageRequest(emoteURL), QByteArray("x"), true, { }, { } };
     EXPECT_EQ(ImagePipelineError::dataMissingInCache().description(),
               QStringLiteral("Failed to load data from cache and download is disabled."));
     EXPECT_EQ(ImagePipelineError::dataIsEmpty().description(), QStringLiteral("Data loader returned empty data."));
@@ -151,7 +151,7 @@ TEST(ImagePipelineError, DecoderAndProcessorOwnErrorsAddNoSuffix)
         std::optional<ImageContainer> decodePartiallyDownloadedData(const QByteArray&) override { return { }; }
     };
     auto decoder = std::make_shared<Named>();
-    ImageDecodingContext context { ImageRequest(emoteUrl), QByteArray("x"), true, { }, { } };
+    ImageDecodingContext context { ImageRequest(emoteURL), QByteArray("x"), true, { }, { } };
     EXPECT_EQ(ImagePipelineError::decodingFailed(decoder, context, std::make_exception_ptr(ImageDecodingError()))
                   .description(),
               QStringLiteral("Failed to decode image data using decoder Test."));
@@ -160,7 +160,7 @@ TEST(ImagePipelineError, DecoderAndProcessorOwnErrorsAddNoSuffix)
                   .description(),
               QStringLiteral("Failed to decode image data using decoder Test. Underlying error: bad."));
 
-    const ImageRequest request(emoteUrl);
+    const ImageRequest request(emoteURL);
     const ImageResponse response { ImageContainer(), request, { }, { } };
     auto processor = std::make_shared<NamedProcessor>(QStringLiteral("Circle"));
     EXPECT_EQ(ImagePipelineError::processingFailed(processor, { request, response, true },

@@ -28,7 +28,7 @@ inline QByteArray pngData(QSize size, QColor color)
 // A data loader that counts what the pipeline asks of the real one.
 class CountingLoader : public DataLoading {
 public:
-    explicit CountingLoader(std::shared_ptr<DataLoading> loader = std::make_shared<DataLoader>(UrlCache {}))
+    explicit CountingLoader(std::shared_ptr<DataLoading> loader = std::make_shared<DataLoader>(URLCache {}))
         : loader_(std::move(loader)) { }
 
     std::shared_ptr<Cancellable> loadData(const QNetworkRequest& request, DataHandler didReceiveData,

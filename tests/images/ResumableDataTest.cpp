@@ -7,9 +7,9 @@ using namespace parley;
 
 namespace {
 
-UrlResponse interrupted(int status, QList<QPair<QByteArray, QByteArray>> headers)
+URLResponse interrupted(int status, QList<QPair<QByteArray, QByteArray>> headers)
 {
-    UrlResponse response;
+    URLResponse response;
     response.statusCode = status;
     response.expectedContentLength = 50000;
     response.headers = std::move(headers);
@@ -21,7 +21,7 @@ UrlResponse interrupted(int status, QList<QPair<QByteArray, QByteArray>> headers
 TEST(ResumableData, keepsOnlyDownloadsThatCanBeContinued)
 {
     const QByteArray partial(10000, 'p');
-    const auto keeps = [&](const UrlResponse& response, const QByteArray& data) {
+    const auto keeps = [&](const URLResponse& response, const QByteArray& data) {
         return ResumableData::capture(response, data).has_value();
     };
     EXPECT_TRUE(keeps(interrupted(200, { { "Accept-Ranges", "Bytes" }, { "Etag", "\"a\"" } }), partial));
@@ -80,7 +80,7 @@ TEST(ResumableData, aSecondBreakComparesWithTheWholeFileAndOnlyItsContinuationJo
 {
     const QList<QPair<QByteArray, QByteArray>> resumable { { "Accept-Ranges", "bytes" }, { "ETag", "\"v\"" } };
     const auto partial = [&](const QByteArray& range, qint64 length) {
-        UrlResponse response = interrupted(206, resumable);
+        URLResponse response = interrupted(206, resumable);
         response.headers.append({ "Content-Range", range });
         response.expectedContentLength = length;
         return response;

@@ -43,7 +43,7 @@ QString bundleIdentifier()
 // Counts the loader's requests, telling network answers from disk HTTP cache hits.
 class RequestCounter : public DataLoader::Delegate {
 public:
-    void responseReceived(const QNetworkRequest&, const UrlResponse& response) override
+    void responseReceived(const QNetworkRequest&, const URLResponse& response) override
     {
         if (response.isFromCache)
             ++fromCache;
@@ -97,7 +97,7 @@ int runImages(const QStringList& arguments)
     if (urls.isEmpty())
         return usageError(QStringLiteral("no URL given"));
 
-    UrlCache::setBundleIdentifier(bundleIdentifier());
+    URLCache::setBundleIdentifier(bundleIdentifier());
     ImagePipeline& pipeline = ImagePipeline::shared();
     const auto counter = std::make_shared<RequestCounter>();
     if (auto* loader = dynamic_cast<DataLoader*>(pipeline.configuration().dataLoader.get()))

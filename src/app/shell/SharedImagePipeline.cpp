@@ -1,13 +1,13 @@
 #include "app/shell/SharedImagePipeline.h"
 
-#include "images/loading/UrlCache.h"
+#include "images/loading/URLCache.h"
 #include "images/pipeline/ImagePipeline.h"
 
 namespace parley {
 
 ImagePipeline& sharedImagePipeline(const BundleConfig& config)
 {
-    UrlCache::setBundleIdentifier(config.bundleIdentifier);
+    URLCache::setBundleIdentifier(config.bundleIdentifier);
     return ImagePipeline::shared();
 }
 

@@ -3,7 +3,7 @@
 #include "images/model/ImageContainer.h"
 #include "images/model/ImageRequest.h"
 #include "images/model/ImageResponse.h"
-#include "images/loading/UrlResponse.h"
+#include "images/loading/URLResponse.h"
 #include "platform/Error.h"
 
 #include <QByteArray>
@@ -18,7 +18,7 @@ struct ImageDecodingContext {
     ImageRequest request;
     QByteArray data;
     bool isCompleted = false;
-    std::optional<UrlResponse> urlResponse;
+    std::optional<URLResponse> urlResponse;
     std::optional<ImageResponse::CacheType> cacheType;
 };
 

@@ -3,7 +3,7 @@
 #include "images/model/AssetType.h"
 #include "images/model/ImageContainer.h"
 #include "images/model/ImageRequest.h"
-#include "images/loading/UrlResponse.h"
+#include "images/loading/URLResponse.h"
 
 #include <QByteArray>
 #include <QImage>
@@ -16,7 +16,7 @@ namespace parley {
 struct ImageEncodingContext {
     ImageRequest request;
     QImage image;
-    std::optional<UrlResponse> urlResponse;
+    std::optional<URLResponse> urlResponse;
 };
 
 // Turns an image back into bytes (for data caches that store encoded images).

@@ -60,13 +60,13 @@ public:
         CompletionHandler completion;
         bool isIncremental = false;
         QNetworkReply* reply = nullptr;
-        std::optional<UrlResponse> response;
+        std::optional<URLResponse> response;
         QByteArray held;
         qint64 received = 0;
         TransferDeadline* deadline = nullptr;
     };
 
-    Session(UrlCache cache, Validator validator, Limits limits)
+    Session(URLCache cache, Validator validator, Limits limits)
         : cache_(std::move(cache)), validator_(std::move(validator)), limits_(limits) { }
 
     void setDelegate(std::shared_ptr<Delegate> delegate) { delegate_ = std::move(delegate); }
@@ -155,7 +155,7 @@ private:
         handler->deadline->noteProgress();
         if (handler->response || isFollowedRedirect(*handler->reply))
             return true;
-        handler->response = UrlResponse::fromReply(*handler->reply);
+        handler->response = URLResponse::fromReply(*handler->reply);
         if (delegate_)
             delegate_->responseReceived(handler->request, *handler->response);
         std::exception_ptr error = validator_(*handler->response);
@@ -236,7 +236,7 @@ private:
         return std::make_exception_ptr(Error::dataTooLarge(limits_.maximumDataSize));
     }
 
-    UrlCache cache_;
+    URLCache cache_;
     Validator validator_;
     Limits limits_;
     std::shared_ptr<Delegate> delegate_;
@@ -285,14 +285,14 @@ DataLoader::Error DataLoader::Error::dataTooLarge(qint64 limit)
     return Error(QStringLiteral("Response is larger than the limit of %1 bytes").arg(limit), Code::dataTooLarge, 0);
 }
 
-std::exception_ptr DataLoader::validateStatusCode(const UrlResponse& response)
+std::exception_ptr DataLoader::validateStatusCode(const URLResponse& response)
 {
     if (response.isHttp() && (response.statusCode < 200 || response.statusCode > 299))
         return std::make_exception_ptr(Error::statusCodeUnacceptable(response.statusCode));
     return nullptr;
 }
 
-DataLoader::DataLoader(UrlCache cache, Validator validator, Limits limits)
+DataLoader::DataLoader(URLCache cache, Validator validator, Limits limits)
     : cache_(std::move(cache))
     , validator_(std::move(validator))
     , limits_(limits)

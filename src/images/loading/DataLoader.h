@@ -1,7 +1,7 @@
 #pragma once
 
 #include "images/loading/DataLoading.h"
-#include "images/loading/UrlCache.h"
+#include "images/loading/URLCache.h"
 #include "platform/Error.h"
 
 #include <atomic>
@@ -53,20 +53,20 @@ public:
     using Limits = DataLoaderLimits;
 
     // Returns the error that rejects a response, or null to let it through.
-    using Validator = std::function<std::exception_ptr(const UrlResponse& response)>;
-    static std::exception_ptr validateStatusCode(const UrlResponse& response);
+    using Validator = std::function<std::exception_ptr(const URLResponse& response)>;
+    static std::exception_ptr validateStatusCode(const URLResponse& response);
 
     // Observes the network events of every load, on the delegate queue.
     class Delegate {
     public:
         virtual ~Delegate() = default;
-        virtual void responseReceived(const QNetworkRequest&, const UrlResponse&) { }
+        virtual void responseReceived(const QNetworkRequest&, const URLResponse&) { }
         virtual void dataReceived(const QNetworkRequest&, qsizetype /*byteCount*/) { }
         virtual void loadCompleted(const QNetworkRequest&, const std::exception_ptr& /*error*/) { }
     };
 
-    explicit DataLoader(UrlCache cache, Validator validator = &validateStatusCode, Limits limits = {});
-    DataLoader(UrlCache cache, Limits limits) : DataLoader(std::move(cache), &validateStatusCode, limits) { }
+    explicit DataLoader(URLCache cache, Validator validator = &validateStatusCode, Limits limits = {});
+    DataLoader(URLCache cache, Limits limits) : DataLoader(std::move(cache), &validateStatusCode, limits) { }
     ~DataLoader() override;
     DataLoader(const DataLoader&) = delete;
     DataLoader& operator=(const DataLoader&) = delete;
@@ -83,7 +83,7 @@ public:
     // Set before the first load; the loader keeps it alive.
     void setDelegate(std::shared_ptr<Delegate> delegate);
 
-    const UrlCache& urlCache() const { return cache_; }
+    const URLCache& urlCache() const { return cache_; }
     const Validator& validator() const { return validator_; }
     const Limits& limits() const { return limits_; }
 
@@ -91,7 +91,7 @@ public:
     struct Control;
 
 private:
-    UrlCache cache_;
+    URLCache cache_;
     Validator validator_;
     Limits limits_;
     std::atomic<bool> prefersIncrementalDelivery_ = false;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "images/loading/UrlResponse.h"
+#include "images/loading/URLResponse.h"
 
 #include <QByteArray>
 #include <QNetworkRequest>
@@ -23,7 +23,7 @@ public:
 // (null on success). Both run on the loader's own thread, one at a time.
 class DataLoading {
 public:
-    using DataHandler = std::function<void(const QByteArray& chunk, const UrlResponse& response)>;
+    using DataHandler = std::function<void(const QByteArray& chunk, const URLResponse& response)>;
     using CompletionHandler = std::function<void(std::exception_ptr error)>;
 
     virtual ~DataLoading() = default;

@@ -4,7 +4,7 @@
 
 namespace parley {
 
-std::optional<ResumableData::ContentRange> ResumableData::contentRange(const UrlResponse& response)
+std::optional<ResumableData::ContentRange> ResumableData::contentRange(const URLResponse& response)
 {
     static const QRegularExpression pattern(QStringLiteral("^bytes\\s+(\\d{1,18})-(\\d{1,18})/(\\d{1,18}|\\*)$"),
         QRegularExpression::CaseInsensitiveOption);
@@ -19,7 +19,7 @@ std::optional<ResumableData::ContentRange> ResumableData::contentRange(const Url
     return range;
 }
 
-std::optional<ResumableData> ResumableData::capture(const UrlResponse& response, const QByteArray& data)
+std::optional<ResumableData> ResumableData::capture(const URLResponse& response, const QByteArray& data)
 {
     if (response.statusCode != 200 && response.statusCode != 206)
         return std::nullopt;
@@ -41,7 +41,7 @@ std::optional<ResumableData> ResumableData::capture(const UrlResponse& response,
     return ResumableData { data, QString::fromLatin1(validator), total };
 }
 
-bool ResumableData::isContinuedBy(const UrlResponse& response) const
+bool ResumableData::isContinuedBy(const URLResponse& response) const
 {
     if (response.statusCode != 206)
         return false;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "images/loading/UrlResponse.h"
+#include "images/loading/URLResponse.h"
 
 #include <QByteArray>
 #include <QNetworkRequest>
@@ -24,18 +24,18 @@ struct ResumableData {
         qint64 last = 0;
         qint64 total = -1;
     };
-    static std::optional<ContentRange> contentRange(const UrlResponse& response);
+    static std::optional<ContentRange> contentRange(const URLResponse& response);
 
     // What can be kept of a download that ended early: only an HTTP 200 or 206
     // that promised more bytes than arrived, accepts byte ranges and carries
     // a validator. `data` is everything held, from the file's first byte, so
     // for a 206 it is compared with the range's total.
-    static std::optional<ResumableData> capture(const UrlResponse& response, const QByteArray& data);
+    static std::optional<ResumableData> capture(const URLResponse& response, const QByteArray& data);
 
     // Whether a response continues these bytes: a partial answer that starts
     // right after them, for a file of the same length. Anything else (a range
     // from elsewhere, another file) must not be joined to them.
-    bool isContinuedBy(const UrlResponse& response) const;
+    bool isContinuedBy(const URLResponse& response) const;
 
     // Asks for the rest of the file, and for all of it should it have changed.
     void applyTo(QNetworkRequest& request) const;

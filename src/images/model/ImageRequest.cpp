@@ -11,7 +11,7 @@ namespace {
 std::optional<QString> idOf(const ImageRequest::Resource& resource)
 {
     struct {
-        std::optional<QString> operator()(const ImageRequest::UrlResource& r) const
+        std::optional<QString> operator()(const ImageRequest::URLResource& r) const
         {
             if (!r.url)
                 return std::nullopt;
@@ -42,7 +42,7 @@ ImageRequest::ImageRequest(Resource resource, QList<ImageProcessor> processors, 
 
 ImageRequest::ImageRequest(std::optional<QUrl> url, QList<ImageProcessor> processors,
                            Priority priority, Options options, std::optional<UserInfo> userInfo)
-    : ImageRequest(UrlResource { std::move(url) }, std::move(processors), priority, options,
+    : ImageRequest(URLResource { std::move(url) }, std::move(processors), priority, options,
                    std::move(userInfo), 0) { }
 
 ImageRequest::ImageRequest(QNetworkRequest urlRequest, QList<ImageProcessor> processors,
@@ -59,7 +59,7 @@ std::optional<QNetworkRequest> ImageRequest::urlRequest() const
 {
     if (const auto* request = std::get_if<QNetworkRequest>(&d->resource))
         return *request;
-    if (const auto* resource = std::get_if<UrlResource>(&d->resource); resource && resource->url)
+    if (const auto* resource = std::get_if<URLResource>(&d->resource); resource && resource->url)
         return QNetworkRequest(*resource->url);
     return std::nullopt;
 }
@@ -68,7 +68,7 @@ std::optional<QUrl> ImageRequest::url() const
 {
     if (const auto* request = std::get_if<QNetworkRequest>(&d->resource))
         return request->url();
-    if (const auto* resource = std::get_if<UrlResource>(&d->resource))
+    if (const auto* resource = std::get_if<URLResource>(&d->resource))
         return resource->url;
     return std::nullopt;
 }

@@ -75,10 +75,10 @@ public:
         friend bool operator==(const ThumbnailOptions&, const ThumbnailOptions&) = default;
     };
 
-    struct UrlResource {
+    struct URLResource {
         std::optional<QUrl> url;
     };
-    using Resource = std::variant<UrlResource, QNetworkRequest, DataPublisher>;
+    using Resource = std::variant<URLResource, QNetworkRequest, DataPublisher>;
     using UserInfo = QHash<QString, QVariant>;
 
     // The well-known user-info keys.

@@ -2,7 +2,7 @@
 
 #include "images/model/ImageContainer.h"
 #include "images/model/ImageRequest.h"
-#include "images/loading/UrlResponse.h"
+#include "images/loading/URLResponse.h"
 
 #include <optional>
 
@@ -14,7 +14,7 @@ struct ImageResponse {
 
     ImageContainer container;
     ImageRequest request;
-    std::optional<UrlResponse> urlResponse;
+    std::optional<URLResponse> urlResponse;
     // Where the image came from; none for a fresh load.
     std::optional<CacheType> cacheType;
 

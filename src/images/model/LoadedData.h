@@ -1,6 +1,6 @@
 #pragma once
 
-#include "images/loading/UrlResponse.h"
+#include "images/loading/URLResponse.h"
 
 #include <QByteArray>
 
@@ -12,7 +12,7 @@ namespace parley {
 // they came from a cache or a publisher).
 struct LoadedData {
     QByteArray data;
-    std::optional<UrlResponse> urlResponse;
+    std::optional<URLResponse> urlResponse;
 };
 
 } // namespace parley

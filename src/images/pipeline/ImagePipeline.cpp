@@ -98,7 +98,7 @@ ImagePipeline::Configuration ImagePipeline::Configuration::withDataCache()
 ImagePipeline::Configuration ImagePipeline::Configuration::withDataCache(std::shared_ptr<DataCaching> dataCache)
 {
     Configuration configuration;
-    configuration.dataLoader = std::make_shared<DataLoader>(UrlCache {});
+    configuration.dataLoader = std::make_shared<DataLoader>(URLCache {});
     configuration.dataCache = std::move(dataCache);
     return configuration;
 }
@@ -121,7 +121,7 @@ ImagePipeline::ImagePipeline(Configuration configuration, std::shared_ptr<ImageP
     , stages_(std::make_unique<PipelineStages>(*this, *queue_))
 {
     if (!configuration_.dataLoader)
-        configuration_.dataLoader = std::make_shared<DataLoader>(UrlCache::shared());
+        configuration_.dataLoader = std::make_shared<DataLoader>(URLCache::shared());
     if (auto* loader = dynamic_cast<DataLoader*>(configuration_.dataLoader.get()))
         loader->setPrefersIncrementalDelivery(configuration_.isProgressiveDecodingEnabled);
     if (!configuration_.callbackQueue)

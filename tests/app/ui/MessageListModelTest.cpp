@@ -42,7 +42,7 @@ TEST_F(MessageListModelTest, EachAnnouncedMessageInsertsOneRowAtTheEnd)
     ASSERT_TRUE(joined.deliver(ChatLine { "m3", "three" }));
     EXPECT_EQ(insertedRows(inserted), (QList<int> { 0, 1, 2 }));
     ASSERT_EQ(model.rowCount(), 3);
-    EXPECT_EQ(value(2, MessageListModel::MessageIdRole), "m3");
+    EXPECT_EQ(value(2, MessageListModel::MessageIDRole), "m3");
     EXPECT_EQ(value(1, MessageListModel::BodyTextRole), "two");
     EXPECT_FALSE(value(3, MessageListModel::BodyTextRole).isValid());
 }
@@ -126,7 +126,7 @@ TEST(MessageListModel, DroppedMessagesLeaveFromTheFrontAndUpdatesChangeOneRow)
     EXPECT_EQ(removed.at(0).at(1), 0);
     EXPECT_EQ(removed.at(0).at(2), 1);
     ASSERT_EQ(model.rowCount(), 2);
-    EXPECT_EQ(model.data(model.index(0), MessageListModel::MessageIdRole), "c");
+    EXPECT_EQ(model.data(model.index(0), MessageListModel::MessageIDRole), "c");
 
     model.messageUpdated(1);
     ASSERT_EQ(changed.count(), 1);

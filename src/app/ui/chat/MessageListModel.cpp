@@ -18,7 +18,7 @@ QVariant textData(const TwitchChatTextMessage& text, int role, const QLocale& lo
     switch (role) {
     case MessageListModel::KindRole:
         return QStringLiteral("text");
-    case MessageListModel::MessageIdRole:
+    case MessageListModel::MessageIDRole:
         return text.id;
     case MessageListModel::DisplayNameRole:
         return text.displayName;
@@ -76,7 +76,7 @@ QVariant systemData(const TwitchChatSystemMessage& system, int role, const QLoca
     switch (role) {
     case MessageListModel::KindRole:
         return QStringLiteral("system");
-    case MessageListModel::MessageIdRole:
+    case MessageListModel::MessageIDRole:
         return system.id;
     case MessageListModel::HeadlineRole:
         return SystemMessageViewModel::headline(system);
@@ -140,7 +140,7 @@ QHash<int, QByteArray> MessageListModel::roleNames() const
 {
     return {
         { KindRole, "kind" },
-        { MessageIdRole, "messageId" },
+        { MessageIDRole, "messageID" },
         { DisplayNameRole, "displayName" },
         { NameColorRole, "nameColor" },
         { IsBroadcasterRole, "isBroadcaster" },

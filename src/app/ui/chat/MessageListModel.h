@@ -21,7 +21,7 @@ class MessageListModel final : public QAbstractListModel {
 public:
     enum Role {
         KindRole = Qt::UserRole + 1,
-        MessageIdRole,
+        MessageIDRole,
         DisplayNameRole,
         NameColorRole,
         IsBroadcasterRole,

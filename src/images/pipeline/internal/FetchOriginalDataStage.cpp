@@ -45,7 +45,7 @@ struct FetchOriginalDataStage::Download {
     bool isResumableDataEnabled = false;
     // Stored bytes this download may continue, until its first answer.
     std::optional<ResumableData> resumable;
-    std::optional<UrlResponse> response;
+    std::optional<URLResponse> response;
     QByteArray data;
     qint64 resumedDataCount = 0;
     // Bumped when the load starts over; the older load's events are stale.
@@ -56,7 +56,7 @@ struct FetchOriginalDataStage::Download {
 
     // False when the answer is a range that does not continue the stored
     // bytes: the load must start over without them.
-    bool receive(const QByteArray& chunk, const UrlResponse& answer)
+    bool receive(const QByteArray& chunk, const URLResponse& answer)
     {
         if (!response && !isRejected) {
             const auto stored = std::exchange(resumable, std::nullopt);
@@ -120,7 +120,7 @@ void FetchOriginalDataStage::startLoading()
     const auto weak = weakSelf(this);
     const auto loader = stages_.delegate().dataLoader(pipeline(), request_);
     loading_ = loader->loadData(urlRequest,
-        [queue, weak, download = download_, attempt](const QByteArray& chunk, const UrlResponse& response) {
+        [queue, weak, download = download_, attempt](const QByteArray& chunk, const URLResponse& response) {
             queue->async([weak, download, attempt, chunk, response] {
                 if (download->attempt != attempt)
                     return;
@@ -144,7 +144,7 @@ void FetchOriginalDataStage::startLoading()
         });
 }
 
-void FetchOriginalDataStage::didReceiveData(const QByteArray& chunk, const UrlResponse& response)
+void FetchOriginalDataStage::didReceiveData(const QByteArray& chunk, const URLResponse& response)
 {
     if (!download_->receive(chunk, response)) {
         // A range from elsewhere in the file, or of another file.

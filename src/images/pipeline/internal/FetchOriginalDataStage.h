@@ -20,7 +20,7 @@ private:
 
     void load(const AsyncOperation::Finish& finish);
     void startLoading();
-    void didReceiveData(const QByteArray& chunk, const UrlResponse& response);
+    void didReceiveData(const QByteArray& chunk, const URLResponse& response);
     void didFinishLoading(const std::exception_ptr& error);
     bool isStoringInDataCache() const;
     void storeInDataCache();

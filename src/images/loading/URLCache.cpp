@@ -1,4 +1,4 @@
-#include "images/loading/UrlCache.h"
+#include "images/loading/URLCache.h"
 
 #include <QStandardPaths>
 
@@ -13,20 +13,20 @@ QString sharedDirectory;
 
 } // namespace
 
-UrlCache UrlCache::shared()
+URLCache URLCache::shared()
 {
     std::lock_guard lock(sharedMutex);
-    return UrlCache { sharedDirectory };
+    return URLCache { sharedDirectory };
 }
 
-void UrlCache::setBundleIdentifier(const QString& bundleIdentifier)
+void URLCache::setBundleIdentifier(const QString& bundleIdentifier)
 {
     const QString caches = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
     setSharedDirectory(caches.isEmpty() || bundleIdentifier.isEmpty()
             ? QString() : caches + QLatin1Char('/') + bundleIdentifier);
 }
 
-void UrlCache::setSharedDirectory(const QString& directory)
+void URLCache::setSharedDirectory(const QString& directory)
 {
     std::lock_guard lock(sharedMutex);
     sharedDirectory = directory;

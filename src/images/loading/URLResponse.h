@@ -13,7 +13,7 @@ namespace parley {
 // can travel between threads: the final URL, the HTTP status (0 when the
 // response is not HTTP), the headers as received, and the length the body is
 // expected to have (-1 when the server did not say).
-struct UrlResponse {
+struct URLResponse {
     QUrl url;
     int statusCode = 0;
     QList<QPair<QByteArray, QByteArray>> headers;
@@ -21,7 +21,7 @@ struct UrlResponse {
     // Answered by the disk HTTP cache rather than the network.
     bool isFromCache = false;
 
-    static UrlResponse fromReply(const QNetworkReply& reply);
+    static URLResponse fromReply(const QNetworkReply& reply);
 
     bool isHttp() const { return statusCode > 0; }
 

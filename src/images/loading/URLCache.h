@@ -9,7 +9,7 @@ namespace parley {
 // cache directory under the application's bundle identifier. The application
 // names its identifier at launch; until it does (or when the cache directory is
 // unknown) the shared cache has an empty directory, which means no disk cache.
-struct UrlCache {
+struct URLCache {
     static constexpr qint64 sharedDiskCapacity = 150 * 1024 * 1024;
 
     QString directory;
@@ -17,7 +17,7 @@ struct UrlCache {
 
     bool isEnabled() const { return !directory.isEmpty() && diskCapacity > 0; }
 
-    static UrlCache shared();
+    static URLCache shared();
     static void setBundleIdentifier(const QString& bundleIdentifier);
     // Puts the shared cache somewhere else, for tools and tests.
     static void setSharedDirectory(const QString& directory);

@@ -1,12 +1,12 @@
-#include "images/loading/UrlResponse.h"
+#include "images/loading/URLResponse.h"
 
 #include <QNetworkReply>
 
 namespace parley {
 
-UrlResponse UrlResponse::fromReply(const QNetworkReply& reply)
+URLResponse URLResponse::fromReply(const QNetworkReply& reply)
 {
-    UrlResponse response;
+    URLResponse response;
     response.url = reply.url();
     response.statusCode = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     response.headers = reply.rawHeaderPairs();
@@ -17,7 +17,7 @@ UrlResponse UrlResponse::fromReply(const QNetworkReply& reply)
     return response;
 }
 
-QByteArray UrlResponse::header(QByteArrayView name) const
+QByteArray URLResponse::header(QByteArrayView name) const
 {
     for (const auto& [key, value] : headers)
         if (name.compare(key, Qt::CaseInsensitive) == 0)
@@ -25,7 +25,7 @@ QByteArray UrlResponse::header(QByteArrayView name) const
     return {};
 }
 
-bool UrlResponse::hasHeader(QByteArrayView name) const
+bool URLResponse::hasHeader(QByteArrayView name) const
 {
     for (const auto& pair : headers)
         if (name.compare(pair.first, Qt::CaseInsensitive) == 0)
