@@ -242,6 +242,8 @@ void TwitchChat::welcomed(TwitchChatSocket* socket)
     socket->markWelcomed();
     if (socket != socket_.get())
         return;
+    if (established_)
+        Diagnostics::write(QStringLiteral("TwitchChat.reconnected:"));
     established_ = true;
     stableTimer_.start(timing_.stableAfter);
     setConnectionState({ TwitchChatConnectionState::Phase::connected, nullptr, std::nullopt });
