@@ -106,6 +106,7 @@ TwitchChat::TwitchChat(TwitchEndpoints endpoints, TwitchUserAccessToken accessTo
     for (QTimer* timer : { &confirmationTimer_, &retryTimer_, &stableTimer_ })
         timer->setSingleShot(true);
     countdownTimer_.setInterval(1000);
+    retryTimer_.setTimerType(Qt::PreciseTimer);
     QObject::connect(&confirmationTimer_, &QTimer::timeout, this, &TwitchChat::dropUnconfirmed);
     QObject::connect(&retryTimer_, &QTimer::timeout, this, &TwitchChat::retry);
     QObject::connect(&countdownTimer_, &QTimer::timeout, this, &TwitchChat::updateCountdown);
@@ -353,7 +354,8 @@ void TwitchChat::scheduleRetry(const std::exception_ptr& error)
 void TwitchChat::updateCountdown()
 {
     TwitchChatConnectionState state = connectionState_;
-    state.secondsUntilRetry = int(std::ceil(retryTimer_.remainingTime() / 1000.0));
+    // Rounded, not up: the timer's own slack would show one second too many.
+    state.secondsUntilRetry = std::max(1, int(std::lround(retryTimer_.remainingTime() / 1000.0)));
     setConnectionState(std::move(state));
 }
 

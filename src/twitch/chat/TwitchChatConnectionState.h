@@ -23,7 +23,7 @@ struct TwitchChatConnectionState {
     Phase phase = Phase::disconnected;
     // What ended the last connection (reconnecting) or the run (failed).
     std::exception_ptr error;
-    // While reconnecting: whole seconds, rounded up, until the next try;
+    // While reconnecting: whole seconds (at least 1) until the next try;
     // absent while a try is under way.
     std::optional<int> secondsUntilRetry;
 
