@@ -2,6 +2,10 @@
 // in, text messages appended and announced. The simulator runs on its own
 // thread, the client on the main thread as in the application; the CPU time
 // per message is the main thread's alone.
+//
+// BM_ChatCorpus does the same with a recorded-style corpus (one line per
+// line of the file named by PARLEY_CHAT_CORPUS, sent 10 lines a frame) and
+// also reports the resident memory the stored messages cost.
 
 #include "platform/Diagnostics.h"
 #include "twitch-sim/SimChatService.h"
@@ -9,11 +13,16 @@
 #include "twitch/chat/TwitchChat.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QThread>
 
 #include <benchmark/benchmark.h>
 
 #include <ctime>
+#include <malloc.h>
+#include <fstream>
+#include <string>
+#include <utility>
 
 using namespace parley;
 using namespace parley::sim;
@@ -28,6 +37,39 @@ double threadCPUSeconds()
     timespec now {};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
     return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
+}
+
+// The resident set size of this process, in bytes, after the allocator has
+// handed back what it no longer uses (the dropped messages' memory among it).
+double residentBytes()
+{
+    malloc_trim(0);
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("VmRSS:", 0) == 0)
+            return std::stod(line.substr(6)) * 1024;
+    return 0;
+}
+
+// The corpus file's lines in frames of linesPerFrame.
+QStringList corpusFrames(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QStringList frames;
+    QStringList lines;
+    while (!file.atEnd()) {
+        QByteArray line = file.readLine();
+        while (line.endsWith('\n') || line.endsWith('\r'))
+            line.chop(1);
+        lines.append(QString::fromUtf8(line));
+        if (lines.size() == linesPerFrame)
+            frames.append(std::exchange(lines, {}).join(QStringLiteral("\r\n")));
+    }
+    if (!lines.isEmpty())
+        frames.append(lines.join(QStringLiteral("\r\n")));
+    return frames;
 }
 
 // The simulator, living on its own thread for as long as the benchmark runs.
@@ -126,6 +168,52 @@ void BM_ChatEndToEnd(benchmark::State& state)
     connection->cancel();
     Diagnostics::setSink(previous);
 }
+
+// The corpus once through a fresh client: CPU per appended message, and the
+// resident memory per stored message (the history keeps the newest
+// TwitchChat::maxMessages).
+void BM_ChatCorpus(benchmark::State& state)
+{
+    const QString path = qEnvironmentVariable("PARLEY_CHAT_CORPUS");
+    const QStringList frames = corpusFrames(path);
+    if (frames.isEmpty()) {
+        state.SkipWithError("set PARLEY_CHAT_CORPUS to a corpus file");
+        return;
+    }
+    const Diagnostics::Sink previous = Diagnostics::setSink(Diagnostics::discard);
+    SimulatorThread simulator;
+    const int perPass = appendedMessages(frames);
+    const QString channel = QString::fromLatin1(demo::login);
+    TwitchEndpoints endpoints;
+    endpoints.chatURL = simulator.chatURL();
+    TwitchUserAccessToken::Info info;
+    info.login = channel;
+
+    for (auto _ : state) {
+        TwitchChat chat(endpoints, TwitchUserAccessToken { QString::fromLatin1(demo::token), info });
+        qint64 appended = 0;
+        QObject::connect(&chat, &TwitchChat::messageAppended, &chat, [&] { ++appended; });
+        const auto connection = chat.connect();
+        while (!chat.room() && connection->isRunning())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        const double rssBefore = residentBytes();
+        const double cpuStart = threadCPUSeconds();
+        simulator.flood(frames);
+        while (appended < perPass && connection->isRunning())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        const double cpu = threadCPUSeconds() - cpuStart;
+        state.counters["client_cpu_ns_per_message"] = cpu * 1e9 / double(perPass);
+        state.counters["rss_before_MB"] = rssBefore / 1e6;
+        state.counters["rss_after_MB"] = residentBytes() / 1e6;
+        state.counters["stored_messages"] = double(chat.messages().size());
+        state.counters["bytes_per_stored_message"] = (residentBytes() - rssBefore) / double(chat.messages().size());
+        state.counters["appended"] = double(appended);
+        connection->cancel();
+    }
+    Diagnostics::setSink(previous);
+}
+
+BENCHMARK(BM_ChatCorpus)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 
 BENCHMARK(BM_ChatEndToEnd)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(10)->Repetitions(7);
 

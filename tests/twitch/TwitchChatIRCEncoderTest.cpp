@@ -11,7 +11,7 @@ TEST(TwitchChatIRCEncoder, ConnectLinesAndPong)
     EXPECT_EQ(TwitchChatIRCEncoder::pass(u"abc123"), u"PASS oauth:abc123");
     EXPECT_EQ(TwitchChatIRCEncoder::nick(u"streamer"), u"NICK streamer");
     EXPECT_EQ(TwitchChatIRCEncoder::join(u"streamer"), u"JOIN #streamer");
-    EXPECT_EQ(TwitchChatIRCEncoder::pong(), u"PONG");
+    EXPECT_EQ(TwitchChatIRCEncoder::pong(u"tmi.twitch.tv"), u"PONG :tmi.twitch.tv");
 }
 
 TEST(TwitchChatIRCEncoder, AChatLineKeepsItsTextAndCannotCarryASecondCommand)

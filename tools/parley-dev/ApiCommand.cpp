@@ -1,4 +1,5 @@
 #include "Commands.h"
+#include "TerminalText.h"
 #include "TokenInput.h"
 
 #include "app/account/SignInAttempt.h"
@@ -41,13 +42,13 @@ class ConsolePresenter : public ErrorPresenter {
 public:
     void presentErrorMessage(const QString& message) override
     {
-        std::fprintf(stderr, "message: %s\n", qPrintable(message));
+        printTerminalLine(stderr, QStringLiteral("message: ") + message);
     }
 };
 
 int fail(const std::exception_ptr& error)
 {
-    std::fprintf(stderr, "error: %s\n", qPrintable(describe(error)));
+    printTerminalLine(stderr, QStringLiteral("error: ") + describe(error));
     ConsolePresenter().presentError(error);
     return 1;
 }

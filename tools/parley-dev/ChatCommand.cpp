@@ -1,9 +1,11 @@
 #include "Commands.h"
+#include "TerminalText.h"
 #include "TokenInput.h"
 
 #include "platform/Error.h"
 #include "twitch/api/TwitchAPI.h"
 #include "twitch/chat/TwitchChat.h"
+#include "twitch/chat/TwitchChatError.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -22,11 +24,13 @@ constexpr int confirmationGrace = 5000;
 
 void printError(const QString& text)
 {
-    std::fprintf(stderr, "parley-dev chat: %s\n", qPrintable(text));
+    printTerminalLine(stderr, QStringLiteral("parley-dev chat: ") + text);
 }
 
-// Runs one chat connection: typed lines go out as messages, confirmed own
-// messages are printed, the client's log lines go to standard output.
+// Runs one chat connection: typed lines go out as messages, confirmed and
+// refused own messages are printed, the client's log lines (reconnects among
+// them) go to standard output. Ends with status 0 at the end of the input,
+// whatever reconnects happened; 1 when the chat fails for good.
 class ChatSession : public QObject {
 public:
     ChatSession(TwitchEndpoints endpoints, TwitchUserAccessToken token, std::optional<QString> channel)
@@ -34,11 +38,8 @@ public:
           input_(STDIN_FILENO, QSocketNotifier::Read)
     {
         QObject::connect(&chat_, &TwitchChat::ownMessageConfirmed, this, [this](const TwitchChatTextMessage& own) {
-            std::printf("confirmed %s %s: %s\n", qPrintable(own.id), qPrintable(own.displayName),
-                        qPrintable(own.body));
-            std::fflush(stdout);
-            if (inputEnded_ && chat_.pendingMessages().isEmpty())
-                connection_->cancel();
+            printTerminalLine(stdout, QStringLiteral("confirmed %1 %2: %3").arg(own.id, own.displayName, own.body));
+            endIfSettled();
         });
         QObject::connect(&input_, &QSocketNotifier::activated, this, &ChatSession::readInput);
         connection_ = chat_.connect();
@@ -69,20 +70,30 @@ private:
 
     void send(const QString& text)
     {
-        chat_.send(text).onFailed(this, [](const Error& error) {
-            printError(QStringLiteral("sending failed: ") + error.description());
-        });
+        chat_.send(text)
+            .onFailed(this, [text](const TwitchChatError& error) {
+                printTerminalLine(stdout, QStringLiteral("refused %1: %2").arg(text, error.description()));
+            })
+            .onFailed(this, [](const Error& error) {
+                printError(QStringLiteral("sending failed: ") + error.description());
+            })
+            .then(this, [this] { endIfSettled(); });
     }
 
-    // Cancels the connection once what was sent is confirmed, or after a grace period.
+    // Cancels the connection once what was sent is settled, or after a grace
+    // period (a reconnect may hold the answers up).
     void endInput()
     {
         input_.setEnabled(false);
         inputEnded_ = true;
-        if (chat_.pendingMessages().isEmpty())
+        QTimer::singleShot(confirmationGrace, connection_.get(), &TwitchChatConnection::cancel);
+        endIfSettled();
+    }
+
+    void endIfSettled()
+    {
+        if (inputEnded_ && chat_.pendingMessages().isEmpty())
             connection_->cancel();
-        else
-            QTimer::singleShot(confirmationGrace, connection_.get(), &TwitchChatConnection::cancel);
     }
 
     TwitchChat chat_;

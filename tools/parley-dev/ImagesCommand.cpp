@@ -1,4 +1,5 @@
 #include "Commands.h"
+#include "TerminalText.h"
 
 #include "images/loading/DataLoader.h"
 #include "images/pipeline/ImagePipeline.h"
@@ -115,9 +116,9 @@ int runImages(const QStringList& arguments)
             pipeline.loadImage(request, nullptr, {}, [url, total, &completed, &failed](const ImageResult& result) {
                 if (result.error()) {
                     ++failed;
-                    std::fprintf(stderr, "%s\n", qPrintable(describe(url, result)));
+                    printTerminalLine(stderr, describe(url, result));
                 } else {
-                    std::printf("%s\n", qPrintable(describe(url, result)));
+                    printTerminalLine(stdout, describe(url, result));
                 }
                 if (++completed == total)
                     QCoreApplication::quit();

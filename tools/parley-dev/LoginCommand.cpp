@@ -5,6 +5,7 @@
 #include "app/account/ApplicationController.h"
 #include "app/account/BundleConfigError.h"
 #include "app/session/SessionController.h"
+#include "TerminalText.h"
 #include "platform/Diagnostics.h"
 #include "platform/Error.h"
 #include "platform/ErrorPresenter.h"
@@ -44,7 +45,7 @@ void waitFor(const QFuture<T>& future)
 
 void print(const QString& line)
 {
-    std::fputs(qPrintable(line + u'\n'), stdout);
+    printTerminalLine(stdout, line);
     std::fflush(stdout);
 }
 

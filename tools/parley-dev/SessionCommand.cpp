@@ -3,6 +3,7 @@
 
 #include "app/session/SessionController.h"
 #include "platform/WhenFinished.h"
+#include "TerminalText.h"
 #include "platform/Diagnostics.h"
 #include "platform/Error.h"
 #include "twitch/api/TwitchAPI.h"
@@ -21,7 +22,7 @@ namespace {
 
 void printLine(const QString& line)
 {
-    std::fputs(qPrintable(line + QLatin1Char('\n')), stdout);
+    printTerminalLine(stdout, line);
     std::fflush(stdout);
 }
 
@@ -160,7 +161,6 @@ int runSession(const QStringList& arguments)
     const int status = QCoreApplication::exec();
     printer.reset();
     session.reset();
-    Diagnostics::setSink({});
     return status;
 }
 

@@ -1,4 +1,7 @@
 #include "Commands.h"
+#include "TerminalText.h"
+
+#include "platform/Diagnostics.h"
 
 #include <QApplication>
 
@@ -46,6 +49,8 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    // Log lines carry wire text: it reaches the terminal escaped.
+    parley::Diagnostics::setSink([](const QString& line) { parley::dev::printTerminalLine(stdout, line); });
     QStringList arguments = app.arguments().mid(1);
     if (arguments.isEmpty())
         return usage();

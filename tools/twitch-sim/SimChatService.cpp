@@ -2,6 +2,7 @@
 
 #include <QAbstractHttpServer>
 #include <QDateTime>
+#include <QPointer>
 #include <QUuid>
 
 namespace parley::sim {
@@ -200,6 +201,36 @@ void SimChatService::setStalled(bool stalled)
     stalled_ = stalled;
 }
 
+void SimChatService::sendReconnect(std::chrono::milliseconds closeAfter)
+{
+    for (const auto& client : clients_) {
+        if (!client->account)
+            continue;
+        client->send(QStringLiteral(":%1 RECONNECT").arg(server));
+        if (closeAfter.count() >= 0)
+            QTimer::singleShot(closeAfter, client->socket.get(), [socket = client->socket.get()] { socket->close(); });
+    }
+}
+
+void SimChatService::refuseMessages(const QString& noticeID, const QString& text, int count)
+{
+    for (int i = 0; i < count; ++i)
+        refusals_.append({ noticeID, text });
+}
+
+void SimChatService::sendTextSplitInCharacter(const QString& frame)
+{
+    const QByteArray utf8 = frame.toUtf8();
+    qsizetype cut = 0;
+    while (cut < utf8.size() && (uchar(utf8.at(cut)) & 0x80) == 0)
+        ++cut;
+    forEachJoined([&](Client& client) {
+        client.socket->setOutgoingFrameSize(quint64(cut + 1));
+        client.send(frame);
+        client.socket->setOutgoingFrameSize(QWebSocket::maxOutgoingFrameSize());
+    });
+}
+
 void SimChatService::sendOverlongLine(qsizetype bodySize)
 {
     forEachJoined([&](Client& client) {
@@ -256,6 +287,18 @@ void SimChatService::receive(Client& client, const QString& frame)
     emit frameReceived(frame);
     if (stalled_)
         return;
+    if (answerDelay_.count() <= 0) {
+        answer(socket, frame);
+        return;
+    }
+    QTimer::singleShot(answerDelay_, this, [this, socket = QPointer<QWebSocket>(socket), frame] {
+        if (socket && !stalled_)
+            answer(socket, frame);
+    });
+}
+
+void SimChatService::answer(QWebSocket* socket, const QString& frame)
+{
     for (const QString& line : frame.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts)) {
         Client* still = find(socket);
         if (!still)
@@ -283,7 +326,10 @@ void SimChatService::receiveLine(Client& client, const QString& line)
     } else if (command == u"JOIN") {
         join(client, argument.mid(1));
     } else if (const QString target = QStringLiteral("#%1 :").arg(client.channel);
-               command == u"PRIVMSG" && argument.startsWith(target)) {
+               command == u"PRIVMSG" && argument.startsWith(target) && !refusals_.isEmpty()) {
+        const auto [noticeID, text] = refusals_.takeFirst();
+        client.send(QStringLiteral("@msg-id=%1 :%2 NOTICE #%3 :%4").arg(noticeID, server, client.channel, text));
+    } else if (command == u"PRIVMSG" && argument.startsWith(target)) {
         relayMessage(client, argument.mid(target.size()));
     } else if (command != u"PRIVMSG" && command != u"PART") {
         client.send(QStringLiteral(":%1 421 %2 %3 :Unknown command")

@@ -58,6 +58,17 @@ public:
     void closeConnections(); // a normal close handshake
     void dropConnections();  // the TCP connection just ends
     void setStalled(bool stalled); // receives but answers nothing, sends nothing
+    // Answers every client line (the welcome, message echoes) this much later.
+    void setAnswerDelay(std::chrono::milliseconds delay) { answerDelay_ = delay; }
+    // The service moves clients to another server: "RECONNECT" to every
+    // logged-in client, which is closed `closeAfter` later (never when negative).
+    void sendReconnect(std::chrono::milliseconds closeAfter = std::chrono::milliseconds(-1));
+    // The next `count` chat messages are refused with a NOTICE of `noticeID`
+    // and `text` instead of being echoed.
+    void refuseMessages(const QString& noticeID, const QString& text, int count = 1);
+    // Sends `frame` as a text message cut into two frames inside the first
+    // multi-byte UTF-8 sequence (as RFC 6455 allows).
+    void sendTextSplitInCharacter(const QString& frame);
     void sendOverlongLine(qsizetype bodySize = 1024 * 1024);
     void sendMalformedLines();
 
@@ -80,6 +91,7 @@ private:
 
     void accept(std::unique_ptr<QWebSocket> socket);
     void receive(Client& client, const QString& frame);
+    void answer(QWebSocket* socket, const QString& frame);
     void receiveLine(Client& client, const QString& line);
     void logIn(Client& client);
     void join(Client& client, const QString& channel);
@@ -97,6 +109,8 @@ private:
     QStringList receivedFrames_;
     int pongCount_ = 0;
     bool stalled_ = false;
+    std::chrono::milliseconds answerDelay_ { 0 };
+    QList<std::pair<QString, QString>> refusals_; // notice id, text
     QTimer pingTimer_;
 
     QTimer trafficTimer_;

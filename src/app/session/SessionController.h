@@ -22,8 +22,8 @@ namespace parley {
 // and the one listen run that keeps the chat connected. Construction starts
 // the session on the next turn of the event loop (the global emotes, the
 // listen run, the channel's emotes at every room state); destruction cancels
-// the listen run without reporting it. There is no reconnect. Main thread
-// only.
+// the listen run without reporting it. The chat client reconnects by itself:
+// the listen run ends only when the chat fails for good. Main thread only.
 class SessionController final : public QObject {
     Q_OBJECT
     Q_PROPERTY(parley::TwitchChat* chat READ chat CONSTANT)

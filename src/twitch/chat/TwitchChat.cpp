@@ -1,27 +1,36 @@
 #include "twitch/chat/TwitchChat.h"
 
 #include "platform/Diagnostics.h"
+#include "twitch/chat/TwitchChatError.h"
 #include "twitch/chat/TwitchChatIRCEncoder.h"
-#include "twitch/chat/WebSocketError.h"
 
-#include <chrono>
+#include <QRandomGenerator>
+
+#include <cmath>
 
 namespace parley {
 
 namespace {
 
-// Bounds what a hostile or broken server can make us buffer for one message.
-constexpr quint64 maxIncomingMessageSize = 16 * 1024 * 1024;
-
-std::exception_ptr socketError(const QWebSocket& socket)
-{
-    return std::make_exception_ptr(WebSocketError(socket.error(), socket.errorString()));
-}
+using Clock = std::chrono::steady_clock;
 
 void fail(QPromise<void>& promise, const std::exception_ptr& error)
 {
     promise.setException(error);
     promise.finish();
+}
+
+QFuture<void> failed(const TwitchChatError& error)
+{
+    QPromise<void> promise;
+    promise.start();
+    fail(promise, std::make_exception_ptr(error));
+    return promise.future();
+}
+
+Instant currentInstant()
+{
+    return std::chrono::time_point_cast<std::chrono::microseconds>(std::chrono::system_clock::now());
 }
 
 // The position of the next CR LF at or after `from`, or the frame's size.
@@ -36,11 +45,54 @@ qsizetype lineEnd(const QString& frame, qsizetype from)
     }
 }
 
+// The word at `from` and the position after it and its space.
+QStringView word(QStringView line, qsizetype& from)
+{
+    const qsizetype space = line.indexOf(u' ', from);
+    const qsizetype end = space < 0 ? line.size() : space;
+    const QStringView result = line.sliced(from, end - from);
+    from = end + 1;
+    return result;
+}
+
+// The command word of a line, past its tags and source.
+QStringView commandWord(QStringView line)
+{
+    qsizetype from = 0;
+    QStringView first = word(line, from);
+    if (first.startsWith(u'@') && from < line.size())
+        first = word(line, from);
+    if (first.startsWith(u':') && from < line.size())
+        first = word(line, from);
+    return first;
+}
+
+// The service's answer to a PING carries the PING's text.
+QString pongFor(QStringView ping)
+{
+    QStringView text = ping.sliced(4).trimmed();
+    if (text.startsWith(u':'))
+        text = text.sliced(1);
+    return TwitchChatIRCEncoder::pong(text);
+}
+
+bool isLoginRefusal(QStringView text)
+{
+    return text == u"Login authentication failed" || text == u"Improperly formatted auth";
+}
+
+// The NOTICE ids with which the service refuses the user's message.
+bool isMessageRefusal(QStringView noticeID)
+{
+    return noticeID.startsWith(u"msg_") || noticeID == u"unrecognized_cmd";
+}
+
 } // namespace
 
-void TwitchChat::SocketDeleter::operator()(QWebSocket* socket) const
+void TwitchChat::SocketDeleter::operator()(TwitchChatSocket* socket) const
 {
     // The socket may be the sender of the signal being handled right now.
+    socket->disconnect();
     socket->deleteLater();
 }
 
@@ -51,31 +103,36 @@ TwitchChat::TwitchChat(TwitchEndpoints endpoints, TwitchUserAccessToken accessTo
     , accessToken_(std::move(accessToken))
     , channel_(channel.value_or(accessToken_.info.login))
 {
+    for (QTimer* timer : { &confirmationTimer_, &retryTimer_, &stableTimer_ })
+        timer->setSingleShot(true);
+    countdownTimer_.setInterval(1000);
+    retryTimer_.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&confirmationTimer_, &QTimer::timeout, this, &TwitchChat::dropUnconfirmed);
+    QObject::connect(&retryTimer_, &QTimer::timeout, this, &TwitchChat::retry);
+    QObject::connect(&countdownTimer_, &QTimer::timeout, this, &TwitchChat::updateCountdown);
+    QObject::connect(&stableTimer_, &QTimer::timeout, this, [this] { retries_ = 0; });
 }
 
 TwitchChat::~TwitchChat()
 {
+    // Observers hear nothing from a client that is going away.
+    blockSignals(true);
     if (connection_)
         endConnection(connection_);
-    else if (socket_)
-        closeSocket(nullptr);
+    closeSockets();
 }
 
 std::unique_ptr<TwitchChatConnection> TwitchChat::connect()
 {
     std::unique_ptr<TwitchChatConnection> connection(new TwitchChatConnection(this));
-    if (socket_) {
+    if (connection_ || socket_) {
         connection->finish(nullptr);
         return connection;
     }
     connection_ = connection.get();
-    // Queued before the socket opens: opening can fail at once and drop it.
-    unsentFrames_ = {
-        { TwitchChatIRCEncoder::capabilityRequest(endpoints_.capabilityNamespace), nullptr },
-        { TwitchChatIRCEncoder::pass(accessToken_.token), nullptr },
-        { TwitchChatIRCEncoder::nick(accessToken_.info.login), nullptr },
-        { TwitchChatIRCEncoder::join(channel_), nullptr },
-    };
+    established_ = false;
+    retries_ = 0;
+    setConnectionState({ TwitchChatConnectionState::Phase::connecting, nullptr, std::nullopt });
     openSocket();
     return connection;
 }
@@ -83,98 +140,271 @@ std::unique_ptr<TwitchChatConnection> TwitchChat::connect()
 QFuture<void> TwitchChat::send(const QString& text)
 {
     if (!socket_)
-        return QtFuture::makeReadyFuture();
+        return failed(TwitchChatError::notConnected());
+    if (!isWithinRateLimit())
+        return failed(TwitchChatError::sendingTooQuickly());
     const QString body = TwitchChatIRCEncoder::chatText(text);
-    const auto now = std::chrono::time_point_cast<std::chrono::microseconds>(
-        std::chrono::system_clock::now());
-    pendingMessages_.append(PendingMessage { body, now });
+    pendingMessages_.append(PendingMessage { body, currentInstant() });
     auto done = std::make_shared<QPromise<void>>();
     done->start();
-    QFuture<void> future = done->future();
-    sendFrame(TwitchChatIRCEncoder::privateMessage(channel_, body), std::move(done));
-    return future;
+    pendingSends_.push_back({ done, Clock::now() + timing_.confirmationLimit, false });
+    if (!confirmationTimer_.isActive())
+        scheduleConfirmationCheck();
+    if (socket_->isWelcomed())
+        writePendingFrames();
+    return done->future();
+}
+
+// The service counts every message of the last window; the broadcaster may
+// send more in their own channel.
+bool TwitchChat::isWithinRateLimit()
+{
+    const qsizetype limit = channel_.compare(accessToken_.info.login, Qt::CaseInsensitive) == 0 ? 100 : 20;
+    const auto now = Clock::now();
+    while (!recentSends_.empty() && now - recentSends_.front() >= timing_.rateWindow)
+        recentSends_.pop_front();
+    if (qsizetype(recentSends_.size()) >= limit)
+        return false;
+    recentSends_.push_back(now);
+    return true;
+}
+
+TwitchChat::SocketPointer TwitchChat::makeSocket()
+{
+    SocketPointer socket(new TwitchChatSocket(endpoints_.chatURL,
+        {
+            TwitchChatIRCEncoder::capabilityRequest(endpoints_.capabilityNamespace),
+            TwitchChatIRCEncoder::pass(accessToken_.token),
+            TwitchChatIRCEncoder::nick(accessToken_.info.login),
+            TwitchChatIRCEncoder::join(channel_),
+        },
+        timing_));
+    TwitchChatSocket* raw = socket.get();
+    QObject::connect(raw, &TwitchChatSocket::frameReceived, this,
+                     [this, raw](const QString& frame) { receiveFrame(raw, frame); });
+    QObject::connect(raw, &TwitchChatSocket::failed, this,
+                     [this, raw](const std::exception_ptr& error) { socketFailed(raw, error); });
+    return socket;
 }
 
 void TwitchChat::openSocket()
 {
-    socket_.reset(new QWebSocket());
-    QWebSocket* socket = socket_.get();
-    socket->setMaxAllowedIncomingMessageSize(maxIncomingMessageSize);
-    socket->setMaxAllowedIncomingFrameSize(maxIncomingMessageSize);
-    // A long message must leave as one frame: split frames can cut a character.
-    socket->setOutgoingFrameSize(QWebSocket::maxOutgoingFrameSize());
-
-    QObject::connect(socket, &QWebSocket::connected, this, &TwitchChat::flushFrames);
-    QObject::connect(socket, &QWebSocket::textMessageReceived, this, &TwitchChat::receiveFrame);
-    QObject::connect(socket, qOverload<QAbstractSocket::SocketError>(&QWebSocket::error), this,
-        [this, socket] { failConnection(socketError(*socket)); });
-    QObject::connect(socket, &QWebSocket::disconnected, this, [this, socket] {
-        failConnection(std::make_exception_ptr(
-            WebSocketError::closedByPeer(socket->closeCode(), socket->closeReason())));
-    });
-    socket->open(endpoints_.chatURL);
+    socket_ = makeSocket();
+    socket_->open();
 }
 
-void TwitchChat::sendFrame(QString text, std::shared_ptr<QPromise<void>> done)
-{
-    OutgoingFrame frame { std::move(text), std::move(done) };
-    if (socket_->state() != QAbstractSocket::ConnectedState) {
-        unsentFrames_.push_back(std::move(frame));
-        return;
-    }
-    if (writeFrame(frame) && frame.done)
-        frame.done->finish();
-}
-
-// Writes one frame; on failure fails it and the connection and returns false.
-bool TwitchChat::writeFrame(const OutgoingFrame& frame)
-{
-    if (socket_->sendTextMessage(frame.text) > 0)
-        return true;
-    const std::exception_ptr error = socketError(*socket_);
-    if (frame.done)
-        fail(*frame.done, error);
-    failConnection(error);
-    return false;
-}
-
-void TwitchChat::flushFrames()
-{
-    while (socket_ && !unsentFrames_.empty()) {
-        OutgoingFrame frame = std::move(unsentFrames_.front());
-        unsentFrames_.pop_front();
-        if (!writeFrame(frame))
-            return;
-        if (frame.done)
-            frame.done->finish();
-    }
-}
-
-void TwitchChat::receiveFrame(const QString& frame)
+void TwitchChat::receiveFrame(TwitchChatSocket* socket, const QString& frame)
 {
     // Observers of what a line publishes may cancel the connection or destroy
     // this client; the rest of the frame is then dropped.
     const QPointer<TwitchChat> self(this);
-    const QWebSocket* socket = socket_.get();
     for (qsizetype start = 0; start < frame.size();) {
         const qsizetype end = lineEnd(frame, start);
         if (end > start) {
             // The line only lives while the frame does: no copy needed.
-            receiveLine(QString::fromRawData(frame.constData() + start, end - start));
-            if (!self || socket_.get() != socket)
+            receiveLine(socket, QString::fromRawData(frame.constData() + start, end - start));
+            if (!self || (socket_.get() != socket && standby_.get() != socket))
                 return;
         }
         start = end + 2;
     }
 }
 
-void TwitchChat::receiveLine(const QString& line)
+void TwitchChat::receiveLine(TwitchChatSocket* socket, const QString& line)
 {
     Diagnostics::write(QStringLiteral("TwitchChat.msgReceived: ") + line);
-    if (line.startsWith(u"PING"))
-        sendFrame(TwitchChatIRCEncoder::pong());
+    if (line.startsWith(u"PING")) {
+        socket->send(pongFor(line));
+        return;
+    }
+    if (!socket->isWelcomed() && commandWord(line) == u"001")
+        welcomed(socket);
+    if (socket == standby_.get())
+        receiveStandbyLine(line);
     else
         handleMessage(line);
+}
+
+// The new connection only logs in and joins; the old one carries the chat
+// until then, so nothing is shown twice.
+void TwitchChat::receiveStandbyLine(const QString& line)
+{
+    const std::optional<TwitchChatIRCMessage> message = TwitchChatIRCMessage::tryParse(line);
+    if (!message)
+        return;
+    if (message->command() == TwitchChatIRCCommand::join)
+        promoteStandby();
+    else if (message->command() == TwitchChatIRCCommand::notice)
+        handleNotice(*message);
+}
+
+void TwitchChat::welcomed(TwitchChatSocket* socket)
+{
+    socket->markWelcomed();
+    if (socket != socket_.get())
+        return;
+    if (established_)
+        Diagnostics::write(QStringLiteral("TwitchChat.reconnected:"));
+    established_ = true;
+    stableTimer_.start(timing_.stableAfter);
+    setConnectionState({ TwitchChatConnectionState::Phase::connected, nullptr, std::nullopt });
+    writePendingFrames();
+}
+
+void TwitchChat::socketFailed(TwitchChatSocket* socket, const std::exception_ptr& error)
+{
+    Diagnostics::write(QStringLiteral("TwitchChat.connectionLost: ") + describe(error));
+    if (socket == standby_.get()) {
+        standby_.reset();
+        return;
+    }
+    if (socket != socket_.get())
+        return;
+    socket_.reset();
+    if (standby_) {
+        // The service closed the old connection before the new one joined.
+        socket_ = std::move(standby_);
+        return;
+    }
+    failUnwritten(error);
+    if (established_)
+        scheduleRetry(error);
+    else
+        finishRun(error);
+}
+
+void TwitchChat::openStandby()
+{
+    if (standby_ || !socket_ || !socket_->isWelcomed())
+        return;
+    Diagnostics::write(QStringLiteral("TwitchChat.reconnecting: the service asked to move"));
+    standby_ = makeSocket();
+    standby_->open();
+}
+
+void TwitchChat::promoteStandby()
+{
+    socket_ = std::move(standby_);
+    stableTimer_.start(timing_.stableAfter);
+    Diagnostics::write(QStringLiteral("TwitchChat.reconnected:"));
+    writePendingFrames();
+}
+
+void TwitchChat::writePendingFrames()
+{
+    for (qsizetype index = 0; index < pendingMessages_.size() && socket_; ++index) {
+        PendingSend& pending = pendingSends_[std::size_t(index)];
+        if (pending.written)
+            continue;
+        pending.written = true;
+        socket_->send(TwitchChatIRCEncoder::privateMessage(channel_, pendingMessages_.at(index).body));
+    }
+}
+
+void TwitchChat::failPending(qsizetype index, const std::exception_ptr& error)
+{
+    pendingMessages_.removeAt(index);
+    const PendingSend pending = pendingSends_[std::size_t(index)];
+    pendingSends_.erase(pendingSends_.begin() + index);
+    fail(*pending.done, error);
+}
+
+// Messages that never went out cannot be confirmed by any later connection.
+void TwitchChat::failUnwritten(const std::exception_ptr& error)
+{
+    for (qsizetype index = pendingMessages_.size() - 1; index >= 0; --index)
+        if (!pendingSends_[std::size_t(index)].written)
+            failPending(index, error);
+}
+
+void TwitchChat::dropUnconfirmed()
+{
+    const auto now = Clock::now();
+    const auto error = std::make_exception_ptr(TwitchChatError::messageNotConfirmed());
+    while (!pendingSends_.empty() && pendingSends_.front().deadline <= now)
+        failPending(0, error);
+    scheduleConfirmationCheck();
+}
+
+void TwitchChat::scheduleConfirmationCheck()
+{
+    if (pendingSends_.empty()) {
+        confirmationTimer_.stop();
+        return;
+    }
+    const auto left = pendingSends_.front().deadline - Clock::now();
+    confirmationTimer_.start(std::max(std::chrono::milliseconds(0),
+                                      std::chrono::ceil<std::chrono::milliseconds>(left)));
+}
+
+void TwitchChat::scheduleRetry(const std::exception_ptr& error)
+{
+    stableTimer_.stop();
+    const std::chrono::milliseconds base
+        = std::min<std::chrono::milliseconds>(timing_.firstRetry * (qint64(1) << std::min(retries_, 20)), timing_.lastRetry);
+    ++retries_;
+    const double factor = 1.0 + timing_.jitter * (2.0 * QRandomGenerator::global()->generateDouble() - 1.0);
+    retryTimer_.start(std::chrono::milliseconds(qint64(double(base.count()) * factor)));
+    countdownTimer_.start();
+    Diagnostics::write(QStringLiteral("TwitchChat.reconnecting: in %1 ms").arg(retryTimer_.interval()));
+    setConnectionState({ TwitchChatConnectionState::Phase::reconnecting, error, std::nullopt });
+    updateCountdown();
+}
+
+void TwitchChat::updateCountdown()
+{
+    TwitchChatConnectionState state = connectionState_;
+    // Rounded, not up: the timer's own slack would show one second too many.
+    state.secondsUntilRetry = std::max(1, int(std::lround(retryTimer_.remainingTime() / 1000.0)));
+    setConnectionState(std::move(state));
+}
+
+void TwitchChat::retry()
+{
+    countdownTimer_.stop();
+    TwitchChatConnectionState state = connectionState_;
+    state.secondsUntilRetry.reset();
+    setConnectionState(std::move(state));
+    openSocket();
+}
+
+void TwitchChat::setConnectionState(TwitchChatConnectionState state)
+{
+    if (state == connectionState_)
+        return;
+    connectionState_ = std::move(state);
+    emit connectionStateChanged();
+}
+
+// Ends the run for good: with an error it failed, without one it was cancelled.
+void TwitchChat::finishRun(const std::exception_ptr& error)
+{
+    const QPointer<TwitchChatConnection> connection = connection_;
+    connection_ = nullptr;
+    closeSockets();
+    if (error)
+        failUnwritten(error);
+    setConnectionState({ error ? TwitchChatConnectionState::Phase::failed
+                               : TwitchChatConnectionState::Phase::disconnected,
+                         error, std::nullopt });
+    if (connection)
+        connection->finish(error);
+}
+
+void TwitchChat::endConnection(TwitchChatConnection* connection)
+{
+    if (connection == connection_)
+        finishRun(nullptr);
+}
+
+// Drops the sockets without waiting for a closing handshake.
+void TwitchChat::closeSockets()
+{
+    socket_.reset();
+    standby_.reset();
+    retryTimer_.stop();
+    countdownTimer_.stop();
+    stableTimer_.stop();
 }
 
 void TwitchChat::handleMessage(const QString& line)
@@ -203,9 +433,14 @@ void TwitchChat::handleMessage(const TwitchChatIRCMessage& message)
     case TwitchChatIRCCommand::clearChat:
         handleClear(message);
         break;
-    case TwitchChatIRCCommand::userNotice:
     case TwitchChatIRCCommand::notice:
+        handleNotice(message);
+        break;
+    case TwitchChatIRCCommand::userNotice:
         handleSystemLine(message);
+        break;
+    case TwitchChatIRCCommand::reconnect:
+        openStandby();
         break;
     default:
         break;
@@ -233,6 +468,20 @@ void TwitchChat::handleClear(const TwitchChatIRCMessage& message)
         return;
     if (std::optional<TwitchChatSystemMessage> line = clear->systemMessage())
         appendSystemLine(std::move(*line));
+}
+
+void TwitchChat::handleNotice(const TwitchChatIRCMessage& message)
+{
+    using Tag = TwitchChatIRCMessage::Tag;
+    const qsizetype colon = message.parameters().indexOf(u':');
+    const QStringView text = colon < 0 ? QStringView() : message.parameters().sliced(colon + 1);
+    if (isLoginRefusal(text)) {
+        finishRun(std::make_exception_ptr(TwitchChatError(TwitchChatError::Code::loginRefused, text.toString())));
+        return;
+    }
+    if (!pendingMessages_.isEmpty() && isMessageRefusal(message.tags()[Tag::msgID]))
+        failPending(0, std::make_exception_ptr(TwitchChatError(TwitchChatError::Code::messageRefused, text.toString())));
+    handleSystemLine(message);
 }
 
 void TwitchChat::handleSystemLine(const TwitchChatIRCMessage& message)
@@ -292,54 +541,33 @@ void TwitchChat::handleUserState(const TwitchChatIRCMessage& message)
     if (!TwitchBadges::fromTagValue(message.tags()[Tag::badges]).isPositive(TwitchBadge::broadcaster))
         return;
     const PendingMessage pending = pendingMessages_.takeFirst();
+    const std::shared_ptr<QPromise<void>> done = pendingSends_.front().done;
+    pendingSends_.pop_front();
+    scheduleConfirmationCheck();
     const TwitchChatTextMessage own
         = TwitchChatTextMessage::fromConfirmation(message, pending, accessToken_.info.login);
-    if (append(TwitchChatMessage(own)))
+    const QPointer<TwitchChat> self(this);
+    done->finish();
+    if (self && append(TwitchChatMessage(own)))
         emit ownMessageConfirmed(own);
 }
 
 // Returns false when an observer destroyed this client.
 bool TwitchChat::append(TwitchChatMessage message)
 {
-    messages_.append(std::move(message));
     const QPointer<TwitchChat> self(this);
+    if (messages_.size() >= maxMessages) {
+        const qsizetype dropped = messages_.size() - maxMessages + 1;
+        messages_.remove(0, dropped);
+        emit messagesDropped(dropped);
+        if (!self)
+            return false;
+    }
+    messages_.append(std::move(message));
     emit messageAppended(messages_.constLast());
     if (self)
         emit messagesChanged();
     return self;
-}
-
-void TwitchChat::failConnection(const std::exception_ptr& error)
-{
-    const QPointer<TwitchChatConnection> connection = connection_;
-    closeSocket(error);
-    if (connection)
-        connection->finish(error);
-}
-
-void TwitchChat::endConnection(TwitchChatConnection* connection)
-{
-    if (connection != connection_)
-        return;
-    closeSocket(nullptr);
-    connection->finish(nullptr);
-}
-
-// Drops the socket without waiting for a closing handshake. Frames not yet
-// written fail with `error`, or are cancelled when there is none.
-void TwitchChat::closeSocket(const std::exception_ptr& error)
-{
-    connection_ = nullptr;
-    if (!socket_)
-        return;
-    const auto socket = std::move(socket_);
-    socket->disconnect(this);
-    socket->abort();
-    std::deque<OutgoingFrame> unsent = std::exchange(unsentFrames_, {});
-    if (error)
-        for (OutgoingFrame& frame : unsent)
-            if (frame.done)
-                fail(*frame.done, error);
 }
 
 } // namespace parley

@@ -1,6 +1,9 @@
 #pragma once
 
 #include "twitch/chat/TwitchChatConnection.h"
+#include "twitch/chat/TwitchChatConnectionState.h"
+#include "twitch/chat/TwitchChatSocket.h"
+#include "twitch/chat/TwitchChatTiming.h"
 #include "twitch/chat/PendingMessage.h"
 #include "twitch/chat/RoomState.h"
 #include "twitch/chat/TwitchChatClear.h"
@@ -15,8 +18,9 @@
 #include <QPointer>
 #include <QPromise>
 #include <QString>
-#include <QWebSocket>
+#include <QTimer>
 
+#include <chrono>
 #include <deque>
 #include <memory>
 #include <optional>
@@ -25,11 +29,12 @@ namespace parley {
 
 // The client of one chat channel: a WebSocket to the chat service, logged in
 // with the user's token, joined to one channel. It publishes what it receives
-// (the message list only grows; the room state is replaced as a whole) and
+// (the newest maxMessages messages; the room state is replaced as a whole) and
 // sends the user's messages, appending each once the service confirms it.
 // Moderators' deletions mark messages deleted in place; channel events,
 // timeouts, bans, clears and the service's notices become system lines.
-// Lives on the main thread; there is no reconnect.
+// A connection that was up and is lost is made again after a growing wait;
+// messages, room state and pending sends survive that. Main thread only.
 class TwitchChat : public QObject {
     Q_OBJECT
     Q_PROPERTY(QList<parley::TwitchChatMessage> messages READ messages NOTIFY messagesChanged)
@@ -38,24 +43,37 @@ class TwitchChat : public QObject {
     Q_PROPERTY(QString channel READ channel CONSTANT)
 
 public:
+    // The longest the message list grows; older messages are dropped.
+    static constexpr qsizetype maxMessages = 10'000;
+
     // Joins `channel`, or the token's own login when none is given. Does not
     // connect.
     TwitchChat(TwitchEndpoints endpoints, TwitchUserAccessToken accessToken,
                std::optional<QString> channel = std::nullopt, QObject* parent = nullptr);
     ~TwitchChat() override;
 
+    // Applies to connections and sends started afterwards.
+    void setTiming(const TwitchChatTiming& timing) { timing_ = timing; }
+    const TwitchChatTiming& timing() const { return timing_; }
+
     // Opens the connection, logs in, joins the channel and receives until the
-    // returned run is cancelled or the connection fails. When a connection is
-    // already open, the returned run finishes at once as cancelled and nothing
-    // is sent.
+    // returned run is cancelled or the chat fails for good: the first
+    // connection fails before the service welcomed it, or the service refuses
+    // the login. A connection lost after that is made again (a reconnect),
+    // and so is one the service asks to move (RECONNECT). When a run is
+    // already going, the returned run finishes at once as cancelled and
+    // nothing is sent.
     std::unique_ptr<TwitchChatConnection> connect();
 
     // Sends `text` to the channel (line breaks become spaces, so the text
     // cannot smuggle in commands of its own) and queues it until the service
-    // confirms it. The future finishes once the frame is handed to the socket
-    // (during the handshake it waits for it); without an open connection
-    // nothing is queued or sent and it finishes at once. Fails with the
-    // socket's error; the message then stays queued.
+    // confirms it. While the connection is being opened the frame waits for
+    // the welcome. The future finishes when the service confirms the message;
+    // it fails with a TwitchChatError when there is no connection (nothing is
+    // queued), when the rate limit would be passed (nothing goes out), when
+    // the service refuses the message (with its notice text) or does not
+    // confirm it in time; and with the socket's error when the connection
+    // fails before the frame went out.
     QFuture<void> send(const QString& text);
 
     const QList<TwitchChatMessage>& messages() const { return messages_; }
@@ -63,9 +81,14 @@ public:
     const std::optional<RoomState>& room() const { return room_; }
     const QList<PendingMessage>& pendingMessages() const { return pendingMessages_; }
     const QString& channel() const { return channel_; }
+    // A connection is open or being opened (sends are taken).
     bool isConnected() const { return socket_ != nullptr; }
+    const TwitchChatConnectionState& connectionState() const { return connectionState_; }
 
 signals:
+    // The `count` oldest messages were removed to make room; announced just
+    // before the messageAppended that needed the room.
+    void messagesDropped(qsizetype count);
     // Announced after the message is stored: `message` is messages().last().
     // Follow this signal to mirror the list in constant time per message.
     void messageAppended(const parley::TwitchChatMessage& message);
@@ -78,50 +101,79 @@ signals:
     // next append copy it whole: keep up through messageAppended instead.
     void messagesChanged();
     void roomChanged();
+    void connectionStateChanged();
 
 private:
     friend class TwitchChatConnection;
 
-    struct OutgoingFrame {
-        QString text;
-        std::shared_ptr<QPromise<void>> done;  // null for frames of the protocol itself
+    struct PendingSend {
+        std::shared_ptr<QPromise<void>> done;
+        std::chrono::steady_clock::time_point deadline;
+        bool written = false;
     };
     struct SocketDeleter {
-        void operator()(QWebSocket* socket) const;
+        void operator()(TwitchChatSocket* socket) const;
     };
+    using SocketPointer = std::unique_ptr<TwitchChatSocket, SocketDeleter>;
 
+    SocketPointer makeSocket();
     void openSocket();
-    void sendFrame(QString text, std::shared_ptr<QPromise<void>> done = nullptr);
-    bool writeFrame(const OutgoingFrame& frame);
-    void flushFrames();
-    void receiveFrame(const QString& frame);
-    void receiveLine(const QString& line);
+    void receiveFrame(TwitchChatSocket* socket, const QString& frame);
+    void receiveLine(TwitchChatSocket* socket, const QString& line);
+    void receiveStandbyLine(const QString& line);
+    void welcomed(TwitchChatSocket* socket);
+    void socketFailed(TwitchChatSocket* socket, const std::exception_ptr& error);
     void handleMessage(const QString& line);
     void handleMessage(const TwitchChatIRCMessage& message);
     void handleUserState(const TwitchChatIRCMessage& message);
     void handleRoomState(const TwitchChatIRCMessage& message);
     void handleClear(const TwitchChatIRCMessage& message);
+    void handleNotice(const TwitchChatIRCMessage& message);
     void handleSystemLine(const TwitchChatIRCMessage& message);
     bool markDeleted(const TwitchChatClear& clear);
     bool appendSystemLine(TwitchChatSystemMessage line);
     bool append(TwitchChatMessage message);
 
-    void failConnection(const std::exception_ptr& error);
+    void openStandby();
+    void promoteStandby();
+    void writePendingFrames();
+    void failPending(qsizetype index, const std::exception_ptr& error);
+    void failUnwritten(const std::exception_ptr& error);
+    void dropUnconfirmed();
+    void scheduleConfirmationCheck();
+    bool isWithinRateLimit();
+
+    void scheduleRetry(const std::exception_ptr& error);
+    void retry();
+    void updateCountdown();
+    void setConnectionState(TwitchChatConnectionState state);
+    void finishRun(const std::exception_ptr& error);
     void endConnection(TwitchChatConnection* connection);
-    void closeSocket(const std::exception_ptr& error);
+    void closeSockets();
 
     const TwitchEndpoints endpoints_;
     const TwitchUserAccessToken accessToken_;
     const QString channel_;
+    TwitchChatTiming timing_;
 
     QList<TwitchChatMessage> messages_;
     QList<UserState> users_;
     std::optional<RoomState> room_;
     QList<PendingMessage> pendingMessages_;
+    std::deque<PendingSend> pendingSends_; // in step with pendingMessages_
+    std::deque<std::chrono::steady_clock::time_point> recentSends_;
+    QTimer confirmationTimer_;
 
-    std::unique_ptr<QWebSocket, SocketDeleter> socket_;
-    std::deque<OutgoingFrame> unsentFrames_;  // held until the handshake completes
+    SocketPointer socket_;
+    // The connection opened on the service's RECONNECT, until it has joined.
+    SocketPointer standby_;
     QPointer<TwitchChatConnection> connection_;
+    TwitchChatConnectionState connectionState_;
+    bool established_ = false; // the run's connection has been welcomed once
+    int retries_ = 0;          // tries since the last connection that lasted
+    QTimer retryTimer_;
+    QTimer countdownTimer_;
+    QTimer stableTimer_;
 };
 
 } // namespace parley

@@ -10,13 +10,13 @@ namespace parley {
 class TwitchChat;
 
 // One run of TwitchChat::connect(): the connect sequence, then the receive loop
-// until it ends. It ends exactly once; isRunning() turns false at once, and
+// through any reconnects until it ends. It ends exactly once; isRunning() turns false at once, and
 // finished() follows on a later turn of the event loop (so a caller can always
 // connect to it after connect() returned):
 // - cancelled (error() is null): cancel() was called, the chat client was
 //   destroyed, or a connection was already open when connect() was called;
-// - failed (error() holds the socket's error): the socket failed or the
-//   server closed the connection.
+// - failed (error() holds the error): the first connection failed before the
+//   service welcomed it, or the service refused the login.
 // Destroying a running connection cancels it without announcing anything.
 class TwitchChatConnection : public QObject {
     Q_OBJECT

@@ -40,9 +40,9 @@ QString TwitchChatIRCEncoder::join(QStringView channel)
     return concat({ u"JOIN #", channel });
 }
 
-QString TwitchChatIRCEncoder::pong()
+QString TwitchChatIRCEncoder::pong(QStringView text)
 {
-    return QStringLiteral("PONG");
+    return QStringLiteral("PONG :") + text.toString();
 }
 
 QString TwitchChatIRCEncoder::privateMessage(QStringView channel, QStringView text)

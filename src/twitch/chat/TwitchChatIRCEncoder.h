@@ -17,8 +17,8 @@ public:
     static QString nick(QStringView login);
     // "JOIN #<channel>".
     static QString join(QStringView channel);
-    // "PONG", the answer to the service's keep-alive PING.
-    static QString pong();
+    // "PONG :<text>", the answer to the service's keep-alive "PING :<text>".
+    static QString pong(QStringView text);
     // "PRIVMSG #<channel> :<text>", the text as chatText() makes it.
     static QString privateMessage(QStringView channel, QStringView text);
 

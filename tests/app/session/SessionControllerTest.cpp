@@ -94,7 +94,7 @@ TEST_F(SessionControllerTest, ReleasingTheSessionEndsTheConnectionQuietly)
     EXPECT_EQ(errors.count(), 0);
 }
 
-TEST_F(SessionControllerTest, AConnectionTheServerDropsIsReportedOnceAndEndsListening)
+TEST_F(SessionControllerTest, ALostConnectionIsMadeAgainAndARefusedLoginIsReportedOnceAndEndsListening)
 {
     ASSERT_TRUE(joined());
     chatService().sendText(
@@ -107,6 +107,22 @@ TEST_F(SessionControllerTest, AConnectionTheServerDropsIsReportedOnceAndEndsList
     QObject::connect(session.get(), &SessionController::errors, session.get(), [&] {
         stateStoredFirst = !session->isListening() && !session->lastError().isEmpty();
     });
+    TwitchChatTiming timing;
+    timing.firstRetry = std::chrono::milliseconds(10);
+    session->chat()->setTiming(timing);
+
+    // The chat client reconnects by itself; the listen run goes on.
+    QSignalSpy states(session->chat(), &TwitchChat::connectionStateChanged);
+    chatService().dropConnections();
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        return states.size() >= 2
+            && session->chat()->connectionState().phase == TwitchChatConnectionState::Phase::connected;
+    }, waitMs));
+    EXPECT_TRUE(session->isListening());
+    EXPECT_EQ(errors.count(), 0);
+
+    // Refused on the way back, it ends for good.
+    twitch.sim.model().revokeToken(SimulatedTwitch::token().token);
     chatService().dropConnections();
     ASSERT_TRUE(errors.wait(waitMs));
     EXPECT_TRUE(stateStoredFirst);

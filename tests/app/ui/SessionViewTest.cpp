@@ -114,12 +114,18 @@ TEST_F(SessionViewTest, AFailedSendShowsTheRedLineAndKeepsTheText)
     ASSERT_TRUE(errorLine);
     EXPECT_FALSE(errorLine->isVisible());
 
+    // Lost, the chat waits long before its next try: sends fail meanwhile.
+    TwitchChatTiming timing;
+    timing.firstRetry = timing.lastRetry = std::chrono::minutes(1);
+    timing.jitter = 0;
+    session.chat()->setTiming(timing);
     twitch.sim.chat().dropConnections();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !session.chat()->isConnected(); }, waitMs));
+    EXPECT_EQ(view.viewModel().reconnectingText(), QStringLiteral("Reconnecting in 60 s\u2026"));
     view.viewModel().setNewMessage("are you there?");
     QMetaObject::invokeMethod(item("sendButton"), "clicked");
     EXPECT_TRUE(QTest::qWaitFor([&] { return errorLine->isVisible(); }, waitMs));
-    EXPECT_EQ(errorLine->property("text").toString(), "Failed to send message");
+    EXPECT_EQ(errorLine->property("text").toString(), "Failed to send message: Not connected to chat.");
     EXPECT_EQ(item("messageField")->property("text").toString(), "are you there?");
 
     QQuickItem* disconnected = item("disconnectedLine");

@@ -5,9 +5,8 @@
 #include "app/ui/chat/ChatQmlModule.h"
 #include "platform/Diagnostics.h"
 #include "platform/Observe.h"
-#include "twitch/chat/WebSocketError.h"
+#include "twitch/chat/TwitchChatError.h"
 
-#include <QPromise>
 #include <QQmlComponent>
 #include <QQmlContext>
 #include <QQmlEngine>
@@ -16,20 +15,6 @@
 #include <QVBoxLayout>
 
 namespace parley {
-
-namespace {
-
-QFuture<void> failedSend()
-{
-    QPromise<void> promise;
-    promise.start();
-    promise.setException(std::make_exception_ptr(
-        WebSocketError(QAbstractSocket::NetworkError, QStringLiteral("not connected to chat"))));
-    promise.finish();
-    return promise.future();
-}
-
-} // namespace
 
 SessionViewController::SessionViewController(SessionController& session, ThemeModifier& themeModifier,
                                              QWidget* parent)
@@ -42,6 +27,10 @@ SessionViewController::SessionViewController(SessionController& session, ThemeMo
     ChatQmlModule::registerTypes();
     observe(&session, &SessionController::lastError, &SessionController::lastErrorChanged, this,
             [this](const QString& error) { viewModel_->setListenError(error); });
+    TwitchChat* chat = session.chat();
+    connect(chat, &TwitchChat::messagesDropped, messages_, &MessageListModel::messagesDropped);
+    observe(chat, &TwitchChat::connectionState, &TwitchChat::connectionStateChanged, this,
+            [this](const TwitchChatConnectionState& state) { showConnectionState(state); });
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -79,13 +68,36 @@ QObject* SessionViewController::rootObject() const
     return quickWidget_->rootObject();
 }
 
-// Without an open connection the chat client would drop the text and report
-// success; the user keeps the text and sees the failure instead.
 QFuture<void> SessionViewController::sendMessage(const QString& text)
 {
-    if (!session_ || !session_->chat()->isConnected())
-        return failedSend();
+    if (!session_)
+        return QtFuture::makeExceptionalFuture(std::make_exception_ptr(TwitchChatError::notConnected()));
     return session_->chat()->send(text);
+}
+
+// A lost connection shows its error with the countdown to the next try; a
+// run that ended for good keeps its error, shown through the session.
+void SessionViewController::showConnectionState(const TwitchChatConnectionState& state)
+{
+    using Phase = TwitchChatConnectionState::Phase;
+    switch (state.phase) {
+    case Phase::connected:
+        viewModel_->setListenError({});
+        viewModel_->setRetryInSeconds(-1);
+        break;
+    case Phase::reconnecting:
+        viewModel_->setListenError(state.errorDescription());
+        viewModel_->setRetryInSeconds(state.secondsUntilRetry.value_or(-1));
+        break;
+    case Phase::failed:
+        viewModel_->setListenError(state.errorDescription());
+        viewModel_->setRetryInSeconds(-1);
+        break;
+    case Phase::disconnected:
+    case Phase::connecting:
+        viewModel_->setRetryInSeconds(-1);
+        break;
+    }
 }
 
 } // namespace parley

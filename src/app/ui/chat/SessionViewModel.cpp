@@ -1,5 +1,7 @@
 #include "SessionViewModel.h"
 
+#include "twitch/chat/TwitchChatError.h"
+
 namespace parley {
 
 SessionViewModel::SessionViewModel(QAbstractItemModel& messages, SendMessage onSendMessage, QObject* parent)
@@ -57,12 +59,18 @@ void SessionViewModel::send()
             if (newMessage_ == text)
                 setNewMessage({});
         })
-        .onFailed(this, [this] {
-            if (errorMessage_.isEmpty()) {
-                errorMessage_ = QStringLiteral("Failed to send message");
-                emit errorMessageChanged();
-            }
-        });
+        .onFailed(this, [this](const TwitchChatError& error) {
+            setErrorMessage(QStringLiteral("Failed to send message: ") + error.description());
+        })
+        .onFailed(this, [this] { setErrorMessage(QStringLiteral("Failed to send message")); });
+}
+
+void SessionViewModel::setErrorMessage(const QString& text)
+{
+    if (text == errorMessage_)
+        return;
+    errorMessage_ = text;
+    emit errorMessageChanged();
 }
 
 } // namespace parley

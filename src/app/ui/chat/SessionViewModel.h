@@ -42,7 +42,9 @@ public:
     QString placeholder() const { return QStringLiteral("Message..."); }
     QString sendButtonName() const { return QStringLiteral("Send"); }
 
-    // "Failed to send message" once a send has failed; empty before.
+    // "Failed to send message" once a send has failed, followed by ": " and
+    // the reason when the chat gave one (the service refused the message);
+    // empty before.
     const QString& errorMessage() const { return errorMessage_; }
 
     // "Disconnected from chat: " and the error's description once the
@@ -67,6 +69,8 @@ signals:
     void connectionTextChanged();
 
 private:
+    void setErrorMessage(const QString& text);
+
     QAbstractItemModel& messages_;
     const SendMessage onSendMessage_;
     QString newMessage_;
