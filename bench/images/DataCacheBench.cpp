@@ -23,10 +23,10 @@ std::vector<QUrl> emoteURLs(sim::TwitchSimulator& simulator, const QString& pref
     std::vector<QUrl> urls;
     for (int i = 0; i < sessionEmotes; ++i) {
         const QString id = prefix + QString::number(i);
-        simulator.model().addEmote(sim::SimEmote { id, id, QStringLiteral("0"), QStringLiteral("0"),
-                                                   QStringLiteral("globals"), {}, false });
-        urls.push_back(simulator.emoteImageURL(id, QStringLiteral("static"), QStringLiteral("light"),
-                                               QStringLiteral("2.0")));
+        simulator.model().addEmote(
+            sim::SimEmote { id, id, QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("globals"), {}, false });
+        urls.push_back(
+            simulator.emoteImageURL(id, QStringLiteral("static"), QStringLiteral("light"), QStringLiteral("2.0")));
     }
     return urls;
 }

@@ -1,5 +1,5 @@
-#include "images/loading/DataLoader.h"
 #include "images/cache/ImageCache.h"
+#include "images/loading/DataLoader.h"
 #include "images/pipeline/ImagePipeline.h"
 #include "twitch-sim/TwitchSimulator.h"
 
@@ -24,10 +24,10 @@ std::vector<QUrl> freshEmoteURLs(sim::TwitchSimulator& simulator, const QString&
     std::vector<QUrl> urls;
     for (int i = 0; i < distinctURLs; ++i) {
         const QString id = prefix + QString::number(i);
-        simulator.model().addEmote(sim::SimEmote { id, id, QStringLiteral("0"), QStringLiteral("0"),
-                                                   QStringLiteral("globals"), {}, false });
-        urls.push_back(simulator.emoteImageURL(id, QStringLiteral("static"), QStringLiteral("light"),
-                                               QStringLiteral("2.0")));
+        simulator.model().addEmote(
+            sim::SimEmote { id, id, QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("globals"), {}, false });
+        urls.push_back(
+            simulator.emoteImageURL(id, QStringLiteral("static"), QStringLiteral("light"), QStringLiteral("2.0")));
     }
     return urls;
 }

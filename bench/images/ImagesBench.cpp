@@ -21,7 +21,8 @@ const std::vector<ImageCacheKey>& keys()
     static const std::vector<ImageCacheKey> all = [] {
         std::vector<ImageCacheKey> k;
         for (int i = 0; i < keyCount; ++i)
-            k.emplace_back(ImageRequest(QUrl(QStringLiteral("https://static-cdn.example/emoticons/v2/%1/default/dark/1.0").arg(i))));
+            k.emplace_back(ImageRequest(
+                QUrl(QStringLiteral("https://static-cdn.example/emoticons/v2/%1/default/dark/1.0").arg(i))));
         return k;
     }();
     return all;
@@ -123,8 +124,7 @@ void BM_RejectHugePngHeader(benchmark::State& state)
     for (auto _ : state) {
         try {
             ImageDecoders::Default().decode(data);
-        } catch (const ImageDecodingError&) {
-        }
+        } catch (const ImageDecodingError&) { }
     }
     state.SetItemsProcessed(state.iterations());
 }

@@ -19,8 +19,8 @@
 #include <benchmark/benchmark.h>
 
 #include <ctime>
-#include <malloc.h>
 #include <fstream>
+#include <malloc.h>
 #include <string>
 #include <utility>
 
@@ -79,15 +79,19 @@ public:
     {
         context_.moveToThread(&thread_);
         thread_.start();
-        QMetaObject::invokeMethod(&context_, [this] {
-            simulator_ = std::make_unique<TwitchSimulator>();
-            simulator_->start();
-        }, Qt::BlockingQueuedConnection);
+        QMetaObject::invokeMethod(
+            &context_,
+            [this] {
+                simulator_ = std::make_unique<TwitchSimulator>();
+                simulator_->start();
+            },
+            Qt::BlockingQueuedConnection);
     }
 
     ~SimulatorThread()
     {
-        QMetaObject::invokeMethod(&context_, [this] { simulator_.reset(); }, Qt::BlockingQueuedConnection);
+        QMetaObject::invokeMethod(
+            &context_, [this] { simulator_.reset(); }, Qt::BlockingQueuedConnection);
         thread_.quit();
         thread_.wait();
     }
@@ -98,11 +102,14 @@ public:
     QStringList trafficFrames(const QString& channel, int messages)
     {
         QStringList frames;
-        QMetaObject::invokeMethod(&context_, [&] {
-            const SimChatService& chat = simulator_->chat();
-            frames = SimChatTraffic(channel, chat.roomID(channel), chat.chatEmotes(channel))
-                         .frames(messages, linesPerFrame);
-        }, Qt::BlockingQueuedConnection);
+        QMetaObject::invokeMethod(
+            &context_,
+            [&] {
+                const SimChatService& chat = simulator_->chat();
+                frames = SimChatTraffic(channel, chat.roomID(channel), chat.chatEmotes(channel))
+                             .frames(messages, linesPerFrame);
+            },
+            Qt::BlockingQueuedConnection);
         return frames;
     }
 
@@ -143,8 +150,7 @@ void BM_ChatEndToEnd(benchmark::State& state)
     info.login = channel;
     TwitchChat chat(endpoints, TwitchUserAccessToken { QString::fromLatin1(demo::token), info });
     qint64 appended = 0;
-    QObject::connect(&chat, &TwitchChat::messageAppended, &chat,
-                     [&] { ++appended; });
+    QObject::connect(&chat, &TwitchChat::messageAppended, &chat, [&] { ++appended; });
     const auto connection = chat.connect();
     while (!chat.room() && connection->isRunning())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);

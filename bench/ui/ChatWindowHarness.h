@@ -65,9 +65,15 @@ public:
     }
 
     template <typename F>
-    void run(F f) { QMetaObject::invokeMethod(&context_, f, Qt::BlockingQueuedConnection); }
+    void run(F f)
+    {
+        QMetaObject::invokeMethod(&context_, f, Qt::BlockingQueuedConnection);
+    }
     template <typename F>
-    void post(F f) { QMetaObject::invokeMethod(&context_, f); }
+    void post(F f)
+    {
+        QMetaObject::invokeMethod(&context_, f);
+    }
 
     TwitchEndpoints endpoints() const
     {
@@ -98,9 +104,18 @@ public:
         });
         return frames;
     }
-    void flood(const QStringList& frames) { post([this, frames] { simulator_->chat().flood(frames); }); }
-    void startTraffic(double perSecond) { post([this, perSecond] { simulator_->chat().startTraffic(perSecond); }); }
-    void stopTraffic() { run([this] { simulator_->chat().stopTraffic(); }); }
+    void flood(const QStringList& frames)
+    {
+        post([this, frames] { simulator_->chat().flood(frames); });
+    }
+    void startTraffic(double perSecond)
+    {
+        post([this, perSecond] { simulator_->chat().startTraffic(perSecond); });
+    }
+    void stopTraffic()
+    {
+        run([this] { simulator_->chat().stopTraffic(); });
+    }
 
 private:
     QThread thread_;
@@ -113,7 +128,7 @@ class ChatWindowHarness {
 public:
     explicit ChatWindowHarness(SimulatorThread& simulator)
         : twitch_(simulator.endpoints(), QString::fromLatin1(sim::demo::clientID),
-                  QUrl(QStringLiteral("http://localhost:17563")))
+              QUrl(QStringLiteral("http://localhost:17563")))
         , session_(twitch_, token(), nullptr, *pipeline_)
         , view_(session_, theme_)
     {

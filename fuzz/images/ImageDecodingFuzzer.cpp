@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     static QGuiApplication app(*argc, *argv);
     // The readers complain about every corrupt input; that is the point here.
-    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) { });
+    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
     return 0;
 }
 
@@ -29,17 +29,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size)
     const ImageRequest::ThumbnailOptions thumbnail { ImageRequest::ThumbnailOptions::Fixed { 16 } };
     const ImageRequest requests[] = {
         ImageRequest(),
-        ImageRequest(std::nullopt, { }, ImageRequest::Priority::normal, { },
-                     ImageRequest::UserInfo { { ImageRequest::thumbnailKey, QVariant::fromValue(thumbnail) } }),
+        ImageRequest(std::nullopt, {}, ImageRequest::Priority::normal, {},
+            ImageRequest::UserInfo { { ImageRequest::thumbnailKey, QVariant::fromValue(thumbnail) } }),
     };
     for (const auto& request : requests) {
         try {
-            const auto container = ImageDecoders::Default::make({ request, data, true, std::nullopt, std::nullopt })
-                                       ->decode(data);
+            const auto container =
+                ImageDecoders::Default::make({ request, data, true, std::nullopt, std::nullopt })->decode(data);
             if (container.image().isNull())
                 __builtin_trap(); // decode either fails or yields an image
-        } catch (const ImageDecodingError&) {
-        }
+        } catch (const ImageDecodingError&) { }
     }
 
     // The download arriving in a few chunks.

@@ -47,9 +47,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // raw UTF-16, which also reaches unpaired surrogates.
     const char* bytes = reinterpret_cast<const char*>(data + 1);
     const auto length = qsizetype(size - 1);
-    const QString frame = data[0] & 1
-        ? QString(reinterpret_cast<const QChar*>(bytes), length / 2)
-        : QString::fromUtf8(bytes, length);
+    const QString frame = data[0] & 1 ? QString(reinterpret_cast<const QChar*>(bytes), length / 2)
+                                      : QString::fromUtf8(bytes, length);
     for (const QString& line : frame.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts))
         handleLine(line);
     return 0;

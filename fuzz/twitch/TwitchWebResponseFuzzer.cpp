@@ -29,19 +29,16 @@ void decodeCatalogue(const QByteArray& body)
         const QByteArray encoded = QJsonDocument(response.toJson()).toJson();
         const TwitchEmotesResponse again = TwitchEmotesResponse::fromJson(JsonReader::parse(encoded));
         check(QJsonDocument(again.toJson()).toJson() == encoded);
-    } catch (const DecodingError&) {
-    }
+    } catch (const DecodingError&) { }
 }
 
 void decodeInfo(const QByteArray& body)
 {
     try {
         const TwitchUserAccessToken::Info info = TwitchUserAccessToken::Info::fromJson(JsonReader::parse(body));
-        const TwitchUserAccessToken::Info again
-            = TwitchUserAccessToken::Info::fromJson(JsonReader(info.toJson()));
+        const TwitchUserAccessToken::Info again = TwitchUserAccessToken::Info::fromJson(JsonReader(info.toJson()));
         check(again.scopes == info.scopes && again.login == info.login);
-    } catch (const DecodingError&) {
-    }
+    } catch (const DecodingError&) { }
 }
 
 } // namespace

@@ -10,11 +10,8 @@ namespace parley {
 namespace Keys = CredentialStoreConstants;
 
 CredentialStore::CredentialStore(QString keyPrefix, SecretServiceItems items)
-    : items_(std::move(items))
-    , lastResultCode_(CredentialStoreStatus::success)
-    , keyPrefix_(std::move(keyPrefix))
-{
-}
+    : items_(std::move(items)), lastResultCode_(CredentialStoreStatus::success), keyPrefix_(std::move(keyPrefix))
+{ }
 
 std::optional<QVariantMap> CredentialStore::lastQueryParameters() const
 {
@@ -71,12 +68,14 @@ bool CredentialStore::set(const QString& value, const QString& key, std::optiona
     return setData(value.toUtf8(), key, access);
 }
 
-bool CredentialStore::setData(const QByteArray& value, const QString& key, std::optional<CredentialStoreAccessOptions> access)
+bool CredentialStore::setData(
+    const QByteArray& value, const QString& key, std::optional<CredentialStoreAccessOptions> access)
 {
     std::lock_guard guard(lock_);
     QVariantMap query = itemQuery(key);
     query.insert(Keys::valueData, value);
-    query.insert(Keys::accessible, accessibilityValue(access.value_or(CredentialStoreAccessOptions::accessibleWhenUnlocked)));
+    query.insert(
+        Keys::accessible, accessibilityValue(access.value_or(CredentialStoreAccessOptions::accessibleWhenUnlocked)));
     finish(query, QueryUse::adding);
     return record(query, items_.add(query)) == CredentialStoreStatus::success;
 }
@@ -109,7 +108,8 @@ std::optional<QByteArray> CredentialStore::getData(const QString& key, bool asRe
     query.insert(asReference ? Keys::returnPersistentReference : Keys::returnData, true);
     finish(query, QueryUse::matching);
     const SecretServiceItems::Result result = items_.copyMatching(query);
-    if (record(query, result.status) != CredentialStoreStatus::success || result.value.typeId() != QMetaType::QByteArray)
+    if (record(query, result.status) != CredentialStoreStatus::success ||
+        result.value.typeId() != QMetaType::QByteArray)
         return std::nullopt;
     return result.value.toByteArray();
 }
@@ -180,7 +180,8 @@ void CredentialStore::finish(QVariantMap& query, QueryUse use) const
     if (accessGroup_)
         query.insert(Keys::accessGroup, *accessGroup_);
     if (synchronizable_)
-        query.insert(Keys::synchronizable, use == QueryUse::adding ? QVariant(true) : QVariant(Keys::synchronizableAny));
+        query.insert(
+            Keys::synchronizable, use == QueryUse::adding ? QVariant(true) : QVariant(Keys::synchronizableAny));
 }
 
 qint32 CredentialStore::record(const QVariantMap& query, qint32 status)

@@ -60,8 +60,7 @@ qint32 statusOf(const GError* error)
 }
 
 struct Schema {
-    explicit Schema(const QString& name)
-        : name(name.toUtf8())
+    explicit Schema(const QString& name) : name(name.toUtf8())
     {
         schema.name = this->name.constData();
         schema.flags = SECRET_SCHEMA_NONE;
@@ -93,7 +92,8 @@ HashTablePtr attributesForAdding(const QVariantMap& query)
     if (query.contains(Keys::accessGroup))
         insert(attributes.get(), accessGroupAttribute, query.value(Keys::accessGroup).toString());
     const bool synchronizable = query.value(Keys::synchronizable).toBool();
-    insert(attributes.get(), synchronizableAttribute, synchronizable ? QStringLiteral("true") : QStringLiteral("false"));
+    insert(
+        attributes.get(), synchronizableAttribute, synchronizable ? QStringLiteral("true") : QStringLiteral("false"));
     insert(attributes.get(), accessibleAttribute, query.value(Keys::accessible).toString());
     return attributes;
 }
@@ -124,8 +124,8 @@ ServicePtr connectToService(ErrorPtr& error)
 CollectionPtr defaultCollection(SecretService* service, ErrorPtr& error)
 {
     GError* raw = nullptr;
-    CollectionPtr collection(secret_collection_for_alias_sync(service, SECRET_COLLECTION_DEFAULT,
-                                                              SECRET_COLLECTION_NONE, nullptr, &raw));
+    CollectionPtr collection(
+        secret_collection_for_alias_sync(service, SECRET_COLLECTION_DEFAULT, SECRET_COLLECTION_NONE, nullptr, &raw));
     error.reset(raw);
     return collection;
 }
@@ -156,8 +156,8 @@ ItemListPtr search(SecretService* service, const Schema& schema, const QVariantM
         flags |= SECRET_SEARCH_LOAD_SECRETS;
     GError* raw = nullptr;
     HashTablePtr attributes = attributesForMatching(query);
-    ItemListPtr items(secret_service_search_sync(service, &schema.schema, attributes.get(),
-                                                 static_cast<SecretSearchFlags>(flags), nullptr, &raw));
+    ItemListPtr items(secret_service_search_sync(
+        service, &schema.schema, attributes.get(), static_cast<SecretSearchFlags>(flags), nullptr, &raw));
     error.reset(raw);
     return items;
 }
@@ -212,10 +212,8 @@ std::optional<QVariant> describe(SecretItem* item, const QVariantMap& query)
 } // namespace
 
 SecretServiceItems::SecretServiceItems(QString schemaName, QString label)
-    : schemaName_(std::move(schemaName))
-    , label_(std::move(label))
-{
-}
+    : schemaName_(std::move(schemaName)), label_(std::move(label))
+{ }
 
 qint32 SecretServiceItems::add(const QVariantMap& query) const
 {
@@ -230,7 +228,7 @@ qint32 SecretServiceItems::add(const QVariantMap& query) const
     HashTablePtr attributes = attributesForAdding(query);
     GError* raw = nullptr;
     secret_service_store_sync(service.get(), &schema.schema, attributes.get(), SECRET_COLLECTION_DEFAULT,
-                              label_.toUtf8().constData(), value.get(), nullptr, &raw);
+        label_.toUtf8().constData(), value.get(), nullptr, &raw);
     error.reset(raw);
     if (error)
         return statusOf(error.get());

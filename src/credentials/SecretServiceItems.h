@@ -27,8 +27,8 @@ public:
         QVariant value;
     };
 
-    explicit SecretServiceItems(QString schemaName = QStringLiteral("app.parley.Parley"),
-                                QString label = QStringLiteral("Parley credential"));
+    explicit SecretServiceItems(
+        QString schemaName = QStringLiteral("app.parley.Parley"), QString label = QStringLiteral("Parley credential"));
 
     const QString& schemaName() const { return schemaName_; }
     // What a person browsing their keyring sees as the item's name.

@@ -50,8 +50,7 @@ DiagnosticsCapture::DiagnosticsCapture()
         std::lock_guard lock(mutex_);
         lines_.append(line);
     }))
-{
-}
+{ }
 
 DiagnosticsCapture::~DiagnosticsCapture()
 {

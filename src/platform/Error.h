@@ -12,8 +12,7 @@ namespace parley {
 // from ErrorPresenter.
 class Error : public std::exception {
 public:
-    explicit Error(QString description)
-        : description_(std::move(description)), utf8_(description_.toUtf8()) { }
+    explicit Error(QString description) : description_(std::move(description)), utf8_(description_.toUtf8()) { }
 
     const QString& description() const noexcept { return description_; }
     const char* what() const noexcept override { return utf8_.constData(); }

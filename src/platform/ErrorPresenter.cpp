@@ -16,8 +16,7 @@ QString ErrorPresenter::userMessage(const std::exception_ptr& error)
             std::rethrow_exception(error);
         } catch (const PresentableError& presentable) {
             return presentable.userMessage();
-        } catch (...) {
-        }
+        } catch (...) { }
     }
     return QStringLiteral("An unexpected error happened.");
 }

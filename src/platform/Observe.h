@@ -10,14 +10,11 @@ namespace parley {
 // at once, then with every new value. The subscription ends when `context` or
 // `source` is destroyed.
 template <typename Source, typename Getter, typename Signal, typename Handler>
-QMetaObject::Connection observe(Source* source, Getter getter, Signal changed,
-                                const QObject* context, Handler handler)
+QMetaObject::Connection observe(Source* source, Getter getter, Signal changed, const QObject* context, Handler handler)
 {
     handler((source->*getter)());
     return QObject::connect(source, changed, context,
-        [source, getter, handler = std::move(handler)]() mutable {
-            handler((source->*getter)());
-        });
+        [source, getter, handler = std::move(handler)]() mutable { handler((source->*getter)()); });
 }
 
 } // namespace parley

@@ -38,8 +38,7 @@ struct OperationQueue::State {
         }
     }
 
-    static void watchFinish(const std::shared_ptr<State>& state, QueueOperation& operation,
-                            bool holdsSlot)
+    static void watchFinish(const std::shared_ptr<State>& state, QueueOperation& operation, bool holdsSlot)
     {
         std::weak_ptr<State> weakState = state;
         std::lock_guard lock(operation.mutex_);
@@ -68,17 +67,16 @@ struct OperationQueue::State {
     // highest priority while a slot is free. `holdsSlot` tells which.
     std::shared_ptr<QueueOperation> takeNext(bool& holdsSlot)
     {
-        auto next = std::find_if(waiting.begin(), waiting.end(),
-            [](const Waiting& w) { return w.operation->isCancelled(); });
+        auto next = std::find_if(
+            waiting.begin(), waiting.end(), [](const Waiting& w) { return w.operation->isCancelled(); });
         holdsSlot = next == waiting.end();
         if (holdsSlot) {
             if (executing >= width)
                 return nullptr;
-            next = std::max_element(waiting.begin(), waiting.end(),
-                [](const Waiting& a, const Waiting& b) {
-                    const int pa = a.operation->queuePriority(), pb = b.operation->queuePriority();
-                    return pa != pb ? pa < pb : a.order > b.order;
-                });
+            next = std::max_element(waiting.begin(), waiting.end(), [](const Waiting& a, const Waiting& b) {
+                const int pa = a.operation->queuePriority(), pb = b.operation->queuePriority();
+                return pa != pb ? pa < pb : a.order > b.order;
+            });
             if (next == waiting.end())
                 return nullptr;
             ++executing;
@@ -90,8 +88,7 @@ struct OperationQueue::State {
 };
 
 OperationQueue::OperationQueue(const QString& label, int maxConcurrentOperationCount)
-    : label_(label), width_(std::max(1, maxConcurrentOperationCount)),
-      state_(std::make_shared<State>(&pool_, width_))
+    : label_(label), width_(std::max(1, maxConcurrentOperationCount)), state_(std::make_shared<State>(&pool_, width_))
 {
     pool_.setMaxThreadCount(width_);
     pool_.setObjectName(label);

@@ -14,8 +14,7 @@ SerialQueue::SerialQueue(const QString& label)
     thread_->start();
 }
 
-SerialQueue::SerialQueue(QObject* context, QString label)
-    : label_(std::move(label)), context_(context) { }
+SerialQueue::SerialQueue(QObject* context, QString label) : label_(std::move(label)), context_(context) { }
 
 SerialQueue::~SerialQueue()
 {

@@ -16,8 +16,7 @@ class TransferDeadline : public QObject {
 public:
     using Milliseconds = std::chrono::milliseconds;
 
-    TransferDeadline(Milliseconds inactivity, Milliseconds total, std::function<void()> expired,
-                     QObject* parent)
+    TransferDeadline(Milliseconds inactivity, Milliseconds total, std::function<void()> expired, QObject* parent)
         : QObject(parent), expired_(std::move(expired))
     {
         arm(inactivity_, inactivity);

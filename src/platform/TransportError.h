@@ -11,8 +11,8 @@ namespace parley {
 // layer's own. Web service calls and image downloads both report it.
 class TransportError : public Error {
 public:
-    TransportError(QNetworkReply::NetworkError code, QString description)
-        : Error(std::move(description)), code_(code) { }
+    TransportError(QNetworkReply::NetworkError code, QString description) : Error(std::move(description)), code_(code)
+    { }
 
     // A transfer that went quiet, or ran, for longer than its limit allows.
     static TransportError timedOut()

@@ -16,8 +16,8 @@ template <typename T, typename Handler>
 void whenFinished(QFuture<T> future, QObject* context, Handler handler)
 {
     auto* watcher = new QFutureWatcher<T>(context);
-    QObject::connect(watcher, &QFutureWatcherBase::finished, context,
-        [watcher, handler = std::move(handler)]() mutable {
+    QObject::connect(
+        watcher, &QFutureWatcherBase::finished, context, [watcher, handler = std::move(handler)]() mutable {
             watcher->deleteLater();
             handler(watcher->future());
         });

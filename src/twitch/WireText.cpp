@@ -39,13 +39,11 @@ std::optional<qint64> readInteger(QStringView text, int base)
         return std::nullopt;
     qint64 value = 0;
     for (; i < text.size(); ++i) {
-        const int digit = base == 10 ? (isDigit(text[i]) ? text[i].unicode() - u'0' : -1)
-                                     : hexDigitValue(text[i]);
+        const int digit = base == 10 ? (isDigit(text[i]) ? text[i].unicode() - u'0' : -1) : hexDigitValue(text[i]);
         if (digit < 0)
             return std::nullopt;
-        if (qMulOverflow(value, qint64(base), &value)
-            || (negative ? qSubOverflow(value, qint64(digit), &value)
-                         : qAddOverflow(value, qint64(digit), &value)))
+        if (qMulOverflow(value, qint64(base), &value) ||
+            (negative ? qSubOverflow(value, qint64(digit), &value) : qAddOverflow(value, qint64(digit), &value)))
             return std::nullopt;
     }
     return value;

@@ -52,8 +52,10 @@ TEST_F(CredentialStoreTest, KeysAreStoredUnderThePrefixAndListedWithIt)
     CredentialStore store = makeStore();
     ASSERT_TRUE(store.set(QStringLiteral("secret"), QStringLiteral("accessToken.token")));
     EXPECT_EQ(store.lastResultCode(), CredentialStoreStatus::success);
-    EXPECT_EQ(store.lastQueryParameters()->value(Keys::account).toString(), QStringLiteral("app.parley.Tests.accessToken.token"));
-    EXPECT_EQ(store.lastQueryParameters()->value(Keys::accessible).toString(), QStringLiteral("accessibleWhenUnlocked"));
+    EXPECT_EQ(store.lastQueryParameters()->value(Keys::account).toString(),
+        QStringLiteral("app.parley.Tests.accessToken.token"));
+    EXPECT_EQ(
+        store.lastQueryParameters()->value(Keys::accessible).toString(), QStringLiteral("accessibleWhenUnlocked"));
 
     EXPECT_EQ(store.allKeys(), QStringList { QStringLiteral("app.parley.Tests.accessToken.token") });
     EXPECT_EQ(store.get(QStringLiteral("accessToken.token")), QStringLiteral("secret"));
@@ -80,8 +82,8 @@ TEST_F(CredentialStoreTest, AWriteReplacesTheItemInPlaceAndDropsItsOtherForms)
     EXPECT_EQ(store.getData(QStringLiteral("k"), true), item) << "the same item, never deleted first";
 
     // Another accessibility is another item; once written, the old one goes.
-    ASSERT_TRUE(store.set(QStringLiteral("third"), QStringLiteral("k"),
-                          CredentialStoreAccessOptions::accessibleAfterFirstUnlock));
+    ASSERT_TRUE(store.set(
+        QStringLiteral("third"), QStringLiteral("k"), CredentialStoreAccessOptions::accessibleAfterFirstUnlock));
     EXPECT_EQ(store.allKeys().size(), 1);
     EXPECT_EQ(store.get(QStringLiteral("k")), QStringLiteral("third"));
 }
@@ -98,9 +100,9 @@ TEST_F(CredentialStoreTest, UnlockingAnUnlockedKeyringAsksNothing)
 TEST_F(CredentialStoreTest, StatusesAreDescribedForTheUser)
 {
     EXPECT_EQ(CredentialStoreStatus::description(CredentialStoreStatus::interactionNotAllowed),
-              QStringLiteral("The keyring is locked."));
+        QStringLiteral("The keyring is locked."));
     EXPECT_EQ(CredentialStoreStatus::description(CredentialStoreStatus::notAvailable),
-              QStringLiteral("No keyring is available."));
+        QStringLiteral("No keyring is available."));
     EXPECT_EQ(CredentialStoreStatus::description(-1), QStringLiteral("The keyring failed (status -1)."));
 }
 
@@ -243,7 +245,8 @@ TEST_F(CredentialStoreTest, ConcurrentWritesOfOneKeyLeaveOneWholeItem)
 TEST(CredentialStoreWithoutSecretService, EveryOperationFailsAtOnceWithNotAvailable)
 {
     if (qEnvironmentVariableIsSet("PARLEY_TEST_NO_SESSION_BUS")) {
-        CredentialStore store(QStringLiteral("app.parley.Tests."), SecretServiceItems(QStringLiteral("app.parley.test.unreachable")));
+        CredentialStore store(
+            QStringLiteral("app.parley.Tests."), SecretServiceItems(QStringLiteral("app.parley.test.unreachable")));
         EXPECT_FALSE(store.set(QStringLiteral("v"), QStringLiteral("k")));
         EXPECT_EQ(store.lastResultCode(), CredentialStoreStatus::notAvailable);
         EXPECT_EQ(store.get(QStringLiteral("k")), std::nullopt);
@@ -266,7 +269,8 @@ TEST(CredentialStoreWithoutSecretService, EveryOperationFailsAtOnceWithNotAvaila
     child.setProcessEnvironment(environment);
     child.setProcessChannelMode(QProcess::ForwardedChannels);
     child.start(QCoreApplication::applicationFilePath(),
-        { QStringLiteral("--gtest_filter=CredentialStoreWithoutSecretService.EveryOperationFailsAtOnceWithNotAvailable") });
+        { QStringLiteral(
+            "--gtest_filter=CredentialStoreWithoutSecretService.EveryOperationFailsAtOnceWithNotAvailable") });
     // Far below the 25-second D-Bus call time-out a hanging attempt would take.
     ASSERT_TRUE(child.waitForFinished(10000));
     EXPECT_EQ(child.exitStatus(), QProcess::NormalExit);

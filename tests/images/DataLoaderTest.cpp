@@ -30,7 +30,8 @@ struct Outcome {
 
     std::shared_ptr<Cancellable> start(DataLoader& loader, const QUrl& url)
     {
-        return loader.loadData(QNetworkRequest(url),
+        return loader.loadData(
+            QNetworkRequest(url),
             [this](const QByteArray& chunk, const URLResponse& response) {
                 std::lock_guard lock(mutex);
                 data += chunk;
@@ -47,7 +48,12 @@ struct Outcome {
 
     bool waitForCompletion()
     {
-        return QTest::qWaitFor([this] { std::lock_guard lock(mutex); return isCompleted; }, 10000);
+        return QTest::qWaitFor(
+            [this] {
+                std::lock_guard lock(mutex);
+                return isCompleted;
+            },
+            10000);
     }
 
     QString errorText() const { return error ? describe(error) : QString(); }
@@ -60,8 +66,7 @@ struct Outcome {
                 std::rethrow_exception(error);
         } catch (const Error& e) {
             return e;
-        } catch (...) {
-        }
+        } catch (...) { }
         return std::nullopt;
     }
 };

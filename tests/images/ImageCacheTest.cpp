@@ -34,8 +34,8 @@ TEST(ImageCache, DefaultCostLimitFollowsPhysicalMemory)
     ImageCache::Configuration conf;
     conf.costLimit = 512 * mib;
     ImageCache cache(conf, nullptr); // an image without bitmap costs its data + 1
-    cache.setImage(ImageContainer(QImage(), { }, false, QByteArray(53687089, 'x')), key("https://a.test/fits"));
-    cache.setImage(ImageContainer(QImage(), { }, false, QByteArray(53687090, 'x')), key("https://a.test/ceiling"));
+    cache.setImage(ImageContainer(QImage(), {}, false, QByteArray(53687089, 'x')), key("https://a.test/fits"));
+    cache.setImage(ImageContainer(QImage(), {}, false, QByteArray(53687090, 'x')), key("https://a.test/ceiling"));
     EXPECT_TRUE(cache.image(key("https://a.test/fits")));
     EXPECT_FALSE(cache.image(key("https://a.test/ceiling")));
 }

@@ -25,9 +25,8 @@ ImageDecodingContext context(QByteArray data, bool isCompleted, ImageRequest req
 
 ImageRequest thumbnailRequest(ImageRequest::ThumbnailOptions options)
 {
-    return ImageRequest(QUrl(QStringLiteral("https://example.test/a.png")), { },
-                        ImageRequest::Priority::normal, { },
-                        ImageRequest::UserInfo { { ImageRequest::thumbnailKey, QVariant::fromValue(options) } });
+    return ImageRequest(QUrl(QStringLiteral("https://example.test/a.png")), {}, ImageRequest::Priority::normal, {},
+        ImageRequest::UserInfo { { ImageRequest::thumbnailKey, QVariant::fromValue(options) } });
 }
 
 } // namespace
@@ -41,10 +40,22 @@ TEST(AssetType, SignaturesAreMatchedInOrderAndNeverPastTheData)
     EXPECT_EQ(detected("GIF89a"), QStringLiteral("com.compuserve.gif"));
     EXPECT_EQ(detected(QByteArray("RIFF\x00\xff\x12\x34WEBP", 12)), QStringLiteral("public.webp"));
     EXPECT_EQ(detected(QByteArray("RIFF\x00\xff\x12\x34WAVE", 12)), std::nullopt);
-    EXPECT_EQ(detected(QByteArray("\0\0\0\x20" "ftypisom", 12)), QStringLiteral("public.mpeg4"));
-    EXPECT_EQ(detected(QByteArray("\0\0\0\x20" "ftypmp42", 12)), QStringLiteral("public.m4v"));
-    EXPECT_EQ(detected(QByteArray("\0\0\0\x20" "ftypqt  ", 12)), QStringLiteral("public.mov"));
-    EXPECT_EQ(detected(QByteArray("\0\0\0\x20" "ftypqt", 10)), std::nullopt);
+    EXPECT_EQ(detected(QByteArray("\0\0\0\x20"
+                                  "ftypisom",
+                  12)),
+        QStringLiteral("public.mpeg4"));
+    EXPECT_EQ(detected(QByteArray("\0\0\0\x20"
+                                  "ftypmp42",
+                  12)),
+        QStringLiteral("public.m4v"));
+    EXPECT_EQ(detected(QByteArray("\0\0\0\x20"
+                                  "ftypqt  ",
+                  12)),
+        QStringLiteral("public.mov"));
+    EXPECT_EQ(detected(QByteArray("\0\0\0\x20"
+                                  "ftypqt",
+                  10)),
+        std::nullopt);
     EXPECT_EQ(detected(QByteArray()), std::nullopt);
     EXPECT_EQ(detected(testimages::png()), QStringLiteral("public.png"));
     EXPECT_EQ(detected(testimages::jpeg(8, 8, false)), QStringLiteral("public.jpeg"));
@@ -165,7 +176,8 @@ TEST(ProgressiveJPEGScanner, TellsProgressiveFromBaselineByTheFirstFrameMarker)
 TEST(DefaultDecoder, PartialProgressiveJpegPreviewsOncePerNewScan)
 {
     const QByteArray jpeg = testimages::jpeg(64, 64, true);
-    const qsizetype secondScan = jpeg.indexOf(QByteArray::fromHex("ffda"), jpeg.indexOf(QByteArray::fromHex("ffda")) + 2);
+    const qsizetype secondScan = jpeg.indexOf(
+        QByteArray::fromHex("ffda"), jpeg.indexOf(QByteArray::fromHex("ffda")) + 2);
     ASSERT_GT(secondScan, 0);
     auto decoder = ImageDecoders::Default::make(context(jpeg.left(secondScan), false));
     ASSERT_TRUE(decoder);

@@ -32,8 +32,9 @@ struct DataCacheTest : ::testing::Test {
     }
 
     // A fresh pipeline (its own memory cache) over the data cache, as after a relaunch.
-    std::shared_ptr<ImagePipeline> makePipeline(ImagePipeline::DataCachePolicy policy
-        = ImagePipeline::DataCachePolicy::storeOriginalData, std::shared_ptr<ImagePipelineDelegate> delegate = nullptr)
+    std::shared_ptr<ImagePipeline> makePipeline(
+        ImagePipeline::DataCachePolicy policy = ImagePipeline::DataCachePolicy::storeOriginalData,
+        std::shared_ptr<ImagePipelineDelegate> delegate = nullptr)
     {
         auto configuration = isolatedConfiguration(std::make_shared<DataLoader>(URLCache {}));
         configuration.dataCache = cache;
@@ -42,8 +43,8 @@ struct DataCacheTest : ::testing::Test {
         return pipelines.emplace_back(ImagePipeline::create(configuration, std::move(delegate)));
     }
 
-    ImageRequest request(const QByteArray& path, QList<ImageProcessor> processors = {},
-        ImageRequest::Options options = {}) const
+    ImageRequest request(
+        const QByteArray& path, QList<ImageProcessor> processors = {}, ImageRequest::Options options = {}) const
     {
         return ImageRequest(server.url(path), std::move(processors), ImageRequest::Priority::normal, options);
     }
@@ -103,7 +104,8 @@ TEST_F(DataCacheTest, OriginalDataIsWrittenUnlessEveryWaiterRefusesOrTheDelegate
     EXPECT_FALSE(cache->containsData(server.url("/refused.png").toString()));
 
     struct Delegate : ImagePipelineDelegate {
-        std::optional<QByteArray> willCache(ImagePipeline&, const QByteArray& data, const ImageRequest& request) override
+        std::optional<QByteArray> willCache(
+            ImagePipeline&, const QByteArray& data, const ImageRequest& request) override
         {
             if (request.url()->path() == "/vetoed.png")
                 return std::nullopt;

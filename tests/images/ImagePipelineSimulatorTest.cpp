@@ -1,9 +1,9 @@
 #include "PipelineTestSupport.h"
 
 #include "images/extras/ImagePrefetcher.h"
-#include "images/processing/ImageProcessors.h"
 #include "images/extras/ImagePublisher.h"
 #include "images/loading/ResumableDataStorage.h"
+#include "images/processing/ImageProcessors.h"
 #include "twitch-sim/TwitchSimulator.h"
 
 #include <QSignalSpy>
@@ -78,7 +78,8 @@ TEST_F(SimulatorTest, droppedDownloadResumesFromWhereItBrokeOff)
     simulator.setFault(blob.path(), HttpFault::droppedAfter(10000).once());
     std::vector<DataResult> results;
     for (int load = 0; load < 2; ++load) {
-        pipeline->loadData(ImageRequest(blob), nullptr, {}, [&](const DataResult& result) { results.push_back(result); });
+        pipeline->loadData(
+            ImageRequest(blob), nullptr, {}, [&](const DataResult& result) { results.push_back(result); });
         ASSERT_TRUE(QTest::qWaitFor([&] { return int(results.size()) == load + 1; }, 10000));
     }
     EXPECT_FALSE(results[0].isSuccess());
@@ -166,7 +167,8 @@ TEST_F(SimulatorTest, stalledServersGiveTheirLoadingSlotBack)
     ASSERT_TRUE(QTest::qWaitFor([&] { return simulator.requestCount(emote("9").path()) == 1; }, 10000));
     pipeline->loadImage(emote(), completions.add());
     ASSERT_TRUE(completions.waitFor(2));
-    EXPECT_TRUE(completions.errorText(0).startsWith("Failed to load image data. Underlying error: The request timed out."))
+    EXPECT_TRUE(
+        completions.errorText(0).startsWith("Failed to load image data. Underlying error: The request timed out."))
         << completions.errorText(0).toStdString();
     EXPECT_TRUE(completions.results[1].isSuccess()) << "the stalled load freed the only slot";
 }
@@ -177,7 +179,8 @@ TEST_F(SimulatorTest, aResumedDownloadJoinsOnlyTheRangeThatContinuesIt)
     const QByteArray body = TwitchSimulator::blobBody(50000, "range");
     std::vector<DataResult> results;
     const auto load = [&] {
-        pipeline->loadData(ImageRequest(blob), nullptr, {}, [&](const DataResult& result) { results.push_back(result); });
+        pipeline->loadData(
+            ImageRequest(blob), nullptr, {}, [&](const DataResult& result) { results.push_back(result); });
         const std::size_t count = results.size() + 1;
         return QTest::qWaitFor([&] { return results.size() == count; }, 10000);
     };
@@ -218,15 +221,18 @@ TEST_F(SimulatorTest, aCancelledDownloadKeepsWhatArrivedForResuming)
     const QUrl blob = simulator.blobURL(50000, "cancel");
     simulator.setFault(blob.path(), HttpFault::stalledAfter(10000).once());
 
-    const auto task = pipeline->loadData(ImageRequest(blob), nullptr, {}, [](const DataResult&) { });
+    const auto task = pipeline->loadData(ImageRequest(blob), nullptr, {}, [](const DataResult&) {});
     ASSERT_TRUE(QTest::qWaitFor([&] { return received->bytes == 10000; }, 10000));
     pipeline->cancel(task);
     const QString imageId = *ImageRequest(blob).originalImageId();
     std::optional<ResumableData> kept;
-    ASSERT_TRUE(QTest::qWaitFor([&] {
-        kept = ResumableDataStorage::shared().take(pipeline->id(), imageId);
-        return kept.has_value();
-    }, 10000)) << "the bytes the loader held are kept once the cancelled load ends";
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            kept = ResumableDataStorage::shared().take(pipeline->id(), imageId);
+            return kept.has_value();
+        },
+        10000))
+        << "the bytes the loader held are kept once the cancelled load ends";
     EXPECT_EQ(kept->data, TwitchSimulator::blobBody(50000, "cancel").left(10000));
     EXPECT_EQ(kept->totalLength, 50000);
 }

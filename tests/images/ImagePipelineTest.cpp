@@ -18,7 +18,10 @@ using namespace parley::test;
 
 namespace {
 
-LocalHttpServer::Response png(const QByteArray& data) { return { 200, { { "Content-Type", "image/png" } }, data }; }
+LocalHttpServer::Response png(const QByteArray& data)
+{
+    return { 200, { { "Content-Type", "image/png" } }, data };
+}
 
 LocalHttpServer::Response held()
 {
@@ -30,8 +33,9 @@ LocalHttpServer::Response held()
 struct PipelineTest : ::testing::Test {
     QByteArray image = pngData({ 28, 28 }, Qt::red);
     std::shared_ptr<CountingLoader> loader = std::make_shared<CountingLoader>();
-    std::function<LocalHttpServer::Response(const LocalHttpServer::Request&)> respond
-        = [this](const auto&) { return png(image); };
+    std::function<LocalHttpServer::Response(const LocalHttpServer::Request&)> respond = [this](const auto&) {
+        return png(image);
+    };
     LocalHttpServer server { [this](const auto& request) { return respond(request); } };
     ImagePipeline::Configuration configuration = isolatedConfiguration(loader);
     Completions completions;
@@ -61,9 +65,7 @@ TEST_F(PipelineTest, loadsAndDecodesAnImageOnTheMainThread)
 
 TEST_F(PipelineTest, identicalLoadsShareOneDownloadAndCancellingOneLeavesTheOther)
 {
-    respond = [this](const LocalHttpServer::Request& request) {
-        return request.path == "/held" ? held() : png(image);
-    };
+    respond = [this](const LocalHttpServer::Request& request) { return request.path == "/held" ? held() : png(image); };
     auto pipeline = makePipeline();
     pipeline->loadImage(server.url("/shared.png"), completions.add());
     pipeline->loadImage(server.url("/shared.png"), completions.add());
@@ -120,12 +122,13 @@ TEST_F(PipelineTest, failuresCarryTheirDescriptions)
     for (const auto& result : completions.results)
         texts[result.error()->kind()] = result.error()->description();
     EXPECT_EQ(texts.size(), 3u) << "404 and a missing URL both fail the download";
-    EXPECT_TRUE(texts[ImagePipelineError::Kind::dataLoadingFailed].startsWith(
-        "Failed to load image data. Underlying error: "));
+    EXPECT_TRUE(
+        texts[ImagePipelineError::Kind::dataLoadingFailed].startsWith("Failed to load image data. Underlying error: "));
     EXPECT_EQ(completions.errorText(0),
         "Failed to load image data. Underlying error: Response status code was unacceptable: 404.");
     EXPECT_EQ(texts[ImagePipelineError::Kind::dataIsEmpty], "Data loader returned empty data.");
-    EXPECT_TRUE(texts[ImagePipelineError::Kind::decodingFailed].startsWith("Failed to decode image data using decoder"));
+    EXPECT_TRUE(
+        texts[ImagePipelineError::Kind::decodingFailed].startsWith("Failed to decode image data using decoder"));
 }
 
 TEST_F(PipelineTest, memoryCacheHitMakesNoRequest)
@@ -328,9 +331,11 @@ TEST_F(PipelineTest, decodingNeverHoldsUpThePipelinesOtherWork)
         std::shared_ptr<Gate> gate;
     };
     auto gate = std::make_shared<Gate>();
-    configuration.makeImageDecoder = [gate](const ImageDecodingContext&) { return std::make_shared<StuckDecoder>(gate); };
+    configuration.makeImageDecoder = [gate](
+                                         const ImageDecodingContext&) { return std::make_shared<StuckDecoder>(gate); };
     auto pipeline = makePipeline();
-    pipeline->storeCachedImage(ImageContainer(QImage(4, 4, QImage::Format_ARGB32)), ImageRequest(server.url("/hit.png")));
+    pipeline->storeCachedImage(
+        ImageContainer(QImage(4, 4, QImage::Format_ARGB32)), ImageRequest(server.url("/hit.png")));
 
     auto stuck = pipeline->loadImage(server.url("/large.png"), completions.add());
     ASSERT_TRUE(QTest::qWaitFor([&] { return gate->isEntered.load(); }, 10000));

@@ -24,7 +24,7 @@ public:
         QList<QPair<QByteArray, QByteArray>> headers;
         QByteArray body;
         qsizetype dropAfter = -1; // close after this many body bytes
-        bool isHeld = false;      // never answer
+        bool isHeld = false; // never answer
     };
     using Handler = std::function<Response(const Request&)>;
 

@@ -2,8 +2,8 @@
 
 #include "LocalHttpServer.h"
 
-#include "images/loading/DataLoader.h"
 #include "images/cache/ImageCache.h"
+#include "images/loading/DataLoader.h"
 #include "images/pipeline/ImagePipeline.h"
 
 #include <QBuffer>
@@ -29,14 +29,15 @@ inline QByteArray pngData(QSize size, QColor color)
 class CountingLoader : public DataLoading {
 public:
     explicit CountingLoader(std::shared_ptr<DataLoading> loader = std::make_shared<DataLoader>(URLCache {}))
-        : loader_(std::move(loader)) { }
+        : loader_(std::move(loader))
+    { }
 
-    std::shared_ptr<Cancellable> loadData(const QNetworkRequest& request, DataHandler didReceiveData,
-        CompletionHandler completion) override
+    std::shared_ptr<Cancellable> loadData(
+        const QNetworkRequest& request, DataHandler didReceiveData, CompletionHandler completion) override
     {
         ++loads;
-        return std::make_shared<Counted>(loader_->loadData(request, std::move(didReceiveData), std::move(completion)),
-            cancels);
+        return std::make_shared<Counted>(
+            loader_->loadData(request, std::move(didReceiveData), std::move(completion)), cancels);
     }
 
     std::atomic<int> loads = 0;
@@ -44,7 +45,9 @@ public:
 
 private:
     struct Counted : Cancellable {
-        Counted(std::shared_ptr<Cancellable> inner, std::atomic<int>& cancels) : inner(std::move(inner)), cancels(cancels) { }
+        Counted(std::shared_ptr<Cancellable> inner, std::atomic<int>& cancels)
+            : inner(std::move(inner)), cancels(cancels)
+        { }
         void cancel() override
         {
             ++cancels;

@@ -13,12 +13,10 @@ namespace {
 struct ManualLimiter {
     double now = 100;
     std::vector<std::pair<std::chrono::milliseconds, std::function<void()>>> scheduled;
-    RateLimiter limiter {
-        [this](std::chrono::milliseconds delay, std::function<void()> drain) {
-            scheduled.emplace_back(delay, std::move(drain));
-        },
-        80, 25, [this] { return now; }
-    };
+    RateLimiter limiter { [this](std::chrono::milliseconds delay, std::function<void()> drain) {
+                             scheduled.emplace_back(delay, std::move(drain));
+                         },
+        80, 25, [this] { return now; } };
 
     // Lets the scheduled drain's delay pass and runs it.
     void runNextDrain()
@@ -38,7 +36,10 @@ TEST(RateLimiter, startsTheBurstAtOnceThenAboutTwoPerDrain)
     ManualLimiter manual;
     int started = 0;
     for (int i = 0; i < 30; ++i)
-        manual.limiter.execute([&] { ++started; return true; });
+        manual.limiter.execute([&] {
+            ++started;
+            return true;
+        });
 
     EXPECT_EQ(started, 25);
     EXPECT_EQ(manual.limiter.pendingCount(), 5u);
@@ -60,9 +61,18 @@ TEST(RateLimiter, workThatStartsNothingCostsNoTokenAndKeepsOrder)
     for (int i = 0; i < 25; ++i)
         manual.limiter.execute([] { return true; });
     std::vector<int> order;
-    manual.limiter.execute([&] { order.push_back(1); return false; }); // cancelled meanwhile
-    manual.limiter.execute([&] { order.push_back(2); return true; });
-    manual.limiter.execute([&] { order.push_back(3); return true; });
+    manual.limiter.execute([&] {
+        order.push_back(1);
+        return false;
+    }); // cancelled meanwhile
+    manual.limiter.execute([&] {
+        order.push_back(2);
+        return true;
+    });
+    manual.limiter.execute([&] {
+        order.push_back(3);
+        return true;
+    });
     EXPECT_TRUE(order.empty());
 
     manual.runNextDrain(); // 26 ms at 80/s: 2.08 tokens
@@ -76,7 +86,10 @@ TEST(RateLimiter, newWorkQueuesBehindWaitingWorkEvenWithTokens)
         manual.limiter.execute([] { return true; });
     manual.now += 1; // the bucket is full again, but one item still waits
     bool ranEarly = false;
-    manual.limiter.execute([&] { ranEarly = true; return true; });
+    manual.limiter.execute([&] {
+        ranEarly = true;
+        return true;
+    });
     EXPECT_FALSE(ranEarly);
     manual.runNextDrain();
     EXPECT_TRUE(ranEarly);
@@ -84,9 +97,7 @@ TEST(RateLimiter, newWorkQueuesBehindWaitingWorkEvenWithTokens)
 
 TEST(RateLimiter, drainIntervalFollowsTheRateWithinBounds)
 {
-    const auto interval = [](double rate) {
-        return RateLimiter([](auto, auto) { }, rate, 1).drainInterval();
-    };
+    const auto interval = [](double rate) { return RateLimiter([](auto, auto) {}, rate, 1).drainInterval(); };
     EXPECT_EQ(interval(80), 26ms);
     EXPECT_EQ(interval(1000), 15ms);
     EXPECT_EQ(interval(10), 100ms);
@@ -99,7 +110,10 @@ TEST(RateLimiter, destroyedLimiterDropsItsScheduledDrain)
     {
         RateLimiter limiter([&](auto, std::function<void()> closure) { drain = std::move(closure); }, 80, 1);
         limiter.execute([] { return true; });
-        limiter.execute([&] { ran = true; return true; });
+        limiter.execute([&] {
+            ran = true;
+            return true;
+        });
     }
     ASSERT_TRUE(drain);
     drain();

@@ -25,16 +25,18 @@ TEST(ResumableData, keepsOnlyDownloadsThatCanBeContinued)
         return ResumableData::capture(response, data).has_value();
     };
     EXPECT_TRUE(keeps(interrupted(200, { { "Accept-Ranges", "Bytes" }, { "Etag", "\"a\"" } }), partial));
-    EXPECT_TRUE(keeps(interrupted(206, { { "Accept-Ranges", "bytes" }, { "Last-Modified", "Tue" },
-        { "Content-Range", "bytes 5000-54999/55000" } }), partial));
+    EXPECT_TRUE(keeps(interrupted(206,
+                          { { "Accept-Ranges", "bytes" }, { "Last-Modified", "Tue" },
+                              { "Content-Range", "bytes 5000-54999/55000" } }),
+        partial));
 
     EXPECT_FALSE(keeps(interrupted(200, { { "ETag", "\"a\"" } }), partial)) << "no Accept-Ranges";
     EXPECT_FALSE(keeps(interrupted(200, { { "Accept-Ranges", "none" }, { "ETag", "\"a\"" } }), partial));
     EXPECT_FALSE(keeps(interrupted(200, { { "Accept-Ranges", "bytes" } }), partial)) << "no validator";
     EXPECT_FALSE(keeps(interrupted(500, { { "Accept-Ranges", "bytes" }, { "ETag", "\"a\"" } }), partial));
     EXPECT_FALSE(keeps(interrupted(200, { { "Accept-Ranges", "bytes" }, { "ETag", "\"a\"" } }), {}));
-    EXPECT_FALSE(keeps(interrupted(200, { { "Accept-Ranges", "bytes" }, { "ETag", "\"a\"" } }),
-        QByteArray(50000, 'c'))) << "complete downloads are not partial";
+    EXPECT_FALSE(keeps(interrupted(200, { { "Accept-Ranges", "bytes" }, { "ETag", "\"a\"" } }), QByteArray(50000, 'c')))
+        << "complete downloads are not partial";
 }
 
 TEST(ResumableData, asksForTheRestIfTheFileIsUnchanged)

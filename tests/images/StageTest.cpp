@@ -44,15 +44,15 @@ StageTask::Handler record(Events& events)
 TEST(Stage, PriorityFollowsTheMostImportantSubscriberUpstreamAndToItsOperation)
 {
     auto upstream = makeStage();
-    auto operation = std::make_shared<AsyncOperation>([](AsyncOperation::Finish) { });
+    auto operation = std::make_shared<AsyncOperation>([](AsyncOperation::Finish) {});
     upstream->operation = operation;
     auto task = makeStage();
     task->onStart = [&](StageTask& self) {
-        self.dependency = upstream->subscribe(self.priority(), [](const StageTask::Event&) { });
+        self.dependency = upstream->subscribe(self.priority(), [](const StageTask::Event&) {});
     };
 
-    auto low = task->subscribe(StagePriority::low, [](const StageTask::Event&) { });
-    auto high = task->subscribe(StagePriority::high, [](const StageTask::Event&) { });
+    auto low = task->subscribe(StagePriority::low, [](const StageTask::Event&) {});
+    auto high = task->subscribe(StagePriority::high, [](const StageTask::Event&) {});
     EXPECT_EQ(task->priority(), StagePriority::high);
     EXPECT_EQ(upstream->priority(), StagePriority::high);
     EXPECT_EQ(operation->queuePriority(), 4);
@@ -74,7 +74,7 @@ TEST(Stage, PriorityFollowsTheMostImportantSubscriberUpstreamAndToItsOperation)
 TEST(Stage, LastSubscriberLeavingCancelsTheTaskItsUpstreamAndItsOperation)
 {
     Pool pool(true), upstreamPool(true);
-    auto operation = std::make_shared<AsyncOperation>([](AsyncOperation::Finish) { });
+    auto operation = std::make_shared<AsyncOperation>([](AsyncOperation::Finish) {});
     bool upstreamCancelled = false, cancelled = false;
     auto task = std::static_pointer_cast<StageTask>(pool.task(QStringLiteral("k"), [&] {
         auto stage = makeStage();
@@ -84,14 +84,14 @@ TEST(Stage, LastSubscriberLeavingCancelsTheTaskItsUpstreamAndItsOperation)
                 up->onCancelled = [&] { upstreamCancelled = true; };
                 return up;
             });
-            self.dependency = upstream->subscribe(self.priority(), [](const StageTask::Event&) { });
+            self.dependency = upstream->subscribe(self.priority(), [](const StageTask::Event&) {});
             self.operation = operation;
         };
         stage->onCancelled = [&] { cancelled = true; };
         return stage;
     }));
-    auto first = task->subscribe(StagePriority::low, [](const StageTask::Event&) { });
-    auto second = task->subscribe(StagePriority::high, [](const StageTask::Event&) { });
+    auto first = task->subscribe(StagePriority::low, [](const StageTask::Event&) {});
+    auto second = task->subscribe(StagePriority::high, [](const StageTask::Event&) {});
     EXPECT_EQ(task->starts, 1);
 
     first->unsubscribe();
@@ -108,7 +108,7 @@ TEST(Stage, LastSubscriberLeavingCancelsTheTaskItsUpstreamAndItsOperation)
     // A disposed task is never handed out again.
     auto fresh = pool.task(QStringLiteral("k"), makeStage);
     EXPECT_NE(fresh, task);
-    EXPECT_FALSE(task->subscribe(StagePriority::normal, [](const StageTask::Event&) { }));
+    EXPECT_FALSE(task->subscribe(StagePriority::normal, [](const StageTask::Event&) {}));
 }
 
 TEST(Stage, FinalEventDisposesBeforeDeliveryAndReachesEverySubscriberOnce)
@@ -122,8 +122,8 @@ TEST(Stage, FinalEventDisposesBeforeDeliveryAndReachesEverySubscriberOnce)
     auto second = task->subscribe(StagePriority::normal, [&](const StageTask::Event& event) {
         b.push_back(event);
         // The pool already forgot the finished task when subscribers hear of it.
-        if (std::holds_alternative<StageTask::ValueEvent>(event)
-            && std::get<StageTask::ValueEvent>(event).isCompleted) {
+        if (std::holds_alternative<StageTask::ValueEvent>(event) &&
+            std::get<StageTask::ValueEvent>(event).isCompleted) {
             EXPECT_EQ(pool.count(), 0);
         }
     });
@@ -161,9 +161,9 @@ TEST(Stage, KnowsWhetherASubscriberOfAGivenTypeIsAlive)
     auto task = makeStage();
     auto imageTask = std::make_shared<ImageTask>(1, ImageRequest(), std::weak_ptr<ImagePipeline>(), nullptr, false);
     auto other = makeStage();
-    auto s1 = task->subscribe(StagePriority::normal, other, [](const StageTask::Event&) { });
+    auto s1 = task->subscribe(StagePriority::normal, other, [](const StageTask::Event&) {});
     EXPECT_FALSE(task->hasSubscriberOfType<ImageTask>());
-    auto s2 = task->subscribe(StagePriority::normal, imageTask, [](const StageTask::Event&) { });
+    auto s2 = task->subscribe(StagePriority::normal, imageTask, [](const StageTask::Event&) {});
     EXPECT_TRUE(task->hasSubscriberOfType<ImageTask>());
     imageTask.reset();
     EXPECT_FALSE(task->hasSubscriberOfType<ImageTask>());

@@ -29,7 +29,10 @@ inline QByteArray encode(const QImage& image, const char* format, bool progressi
     return data;
 }
 
-inline QByteArray png(int width = 28, int height = 28) { return encode(gradient(width, height, true), "png"); }
+inline QByteArray png(int width = 28, int height = 28)
+{
+    return encode(gradient(width, height, true), "png");
+}
 inline QByteArray jpeg(int width, int height, bool progressive)
 {
     return encode(gradient(width, height), "jpeg", progressive);
@@ -38,22 +41,36 @@ inline QByteArray jpeg(int width, int height, bool progressive)
 // A 1x1 GIF89a with two frames: white, then black, 100 ms each.
 inline QByteArray animatedGif()
 {
-    return QByteArray::fromHex(
-        "474946383961" "01000100" "80" "0000" // header, 1x1, global table of 2 colours
-        "ffffff" "000000"
-        "21f904000a000000" // frame delay
-        "2c000000000100010000" "02024401" "00" // first frame: colour 0
-        "21f904000a000000"
-        "2c000000000100010000" "02024c01" "00" // second frame: colour 1
-        "3b");
+    return QByteArray::fromHex("474946383961"
+                               "01000100"
+                               "80"
+                               "0000" // header, 1x1, global table of 2 colours
+                               "ffffff"
+                               "000000"
+                               "21f904000a000000" // frame delay
+                               "2c000000000100010000"
+                               "02024401"
+                               "00" // first frame: colour 0
+                               "21f904000a000000"
+                               "2c000000000100010000"
+                               "02024c01"
+                               "00" // second frame: colour 1
+                               "3b");
 }
 
 // The same header with the logical screen and frame claiming 65535 x 65535.
 inline QByteArray hugeGif()
 {
-    return QByteArray::fromHex(
-        "474946383961" "ffffffff" "80" "0000" "ffffff" "000000"
-        "2c00000000ffffffff00" "02024401" "00" "3b");
+    return QByteArray::fromHex("474946383961"
+                               "ffffffff"
+                               "80"
+                               "0000"
+                               "ffffff"
+                               "000000"
+                               "2c00000000ffffffff00"
+                               "02024401"
+                               "00"
+                               "3b");
 }
 
 // Image data as GIF's LZW stream with 8-bit codes: every pixel is written as

@@ -51,22 +51,24 @@ protected:
     // Runs parley-dev; `answer` turns what it printed so far into the line to
     // type, once it asks (null: type nothing).
     Run run(const QStringList& arguments, const std::function<QByteArray(const QString&)>& answer = {},
-            const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment())
+        const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment())
     {
         QProcess process;
         process.setProcessEnvironment(environment);
         process.start(QStringLiteral(PARLEY_DEV), arguments);
         Run result;
         bool answered = !answer;
-        EXPECT_TRUE(QTest::qWaitFor([&] {
-            result.out += QString::fromUtf8(process.readAllStandardOutput());
-            if (!answered && result.out.contains(QLatin1String("paste the address"))) {
-                answered = true;
-                process.write(answer(result.out) + '\n');
-                process.closeWriteChannel();
-            }
-            return process.state() == QProcess::NotRunning;
-        }, timeout));
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] {
+                result.out += QString::fromUtf8(process.readAllStandardOutput());
+                if (!answered && result.out.contains(QLatin1String("paste the address"))) {
+                    answered = true;
+                    process.write(answer(result.out) + '\n');
+                    process.closeWriteChannel();
+                }
+                return process.state() == QProcess::NotRunning;
+            },
+            timeout));
         result.out += QString::fromUtf8(process.readAllStandardOutput());
         result.err = QString::fromUtf8(process.readAllStandardError());
         result.exitCode = process.exitCode();
@@ -109,7 +111,8 @@ TEST_F(AccountCommandsTest, LoginThenLogoutRevokesAndRemovesTheStoredSignIn)
     const Run logout = run(bundleArguments("logout"));
     EXPECT_EQ(logout.exitCode, 0) << logout.out.toStdString() << logout.err.toStdString();
     EXPECT_TRUE(logout.out.contains(QLatin1String("stored sign-in: authenticated as parley_demo")));
-    EXPECT_TRUE(logout.out.endsWith(QLatin1String("state: needsAuthentication\nstored items: none\n"))) << logout.out.toStdString();
+    EXPECT_TRUE(logout.out.endsWith(QLatin1String("state: needsAuthentication\nstored items: none\n")))
+        << logout.out.toStdString();
     EXPECT_EQ(simulator.requestCount(QStringLiteral("/oauth2/revoke")), 1);
     EXPECT_FALSE(simulator.model().token(QString::fromLatin1(demo::token)));
 }
@@ -117,9 +120,8 @@ TEST_F(AccountCommandsTest, LoginThenLogoutRevokesAndRemovesTheStoredSignIn)
 TEST_F(AccountCommandsTest, LoginReportsIgnoredRedirectsAndFailedSignIns)
 {
     PARLEY_REQUIRE_PRIVATE_KEYRING();
-    const Run forged = run(bundleArguments("login"), [](const QString&) {
-        return QByteArray("http://localhost:17563/#access_token=parley-sim-token&state=guess");
-    });
+    const Run forged = run(bundleArguments("login"),
+        [](const QString&) { return QByteArray("http://localhost:17563/#access_token=parley-sim-token&state=guess"); });
     EXPECT_EQ(forged.exitCode, 1);
     EXPECT_TRUE(forged.out.contains(QLatin1String("redirect ignored: the state is not the pending sign-in's")))
         << forged.out.toStdString();
@@ -128,8 +130,8 @@ TEST_F(AccountCommandsTest, LoginReportsIgnoredRedirectsAndFailedSignIns)
     simulator.setAuthorizationToken(QString::fromLatin1(demo::foreignToken));
     const Run foreign = run(bundleArguments("login"), browse);
     EXPECT_EQ(foreign.exitCode, 1);
-    EXPECT_TRUE(foreign.out.contains(QLatin1String(
-        "sign-in failed: This sign-in was not made for Parley. Please try again.")))
+    EXPECT_TRUE(
+        foreign.out.contains(QLatin1String("sign-in failed: This sign-in was not made for Parley. Please try again.")))
         << foreign.out.toStdString();
     EXPECT_TRUE(foreign.out.endsWith(QLatin1String("state: needsAuthentication\nstored items: none\n")));
 }
@@ -142,7 +144,8 @@ TEST_F(AccountCommandsTest, AuthorizeURLCarriesAFreshState)
     const QString state = first.value(QStringLiteral("state")).toString();
     EXPECT_EQ(state.size(), 22);
     EXPECT_NE(state, second.value(QStringLiteral("state")).toString());
-    EXPECT_EQ(QUrlQuery(QUrl(first.value(QStringLiteral("url")).toString())).queryItemValue(QStringLiteral("state")), state);
+    EXPECT_EQ(
+        QUrlQuery(QUrl(first.value(QStringLiteral("url")).toString())).queryItemValue(QStringLiteral("state")), state);
 }
 
 TEST_F(AccountCommandsTest, TokensComeFromTheEnvironmentOrStandardInputAndAnArgumentWarns)
@@ -166,7 +169,8 @@ TEST_F(AccountCommandsTest, TokensComeFromTheEnvironmentOrStandardInputAndAnArgu
 
     const Run fromArgument = run(validate + QStringList { QString::fromLatin1(demo::token) });
     EXPECT_EQ(fromArgument.exitCode, 0);
-    EXPECT_TRUE(fromArgument.err.contains(QLatin1String("warning: a token on the command line"))) << fromArgument.err.toStdString();
+    EXPECT_TRUE(fromArgument.err.contains(QLatin1String("warning: a token on the command line")))
+        << fromArgument.err.toStdString();
 
     QProcessEnvironment without = QProcessEnvironment::systemEnvironment();
     without.remove(QStringLiteral("PARLEY_TOKEN"));

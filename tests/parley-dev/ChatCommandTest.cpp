@@ -26,18 +26,21 @@ protected:
         process.setProcessEnvironment(environment);
         QSignalSpy joined(&service, &SimChatService::clientJoined);
         process.start(QStringLiteral(PARLEY_DEV),
-                      { QStringLiteral("chat"), QStringLiteral("--login"), QString::fromLatin1(demo::login),
-                        QStringLiteral("--chat-url"), simulator.chatURL().toString() });
+            { QStringLiteral("chat"), QStringLiteral("--login"), QString::fromLatin1(demo::login),
+                QStringLiteral("--chat-url"), simulator.chatURL().toString() });
         ASSERT_TRUE(joined.wait(timeout));
         waitForOutput(QStringLiteral("ROOMSTATE"));
     }
 
     void waitForOutput(const QString& text)
     {
-        ASSERT_TRUE(QTest::qWaitFor([&] {
-            out += QString::fromUtf8(process.readAllStandardOutput());
-            return out.contains(text);
-        }, timeout)) << out.toStdString();
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] {
+                out += QString::fromUtf8(process.readAllStandardOutput());
+                return out.contains(text);
+            },
+            timeout))
+            << out.toStdString();
     }
 
     int finish()
@@ -61,8 +64,8 @@ TEST_F(ChatCommandTest, ReconnectsRefusalsAndWireTextAreShownAndTheEndOfInputEnd
     start();
 
     // Wire text never reaches the terminal raw.
-    service.sendText(QStringLiteral(":tmi.twitch.tv NOTICE #parley_demo :bell\u0007 escape\u001b[2J nul%1 end")
-                         .arg(QChar(0)));
+    service.sendText(
+        QStringLiteral(":tmi.twitch.tv NOTICE #parley_demo :bell\u0007 escape\u001b[2J nul%1 end").arg(QChar(0)));
     waitForOutput(QStringLiteral("bell\\x07 escape\\x1b[2J nul\\x00 end"));
     EXPECT_FALSE(out.contains(QChar(0x1b)));
 

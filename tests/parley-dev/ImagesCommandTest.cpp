@@ -25,15 +25,15 @@ TEST(ImagesCommand, failedLoadsAreNamedOnStderrAndFailTheRun)
         process.start(QStringLiteral(PARLEY_DEV), QStringList { "images", "load" } + urls);
         EXPECT_TRUE(QTest::qWaitFor([&] { return process.state() == QProcess::NotRunning; }, 30000));
         return std::tuple(process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-                          QString::fromUtf8(process.readAllStandardError()));
+            QString::fromUtf8(process.readAllStandardError()));
     };
 
     const auto [failedCode, out, err] = run({ good.toString(), missing.toString() });
     EXPECT_EQ(failedCode, 1);
     EXPECT_TRUE(out.contains(good.toString() + QStringLiteral(" 28x28"))) << out.toStdString();
     EXPECT_FALSE(out.contains(missing.toString()));
-    EXPECT_TRUE(err.contains(missing.toString() + QStringLiteral(" error: ")
-        + QStringLiteral("Failed to load image data. Underlying error: Response status code was unacceptable: 404.")))
+    EXPECT_TRUE(err.contains(missing.toString() + QStringLiteral(" error: ") +
+        QStringLiteral("Failed to load image data. Underlying error: Response status code was unacceptable: 404.")))
         << err.toStdString();
 
     const auto [code, _, quiet] = run({ good.toString() });

@@ -66,7 +66,7 @@ TEST(IrcCommand, TextMessageFields)
     EXPECT_EQ(text[u"displayName"], u"Rönni"_qs);
     EXPECT_EQ(text[u"badges"].toObject(), (QJsonObject { { u"broadcaster"_qs, 1 } }));
     EXPECT_EQ(text[u"emotes"].toArray(),
-              (QJsonArray { QJsonObject { { u"emoteID"_qs, u"25"_qs }, { u"begin"_qs, 0 }, { u"end"_qs, 4 } } }));
+        (QJsonArray { QJsonObject { { u"emoteID"_qs, u"25"_qs }, { u"begin"_qs, 0 }, { u"end"_qs, 4 } } }));
     EXPECT_EQ(text[u"color"], u"#1E90FF"_qs);
     EXPECT_EQ(text[u"userType"], u"staff"_qs);
     EXPECT_EQ(text[u"isBroadcaster"], true);
@@ -86,7 +86,8 @@ TEST(IrcCommand, SendTimeIsWrittenExactToTheMicrosecond)
 TEST(IrcCommand, NewKindsPrintTheirOwnObjects)
 {
     const auto objects = runIrc(
-        "@id=a;tmi-sent-ts=1 :r!r@h PRIVMSG #r :\x01" "ACTION waves\x01\r\n"
+        "@id=a;tmi-sent-ts=1 :r!r@h PRIVMSG #r :\x01"
+        "ACTION waves\x01\r\n"
         "@ban-duration=5;target-user-id=7;tmi-sent-ts=2 :tmi.twitch.tv CLEARCHAT #r :bob\r\n"
         "@id=u;login=ana;msg-id=resub;system-msg=Ana\\sresubscribed!;tmi-sent-ts=3 :tmi.twitch.tv USERNOTICE #r :hi\r\n"
         "@msg-id=slow_on :tmi.twitch.tv NOTICE #r :Slow mode.");

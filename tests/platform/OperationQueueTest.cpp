@@ -16,8 +16,7 @@ namespace {
 // An operation that records its start and stays executing until finish().
 class HeldOperation : public QueueOperation {
 public:
-    explicit HeldOperation(int id, std::function<void(int)> started = { })
-        : id_(id), started_(std::move(started)) { }
+    explicit HeldOperation(int id, std::function<void(int)> started = {}) : id_(id), started_(std::move(started)) { }
 
     void finish() { didFinish(); }
     bool hasStarted() const { return hasStarted_; }

@@ -23,7 +23,7 @@ TEST(SerialQueue, RunsClosuresInOrderOnItsOwnThread)
             std::lock_guard lock(mutex);
             order.push_back(i);
         });
-    queue.sync([] { });
+    queue.sync([] {});
     std::lock_guard lock(mutex);
     ASSERT_EQ(order.size(), 100u);
     EXPECT_TRUE(std::is_sorted(order.begin(), order.end()));
@@ -56,10 +56,12 @@ TEST(SerialQueue, AsyncAfterRunsLaterThanWorkPostedAfterIt)
     };
     queue.asyncAfter(50, [&] { record("delayed"); });
     queue.async([&] { record("immediate"); });
-    EXPECT_TRUE(QTest::qWaitFor([&] {
-        std::lock_guard lock(mutex);
-        return order.size() == 2;
-    }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            std::lock_guard lock(mutex);
+            return order.size() == 2;
+        },
+        5000));
     EXPECT_EQ(order, (std::vector<QString> { QStringLiteral("immediate"), QStringLiteral("delayed") }));
 }
 

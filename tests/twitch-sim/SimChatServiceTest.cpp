@@ -1,5 +1,5 @@
-#include "platform/Diagnostics.h"
 #include "twitch-sim/SimChatService.h"
+#include "platform/Diagnostics.h"
 #include "twitch-sim/TwitchSimulator.h"
 #include "twitch/chat/TwitchChatClear.h"
 #include "twitch/chat/TwitchChatIRCMessage.h"
@@ -27,11 +27,10 @@ class Peer {
 public:
     explicit Peer(const QUrl& url)
     {
-        QObject::connect(&socket, &QWebSocket::textMessageReceived, &socket,
-                         [this](const QString& frame) { frames.append(frame); });
+        QObject::connect(
+            &socket, &QWebSocket::textMessageReceived, &socket, [this](const QString& frame) { frames.append(frame); });
         socket.open(url);
-        EXPECT_TRUE(QTest::qWaitFor([this] { return socket.state() == QAbstractSocket::ConnectedState; },
-                                    timeout));
+        EXPECT_TRUE(QTest::qWaitFor([this] { return socket.state() == QAbstractSocket::ConnectedState; }, timeout));
     }
 
     void send(const QStringList& lines)
@@ -43,7 +42,7 @@ public:
     void logIn(const QString& token, const QString& nick)
     {
         send({ u"CAP REQ :twitch.tv/commands twitch.tv/tags"_qs, u"PASS oauth:"_qs + token, u"NICK "_qs + nick,
-               u"JOIN #"_qs + channel });
+            u"JOIN #"_qs + channel });
         EXPECT_TRUE(waitFor(u"ROOMSTATE"_qs));
     }
 
@@ -67,8 +66,8 @@ protected:
     void SetUp() override
     {
         ASSERT_NE(simulator.start(), 0);
-        simulator.model().addToken(SimToken { otherToken, QString::fromLatin1(demo::clientID),
-                                              QString::fromLatin1(demo::otherChannelUserID), {} });
+        simulator.model().addToken(SimToken {
+            otherToken, QString::fromLatin1(demo::clientID), QString::fromLatin1(demo::otherChannelUserID), {} });
     }
 
     TwitchSimulator simulator;
@@ -89,15 +88,15 @@ TEST_F(SimChatServiceTest, AnswersTheLoginSequenceAsTheServiceDoes)
     QStringList numerics;
     for (const QString& line : welcome)
         numerics.append(line.section(u' ', 1, 2));
-    EXPECT_EQ(numerics, (QStringList { u"001 parley_demo"_qs, u"002 parley_demo"_qs, u"003 parley_demo"_qs,
-                                       u"004 parley_demo"_qs, u"375 parley_demo"_qs, u"372 parley_demo"_qs,
-                                       u"376 parley_demo"_qs }));
+    EXPECT_EQ(numerics,
+        (QStringList { u"001 parley_demo"_qs, u"002 parley_demo"_qs, u"003 parley_demo"_qs, u"004 parley_demo"_qs,
+            u"375 parley_demo"_qs, u"372 parley_demo"_qs, u"376 parley_demo"_qs }));
     EXPECT_EQ(Peer::parse(peer.frames[2]).command(), TwitchChatIRCCommand::globalUserState);
 
     EXPECT_EQ(peer.frames[3].split(u"\r\n"_qs),
-              (QStringList { u":parley_demo!parley_demo@parley_demo.tmi.twitch.tv JOIN #parley_demo"_qs,
-                             u":parley_demo.tmi.twitch.tv 353 parley_demo = #parley_demo :parley_demo"_qs,
-                             u":parley_demo.tmi.twitch.tv 366 parley_demo #parley_demo :End of /NAMES list"_qs }));
+        (QStringList { u":parley_demo!parley_demo@parley_demo.tmi.twitch.tv JOIN #parley_demo"_qs,
+            u":parley_demo.tmi.twitch.tv 353 parley_demo = #parley_demo :parley_demo"_qs,
+            u":parley_demo.tmi.twitch.tv 366 parley_demo #parley_demo :End of /NAMES list"_qs }));
 
     const QStringList states = peer.frames[4].split(u"\r\n"_qs);
     ASSERT_EQ(states.size(), 2);
@@ -115,8 +114,7 @@ TEST_F(SimChatServiceTest, RefusesAnUnknownTokenAndCloses)
     Peer peer(simulator.chatURL());
     peer.send({ u"PASS oauth:nobody"_qs, u"NICK parley_demo"_qs, u"JOIN #parley_demo"_qs });
 
-    ASSERT_TRUE(QTest::qWaitFor([&] { return peer.socket.state() == QAbstractSocket::UnconnectedState; },
-                                timeout));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return peer.socket.state() == QAbstractSocket::UnconnectedState; }, timeout));
     EXPECT_EQ(peer.frames, QStringList { u":tmi.twitch.tv NOTICE * :Login authentication failed"_qs });
 }
 
@@ -163,7 +161,8 @@ TEST_F(SimChatServiceTest, AStalledServiceAnswersNothing)
     service.setStalled(true);
     Peer peer(simulator.chatURL());
     QSignalSpy received(&service, &SimChatService::frameReceived);
-    peer.send({ u"CAP REQ :twitch.tv/commands twitch.tv/tags"_qs, u"PASS oauth:"_qs + QString::fromLatin1(demo::token) });
+    peer.send(
+        { u"CAP REQ :twitch.tv/commands twitch.tv/tags"_qs, u"PASS oauth:"_qs + QString::fromLatin1(demo::token) });
 
     ASSERT_TRUE(QTest::qWaitFor([&] { return received.size() == 2; }, timeout));
 
@@ -189,8 +188,7 @@ TEST_F(SimChatServiceTest, GeneratedTrafficReachesJoinedClients)
 // emote positions count code points and name the emote at that place.
 TEST(SimChatTraffic, ProducesWellFormedVariedChat)
 {
-    const QList<SimChatEmote> emotes { { u"25"_qs, u"Kappa"_qs }, { u"1902"_qs, u"Keepo"_qs },
-                                       { u"e1"_qs, u"<3"_qs } };
+    const QList<SimChatEmote> emotes { { u"25"_qs, u"Kappa"_qs }, { u"1902"_qs, u"Keepo"_qs }, { u"e1"_qs, u"<3"_qs } };
     SimChatTraffic traffic(u"chan"_qs, u"42"_qs, emotes);
     DiagnosticsCapture quiet;
     QSet<TwitchChatIRCCommand> commands;
@@ -231,17 +229,15 @@ TEST(SimChatTraffic, ProducesWellFormedVariedChat)
         for (const TwitchEmoteMark& mark : text->emotes) {
             ASSERT_TRUE(mark.begin >= 0 && mark.end < codePoints.size()) << line.text.toStdString();
             const QString word = QString::fromUcs4(points + mark.begin, mark.end - mark.begin + 1);
-            const auto emote = std::find_if(emotes.begin(), emotes.end(),
-                                            [&](const SimChatEmote& e) { return e.name == word; });
+            const auto emote = std::find_if(
+                emotes.begin(), emotes.end(), [&](const SimChatEmote& e) { return e.name == word; });
             ASSERT_NE(emote, emotes.end()) << word.toStdString();
             EXPECT_EQ(emote->id, mark.emoteID);
         }
     }
-    EXPECT_EQ(commands, (QSet<TwitchChatIRCCommand> { TwitchChatIRCCommand::privateMessage,
-                                                      TwitchChatIRCCommand::roomState,
-                                                      TwitchChatIRCCommand::userNotice,
-                                                      TwitchChatIRCCommand::clearChat,
-                                                      TwitchChatIRCCommand::clearMsg }));
+    EXPECT_EQ(commands,
+        (QSet<TwitchChatIRCCommand> { TwitchChatIRCCommand::privateMessage, TwitchChatIRCCommand::roomState,
+            TwitchChatIRCCommand::userNotice, TwitchChatIRCCommand::clearChat, TwitchChatIRCCommand::clearMsg }));
     EXPECT_EQ(systemKinds.size(), 5) << "user notices, announcements, timeouts, bans and clears";
     EXPECT_EQ(clearKinds.size(), 3);
     EXPECT_GT(actions, 50);

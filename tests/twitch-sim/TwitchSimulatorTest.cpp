@@ -1,6 +1,6 @@
+#include "twitch-sim/TwitchSimulator.h"
 #include "twitch-sim/EmoteArt.h"
 #include "twitch-sim/FaultSpec.h"
-#include "twitch-sim/TwitchSimulator.h"
 
 #include <QBuffer>
 #include <QImageReader>
@@ -59,8 +59,8 @@ protected:
         return finish(send(pathAndQuery, headers));
     }
 
-    Answer helix(const QString& pathAndQuery, const QByteArray& token = demo::token,
-                 const QByteArray& clientID = demo::clientID)
+    Answer helix(
+        const QString& pathAndQuery, const QByteArray& token = demo::token, const QByteArray& clientID = demo::clientID)
     {
         return get(pathAndQuery, { { "Authorization", "Bearer " + token }, { "Client-Id", clientID } });
     }
@@ -79,10 +79,11 @@ TEST_F(TwitchSimulatorTest, AuthorizeRedirectsWithTheTokenInTheFragment)
     const QUrl location(QString::fromLatin1(answer.header("Location")));
     EXPECT_EQ(location.adjusted(QUrl::RemoveFragment), QUrl(QStringLiteral("http://localhost:17563/cb")));
     EXPECT_EQ(location.fragment(QUrl::FullyEncoded),
-              QStringLiteral("access_token=parley-sim-token&scope=chat%3Aread+chat%3Aedit&token_type=bearer"));
+        QStringLiteral("access_token=parley-sim-token&scope=chat%3Aread+chat%3Aedit&token_type=bearer"));
 
     simulator.setAuthorizationToken(QStringLiteral("other"));
-    const Answer other = get(QStringLiteral("/oauth2/authorize?redirect_uri=http://h/&client_id=c&response_type=token&scope="));
+    const Answer other = get(
+        QStringLiteral("/oauth2/authorize?redirect_uri=http://h/&client_id=c&response_type=token&scope="));
     EXPECT_TRUE(other.header("Location").contains("access_token=other&"));
 }
 
@@ -102,7 +103,8 @@ TEST_F(TwitchSimulatorTest, RefusedAuthorizationRedirectsWithAnErrorQueryAndNoFr
 TEST_F(TwitchSimulatorTest, AuthorizeRejectsIncompleteRequests)
 {
     for (const char* query : { "client_id=c&response_type=token", "redirect_uri=http://h/&response_type=token",
-                               "redirect_uri=http://h/&client_id=c&response_type=code", "redirect_uri=/relative&client_id=c&response_type=token" }) {
+             "redirect_uri=http://h/&client_id=c&response_type=code",
+             "redirect_uri=/relative&client_id=c&response_type=token" }) {
         SCOPED_TRACE(query);
         EXPECT_EQ(get(QStringLiteral("/oauth2/authorize?") + QLatin1String(query)).status, 400);
     }
@@ -133,21 +135,28 @@ TEST_F(TwitchSimulatorTest, HelixWantsAKnownBearerTokenAndItsClientId)
     EXPECT_EQ(helix(QStringLiteral("/helix/chat/emotes/global")).status, 200);
     EXPECT_EQ(helix(QStringLiteral("/helix/chat/emotes/global"), "nope").status, 401);
     EXPECT_EQ(helix(QStringLiteral("/helix/chat/emotes/global"), demo::token, "other-client").status, 401);
-    EXPECT_EQ(get(QStringLiteral("/helix/chat/emotes/global"), { { "Authorization", "Bearer parley-sim-token" } }).status, 401);
-    EXPECT_EQ(get(QStringLiteral("/helix/chat/emotes/global"), { { "Authorization", "OAuth parley-sim-token" },
-                                                                  { "Client-Id", demo::clientID } }).status, 401);
+    EXPECT_EQ(
+        get(QStringLiteral("/helix/chat/emotes/global"), { { "Authorization", "Bearer parley-sim-token" } }).status,
+        401);
+    EXPECT_EQ(get(QStringLiteral("/helix/chat/emotes/global"),
+                  { { "Authorization", "OAuth parley-sim-token" }, { "Client-Id", demo::clientID } })
+                  .status,
+        401);
     EXPECT_EQ(helix(QStringLiteral("/helix/chat/emotes")).status, 400);
     EXPECT_EQ(helix(QStringLiteral("/helix/chat/emotes/set")).status, 400);
 }
 
 TEST_F(TwitchSimulatorTest, HelixRecordsHaveTheFieldsOfTheirEndpoint)
 {
-    const QJsonArray global = helix(QStringLiteral("/helix/chat/emotes/global")).json().value(QStringLiteral("data")).toArray();
+    const QJsonArray global =
+        helix(QStringLiteral("/helix/chat/emotes/global")).json().value(QStringLiteral("data")).toArray();
     ASSERT_FALSE(global.isEmpty());
     EXPECT_FALSE(global.first().toObject().contains(QStringLiteral("emote_set_id")));
 
     const QJsonArray channel = helix(QStringLiteral("/helix/chat/emotes?broadcaster_id=100000001"))
-                                   .json().value(QStringLiteral("data")).toArray();
+                                   .json()
+                                   .value(QStringLiteral("data"))
+                                   .toArray();
     ASSERT_EQ(channel.size(), simulator.model().channelEmotes(QLatin1String(demo::userID)).size());
     for (const QJsonValue& emote : channel) {
         EXPECT_TRUE(emote.toObject().contains(QStringLiteral("emote_set_id")));
@@ -156,11 +165,12 @@ TEST_F(TwitchSimulatorTest, HelixRecordsHaveTheFieldsOfTheirEndpoint)
 
     const Answer sets = helix(QStringLiteral("/helix/chat/emotes/set?emote_set_id=400000001&emote_set_id=400000010"));
     const QJsonArray setEmotes = sets.json().value(QStringLiteral("data")).toArray();
-    EXPECT_EQ(setEmotes.size(), simulator.model().emoteSet(QStringLiteral("400000001")).size()
-                                    + simulator.model().emoteSet(QStringLiteral("400000010")).size());
+    EXPECT_EQ(setEmotes.size(),
+        simulator.model().emoteSet(QStringLiteral("400000001")).size() +
+            simulator.model().emoteSet(QStringLiteral("400000010")).size());
     EXPECT_EQ(setEmotes.first().toObject().value(QStringLiteral("owner_id")).toString(), QLatin1String(demo::userID));
     EXPECT_EQ(sets.json().value(QStringLiteral("template")).toString(),
-              simulator.baseURL().toString() + QStringLiteral("/emoticons/v2/{{id}}/{{format}}/{{theme_mode}}/{{scale}}"));
+        simulator.baseURL().toString() + QStringLiteral("/emoticons/v2/{{id}}/{{format}}/{{theme_mode}}/{{scale}}"));
 }
 
 // --- Emote images --------------------------------------------------------------------
@@ -185,7 +195,8 @@ TEST_F(TwitchSimulatorTest, EmoteImagesArePngOrAnimatedGifAtTheirScale)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.scale);
-        const QUrl url = simulator.emoteImageURL(c.id, QLatin1String(c.format), QStringLiteral("dark"), QLatin1String(c.scale));
+        const QUrl url = simulator.emoteImageURL(
+            c.id, QLatin1String(c.format), QStringLiteral("dark"), QLatin1String(c.scale));
         Answer answer = get(url.path());
         ASSERT_EQ(answer.status, 200);
         EXPECT_EQ(answer.header("Content-Type"), "image/" + c.type);
@@ -201,7 +212,8 @@ TEST_F(TwitchSimulatorTest, EmoteImagesArePngOrAnimatedGifAtTheirScale)
 TEST_F(TwitchSimulatorTest, EmoteImagesDifferPerEmoteAndThemeAndUnknownOnesAreMissing)
 {
     const auto image = [&](const char* id, const char* theme) {
-        return get(simulator.emoteImageURL(QLatin1String(id), QStringLiteral("static"), QLatin1String(theme)).path()).body;
+        return get(simulator.emoteImageURL(QLatin1String(id), QStringLiteral("static"), QLatin1String(theme)).path())
+            .body;
     };
     EXPECT_NE(image("1", "light"), image("9", "light"));
     EXPECT_NE(image("1", "light"), image("1", "dark"));
@@ -320,13 +332,14 @@ TEST_F(TwitchSimulatorTest, FaultSpecsParseTheProgramOptionForm)
     EXPECT_EQ(drop->delayMs, 5);
     EXPECT_EQ(parseFaultSpec(QStringLiteral("stall"))->interruptAfter, -1);
     EXPECT_EQ(parseFaultSpec(QStringLiteral("status:401"))->status, 401);
-    EXPECT_EQ(parseFaultSpec(QStringLiteral("redirect:http://127.0.0.1:9/x,times:2"))->location, "http://127.0.0.1:9/x");
+    EXPECT_EQ(
+        parseFaultSpec(QStringLiteral("redirect:http://127.0.0.1:9/x,times:2"))->location, "http://127.0.0.1:9/x");
     EXPECT_TRUE(parseFaultSpec(QStringLiteral("range:whole"))->rangeFromStart);
     EXPECT_EQ(parseFaultSpec(QStringLiteral("stream:1000000"))->streamLength, 1000000);
     EXPECT_TRUE(parseFaultSpec(QStringLiteral("endless"))->isEndless);
     EXPECT_EQ(parseFaultSpec(QStringLiteral("trickle:100"))->trickleMs, 100);
-    for (const char* bad : { "status:42", "status", "drop:-3", "times:0", "explode", "truncate:x", "range:some",
-                             "endless:5", "trickle" })
+    for (const char* bad :
+        { "status:42", "status", "drop:-3", "times:0", "explode", "truncate:x", "range:some", "endless:5", "trickle" })
         EXPECT_FALSE(parseFaultSpec(QLatin1String(bad))) << bad;
 }
 

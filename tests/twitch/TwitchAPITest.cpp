@@ -1,9 +1,9 @@
+#include "twitch/api/TwitchAPI.h"
+#include "platform/TransportError.h"
 #include "support/FutureWait.h"
 #include "twitch-sim/TwitchSimulator.h"
 #include "twitch/DecodingError.h"
 #include "twitch/api/InvalidRequestError.h"
-#include "platform/TransportError.h"
-#include "twitch/api/TwitchAPI.h"
 
 #include <QJsonDocument>
 #include <QNetworkReply>
@@ -66,14 +66,15 @@ TEST_F(TwitchAPITest, AuthorizationURLCarriesExactlyFourItemsInOrder)
 TEST_F(TwitchAPITest, AuthorizationURLEncodesValuesThatWouldSplitTheQuery)
 {
     TwitchEndpoints endpoints;
-    const TwitchAPI tricky(endpoints, QStringLiteral("id+1&x=2"), QUrl(QStringLiteral("http://localhost:17563/cb?a=1&b=2")));
+    const TwitchAPI tricky(
+        endpoints, QStringLiteral("id+1&x=2"), QUrl(QStringLiteral("http://localhost:17563/cb?a=1&b=2")));
     const QUrl url = tricky.authorizationURL({ TwitchAuthScope::chatRead });
 
     EXPECT_EQ(url.host(), QStringLiteral("id.twitch.tv"));
     const QUrlQuery query(url);
     EXPECT_EQ(query.queryItems(QUrl::FullyDecoded).size(), 4);
     EXPECT_EQ(query.queryItemValue(QStringLiteral("redirect_uri"), QUrl::FullyDecoded),
-              QStringLiteral("http://localhost:17563/cb?a=1&b=2"));
+        QStringLiteral("http://localhost:17563/cb?a=1&b=2"));
     EXPECT_EQ(query.queryItemValue(QStringLiteral("client_id"), QUrl::FullyDecoded), QStringLiteral("id+1&x=2"));
     EXPECT_EQ(query.queryItemValue(QStringLiteral("scope"), QUrl::FullyDecoded), QStringLiteral("chat:read"));
 }
@@ -92,10 +93,11 @@ TEST_F(TwitchAPITest, OnlyTheRegisteredRedirectAddressIsTheAuthRedirect)
     TwitchEndpoints endpoints;
     const TwitchAPI bare(endpoints, QStringLiteral("c"), QUrl(QStringLiteral("http://localhost:17563")));
     const TwitchAPI withPath(endpoints, QStringLiteral("c"), QUrl(QStringLiteral("parley://auth/done")));
-    for (const char* same : { "http://localhost:17563/#access_token=t", "http://LOCALHOST:17563?x=1", "http://localhost:17563" })
+    for (const char* same :
+        { "http://localhost:17563/#access_token=t", "http://LOCALHOST:17563?x=1", "http://localhost:17563" })
         EXPECT_TRUE(bare.isAuthRedirect(QUrl(QString::fromLatin1(same)))) << same;
     for (const char* other : { "http://localhost:17564/", "https://localhost:17563/", "http://127.0.0.1:17563/",
-                               "http://localhost:17563/x", "http://localhost/", "parley://auth/done" })
+             "http://localhost:17563/x", "http://localhost/", "parley://auth/done" })
         EXPECT_FALSE(bare.isAuthRedirect(QUrl(QString::fromLatin1(other)))) << other;
     EXPECT_TRUE(withPath.isAuthRedirect(QUrl(QStringLiteral("parley://auth/done#access_token=t&state=s"))));
     EXPECT_FALSE(withPath.isAuthRedirect(QUrl(QStringLiteral("parley://auth/other#access_token=t"))));
@@ -104,9 +106,9 @@ TEST_F(TwitchAPITest, OnlyTheRegisteredRedirectAddressIsTheAuthRedirect)
 TEST_F(TwitchAPITest, RedirectValuesComeFromTheFragmentOrTheQuery)
 {
     EXPECT_EQ(TwitchAPI::redirectValue(QUrl(QStringLiteral("http://h/#access_token=t&state=a%2Bb")), u"state"),
-              QStringLiteral("a+b"));
+        QStringLiteral("a+b"));
     EXPECT_EQ(TwitchAPI::redirectValue(QUrl(QStringLiteral("http://h/?error=access_denied&state=s")), u"state"),
-              QStringLiteral("s"));
+        QStringLiteral("s"));
     EXPECT_EQ(TwitchAPI::redirectValue(QUrl(QStringLiteral("http://h/#access_token=t")), u"state"), std::nullopt);
 }
 
@@ -134,7 +136,7 @@ TEST_F(TwitchAPITest, SignInThroughTheSimulatorYieldsTheValidatedToken)
 TEST_F(TwitchAPITest, RedirectFragmentTokenIsValidatedAsIs)
 {
     simulator.model().addToken({ QStringLiteral("abc"), QString::fromLatin1(demo::clientID),
-                                 QString::fromLatin1(demo::userID), { QStringLiteral("chat:read") } });
+        QString::fromLatin1(demo::userID), { QStringLiteral("chat:read") } });
     const QUrl redirect(QStringLiteral("http://localhost:17563/#access_token=abc&scope=chat%3Aread&token_type=bearer"));
 
     const std::optional<TwitchUserAccessToken> token = await(api().userAccessToken(redirect));
@@ -163,7 +165,7 @@ TEST_F(TwitchAPITest, RedirectsWithoutATokenValueYieldNoTokenAndSendNothing)
 TEST_F(TwitchAPITest, RedirectTokenRulesFollowTheFirstItemAndDecodeIt)
 {
     EXPECT_EQ(TwitchAPI::accessToken(QUrl(QStringLiteral("http://h/#access_token=a%2Bb%20c&access_token=second"))),
-              QStringLiteral("a+b c"));
+        QStringLiteral("a+b c"));
     EXPECT_EQ(TwitchAPI::accessToken(QUrl(QStringLiteral("http://h/#access_token=&scope=x"))), QStringLiteral(""));
     // Reading the token leaves the address to the caller (isAuthRedirect).
     EXPECT_EQ(TwitchAPI::accessToken(QUrl(QStringLiteral("parley://elsewhere#access_token=t"))), QStringLiteral("t"));
@@ -198,12 +200,12 @@ TEST_F(TwitchAPITest, ValidationSendsOneGetWithTheOAuthHeader)
 TEST_F(TwitchAPITest, ValidationStatusMapping)
 {
     EXPECT_EQ(awaitError<TwitchError>(api().validate(QStringLiteral("unknown")))->code(),
-              TwitchError::Code::invalidAccessToken);
+        TwitchError::Code::invalidAccessToken);
     for (int status : { 400, 403, 404, 500, 204, 302 }) {
         SCOPED_TRACE(status);
         simulator.setFault(QStringLiteral("/oauth2/validate"), HttpFault::withStatus(status).once());
         EXPECT_EQ(awaitError<TwitchError>(api().validate(QString::fromLatin1(demo::token)))->code(),
-                  TwitchError::Code::invalidResponse);
+            TwitchError::Code::invalidResponse);
     }
 }
 
@@ -242,7 +244,8 @@ TEST_F(TwitchAPITest, RevokeSendsTheClientIdAndTokenAsAForm)
 
 TEST_F(TwitchAPITest, ValidationBodiesThatDoNotFitFailToDecode)
 {
-    const QByteArray valid = R"({"client_id":"c","login":"l","scopes":["chat:read","chat:edit"],"user_id":"1","expires_in":5000})";
+    const QByteArray valid =
+        R"({"client_id":"c","login":"l","scopes":["chat:read","chat:edit"],"user_id":"1","expires_in":5000})";
     const struct {
         const char* body;
         const char* mentions;
@@ -265,7 +268,7 @@ TEST_F(TwitchAPITest, ValidationBodiesThatDoNotFitFailToDecode)
 
     // A scope Parley does not know is skipped; the known ones are kept.
     serveJson(QStringLiteral("/oauth2/validate"),
-              R"({"client_id":"c","login":"l","scopes":["chat:read","user:read:email"],"user_id":"1","expires_in":5000})");
+        R"({"client_id":"c","login":"l","scopes":["chat:read","user:read:email"],"user_id":"1","expires_in":5000})");
     EXPECT_EQ(await(api().validate(QStringLiteral("t"))).info.scopes, QSet { TwitchAuthScope::chatRead });
 
     serveJson(QStringLiteral("/oauth2/validate"), valid);
@@ -280,13 +283,14 @@ TEST_F(TwitchAPITest, TheTokenFollowsRedirectsOnlyWithinTheSameOrigin)
     TwitchSimulator elsewhere;
     ASSERT_NE(elsewhere.start(), 0);
     simulator.setFault(QStringLiteral("/oauth2/validate"),
-                       HttpFault::redirected(elsewhere.baseURL().toEncoded() + "/oauth2/validate").once());
+        HttpFault::redirected(elsewhere.baseURL().toEncoded() + "/oauth2/validate").once());
     EXPECT_EQ(awaitError<TwitchError>(api().validate(QString::fromLatin1(demo::token)))->code(),
-              TwitchError::Code::invalidResponse);
+        TwitchError::Code::invalidResponse);
     EXPECT_EQ(elsewhere.totalRequestCount(), 0);
 
     serveJson(QStringLiteral("/moved"), R"({"client_id":"c","login":"l","scopes":[],"user_id":"1","expires_in":1})");
-    simulator.setFault(QStringLiteral("/oauth2/validate"), HttpFault::redirected(simulator.baseURL().toEncoded() + "/moved").once());
+    simulator.setFault(
+        QStringLiteral("/oauth2/validate"), HttpFault::redirected(simulator.baseURL().toEncoded() + "/moved").once());
     EXPECT_EQ(await(api().validate(QString::fromLatin1(demo::token))).info.login, QStringLiteral("l"));
     EXPECT_EQ(lastRequest().header("Authorization"), QByteArray("OAuth parley-sim-token"));
 }
@@ -329,7 +333,8 @@ TEST_F(TwitchAPITest, ReleasingTheLastCopyCancelsRequestsInFlight)
     {
         const TwitchAPI copy = api();
         pending = TwitchAPI(copy).validate(QString::fromLatin1(demo::token));
-        ASSERT_TRUE(QTest::qWaitFor([&] { return simulator.requestCount(QStringLiteral("/oauth2/validate")) == 1; }, 20000));
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return simulator.requestCount(QStringLiteral("/oauth2/validate")) == 1; }, 20000));
         EXPECT_FALSE(pending.isFinished());
     }
     ASSERT_TRUE(parley::test::waitFor(pending));
@@ -411,17 +416,19 @@ TEST_F(TwitchAPITest, CatalogueRecordsDecodeFromTheService)
     EXPECT_TRUE(global.template_.contains(QLatin1String("{{id}}")));
     EXPECT_EQ(global.emotes[0].name, QStringLiteral(":)"));
     EXPECT_EQ(global.emotes[0].emoteSetID, std::nullopt);
-    EXPECT_EQ(global.emotes[0].scale, (QList { TwitchEmote::Scale::x1, TwitchEmote::Scale::x2, TwitchEmote::Scale::x3 }));
+    EXPECT_EQ(
+        global.emotes[0].scale, (QList { TwitchEmote::Scale::x1, TwitchEmote::Scale::x2, TwitchEmote::Scale::x3 }));
     EXPECT_EQ(global.emotes[0].themeModes, (QList { TwitchEmote::ThemeMode::light, TwitchEmote::ThemeMode::dark }));
-    EXPECT_EQ(global.emotes[0].images.url4x, simulator.emoteImageURL(QStringLiteral("1"), QStringLiteral("static"),
-                                                                     QStringLiteral("light"), QStringLiteral("3.0")));
+    EXPECT_EQ(global.emotes[0].images.url4x,
+        simulator.emoteImageURL(
+            QStringLiteral("1"), QStringLiteral("static"), QStringLiteral("light"), QStringLiteral("3.0")));
 
     const TwitchEmoteSet channel = await(api().channelEmotes(QString::fromLatin1(demo::userID), token()));
     ASSERT_FALSE(channel.emotes.isEmpty());
     for (const TwitchEmote& emote : channel.emotes)
         EXPECT_TRUE(emote.emoteSetID.has_value()) << emote.name.toStdString();
     const auto wave = std::find_if(channel.emotes.cbegin(), channel.emotes.cend(),
-                                   [](const TwitchEmote& emote) { return emote.name == QLatin1String("demoWave"); });
+        [](const TwitchEmote& emote) { return emote.name == QLatin1String("demoWave"); });
     ASSERT_NE(wave, channel.emotes.cend());
     EXPECT_EQ(wave->format, (QList { TwitchEmote::Format::static_, TwitchEmote::Format::animated }));
 
@@ -431,22 +438,23 @@ TEST_F(TwitchAPITest, CatalogueRecordsDecodeFromTheService)
 TEST_F(TwitchAPITest, CatalogueAnswersOtherThan200AreInvalidResponse)
 {
     EXPECT_EQ(awaitError<TwitchError>(api().globalEmotes(token(QStringLiteral("revoked"))))->code(),
-              TwitchError::Code::invalidResponse);
+        TwitchError::Code::invalidResponse);
     EXPECT_EQ(awaitError<TwitchError>(api(QStringLiteral("other-client")).globalEmotes(token()))->code(),
-              TwitchError::Code::invalidResponse);
-    EXPECT_EQ(awaitError<TwitchError>(api().channelEmotes(QString(), token()))->code(),
-              TwitchError::Code::invalidResponse);
+        TwitchError::Code::invalidResponse);
+    EXPECT_EQ(
+        awaitError<TwitchError>(api().channelEmotes(QString(), token()))->code(), TwitchError::Code::invalidResponse);
     simulator.setFault(QStringLiteral("/helix/chat/emotes/set"), HttpFault::withStatus(503));
     EXPECT_EQ(awaitError<TwitchError>(api().emoteSet(QStringLiteral("1"), token()))->code(),
-              TwitchError::Code::invalidResponse);
+        TwitchError::Code::invalidResponse);
 }
 
 TEST_F(TwitchAPITest, UnknownEnumerationValuesAreSkippedButAMalformedRecordFailsTheCatalogue)
 {
-    const QByteArray emote = R"({"id":"1","name":"a","images":{"url_1x":"http://x/1","url_2x":"http://x/2","url_4x":"http://x/4"},)";
+    const QByteArray emote =
+        R"({"id":"1","name":"a","images":{"url_1x":"http://x/1","url_2x":"http://x/2","url_4x":"http://x/4"},)";
     serveJson(QStringLiteral("/helix/chat/emotes/global"),
-              R"({"template":"t","data":[)" + emote
-                  + R"("format":["gif","static"],"scale":["1.0","4.0"],"theme_mode":["dim","dark"]}]})");
+        R"({"template":"t","data":[)" + emote +
+            R"("format":["gif","static"],"scale":["1.0","4.0"],"theme_mode":["dim","dark"]}]})");
     const auto set = await(api().globalEmotes(token()));
     ASSERT_EQ(set.emotes.size(), 1);
     EXPECT_EQ(set.emotes[0].format, QList { TwitchEmote::Format::static_ });
@@ -465,7 +473,7 @@ TEST_F(TwitchAPITest, UnknownEnumerationValuesAreSkippedButAMalformedRecordFails
     for (const auto& testCase : cases) {
         SCOPED_TRACE(testCase.mentions);
         serveJson(QStringLiteral("/helix/chat/emotes/global"),
-                  R"({"template":"t","data":[)" + good + ',' + testCase.record + "]}");
+            R"({"template":"t","data":[)" + good + ',' + testCase.record + "]}");
         const auto error = awaitError<DecodingError>(api().globalEmotes(token()));
         ASSERT_TRUE(error);
         EXPECT_TRUE(error->description().contains(QLatin1String(testCase.mentions))) << error->what();
@@ -483,7 +491,7 @@ TEST_F(TwitchAPITest, EmptyCatalogueKeepsTheTemplate)
 TEST_F(TwitchAPITest, IdsThatWouldBreakTheURLFailWithoutARequest)
 {
     for (const QString& id : { QStringLiteral("1 2"), QStringLiteral("1&broadcaster_id=2"), QStringLiteral("1#x"),
-                               QStringLiteral("1/../x"), QStringLiteral("\u00e9") }) {
+             QStringLiteral("1/../x"), QStringLiteral("\u00e9") }) {
         SCOPED_TRACE(id.toStdString());
         EXPECT_TRUE(awaitError<InvalidRequestError>(api().channelEmotes(id, token())));
         EXPECT_TRUE(awaitError<InvalidRequestError>(api().emoteSet(id, token())));

@@ -18,7 +18,7 @@ TEST(TwitchChatIRCEncoder, AChatLineKeepsItsTextAndCannotCarryASecondCommand)
 {
     EXPECT_EQ(TwitchChatIRCEncoder::privateMessage(u"chan", u"  hello :) world "), u"PRIVMSG #chan :  hello :) world ");
     EXPECT_EQ(TwitchChatIRCEncoder::privateMessage(u"chan", u"hi\r\nJOIN #other\nx\ry"),
-              u"PRIVMSG #chan :hi  JOIN #other x y");
+        u"PRIVMSG #chan :hi  JOIN #other x y");
     EXPECT_EQ(TwitchChatIRCEncoder::chatText(u"a\r\nb"), u"a  b");
     EXPECT_EQ(TwitchChatIRCEncoder::privateMessage(u"chan", u""), u"PRIVMSG #chan :");
 }

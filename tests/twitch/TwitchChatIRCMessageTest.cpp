@@ -1,5 +1,5 @@
-#include "platform/Diagnostics.h"
 #include "twitch/chat/TwitchChatIRCMessage.h"
+#include "platform/Diagnostics.h"
 
 #include <gtest/gtest.h>
 
@@ -59,8 +59,9 @@ TEST(TwitchChatIRCMessage, UnknownTagsAreLoggedAndDropped)
 
     // A fragment without "=" joins the next key; the skip ends at its ";".
     const auto swallowed = TwitchChatIRCMessage::parse(u"@stray;room-id=7;x=1;id=a=b :t JOIN"_qs);
-    EXPECT_EQ(capture.takeLines(), (QStringList { u"TwitchChat.IRCMessage.unknownTag: stray;room-id"_qs,
-                                                  u"TwitchChat.IRCMessage.unknownTag: x"_qs }));
+    EXPECT_EQ(capture.takeLines(),
+        (QStringList {
+            u"TwitchChat.IRCMessage.unknownTag: stray;room-id"_qs, u"TwitchChat.IRCMessage.unknownTag: x"_qs }));
     EXPECT_EQ(swallowed.tags().value(Tag::roomID), QStringView(u"7"));
     EXPECT_EQ(swallowed.tags().value(Tag::id), QStringView(u"a=b"));
     EXPECT_EQ(swallowed.tags().size(), 2);
@@ -86,17 +87,29 @@ TEST(TwitchChatIRCMessage, CommandsAndParameters)
     EXPECT_EQ(parse(u":t PART  #c"_qs).parameters(), u" #c");
     EXPECT_EQ(parse(u":t numeric x"_qs).command(), TwitchChatIRCCommand::numeric);
     for (const auto& number : { u"353"_qs, u"-1"_qs, u"+0"_qs, u"0000000000000000000000009223372036854775807"_qs,
-                                u"-9223372036854775808"_qs })
+             u"-9223372036854775808"_qs })
         EXPECT_EQ(parse(u":t "_qs + number).command(), TwitchChatIRCCommand::numeric) << qPrintable(number);
 }
 
 TEST(TwitchChatIRCMessage, InvalidLines)
 {
     const QString invalid[] = {
-        u""_qs, u"PING"_qs, u"PING :tmi.twitch.tv"_qs, u":tmi.twitch.tv CAP * ACK :twitch.tv/tags"_qs,
-        u":jtv MODE #c +o foo"_qs, u":t privmsg #c :x"_qs, u":t 9223372036854775808"_qs, u":t +"_qs,
-        u":t  PRIVMSG"_qs, u"@"_qs, u"@id=1"_qs, u"@id=1 "_qs, u":"_qs, u": PRIVMSG #c"_qs,
-        u":!!! PRIVMSG #c"_qs, u"@id=1 :!! PRIVMSG #c"_qs,
+        u""_qs,
+        u"PING"_qs,
+        u"PING :tmi.twitch.tv"_qs,
+        u":tmi.twitch.tv CAP * ACK :twitch.tv/tags"_qs,
+        u":jtv MODE #c +o foo"_qs,
+        u":t privmsg #c :x"_qs,
+        u":t 9223372036854775808"_qs,
+        u":t +"_qs,
+        u":t  PRIVMSG"_qs,
+        u"@"_qs,
+        u"@id=1"_qs,
+        u"@id=1 "_qs,
+        u":"_qs,
+        u": PRIVMSG #c"_qs,
+        u":!!! PRIVMSG #c"_qs,
+        u"@id=1 :!! PRIVMSG #c"_qs,
     };
     for (const QString& line : invalid)
         EXPECT_TRUE(isInvalid(line)) << qPrintable(line);

@@ -59,8 +59,8 @@ class TwitchChatLifetimeTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_NE(simulator.start(), 0); }
 
-    std::unique_ptr<TwitchChat> makeChat(const TwitchChatTiming& timing = fastTiming(),
-                                         std::optional<QString> channel = std::nullopt)
+    std::unique_ptr<TwitchChat> makeChat(
+        const TwitchChatTiming& timing = fastTiming(), std::optional<QString> channel = std::nullopt)
     {
         TwitchEndpoints endpoints;
         endpoints.chatURL = simulator.chatURL();
@@ -113,8 +113,7 @@ TEST_F(TwitchChatLifetimeTest, TimeLimitsAndKeepAlive)
     timing.idleBeforePing = 100ms;
     auto chat = makeChat(timing);
     auto connection = join(*chat);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return service.receivedFrames().contains(u"PING :tmi.twitch.tv"_qs); },
-                                timeout));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return service.receivedFrames().contains(u"PING :tmi.twitch.tv"_qs); }, timeout));
     service.sendText(u"PING :tmi.twitch.tv"_qs);
     ASSERT_TRUE(QTest::qWaitFor([&] { return service.pongCount() == 1; }, timeout));
     EXPECT_EQ(service.receivedFrames().filter(u"PONG"_qs), QStringList { u"PONG :tmi.twitch.tv"_qs });
@@ -145,12 +144,12 @@ TEST_F(TwitchChatLifetimeTest, ALostConnectionIsMadeAgainAfterGrowingWaits)
     waitForPhase(*chat, Phase::reconnecting);
     EXPECT_TRUE(chat->connectionState().error);
     EXPECT_EQ(chat->connectionState().secondsUntilRetry, 1);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return log.lines().filter(u"TwitchChat.reconnecting: in"_qs).size() >= 5; },
-                                timeout));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return log.lines().filter(u"TwitchChat.reconnecting: in"_qs).size() >= 5; }, timeout));
     EXPECT_EQ(log.lines().filter(u"TwitchChat.reconnecting: in"_qs).mid(0, 5),
-              (QStringList { u"TwitchChat.reconnecting: in 20 ms"_qs, u"TwitchChat.reconnecting: in 40 ms"_qs,
-                             u"TwitchChat.reconnecting: in 80 ms"_qs, u"TwitchChat.reconnecting: in 100 ms"_qs,
-                             u"TwitchChat.reconnecting: in 100 ms"_qs }));
+        (QStringList { u"TwitchChat.reconnecting: in 20 ms"_qs, u"TwitchChat.reconnecting: in 40 ms"_qs,
+            u"TwitchChat.reconnecting: in 80 ms"_qs, u"TwitchChat.reconnecting: in 100 ms"_qs,
+            u"TwitchChat.reconnecting: in 100 ms"_qs }));
 
     // No sends while waiting; once back, the same login, the history kept.
     if (!chat->isConnected())
@@ -261,9 +260,7 @@ TEST_F(TwitchChatLifetimeTest, TheHistoryKeepsTheNewestMessages)
         EXPECT_EQ(appended, TwitchChat::maxMessages) << "announced before the append";
         drops.append(count);
     });
-    QObject::connect(chat.get(), &TwitchChat::messageAppended, chat.get(), [&] {
-        appended = chat->messages().size();
-    });
+    QObject::connect(chat.get(), &TwitchChat::messageAppended, chat.get(), [&] { appended = chat->messages().size(); });
 
     QStringList lines;
     for (int i = 0; i < TwitchChat::maxMessages + 5; ++i)

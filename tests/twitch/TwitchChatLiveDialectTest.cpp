@@ -70,8 +70,8 @@ TEST(LiveDialect, EscapedTagValuesAreDecodedWhereTheyAreShown)
     EXPECT_EQ(message->displayName, u"Caf\u00e9 Bot");
     EXPECT_EQ(message->userID, u"1\\s2") << "ids stay as on the wire";
     // The parsed line itself keeps the raw value.
-    EXPECT_EQ(line(u"@display-name=a\\sb :n!n@h PRIVMSG #c :x"_qs).tags()[TwitchChatIRCMessage::Tag::displayName],
-              u"a\\sb");
+    EXPECT_EQ(
+        line(u"@display-name=a\\sb :n!n@h PRIVMSG #c :x"_qs).tags()[TwitchChatIRCMessage::Tag::displayName], u"a\\sb");
 }
 
 TEST(LiveDialect, ActionsAreTheTextAloneWithEmotePositionsInIt)

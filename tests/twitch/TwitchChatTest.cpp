@@ -1,7 +1,7 @@
+#include "twitch/chat/TwitchChat.h"
 #include "platform/Diagnostics.h"
 #include "twitch-sim/SimChatService.h"
 #include "twitch-sim/TwitchSimulator.h"
-#include "twitch/chat/TwitchChat.h"
 #include "twitch/chat/WebSocketError.h"
 
 #include <chrono>
@@ -99,8 +99,8 @@ TEST_F(TwitchChatTest, ConnectSendsTheFourFramesAndJoins)
     auto connection = join(*chat);
 
     EXPECT_EQ(service.receivedFrames(),
-              (QStringList { u"CAP REQ :twitch.tv/commands twitch.tv/tags"_qs, u"PASS oauth:"_qs + token,
-                             u"NICK parley_demo"_qs, u"JOIN #parley_demo"_qs }));
+        (QStringList { u"CAP REQ :twitch.tv/commands twitch.tv/tags"_qs, u"PASS oauth:"_qs + token,
+            u"NICK parley_demo"_qs, u"JOIN #parley_demo"_qs }));
     EXPECT_TRUE(connection->isRunning());
     EXPECT_TRUE(chat->isConnected());
     EXPECT_EQ(chat->room()->id, roomID);
@@ -137,8 +137,7 @@ TEST_F(TwitchChatTest, SplitsFramesAtCarriageReturnLineFeedOnly)
     auto connection = join(*chat);
     QSignalSpy appended(chat.get(), &TwitchChat::messageAppended);
 
-    deliver(u"\r\n"_qs + chatLine(u"m1"_qs, u"one\ntwo\rthree"_qs) + u"\r\n\r\n"_qs
-            + chatLine(u"m2"_qs, u"four"_qs));
+    deliver(u"\r\n"_qs + chatLine(u"m1"_qs, u"one\ntwo\rthree"_qs) + u"\r\n\r\n"_qs + chatLine(u"m2"_qs, u"four"_qs));
 
     EXPECT_EQ(bodies(*chat), (QStringList { u"one\ntwo\rthree"_qs, u"four"_qs }));
     ASSERT_EQ(appended.size(), 2);
@@ -156,7 +155,7 @@ TEST_F(TwitchChatTest, TheOldestPendingMessageIsConfirmedByAUserStateWithIDAndBr
     QFuture<void> second = chat->send(u"second"_qs);
     ASSERT_TRUE(QTest::qWaitFor([&] { return service.receivedFrames().size() == 6; }, timeout));
     EXPECT_EQ(service.receivedFrames().mid(4),
-              (QStringList { u"PRIVMSG #parley_demo :first"_qs, u"PRIVMSG #parley_demo :second"_qs }));
+        (QStringList { u"PRIVMSG #parley_demo :first"_qs, u"PRIVMSG #parley_demo :second"_qs }));
     EXPECT_FALSE(first.isFinished() || second.isFinished()) << "they finish when confirmed";
     ASSERT_EQ(chat->pendingMessages().size(), 2);
     const PendingMessage oldest = chat->pendingMessages().first();
@@ -164,9 +163,8 @@ TEST_F(TwitchChatTest, TheOldestPendingMessageIsConfirmedByAUserStateWithIDAndBr
 
     // None of these confirms anything.
     deliver(QStringList { confirmation(u"badges=broadcaster/1;display-name=Demo"_qs),
-                          confirmation(u"badges=broadcaster/0;id=x1"_qs),
-                          confirmation(u"badges=subscriber/3,moderator/1;id=x2"_qs),
-                          confirmation(u"badges=;id=x3"_qs) }
+        confirmation(u"badges=broadcaster/0;id=x1"_qs), confirmation(u"badges=subscriber/3,moderator/1;id=x2"_qs),
+        confirmation(u"badges=;id=x3"_qs) }
                 .join(u"\r\n"_qs));
     EXPECT_TRUE(chat->messages().isEmpty());
     EXPECT_EQ(chat->pendingMessages().size(), 2);
@@ -265,8 +263,8 @@ TEST_F(TwitchChatTest, BadLinesAreLoggedAndTheLoopGoesOn)
     auto connection = join(*chat);
     log.takeLines();
 
-    deliver(u"@mystery=1 :tmi.twitch.tv NOTICE #parley_demo :hi\r\n:tmi.twitch.tv CAP * ACK :x\r\n"_qs
-            + chatLine(u"m1"_qs, u"still here"_qs));
+    deliver(u"@mystery=1 :tmi.twitch.tv NOTICE #parley_demo :hi\r\n:tmi.twitch.tv CAP * ACK :x\r\n"_qs +
+        chatLine(u"m1"_qs, u"still here"_qs));
     service.sendBinary(QByteArray("PING :binary"));
     service.sendMalformedLines();
     deliver(chatLine(u"m2"_qs, u"and here"_qs));
@@ -298,8 +296,8 @@ TEST_F(TwitchChatTest, AMessageBeyondTheSizeBoundEndsTheConnection)
 
     service.sendOverlongLine(17 * 1024 * 1024);
 
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !log.lines().filter(u"TwitchChat.connectionLost: "_qs).isEmpty(); },
-                                timeout));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return !log.lines().filter(u"TwitchChat.connectionLost: "_qs).isEmpty(); }, timeout));
     EXPECT_TRUE(chat->messages().isEmpty());
     EXPECT_TRUE(connection->isRunning()) << "a lost connection is made again";
 }
@@ -342,7 +340,8 @@ TEST_F(TwitchChatTest, ABadTokenEndsInTheServersRefusal)
     ASSERT_TRUE(QTest::qWaitFor([&] { return !connection; }, timeout));
     EXPECT_EQ(description, u"Login authentication failed");
     EXPECT_EQ(chat->connectionState().phase, TwitchChatConnectionState::Phase::failed);
-    EXPECT_TRUE(log.lines().contains(u"TwitchChat.msgReceived: :tmi.twitch.tv NOTICE * :Login authentication failed"_qs));
+    EXPECT_TRUE(
+        log.lines().contains(u"TwitchChat.msgReceived: :tmi.twitch.tv NOTICE * :Login authentication failed"_qs));
     for (const QString& line : log.lines())
         EXPECT_FALSE(line.contains(badToken));
 }

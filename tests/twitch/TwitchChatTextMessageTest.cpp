@@ -1,7 +1,7 @@
+#include "twitch/chat/TwitchChatTextMessage.h"
 #include "platform/Diagnostics.h"
 #include "twitch/chat/RoomState.h"
 #include "twitch/chat/TwitchChatMessage.h"
-#include "twitch/chat/TwitchChatTextMessage.h"
 
 #include <QSet>
 
@@ -40,7 +40,8 @@ TEST(TwitchChatTextMessage, FromAFullChatLine)
     EXPECT_EQ(message->badges.size(), 2);
     EXPECT_EQ(message->badges.value(TwitchBadge::subscriber), 3012);
     EXPECT_TRUE(message->isBroadcaster);
-    EXPECT_EQ(message->emotes, (QList<TwitchEmoteMark> { { u"25"_qs, 0, 4 }, { u"25"_qs, 12, 16 }, { u"1902"_qs, 6, 10 } }));
+    EXPECT_EQ(
+        message->emotes, (QList<TwitchEmoteMark> { { u"25"_qs, 0, 4 }, { u"25"_qs, 12, 16 }, { u"1902"_qs, 6, 10 } }));
     EXPECT_EQ(message->emoteSets, (QStringList { u"0"_qs, u"33"_qs, u"50"_qs }));
     EXPECT_EQ(message->color->rawValue(), u"#1E90FF");
     EXPECT_EQ(message->id, u"b34ccfc7");
@@ -77,8 +78,8 @@ TEST(TwitchChatTextMessage, SendTimeMustBeAFiniteDecimalNumber)
     EXPECT_EQ(sentAt(u"-1.5e3"_qs), -1500000);
     EXPECT_EQ(sentAt(u"+.25"_qs), 250);
     EXPECT_EQ(sentAt(u"7."_qs), 7000);
-    for (const auto& unreadable : { u""_qs, u"nan"_qs, u"inf"_qs, u"-infinity"_qs, u"0x1p3"_qs, u"1e400"_qs,
-                                    u"1e17"_qs, u"1,5"_qs, u"1e"_qs, u"."_qs, u"١٢"_qs })
+    for (const auto& unreadable : { u""_qs, u"nan"_qs, u"inf"_qs, u"-infinity"_qs, u"0x1p3"_qs, u"1e400"_qs, u"1e17"_qs,
+             u"1,5"_qs, u"1e"_qs, u"."_qs, u"١٢"_qs })
         EXPECT_FALSE(sentAt(unreadable)) << qPrintable(unreadable);
 }
 
@@ -115,8 +116,7 @@ TEST(TwitchChatTextMessage, BadgesReader)
 
 TEST(TwitchChatTextMessage, EmoteMarksReader)
 {
-    const auto marks = TwitchEmoteMark::listFromTagValue(
-        u"1:3-,x-4,3-4-5,1-2/2/:5-6/3:/4:-7-8,9--10/"_qs);
+    const auto marks = TwitchEmoteMark::listFromTagValue(u"1:3-,x-4,3-4-5,1-2/2/:5-6/3:/4:-7-8,9--10/"_qs);
     EXPECT_EQ(marks, (QList<TwitchEmoteMark> { { u"1"_qs, 1, 2 }, { u"4"_qs, 7, 8 }, { u"4"_qs, 9, -10 } }));
 }
 
@@ -126,7 +126,9 @@ TEST(TwitchChatTextMessage, ColorFromAndToItsStringForm)
     ASSERT_TRUE(color);
     EXPECT_EQ(*color, (TwitchColor { 30 / 255.0, 144 / 255.0, 1.0 }));
     EXPECT_EQ(TwitchColor::fromString(u"x1e90ff"), color);
-    EXPECT_EQ(TwitchColor::fromString(u"\U0001F600" "1e90ff"), color);
+    EXPECT_EQ(TwitchColor::fromString(u"\U0001F600"
+                                      "1e90ff"),
+        color);
     EXPECT_EQ(TwitchColor::fromString(u"#+F+F+F")->rawValue(), u"#0F0F0F");
     for (const auto& unreadable : { u""_qs, u"#1E90F"_qs, u"#1E90FFF"_qs, u"#1G90FF"_qs, u"#-F0000"_qs, u"#1E 0FF"_qs })
         EXPECT_FALSE(TwitchColor::fromString(unreadable)) << qPrintable(unreadable);
@@ -141,8 +143,7 @@ TEST(TwitchChatTextMessage, ReplyNeedsItsFourMainTags)
 {
     const QString reply = u";reply-parent-message-id=p;reply-parent-user-id=1;reply-parent-user-login=a;"
                           "reply-parent-message-body=b"_qs;
-    EXPECT_EQ(textOf(minimalTags + reply + u";reply-parent-display-name="_qs)->reply->parentMessageDisplayName,
-              u""_qs);
+    EXPECT_EQ(textOf(minimalTags + reply + u";reply-parent-display-name="_qs)->reply->parentMessageDisplayName, u""_qs);
     EXPECT_EQ(textOf(minimalTags + reply)->reply->parentMessageDisplayName, std::nullopt);
     EXPECT_FALSE(textOf(minimalTags + QString(reply).remove(u";reply-parent-user-id=1"_qs))->reply);
 }
@@ -170,11 +171,11 @@ TEST(TwitchChatTextMessage, RoomStateFromALine)
 {
     const auto room = [](const QString& text) { return RoomState::fromLine(line(text)); };
     EXPECT_EQ(room(u"@emote-only=1;room-id=12 :tmi.twitch.tv ROOMSTATE #c"_qs),
-              (RoomState { u"12"_qs, false, true, false, false }));
+        (RoomState { u"12"_qs, false, true, false, false }));
     EXPECT_EQ(room(u"@followers-only=10;r9k=1;room-id=1;slow=30;subs-only=1 :t ROOMSTATE #c"_qs),
-              (RoomState { u"1"_qs, true, false, true, true }));
+        (RoomState { u"1"_qs, true, false, true, true }));
     EXPECT_EQ(room(u"@followers-only=1;slow=1;room-id= :t ROOMSTATE #c"_qs),
-              (RoomState { u""_qs, true, false, true, false }));
+        (RoomState { u""_qs, true, false, true, false }));
     EXPECT_FALSE(room(u"@emote-only=1 :t ROOMSTATE #c"_qs));
     EXPECT_FALSE(room(u"@room-id=1 :t USERSTATE #c"_qs));
 }

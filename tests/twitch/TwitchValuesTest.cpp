@@ -30,7 +30,7 @@ TEST(TwitchValuesTest, InfoIsStoredAsSecondsSinceTheReferenceDateAndReadBackAsTh
     const QJsonObject json = info.toJson();
     EXPECT_DOUBLE_EQ(json.value(QStringLiteral("expires_in")).toDouble(), 1000.0);
     EXPECT_EQ(json.value(QStringLiteral("scopes")).toArray(),
-              (QJsonArray { QStringLiteral("chat:edit"), QStringLiteral("chat:read") }));
+        (QJsonArray { QStringLiteral("chat:edit"), QStringLiteral("chat:read") }));
 
     const TwitchUserAccessToken::Info restored = TwitchUserAccessToken::Info::fromStoredJson(
         read(QJsonDocument(json).toJson()));
@@ -43,8 +43,8 @@ TEST(TwitchValuesTest, InfoIsStoredAsSecondsSinceTheReferenceDateAndReadBackAsTh
 
 TEST(TwitchValuesTest, ScopesParleyHasNoUseForAreLeftOut)
 {
-    const TwitchUserAccessToken::Info info = TwitchUserAccessToken::Info::fromJson(read(
-        R"({"client_id":"c","login":"l","scopes":["user:read:email","chat:read"],"user_id":"1","expires_in":0})"));
+    const TwitchUserAccessToken::Info info = TwitchUserAccessToken::Info::fromJson(
+        read(R"({"client_id":"c","login":"l","scopes":["user:read:email","chat:read"],"user_id":"1","expires_in":0})"));
     EXPECT_EQ(info.scopes, QSet<TwitchAuthScope> { TwitchAuthScope::chatRead });
 }
 
@@ -67,21 +67,19 @@ TEST(TwitchValuesTest, EmoteImagesNeedThreeValidURLs)
 {
     EXPECT_THROW(TwitchEmoteImages::fromJson(read(R"({"url_1x":"http://x/1","url_2x":"http://x/2"})")), DecodingError);
     EXPECT_THROW(TwitchEmoteImages::fromJson(read(R"({"url_1x":"","url_2x":"http://x/2","url_4x":"http://x/4"})")),
-                 DecodingError);
-    EXPECT_THROW(TwitchEmoteImages::fromJson(read(R"({"url_1x":"http://x y/","url_2x":"a","url_4x":"b"})")),
-                 DecodingError);
+        DecodingError);
+    EXPECT_THROW(
+        TwitchEmoteImages::fromJson(read(R"({"url_1x":"http://x y/","url_2x":"a","url_4x":"b"})")), DecodingError);
 }
 
 TEST(TwitchValuesTest, EmoteSetRoundTripsAndUserInfoDecodes)
 {
     const TwitchEmoteSet set { { TwitchEmote { QStringLiteral("1"), QStringLiteral(":)"),
-                                               { QUrl(QStringLiteral("http://x/1")), QUrl(QStringLiteral("http://x/2")),
-                                                 QUrl(QStringLiteral("http://x/4")) },
-                                               { TwitchEmote::Format::static_ },
-                                               { TwitchEmote::Scale::x3 },
-                                               { TwitchEmote::ThemeMode::dark },
-                                               QStringLiteral("0") } },
-                               QStringLiteral("T") };
+                                   { QUrl(QStringLiteral("http://x/1")), QUrl(QStringLiteral("http://x/2")),
+                                       QUrl(QStringLiteral("http://x/4")) },
+                                   { TwitchEmote::Format::static_ }, { TwitchEmote::Scale::x3 },
+                                   { TwitchEmote::ThemeMode::dark }, QStringLiteral("0") } },
+        QStringLiteral("T") };
     EXPECT_EQ(TwitchEmoteSet::fromJson(JsonReader(set.toJson())), set);
 
     const TwitchUserInfo user = TwitchUserInfo::fromJson(read(R"({"id":"7","login":"l","display_name":"L"})"));

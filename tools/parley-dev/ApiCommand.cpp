@@ -91,7 +91,7 @@ int authorizeURL(const TwitchAPI& api, const QStringList& scopeNames)
     // redirect must bring it back.
     const QString state = SignInAttempt::makeState();
     printJson({ { QStringLiteral("url"), api.authorizationURL(scopes, state).toString(QUrl::FullyEncoded) },
-                { QStringLiteral("state"), state } });
+        { QStringLiteral("state"), state } });
     return 0;
 }
 
@@ -143,10 +143,10 @@ int emotes(const TwitchAPI& api, const QStringList& positional, const QString& t
 int runApi(const QStringList& arguments)
 {
     QCommandLineParser parser;
-    const QCommandLineOption identity(QStringLiteral("identity"), QString(), QStringLiteral("URL"),
-                                      TwitchEndpoints().identityURL.toString());
-    const QCommandLineOption helix(QStringLiteral("helix"), QString(), QStringLiteral("URL"),
-                                   TwitchEndpoints().helixURL.toString());
+    const QCommandLineOption identity(
+        QStringLiteral("identity"), QString(), QStringLiteral("URL"), TwitchEndpoints().identityURL.toString());
+    const QCommandLineOption helix(
+        QStringLiteral("helix"), QString(), QStringLiteral("URL"), TwitchEndpoints().helixURL.toString());
     const QCommandLineOption clientID(QStringLiteral("client-id"), QString(), QStringLiteral("ID"));
     const QCommandLineOption redirect(QStringLiteral("redirect"), QString(), QStringLiteral("URL"));
     const QCommandLineOption scope(QStringLiteral("scope"), QString(), QStringLiteral("SCOPE"));

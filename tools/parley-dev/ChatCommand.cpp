@@ -34,8 +34,7 @@ void printError(const QString& text)
 class ChatSession : public QObject {
 public:
     ChatSession(TwitchEndpoints endpoints, TwitchUserAccessToken token, std::optional<QString> channel)
-        : chat_(std::move(endpoints), std::move(token), std::move(channel)),
-          input_(STDIN_FILENO, QSocketNotifier::Read)
+        : chat_(std::move(endpoints), std::move(token), std::move(channel)), input_(STDIN_FILENO, QSocketNotifier::Read)
     {
         QObject::connect(&chat_, &TwitchChat::ownMessageConfirmed, this, [this](const TwitchChatTextMessage& own) {
             printTerminalLine(stdout, QStringLiteral("confirmed %1 %2: %3").arg(own.id, own.displayName, own.body));
@@ -71,12 +70,12 @@ private:
     void send(const QString& text)
     {
         chat_.send(text)
-            .onFailed(this, [text](const TwitchChatError& error) {
-                printTerminalLine(stdout, QStringLiteral("refused %1: %2").arg(text, error.description()));
-            })
-            .onFailed(this, [](const Error& error) {
-                printError(QStringLiteral("sending failed: ") + error.description());
-            })
+            .onFailed(this,
+                [text](const TwitchChatError& error) {
+                    printTerminalLine(stdout, QStringLiteral("refused %1: %2").arg(text, error.description()));
+                })
+            .onFailed(
+                this, [](const Error& error) { printError(QStringLiteral("sending failed: ") + error.description()); })
             .then(this, [this] { endIfSettled(); });
     }
 
@@ -108,15 +107,15 @@ private:
 int runChat(const QStringList& arguments)
 {
     QCommandLineParser parser;
-    const QCommandLineOption token(u"token"_qs, u"- reads the access token from standard input's first line."_qs, u"-"_qs);
+    const QCommandLineOption token(
+        u"token"_qs, u"- reads the access token from standard input's first line."_qs, u"-"_qs);
     const QCommandLineOption login(u"login"_qs, u"The login to chat as."_qs, u"LOGIN"_qs);
     const QCommandLineOption identity(u"identity"_qs, u"Validate the token here to learn the login."_qs, u"URL"_qs);
     const QCommandLineOption chatURL(u"chat-url"_qs, u"The chat service's WebSocket address."_qs, u"URL"_qs);
-    const QCommandLineOption channel(u"channel"_qs, u"The channel to join (default: the login's own)."_qs,
-                                     u"NAME"_qs);
+    const QCommandLineOption channel(u"channel"_qs, u"The channel to join (default: the login's own)."_qs, u"NAME"_qs);
     parser.addOptions({ token, login, identity, chatURL, channel });
-    if (!parser.parse(QStringList { u"parley-dev chat"_qs } + arguments)
-        || parser.isSet(login) == parser.isSet(identity)) {
+    if (!parser.parse(QStringList { u"parley-dev chat"_qs } + arguments) ||
+        parser.isSet(login) == parser.isSet(identity)) {
         printError(parser.errorText().isEmpty() ? u"needs one of --login or --identity"_qs : parser.errorText());
         return 2;
     }
@@ -146,12 +145,10 @@ int runChat(const QStringList& arguments)
         loggedIn.info.login = parser.value(login);
         start(std::move(loggedIn));
     } else {
-        api.validate(*accessToken)
-            .then(qApp, start)
-            .onFailed(qApp, [](const Error& error) {
-                printError(error.description());
-                QCoreApplication::exit(1);
-            });
+        api.validate(*accessToken).then(qApp, start).onFailed(qApp, [](const Error& error) {
+            printError(error.description());
+            QCoreApplication::exit(1);
+        });
     }
     return QCoreApplication::exec();
 }

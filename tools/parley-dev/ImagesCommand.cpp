@@ -17,7 +17,8 @@ namespace parley::dev {
 
 namespace {
 
-const char* const usageText = "usage: parley-dev images load URL... [--repeat N] [--priority veryLow|low|normal|high|veryHigh]\n";
+const char* const usageText =
+    "usage: parley-dev images load URL... [--repeat N] [--priority veryLow|low|normal|high|veryHigh]\n";
 
 int usageError(const QString& problem)
 {
@@ -64,7 +65,8 @@ QString describe(const QUrl& url, const ImageResult& result)
     const QString type = response.container.type() ? response.container.type()->rawValue : QStringLiteral("unknown");
     QString source = QStringLiteral("network");
     if (response.cacheType)
-        source = *response.cacheType == ImageResponse::CacheType::memory ? QStringLiteral("memory") : QStringLiteral("disk");
+        source = *response.cacheType == ImageResponse::CacheType::memory ? QStringLiteral("memory")
+                                                                         : QStringLiteral("disk");
     return QStringLiteral("%1 %2x%3 %4 %5").arg(url.toString()).arg(size.width()).arg(size.height()).arg(type, source);
 }
 

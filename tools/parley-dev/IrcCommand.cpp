@@ -40,7 +40,8 @@ QJsonObject textJson(const TwitchChatTextMessage& text)
     text.badges.forEach([&](TwitchBadge badge, qint64 number) { badges[rawValue(badge).toString()] = number; });
     QJsonArray emotes;
     for (const TwitchEmoteMark& mark : text.emotes)
-        emotes.append(QJsonObject { { u"emoteID"_qs, mark.emoteID }, { u"begin"_qs, mark.begin }, { u"end"_qs, mark.end } });
+        emotes.append(
+            QJsonObject { { u"emoteID"_qs, mark.emoteID }, { u"begin"_qs, mark.begin }, { u"end"_qs, mark.end } });
     // Microseconds divided once: exact for every instant before the 23rd century.
     const double sentAtMs = double(text.sentAt.time_since_epoch().count()) / 1000.0;
     return {
@@ -157,7 +158,7 @@ QJsonObject lineJson(const QString& line)
         });
         result[u"tags"_qs] = tags;
         result[u"source"_qs] = QJsonObject { { u"nick"_qs, message->source().nick.toString() },
-                                             { u"host"_qs, message->source().host.toString() } };
+            { u"host"_qs, message->source().host.toString() } };
         result[u"command"_qs] = rawValue(message->command()).toString();
         result[u"parameters"_qs] = message->parameters().toString();
         result[u"text"_qs] = orNull(TwitchChatTextMessage::fromLine(*message), textJson);

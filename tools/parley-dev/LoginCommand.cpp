@@ -1,11 +1,11 @@
 #include "Commands.h"
 
+#include "TerminalText.h"
 #include "app/account/AccountError.h"
 #include "app/account/AccountStorage.h"
 #include "app/account/ApplicationController.h"
 #include "app/account/BundleConfigError.h"
 #include "app/session/SessionController.h"
-#include "TerminalText.h"
 #include "platform/Diagnostics.h"
 #include "platform/Error.h"
 #include "platform/ErrorPresenter.h"
@@ -62,7 +62,8 @@ void printStoredItems(ApplicationController& controller)
     QFuture<QStringList> items = controller.storedAccessTokenItems();
     waitFor(items);
     const QStringList accounts = items.result();
-    print(QStringLiteral("stored items: %1").arg(accounts.isEmpty() ? QStringLiteral("none") : accounts.join(QStringLiteral(", "))));
+    print(QStringLiteral("stored items: %1")
+              .arg(accounts.isEmpty() ? QStringLiteral("none") : accounts.join(QStringLiteral(", "))));
 }
 
 // The bundle's configuration; nothing (after saying why) when it cannot be read.
@@ -93,12 +94,12 @@ std::unique_ptr<ApplicationController> restoredController(const BundleConfig& co
         TwitchAPI(config.twitchEndpoints(), config.twitchClientID, config.twitchAuthRedirectURL),
         makeCredentialStore(config), makeUserDefaults(config),
         [](const TwitchAPI& twitch, const TwitchUserAccessToken& accessToken) {
-            return std::shared_ptr<SessionController>(new SessionController(twitch, accessToken, nullptr, ImagePipeline::shared()),
-                                                      [](QObject* session) { session->deleteLater(); });
+            return std::shared_ptr<SessionController>(
+                new SessionController(twitch, accessToken, nullptr, ImagePipeline::shared()),
+                [](QObject* session) { session->deleteLater(); });
         });
-    QObject::connect(controller.get(), &ApplicationController::errors, [](const std::exception_ptr& error) {
-        print(QStringLiteral("alert: ") + ErrorPresenter::userMessage(error));
-    });
+    QObject::connect(controller.get(), &ApplicationController::errors,
+        [](const std::exception_ptr& error) { print(QStringLiteral("alert: ") + ErrorPresenter::userMessage(error)); });
     waitFor([&] { return !controller->isRestoring(); });
     print(QStringLiteral("stored sign-in: %1").arg(describeState(*controller)));
     printStoredItems(*controller);
@@ -119,7 +120,8 @@ int runLogin(const QStringList& arguments)
         return 2;
     const std::unique_ptr<ApplicationController> controller = restoredController(*config);
 
-    print(QStringLiteral("open in a browser and sign in:\n%1").arg(controller->startSignIn().toString(QUrl::FullyEncoded)));
+    print(QStringLiteral("open in a browser and sign in:\n%1")
+              .arg(controller->startSignIn().toString(QUrl::FullyEncoded)));
     print(QStringLiteral("paste the address the browser was sent back to:"));
     const QString redirect = QTextStream(stdin).readLine().trimmed();
 

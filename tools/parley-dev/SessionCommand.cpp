@@ -1,11 +1,11 @@
 #include "Commands.h"
 #include "TokenInput.h"
 
-#include "app/session/SessionController.h"
-#include "platform/WhenFinished.h"
 #include "TerminalText.h"
+#include "app/session/SessionController.h"
 #include "platform/Diagnostics.h"
 #include "platform/Error.h"
+#include "platform/WhenFinished.h"
 #include "twitch/api/TwitchAPI.h"
 
 #include <QCommandLineParser>
@@ -29,8 +29,9 @@ void printLine(const QString& line)
 // Chat text is untrusted: control characters must not reach the terminal.
 QString printable(QString text)
 {
-    std::replace_if(text.begin(), text.end(), [](QChar c) { return c.category() == QChar::Other_Control; },
-                    QChar::ReplacementCharacter);
+    std::replace_if(
+        text.begin(), text.end(), [](QChar c) { return c.category() == QChar::Other_Control; },
+        QChar::ReplacementCharacter);
     return text;
 }
 
@@ -98,7 +99,7 @@ int runSession(const QStringList& arguments)
     parser.addOptions({
         { "token", "- reads the access token from standard input (else PARLEY_TOKEN); never printed.", "-" },
         { "identity", "Identity service address; the token is validated there for its login.", "URL",
-          "https://id.twitch.tv" },
+            "https://id.twitch.tv" },
         { "helix", "Helix API address.", "URL", "https://api.twitch.tv" },
         { "chat-url", "Chat service address.", "URL", "wss://irc-ws.chat.twitch.tv:443" },
         { "client-id", "The application's client id.", "ID" },

@@ -29,9 +29,9 @@ std::optional<QString> readToken(const std::optional<QString>& argument, const c
     }
     if (argument) {
         std::fprintf(stderr,
-                     "parley-dev %s: warning: a token on the command line can be read by every local user and stays "
-                     "in shell histories; set PARLEY_TOKEN or pass - to read it from standard input\n",
-                     command);
+            "parley-dev %s: warning: a token on the command line can be read by every local user and stays "
+            "in shell histories; set PARLEY_TOKEN or pass - to read it from standard input\n",
+            command);
         return argument;
     }
     const QString fromEnvironment = qEnvironmentVariable("PARLEY_TOKEN").trimmed();

@@ -21,8 +21,8 @@ using namespace parley::sim;
 QString line(const QString& tags, const QString& login, const QString& text)
 {
     return QStringLiteral("@%1;room-id=%2;tmi-sent-ts=%3;turbo=0;user-id=7 :%4!%4@%4.tmi.twitch.tv PRIVMSG #%5 :%6")
-        .arg(tags, QString::fromLatin1(demo::userID),
-             QString::number(QDateTime::currentMSecsSinceEpoch()), login, QString::fromLatin1(demo::login), text);
+        .arg(tags, QString::fromLatin1(demo::userID), QString::number(QDateTime::currentMSecsSinceEpoch()), login,
+            QString::fromLatin1(demo::login), text);
 }
 
 // A line of the service itself (USERNOTICE, CLEARMSG, NOTICE) to the demo channel.
@@ -30,7 +30,7 @@ QString serviceLine(const QString& tags, const QString& command, const QString& 
 {
     return QStringLiteral("@%1;room-id=%2;tmi-sent-ts=%3 :tmi.twitch.tv %4 #%5 :%6")
         .arg(tags, QString::fromLatin1(demo::userID), QString::number(QDateTime::currentMSecsSinceEpoch()), command,
-             QString::fromLatin1(demo::login), text);
+            QString::fromLatin1(demo::login), text);
 }
 
 // Chat that shows every kind of row: the broadcaster, colours, a moderator,
@@ -40,33 +40,36 @@ QStringList scriptedLines()
 {
     return {
         line("badges=broadcaster/1;color=#9146FF;display-name=parley_demo;emotes=;id=s1;mod=0;subscriber=0;user-type=",
-             "parley_demo", "Welcome in! Stream starts in five minutes"),
-        line("badges=moderator/1,subscriber/12;color=#00A86B;display-name=ModMaria;emotes=1:13-14;id=s2;mod=1;subscriber=1;user-type=mod",
-             "modmaria", "Be nice, all :)"),
-        line("badges=;color=#FF4500;display-name=Ana_Plays;emotes=301000001:0-7,18-25;id=s3;mod=0;subscriber=0;user-type=",
-             "ana_plays", "ParleyHi everyone ParleyHi"),
+            "parley_demo", "Welcome in! Stream starts in five minutes"),
+        line("badges=moderator/1,subscriber/"
+             "12;color=#00A86B;display-name=ModMaria;emotes=1:13-14;id=s2;mod=1;subscriber=1;user-type=mod",
+            "modmaria", "Be nice, all :)"),
+        line("badges=;color=#FF4500;display-name=Ana_Plays;emotes=301000001:0-7,18-25;id=s3;mod=0;subscriber=0;user-"
+             "type=",
+            "ana_plays", "ParleyHi everyone ParleyHi"),
         line("badges=subscriber/3;color=;display-name=quietviewer;emotes=;id=s4;mod=0;subscriber=1;user-type=",
-             "quietviewer", QString(QChar(1)) + "ACTION waves from the back row" + QChar(1)),
+            "quietviewer", QString(QChar(1)) + "ACTION waves from the back row" + QChar(1)),
         line("badges=;color=#1E90FF;display-name=Zed;emotes=;id=s5;mod=0;subscriber=0;user-type=;"
              "reply-parent-display-name=ModMaria;reply-parent-message-body=Be\\snice,\\sall\\s:);"
              "reply-parent-message-id=s2;reply-parent-user-id=8;reply-parent-user-login=modmaria",
-             "zed", "@ModMaria always!"),
-        line("badges=;color=#DAA520;display-name=LongWinded;emotes=;id=s6;mod=0;subscriber=0;user-type=",
-             "longwinded", "This is a long message that goes on and on to show how the row wraps its text across "
-                           "several lines instead of widening the window: "
-                           + QString(120, u'a')),
-        line("badges=;color=#C71585;display-name=h4x0r;emotes=;id=s7;mod=0;subscriber=0;user-type=",
-             "h4x0r", "<b>x</b> &amp; <img src=x>  javascript:alert(1)"),
-        line("badges=;color=#808000;display-name=Rude;emotes=;id=s8;mod=0;subscriber=0;user-type=",
-             "rude", "something rude"),
+            "zed", "@ModMaria always!"),
+        line("badges=;color=#DAA520;display-name=LongWinded;emotes=;id=s6;mod=0;subscriber=0;user-type=", "longwinded",
+            "This is a long message that goes on and on to show how the row wraps its text across "
+            "several lines instead of widening the window: " +
+                QString(120, u'a')),
+        line("badges=;color=#C71585;display-name=h4x0r;emotes=;id=s7;mod=0;subscriber=0;user-type=", "h4x0r",
+            "<b>x</b> &amp; <img src=x>  javascript:alert(1)"),
+        line("badges=;color=#808000;display-name=Rude;emotes=;id=s8;mod=0;subscriber=0;user-type=", "rude",
+            "something rude"),
         serviceLine("login=rude;target-msg-id=s8", "CLEARMSG", "something rude"),
         serviceLine("badges=subscriber/0;color=#2E8B57;display-name=NewFan;emotes=;id=s9;login=newfan;msg-id=sub;"
                     "system-msg=NewFan\\ssubscribed\\sat\\sTier\\s1.;user-id=11;user-type=",
-                    "USERNOTICE", "Happy to be here"),
+            "USERNOTICE", "Happy to be here"),
         serviceLine("badges=broadcaster/1;color=#9146FF;display-name=parley_demo;emotes=;id=s10;login=parley_demo;"
                     "msg-id=announcement;system-msg=;user-id=1;user-type=",
-                    "USERNOTICE", "Giveaway at the top of the hour!"),
-        serviceLine("msg-id=slow_on", "NOTICE", "This room is now in slow mode. You may send messages every 10 seconds."),
+            "USERNOTICE", "Giveaway at the top of the hour!"),
+        serviceLine(
+            "msg-id=slow_on", "NOTICE", "This room is now in slow mode. You may send messages every 10 seconds."),
     };
 }
 
@@ -96,7 +99,8 @@ int runWindow(const QStringList& arguments)
     endpoints.identityURL = simulator.identityURL();
     endpoints.helixURL = simulator.helixURL();
     endpoints.chatURL = simulator.chatURL();
-    const TwitchAPI twitch(endpoints, QString::fromLatin1(demo::clientID), QUrl(QStringLiteral("http://localhost:17563")));
+    const TwitchAPI twitch(
+        endpoints, QString::fromLatin1(demo::clientID), QUrl(QStringLiteral("http://localhost:17563")));
     TwitchUserAccessToken token;
     token.token = QString::fromLatin1(demo::token);
     token.info.clientID = QString::fromLatin1(demo::clientID);

@@ -13,22 +13,29 @@ using parley::dev::Command;
 namespace {
 
 const Command commands[] = {
-    { "api", "api authorize-url|validate|token-from-redirect|emotes ...    call the Twitch web services", parley::dev::runApi },
+    { "api", "api authorize-url|validate|token-from-redirect|emotes ...    call the Twitch web services",
+        parley::dev::runApi },
     { "irc", "irc < frame    parse a chat frame's lines into JSON, one object per line", parley::dev::runIrc },
-    { "images", "images load URL... [--repeat N] [--priority P]    load images through the shared pipeline", parley::dev::runImages },
-    { "chat", "chat [--token -] (--login LOGIN | --identity URL) [--chat-url URL] [--channel NAME]\n"
-              "               join a channel; typed lines are sent, log lines and confirmations printed",
-      parley::dev::runChat },
-    { "session", "session [--token -] [--identity URL] [--helix URL] [--chat-url URL] [--client-id ID] [--seconds N]\n"
-                 "               run a session; prints emote set statuses and the counts of emote records and images",
-      parley::dev::runSession },
-    { "login", "login --bundle DIR    print the sign-in URL, read the redirect URL, sign in and report the stored items",
-      parley::dev::runLogin },
-    { "window", "window [--shot FILE] [--seconds N] [--rate R] [--no-timestamps] [--spacing P] [--disconnect] [--draft TEXT] [--size WxH]\n"
-                "               show the chat window with simulated chat; --shot saves a picture and quits",
-      parley::dev::runWindow },
+    { "images", "images load URL... [--repeat N] [--priority P]    load images through the shared pipeline",
+        parley::dev::runImages },
+    { "chat",
+        "chat [--token -] (--login LOGIN | --identity URL) [--chat-url URL] [--channel NAME]\n"
+        "               join a channel; typed lines are sent, log lines and confirmations printed",
+        parley::dev::runChat },
+    { "session",
+        "session [--token -] [--identity URL] [--helix URL] [--chat-url URL] [--client-id ID] [--seconds N]\n"
+        "               run a session; prints emote set statuses and the counts of emote records and images",
+        parley::dev::runSession },
+    { "login",
+        "login --bundle DIR    print the sign-in URL, read the redirect URL, sign in and report the stored items",
+        parley::dev::runLogin },
+    { "window",
+        "window [--shot FILE] [--seconds N] [--rate R] [--no-timestamps] [--spacing P] [--disconnect] [--draft TEXT] "
+        "[--size WxH]\n"
+        "               show the chat window with simulated chat; --shot saves a picture and quits",
+        parley::dev::runWindow },
     { "logout", "logout --bundle DIR    restore the stored sign-in, then log out: revoke the token, remove the items",
-      parley::dev::runLogout },
+        parley::dev::runLogout },
 };
 
 int usage()
@@ -38,7 +45,8 @@ int usage()
         if (command.name)
             std::fprintf(stderr, "  %s\n", command.usage);
     std::fputs("\nCommands that need an access token read it from PARLEY_TOKEN, or from standard input where - stands\n"
-               "for it; one given on the command line is visible to every local user.\n", stderr);
+               "for it; one given on the command line is visible to every local user.\n",
+        stderr);
     return 2;
 }
 

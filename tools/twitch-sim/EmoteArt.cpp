@@ -27,16 +27,16 @@ int degrees(const QString& emoteID, int salt)
 QList<QRgb> palette(const QString& emoteID, bool dark)
 {
     const int hue = degrees(emoteID, 0);
-    return { qRgba(0, 0, 0, 0), QColor::fromHsv(hue, 200, 230).rgb(),
-             dark ? qRgb(240, 240, 240) : qRgb(30, 30, 30), QColor::fromHsv((hue + 180) % 360, 255, 255).rgb() };
+    return { qRgba(0, 0, 0, 0), QColor::fromHsv(hue, 200, 230).rgb(), dark ? qRgb(240, 240, 240) : qRgb(30, 30, 30),
+        QColor::fromHsv((hue + 180) % 360, 255, 255).rgb() };
 }
 
 // One frame as palette indices: the disc, its ring and the dot at an angle
 // that depends on the id and the frame.
 QByteArray frame(const QString& emoteID, int size, int index)
 {
-    const double turn = degrees(emoteID, 2) * std::numbers::pi / 180
-        + index * 2 * std::numbers::pi / EmoteArt::animationFrames;
+    const double turn = degrees(emoteID, 2) * std::numbers::pi / 180 +
+        index * 2 * std::numbers::pi / EmoteArt::animationFrames;
     const double centre = (size - 1) / 2.0;
     const double radius = size / 2.0 - 0.5;
     const double dotX = centre + std::cos(turn) * radius * 0.55;

@@ -67,16 +67,15 @@ constexpr int literalsPerClear = 250;
 
 } // namespace
 
-GifEncoder::GifEncoder(int width, int height, QList<QRgb> palette)
-    : width_(width), height_(height)
+GifEncoder::GifEncoder(int width, int height, QList<QRgb> palette) : width_(width), height_(height)
 {
     palette.resize(256, qRgb(0, 0, 0));
     out_.append("GIF89a");
     putShort(out_, width);
     putShort(out_, height);
     out_.append(char(0xf7)); // global colour table of 256 entries
-    out_.append('\0');       // background colour index
-    out_.append('\0');       // pixel aspect ratio
+    out_.append('\0'); // background colour index
+    out_.append('\0'); // pixel aspect ratio
     for (QRgb colour : palette) {
         out_.append(char(qRed(colour)));
         out_.append(char(qGreen(colour)));

@@ -8,8 +8,8 @@ namespace {
 QString imageURL(const QUrl& base, const SimEmote& emote, const char* scale)
 {
     QUrl url = base;
-    url.setPath(HelixCatalogue::imagePath(emote.id, QStringLiteral("static"), QStringLiteral("light"),
-                                          QString::fromLatin1(scale)));
+    url.setPath(HelixCatalogue::imagePath(
+        emote.id, QStringLiteral("static"), QStringLiteral("light"), QString::fromLatin1(scale)));
     return url.toString(QUrl::FullyEncoded);
 }
 
@@ -23,7 +23,8 @@ QJsonObject HelixCatalogue::response(const QList<SimEmote>& emotes, Endpoint end
     return QJsonObject {
         { QStringLiteral("data"), data },
         { QStringLiteral("template"),
-          base.toString(QUrl::FullyEncoded) + QStringLiteral("/emoticons/v2/{{id}}/{{format}}/{{theme_mode}}/{{scale}}") },
+            base.toString(QUrl::FullyEncoded) +
+                QStringLiteral("/emoticons/v2/{{id}}/{{format}}/{{theme_mode}}/{{scale}}") },
     };
 }
 
@@ -33,11 +34,12 @@ QJsonObject HelixCatalogue::record(const SimEmote& emote, Endpoint endpoint, con
         { QStringLiteral("id"), emote.id },
         { QStringLiteral("name"), emote.name },
         { QStringLiteral("images"),
-          QJsonObject { { QStringLiteral("url_1x"), imageURL(base, emote, "1.0") },
-                        { QStringLiteral("url_2x"), imageURL(base, emote, "2.0") },
-                        { QStringLiteral("url_4x"), imageURL(base, emote, "3.0") } } },
-        { QStringLiteral("format"), emote.animated ? QJsonArray { QStringLiteral("static"), QStringLiteral("animated") }
-                                                   : QJsonArray { QStringLiteral("static") } },
+            QJsonObject { { QStringLiteral("url_1x"), imageURL(base, emote, "1.0") },
+                { QStringLiteral("url_2x"), imageURL(base, emote, "2.0") },
+                { QStringLiteral("url_4x"), imageURL(base, emote, "3.0") } } },
+        { QStringLiteral("format"),
+            emote.animated ? QJsonArray { QStringLiteral("static"), QStringLiteral("animated") }
+                           : QJsonArray { QStringLiteral("static") } },
         { QStringLiteral("scale"), QJsonArray { QStringLiteral("1.0"), QStringLiteral("2.0"), QStringLiteral("3.0") } },
         { QStringLiteral("theme_mode"), QJsonArray { QStringLiteral("light"), QStringLiteral("dark") } },
     };
@@ -52,8 +54,8 @@ QJsonObject HelixCatalogue::record(const SimEmote& emote, Endpoint endpoint, con
     return json;
 }
 
-QString HelixCatalogue::imagePath(const QString& emoteID, const QString& format, const QString& theme,
-                                  const QString& scale)
+QString HelixCatalogue::imagePath(
+    const QString& emoteID, const QString& format, const QString& theme, const QString& scale)
 {
     return QStringLiteral("/emoticons/v2/%1/%2/%3/%4").arg(emoteID, format, theme, scale);
 }

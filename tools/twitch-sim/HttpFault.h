@@ -14,17 +14,17 @@ namespace parley::sim {
 struct HttpFault {
     enum class Interruption { none, drop, stall };
 
-    int status = 0;              // answer with this status instead (0: keep)
-    QByteArray location {};      // answer with a 302 to this address instead
-    int delayMs = 0;             // wait this long before answering
-    qsizetype truncateTo = -1;   // a complete answer whose body is cut to this many bytes
+    int status = 0; // answer with this status instead (0: keep)
+    QByteArray location {}; // answer with a 302 to this address instead
+    int delayMs = 0; // wait this long before answering
+    qsizetype truncateTo = -1; // a complete answer whose body is cut to this many bytes
     Interruption interruption = Interruption::none;
     qsizetype interruptAfter = -1; // body bytes sent before it; -1: not even the headers
-    int times = -1;              // requests it applies to; -1: all
+    int times = -1; // requests it applies to; -1: all
     bool rangeFromStart = false; // a range request gets the whole body as a 206 from byte 0
-    qint64 streamLength = -1;    // instead of the body, this many filler bytes (announced)
-    bool isEndless = false;      // instead of the body, filler without end (length unannounced)
-    int trickleMs = 0;           // the body one byte every this many milliseconds
+    qint64 streamLength = -1; // instead of the body, this many filler bytes (announced)
+    bool isEndless = false; // instead of the body, filler without end (length unannounced)
+    int trickleMs = 0; // the body one byte every this many milliseconds
 
     static HttpFault withStatus(int status) { return HttpFault { .status = status }; }
     static HttpFault redirected(const QByteArray& location) { return HttpFault { .location = location }; }
@@ -44,8 +44,16 @@ struct HttpFault {
     static HttpFault endless() { return HttpFault { .isEndless = true }; }
     static HttpFault trickled(int milliseconds) { return HttpFault { .trickleMs = milliseconds }; }
 
-    HttpFault& withDelay(int milliseconds) { delayMs = milliseconds; return *this; }
-    HttpFault& forRequests(int count) { times = count; return *this; }
+    HttpFault& withDelay(int milliseconds)
+    {
+        delayMs = milliseconds;
+        return *this;
+    }
+    HttpFault& forRequests(int count)
+    {
+        times = count;
+        return *this;
+    }
     HttpFault& once() { return forRequests(1); }
 };
 

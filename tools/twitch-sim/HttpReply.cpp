@@ -9,16 +9,15 @@ namespace parley::sim {
 HttpReply HttpReply::json(const QJsonObject& object, int status)
 {
     HttpReply reply { status, { { "Content-Type", "application/json; charset=utf-8" } },
-                      QJsonDocument(object).toJson(QJsonDocument::Compact) };
+        QJsonDocument(object).toJson(QJsonDocument::Compact) };
     return reply;
 }
 
 HttpReply HttpReply::error(int status, const QString& message)
 {
     return json({ { QStringLiteral("error"), QString::fromLatin1(reasonPhrase(status)) },
-                  { QStringLiteral("status"), status },
-                  { QStringLiteral("message"), message } },
-                status);
+                    { QStringLiteral("status"), status }, { QStringLiteral("message"), message } },
+        status);
 }
 
 HttpReply HttpReply::redirect(const QUrl& location)

@@ -144,8 +144,8 @@ void SimChatService::sendTraffic()
             return;
         auto& traffic = traffic_[client.channel];
         if (!traffic)
-            traffic = std::make_unique<SimChatTraffic>(client.channel, roomID(client.channel),
-                                                       chatEmotes(client.channel));
+            traffic = std::make_unique<SimChatTraffic>(
+                client.channel, roomID(client.channel), chatEmotes(client.channel));
         QStringList lines;
         for (qint64 i = 0; i < due; ++i)
             lines.append(traffic->nextLine().text);
@@ -237,8 +237,8 @@ void SimChatService::sendOverlongLine(qsizetype bodySize)
         client.send(QStringLiteral("@badges=;color=#FF0000;display-name=Flooder;emotes=;id=%1;mod=0;"
                                    "room-id=%2;subscriber=0;tmi-sent-ts=%3;turbo=0;user-id=1;user-type= "
                                    ":flooder!flooder@flooder.tmi.twitch.tv PRIVMSG #%4 :")
-                        .arg(messageID(), roomID(client.channel), now(), client.channel)
-                    + QString(bodySize, u'x'));
+                        .arg(messageID(), roomID(client.channel), now(), client.channel) +
+            QString(bodySize, u'x'));
     });
 }
 
@@ -259,7 +259,8 @@ void SimChatService::sendMalformedLines()
         QStringLiteral(":a!a@a PRIVMSG"),
         QStringLiteral("PING"),
         QStringLiteral("bare\nline\rfeeds"),
-    }.join(QStringLiteral("\r\n")));
+    }
+                 .join(QStringLiteral("\r\n")));
 }
 
 QString SimChatService::roomID(const QString& channel) const
@@ -332,8 +333,7 @@ void SimChatService::receiveLine(Client& client, const QString& line)
     } else if (command == u"PRIVMSG" && argument.startsWith(target)) {
         relayMessage(client, argument.mid(target.size()));
     } else if (command != u"PRIVMSG" && command != u"PART") {
-        client.send(QStringLiteral(":%1 421 %2 %3 :Unknown command")
-                        .arg(server, client.account->login, command));
+        client.send(QStringLiteral(":%1 421 %2 %3 :Unknown command").arg(server, client.account->login, command));
     }
 }
 
@@ -343,8 +343,8 @@ void SimChatService::logIn(Client& client)
         client.account = model_.user(token->userID);
     if (!client.account) {
         client.send(QStringLiteral(":%1 NOTICE * :Login authentication failed").arg(server));
-        client.socket->close(QWebSocketProtocol::CloseCodePolicyViolated,
-                             QStringLiteral("Login authentication failed"));
+        client.socket->close(
+            QWebSocketProtocol::CloseCodePolicyViolated, QStringLiteral("Login authentication failed"));
         return;
     }
     const SimUser& account = *client.account;
@@ -357,7 +357,8 @@ void SimChatService::logIn(Client& client)
         QStringLiteral(":%1 375 %2 :-").arg(server, nick),
         QStringLiteral(":%1 372 %2 :You are in a maze of twisty passages, all alike.").arg(server, nick),
         QStringLiteral(":%1 376 %2 :>").arg(server, nick),
-    }.join(QStringLiteral("\r\n")));
+    }
+                    .join(QStringLiteral("\r\n")));
     client.send(QStringLiteral("@badge-info=;badges=;color=#9146FF;display-name=%1;emote-sets=0;"
                                "user-id=%2;user-type= :%3 GLOBALUSERSTATE")
                     .arg(account.displayName, account.userID, server));
@@ -371,16 +372,18 @@ void SimChatService::join(Client& client, const QString& channel)
         QStringLiteral(":%1!%1@%1.%2 JOIN #%3").arg(nick, server, channel),
         QStringLiteral(":%1.%2 353 %1 = #%3 :%1").arg(nick, server, channel),
         QStringLiteral(":%1.%2 366 %1 #%3 :End of /NAMES list").arg(nick, server, channel),
-    }.join(QStringLiteral("\r\n")));
+    }
+                    .join(QStringLiteral("\r\n")));
     client.send(QStringList {
         QStringLiteral("@badge-info=;badges=%1;color=#9146FF;display-name=%2;emote-sets=0;mod=0;"
                        "subscriber=0;user-type= :%3 USERSTATE #%4")
-            .arg(client.isBroadcaster() ? QStringLiteral("broadcaster/1") : QString(),
-                 client.account->displayName, server, channel),
+            .arg(client.isBroadcaster() ? QStringLiteral("broadcaster/1") : QString(), client.account->displayName,
+                server, channel),
         QStringLiteral("@emote-only=0;followers-only=-1;r9k=0;room-id=%1;slow=0;subs-only=0 "
                        ":%2 ROOMSTATE #%3")
             .arg(roomID(channel), server, channel),
-    }.join(QStringLiteral("\r\n")));
+    }
+                    .join(QStringLiteral("\r\n")));
     emit clientJoined(channel);
 }
 
@@ -396,14 +399,13 @@ void SimChatService::relayMessage(Client& sender, const QString& text)
     sender.send(QStringLiteral("@badge-info=;badges=%1;color=#9146FF;display-name=%2;emote-sets=0;"
                                "id=%3;mod=0;subscriber=0;user-type= :%4 USERSTATE #%5")
                     .arg(badges, account.displayName, id, server, channel));
-    const QString relayed
-        = QStringLiteral("@badge-info=;badges=%1;color=#9146FF;display-name=%2;emotes=%3;first-msg=0;"
-                         "flags=;id=%4;mod=0;returning-chatter=0;room-id=%5;subscriber=0;"
-                         "tmi-sent-ts=%6;turbo=0;user-id=%7;user-type= ")
-              .arg(badges, account.displayName, emotesTag(words, model_.emotes()), id, roomID(channel),
-                   now(), account.userID)
-          + QStringLiteral(":%1!%1@%1.%2 PRIVMSG #%3 :").arg(account.login, server, channel)
-          + (isAction ? QStringLiteral("\u0001ACTION ") + words + QChar(u'\u0001') : words);
+    const QString relayed = QStringLiteral("@badge-info=;badges=%1;color=#9146FF;display-name=%2;emotes=%3;first-msg=0;"
+                                           "flags=;id=%4;mod=0;returning-chatter=0;room-id=%5;subscriber=0;"
+                                           "tmi-sent-ts=%6;turbo=0;user-id=%7;user-type= ")
+                                .arg(badges, account.displayName, emotesTag(words, model_.emotes()), id,
+                                    roomID(channel), now(), account.userID) +
+        QStringLiteral(":%1!%1@%1.%2 PRIVMSG #%3 :").arg(account.login, server, channel) +
+        (isAction ? QStringLiteral("\u0001ACTION ") + words + QChar(u'\u0001') : words);
     QWebSocket* senderSocket = sender.socket.get();
     forEachJoined([&](Client& client) {
         if (client.socket.get() != senderSocket && client.channel == channel)
@@ -422,8 +424,8 @@ void SimChatService::ping()
 
 void SimChatService::remove(QWebSocket* socket)
 {
-    const auto it = std::find_if(clients_.begin(), clients_.end(),
-                                 [socket](const auto& client) { return client->socket.get() == socket; });
+    const auto it = std::find_if(
+        clients_.begin(), clients_.end(), [socket](const auto& client) { return client->socket.get() == socket; });
     if (it == clients_.end())
         return;
     socket->disconnect(this);

@@ -56,7 +56,7 @@ public:
 
     // Faults.
     void closeConnections(); // a normal close handshake
-    void dropConnections();  // the TCP connection just ends
+    void dropConnections(); // the TCP connection just ends
     void setStalled(bool stalled); // receives but answers nothing, sends nothing
     // Answers every client line (the welcome, message echoes) this much later.
     void setAnswerDelay(std::chrono::milliseconds delay) { answerDelay_ = delay; }

@@ -46,15 +46,30 @@ constexpr std::array<CastMember, 24> castMembers { {
 } };
 
 constexpr std::array<const char*, 24> phrases {
-    "hello chat", "that was insane", "what game is this?", "lol", "gg",
-    "can you play the next level again", "first time here, love the vibe",
-    "how long have you been streaming today?", "the music is so good",
-    "no way that worked", "clip it!", "is that a new keyboard?",
-    "brb getting snacks", "that boss is brutal", "you got this",
-    "wait what just happened", "hydrate check", "this chat moves fast",
-    "did anyone else see that", "the new overlay looks great",
-    "can we get a hype train going", "this is my favourite part",
-    "I have been waiting all week for this", "ok that was actually clean",
+    "hello chat",
+    "that was insane",
+    "what game is this?",
+    "lol",
+    "gg",
+    "can you play the next level again",
+    "first time here, love the vibe",
+    "how long have you been streaming today?",
+    "the music is so good",
+    "no way that worked",
+    "clip it!",
+    "is that a new keyboard?",
+    "brb getting snacks",
+    "that boss is brutal",
+    "you got this",
+    "wait what just happened",
+    "hydrate check",
+    "this chat moves fast",
+    "did anyone else see that",
+    "the new overlay looks great",
+    "can we get a hype train going",
+    "this is my favourite part",
+    "I have been waiting all week for this",
+    "ok that was actually clean",
 };
 
 // Emoji outside the Basic Multilingual Plane: two UTF-16 units but one code
@@ -101,17 +116,14 @@ int codePoints(const QString& text)
 
 } // namespace
 
-SimChatTraffic::SimChatTraffic(QString channel, QString roomID, QList<SimChatEmote> emotes,
-                               quint32 seed)
-    : channel_(std::move(channel)), roomID_(std::move(roomID)), emotes_(std::move(emotes)),
-      random_(seed)
+SimChatTraffic::SimChatTraffic(QString channel, QString roomID, QList<SimChatEmote> emotes, quint32 seed)
+    : channel_(std::move(channel)), roomID_(std::move(roomID)), emotes_(std::move(emotes)), random_(seed)
 {
     int userID = 40000001;
     for (const CastMember& member : castMembers) {
         const QString displayName = QString::fromUtf8(member.displayName);
         const QString badges = QString::fromUtf8(member.badges);
-        cast_.append(Chatter {
-            displayName.toLower(), displayName, QString::number(userID++ * 7),
+        cast_.append(Chatter { displayName.toLower(), displayName, QString::number(userID++ * 7),
             QString::fromUtf8(member.color), badges, QString::fromUtf8(member.badgeInfo),
             badges.contains(u"moderator/"), badges.contains(u"subscriber/"), badges.contains(u"vip/") });
     }
@@ -190,7 +202,8 @@ QString SimChatTraffic::chatMessage()
                                "reply-thread-parent-msg-id=%2;reply-thread-parent-user-id=%3;"
                                "reply-thread-parent-user-login=%4;")
                     .arg(escaped(parent.displayName), parentID, parent.userID, parent.login,
-                         escaped(QString::fromUtf8(phrases.at(random_.bounded(int(phrases.size())))) + QStringLiteral("; gg")));
+                        escaped(QString::fromUtf8(phrases.at(random_.bounded(int(phrases.size())))) +
+                            QStringLiteral("; gg")));
         mention = u'@' + parent.displayName + u' ';
     }
     QString emotesTag;
@@ -205,15 +218,15 @@ QString SimChatTraffic::chatMessage()
     QString line = QStringLiteral("@badge-info=%1;badges=%2;client-nonce=%3;color=%4;display-name=%5;"
                                   "emotes=%6;first-msg=%7;flags=;id=%8;mod=%9;")
                        .arg(chatter.badgeInfo, chatter.badges, newID().remove(u'-'), chatter.color,
-                            escaped(chatter.displayName), emotesTag, firstMessage ? u"1" : u"0", id,
-                            chatter.isModerator ? u"1" : u"0");
+                           escaped(chatter.displayName), emotesTag, firstMessage ? u"1" : u"0", id,
+                           chatter.isModerator ? u"1" : u"0");
     line += reply;
     // As the service does, moderators carry the user type "mod".
     line += QStringLiteral("returning-chatter=0;room-id=%1;subscriber=%2;tmi-sent-ts=%3;turbo=%4;"
                            "user-id=%5;user-type=%6")
                 .arg(roomID_, chatter.isSubscriber ? u"1" : u"0", sentTimestamp(),
-                     chatter.badges.contains(u"turbo/") ? u"1" : u"0", chatter.userID,
-                     chatter.isModerator ? u"mod" : u"");
+                    chatter.badges.contains(u"turbo/") ? u"1" : u"0", chatter.userID,
+                    chatter.isModerator ? u"mod" : u"");
     if (chatter.isVip)
         line += QStringLiteral(";vip=1");
     line += QStringLiteral(" :%1!%1@%1.tmi.twitch.tv PRIVMSG #%2 :%3").arg(chatter.login, channel_, text);
@@ -253,23 +266,31 @@ QString SimChatTraffic::messageText(const QString& prefix, QString& emotesTag)
 QString SimChatTraffic::roomStateChange()
 {
     static constexpr std::array<const char*, 10> changes {
-        "slow=30", "slow=0", "emote-only=1", "emote-only=0", "followers-only=10",
-        "followers-only=0", "followers-only=-1", "subs-only=1", "subs-only=0", "r9k=0",
+        "slow=30",
+        "slow=0",
+        "emote-only=1",
+        "emote-only=0",
+        "followers-only=10",
+        "followers-only=0",
+        "followers-only=-1",
+        "subs-only=1",
+        "subs-only=0",
+        "r9k=0",
     };
     return QStringLiteral("@room-id=%1;%2 :tmi.twitch.tv ROOMSTATE #%3")
         .arg(roomID_, QString::fromUtf8(changes.at(random_.bounded(int(changes.size())))), channel_);
 }
 
-QString SimChatTraffic::userNoticeTags(const Chatter& chatter, const QString& kind, const QString& systemMessage,
-                                       const QString& emotesTag)
+QString SimChatTraffic::userNoticeTags(
+    const Chatter& chatter, const QString& kind, const QString& systemMessage, const QString& emotesTag)
 {
     return QStringLiteral("@badge-info=%1;badges=%2;color=%3;display-name=%4;emotes=%5;flags=;id=%6;login=%7;"
                           "mod=%8;msg-id=%9;")
-               .arg(chatter.badgeInfo, chatter.badges, chatter.color, escaped(chatter.displayName), emotesTag,
-                    newID(), chatter.login, chatter.isModerator ? u"1" : u"0", kind)
-        + QStringLiteral("room-id=%1;subscriber=%2;system-msg=%3;tmi-sent-ts=%4;user-id=%5;user-type=%6")
-              .arg(roomID_, chatter.isSubscriber ? u"1" : u"0", escaped(systemMessage), sentTimestamp(),
-                   chatter.userID, chatter.isModerator ? u"mod" : u"");
+               .arg(chatter.badgeInfo, chatter.badges, chatter.color, escaped(chatter.displayName), emotesTag, newID(),
+                   chatter.login, chatter.isModerator ? u"1" : u"0", kind) +
+        QStringLiteral("room-id=%1;subscriber=%2;system-msg=%3;tmi-sent-ts=%4;user-id=%5;user-type=%6")
+            .arg(roomID_, chatter.isSubscriber ? u"1" : u"0", escaped(systemMessage), sentTimestamp(), chatter.userID,
+                chatter.isModerator ? u"mod" : u"");
 }
 
 // Channel events; a resub and an announcement carry the user's own words.
@@ -281,31 +302,33 @@ QString SimChatTraffic::userNotice()
     QString emotesTag;
     switch (random_.bounded(6u)) {
     case 0:
-        return userNoticeTags(chatter, QStringLiteral("sub"), name + QStringLiteral(" subscribed with Prime."), {})
-            + QStringLiteral(";msg-param-cumulative-months=1;msg-param-sub-plan=Prime") + trailer;
+        return userNoticeTags(chatter, QStringLiteral("sub"), name + QStringLiteral(" subscribed with Prime."), {}) +
+            QStringLiteral(";msg-param-cumulative-months=1;msg-param-sub-plan=Prime") + trailer;
     case 1: {
         const QString words = messageText({}, emotesTag);
         return userNoticeTags(chatter, QStringLiteral("resub"),
-                              name + QStringLiteral(" subscribed at Tier 1. They've subscribed for 14 months!"), emotesTag)
-            + QStringLiteral(";msg-param-cumulative-months=14;msg-param-sub-plan=1000") + trailer + QStringLiteral(" :") + words;
+                   name + QStringLiteral(" subscribed at Tier 1. They've subscribed for 14 months!"), emotesTag) +
+            QStringLiteral(";msg-param-cumulative-months=14;msg-param-sub-plan=1000") + trailer + QStringLiteral(" :") +
+            words;
     }
     case 2: {
         const Chatter& recipient = cast_.at(random_.bounded(cast_.size()));
         return userNoticeTags(chatter, QStringLiteral("subgift"),
-                              name + QStringLiteral(" gifted a Tier 1 sub to ") + recipient.displayName + u'!', {})
-            + QStringLiteral(";msg-param-recipient-display-name=") + escaped(recipient.displayName) + trailer;
+                   name + QStringLiteral(" gifted a Tier 1 sub to ") + recipient.displayName + u'!', {}) +
+            QStringLiteral(";msg-param-recipient-display-name=") + escaped(recipient.displayName) + trailer;
     }
     case 3:
         return userNoticeTags(chatter, QStringLiteral("submysterygift"),
-                              name + QStringLiteral(" is gifting 5 Tier 1 Subs to the community!"), {})
-            + QStringLiteral(";msg-param-mass-gift-count=5") + trailer;
+                   name + QStringLiteral(" is gifting 5 Tier 1 Subs to the community!"), {}) +
+            QStringLiteral(";msg-param-mass-gift-count=5") + trailer;
     case 4:
-        return userNoticeTags(chatter, QStringLiteral("raid"), QStringLiteral("42 raiders from ") + name + QStringLiteral(" have joined!"), {})
-            + QStringLiteral(";msg-param-viewerCount=42") + trailer;
+        return userNoticeTags(chatter, QStringLiteral("raid"),
+                   QStringLiteral("42 raiders from ") + name + QStringLiteral(" have joined!"), {}) +
+            QStringLiteral(";msg-param-viewerCount=42") + trailer;
     default: {
         const QString words = messageText({}, emotesTag);
-        return userNoticeTags(chatter, QStringLiteral("announcement"), {}, emotesTag) + QStringLiteral(";msg-param-color=PRIMARY") + trailer
-            + QStringLiteral(" :") + words;
+        return userNoticeTags(chatter, QStringLiteral("announcement"), {}, emotesTag) +
+            QStringLiteral(";msg-param-color=PRIMARY") + trailer + QStringLiteral(" :") + words;
     }
     }
 }

@@ -55,8 +55,8 @@ private:
     QString messageText(const QString& prefix, QString& emotesTag);
     QString roomStateChange();
     QString userNotice();
-    QString userNoticeTags(const Chatter& chatter, const QString& kind, const QString& systemMessage,
-                           const QString& emotesTag);
+    QString userNoticeTags(
+        const Chatter& chatter, const QString& kind, const QString& systemMessage, const QString& emotesTag);
     QString deletion();
     QString timeoutOrBan();
     QString chatCleared();

@@ -6,8 +6,7 @@ namespace parley::sim {
 
 SimHttpServer::SimHttpServer(Handler handler, QObject* parent)
     : QAbstractHttpServer(parent), handler_(std::move(handler))
-{
-}
+{ }
 
 bool SimHttpServer::handleRequest(const QHttpServerRequest& request, QTcpSocket* socket)
 {
@@ -18,8 +17,6 @@ bool SimHttpServer::handleRequest(const QHttpServerRequest& request, QTcpSocket*
     return true;
 }
 
-void SimHttpServer::missingHandler(const QHttpServerRequest&, QTcpSocket*)
-{
-}
+void SimHttpServer::missingHandler(const QHttpServerRequest&, QTcpSocket*) { }
 
 } // namespace parley::sim

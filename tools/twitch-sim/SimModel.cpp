@@ -23,14 +23,14 @@ QList<SimEmote> filtered(const QList<SimEmote>& emotes, Predicate predicate)
 SimEmote global(const char* id, const char* name, bool animated = false)
 {
     return SimEmote { QString::fromLatin1(id), QString::fromLatin1(name), QStringLiteral("0"), QStringLiteral("0"),
-                      QStringLiteral("globals"), {}, animated };
+        QStringLiteral("globals"), {}, animated };
 }
 
 SimEmote channel(const char* id, const char* name, const char* setID, const char* ownerID, const char* type,
-                 const char* tier, bool animated = false)
+    const char* tier, bool animated = false)
 {
     return SimEmote { QString::fromLatin1(id), QString::fromLatin1(name), QString::fromLatin1(setID),
-                      QString::fromLatin1(ownerID), QString::fromLatin1(type), QString::fromLatin1(tier), animated };
+        QString::fromLatin1(ownerID), QString::fromLatin1(type), QString::fromLatin1(tier), animated };
 }
 
 } // namespace
@@ -39,17 +39,18 @@ SimModel SimModel::demoContent()
 {
     SimModel model;
     model.addUser({ demo::userID, demo::login, QStringLiteral("Parley_Demo"),
-                    { QStringLiteral("0"), QStringLiteral("400000001"), QStringLiteral("400000002"),
-                      QStringLiteral("400000010") } });
+        { QStringLiteral("0"), QStringLiteral("400000001"), QStringLiteral("400000002"),
+            QStringLiteral("400000010") } });
     model.addUser({ demo::otherChannelUserID, demo::otherChannelLogin, QStringLiteral("Sim_Streamer"),
-                    { QStringLiteral("0"), QStringLiteral("400000010") } });
+        { QStringLiteral("0"), QStringLiteral("400000010") } });
     model.addUser({ QStringLiteral("100000003"), QStringLiteral("sim_viewer"), QStringLiteral("sim_viewer"),
-                    { QStringLiteral("0") } });
-    model.addToken({ demo::token, demo::clientID, demo::userID,
-                     { QStringLiteral("chat:edit"), QStringLiteral("chat:read") } });
-    model.addToken({ demo::readOnlyToken, demo::clientID, QStringLiteral("100000003"), { QStringLiteral("chat:read") } });
+        { QStringLiteral("0") } });
+    model.addToken(
+        { demo::token, demo::clientID, demo::userID, { QStringLiteral("chat:edit"), QStringLiteral("chat:read") } });
+    model.addToken(
+        { demo::readOnlyToken, demo::clientID, QStringLiteral("100000003"), { QStringLiteral("chat:read") } });
     model.addToken({ demo::foreignToken, demo::foreignClientID, demo::userID,
-                     { QStringLiteral("chat:edit"), QStringLiteral("chat:read"), QStringLiteral("user:read:email") } });
+        { QStringLiteral("chat:edit"), QStringLiteral("chat:read"), QStringLiteral("user:read:email") } });
 
     // Smiley-style names exercise text matching and markup safety downstream.
     model.addEmote(global("1", ":)"));
@@ -59,13 +60,13 @@ SimModel SimModel::demoContent()
     model.addEmote(global("emotesv2_4c3b4ed516de493bbcd2df2f5d450f49", "ParleyDance", true));
     model.addEmote(channel("301000101", "demoHype", "400000001", demo::userID, "subscriptions", "1000"));
     model.addEmote(channel("emotesv2_a1f2c4e6b8d04f1e9c7a5b3d2e1f0a9b", "demoWave", "400000001", demo::userID,
-                           "subscriptions", "1000", true));
+        "subscriptions", "1000", true));
     model.addEmote(channel("301000102", "demoLove", "400000002", demo::userID, "subscriptions", "2000"));
     model.addEmote(channel("301000103", "demoFollow", "400000003", demo::userID, "follower", ""));
     model.addEmote(channel("301000201", "streamGG", "400000010", demo::otherChannelUserID, "subscriptions", "1000"));
     model.addEmote(channel("301000202", "streamPog", "400000011", demo::otherChannelUserID, "subscriptions", "2000"));
     model.addEmote(channel("emotesv2_5e9d0c1b2a3f4e5d6c7b8a9f0e1d2c3b", "streamClap", "400000011",
-                           demo::otherChannelUserID, "subscriptions", "2000", true));
+        demo::otherChannelUserID, "subscriptions", "2000", true));
     return model;
 }
 
@@ -129,7 +130,8 @@ QList<SimEmote> SimModel::globalEmotes() const
 
 QList<SimEmote> SimModel::channelEmotes(const QString& broadcasterID) const
 {
-    return filtered(emotes_, [&](const SimEmote& emote) { return !emote.isGlobal() && emote.ownerID == broadcasterID; });
+    return filtered(
+        emotes_, [&](const SimEmote& emote) { return !emote.isGlobal() && emote.ownerID == broadcasterID; });
 }
 
 QList<SimEmote> SimModel::emoteSet(const QString& setID) const

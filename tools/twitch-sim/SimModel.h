@@ -33,7 +33,7 @@ struct SimEmote {
     QString setID;
     QString ownerID;
     QString emoteType; // "globals", "subscriptions", "follower"
-    QString tier;      // "1000", "2000", "3000" for subscriptions, else empty
+    QString tier; // "1000", "2000", "3000" for subscriptions, else empty
     bool animated = false;
 
     bool isGlobal() const { return setID == QLatin1String("0"); }

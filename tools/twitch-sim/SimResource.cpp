@@ -50,8 +50,10 @@ HttpReply SimResource::serve(const SimRequest& request) const
 {
     const QByteArray tag = etag();
     const QByteArray modified = httpDate(lastModified);
-    HttpReply reply { 200, { { "Content-Type", contentType }, { "ETag", tag }, { "Last-Modified", modified },
-                             { "Cache-Control", cacheControl }, { "Accept-Ranges", "bytes" } }, body };
+    HttpReply reply { 200,
+        { { "Content-Type", contentType }, { "ETag", tag }, { "Last-Modified", modified },
+            { "Cache-Control", cacheControl }, { "Accept-Ranges", "bytes" } },
+        body };
     if (request.header("If-None-Match") == tag) {
         reply.status = 304;
         reply.body.clear();
@@ -72,8 +74,9 @@ HttpReply SimResource::serve(const SimRequest& request) const
     }
     reply.status = 206;
     reply.body = body.mid(bytes->first, bytes->second - bytes->first + 1);
-    reply.setHeader("Content-Range", "bytes " + QByteArray::number(bytes->first) + '-'
-                        + QByteArray::number(bytes->second) + '/' + QByteArray::number(body.size()));
+    reply.setHeader("Content-Range",
+        "bytes " + QByteArray::number(bytes->first) + '-' + QByteArray::number(bytes->second) + '/' +
+            QByteArray::number(body.size()));
     return reply;
 }
 

@@ -37,10 +37,7 @@ QString credential(const SimRequest& request, const QByteArray& scheme)
 
 } // namespace
 
-TwitchSimulator::TwitchSimulator(QObject* parent)
-    : TwitchSimulator(SimModel::demoContent(), parent)
-{
-}
+TwitchSimulator::TwitchSimulator(QObject* parent) : TwitchSimulator(SimModel::demoContent(), parent) { }
 
 TwitchSimulator::TwitchSimulator(SimModel model, QObject* parent)
     : QObject(parent)
@@ -48,8 +45,7 @@ TwitchSimulator::TwitchSimulator(SimModel model, QObject* parent)
     , server_(std::make_unique<SimHttpServer>(
           [this](const QHttpServerRequest& request, QTcpSocket* socket) { handle(request, socket); }))
     , chat_(std::make_unique<SimChatService>(model_, *server_))
-{
-}
+{ }
 
 TwitchSimulator::~TwitchSimulator() = default;
 
@@ -69,8 +65,8 @@ QUrl TwitchSimulator::chatURL() const
     return QUrl(QStringLiteral("ws://127.0.0.1:%1").arg(port_));
 }
 
-QUrl TwitchSimulator::emoteImageURL(const QString& emoteID, const QString& format, const QString& theme,
-                                    const QString& scale) const
+QUrl TwitchSimulator::emoteImageURL(
+    const QString& emoteID, const QString& format, const QString& theme, const QString& scale) const
 {
     QUrl url = baseURL();
     url.setPath(HelixCatalogue::imagePath(emoteID, format, theme, scale));
@@ -133,7 +129,7 @@ QAbstractHttpServer& TwitchSimulator::httpServer()
 void TwitchSimulator::handle(const QHttpServerRequest& request, QTcpSocket* socket)
 {
     const SimRequest simRequest { methodName(request.method()), request.url().path(),
-                                  request.url().query(QUrl::FullyEncoded), request.headers(), request.body() };
+        request.url().query(QUrl::FullyEncoded), request.headers(), request.body() };
     record(simRequest);
     const HttpFault fault = takeFault(simRequest.path).value_or(HttpFault {});
     HttpReply reply = fault.rangeFromStart ? rangeFromStart(simRequest) : route(simRequest);
@@ -205,13 +201,16 @@ HttpReply TwitchSimulator::authorize(const SimRequest& request)
     const QUrl redirect(queryValue(request, QStringLiteral("redirect_uri")), QUrl::StrictMode);
     if (!redirect.isValid() || redirect.isRelative())
         return HttpReply::json({ { QStringLiteral("status"), 400 },
-                                 { QStringLiteral("message"), QStringLiteral("Parameter redirect_uri is invalid") } }, 400);
+                                   { QStringLiteral("message"), QStringLiteral("Parameter redirect_uri is invalid") } },
+            400);
     if (queryValue(request, QStringLiteral("client_id")).isEmpty())
-        return HttpReply::json({ { QStringLiteral("status"), 400 },
-                                 { QStringLiteral("message"), QStringLiteral("missing client id") } }, 400);
+        return HttpReply::json(
+            { { QStringLiteral("status"), 400 }, { QStringLiteral("message"), QStringLiteral("missing client id") } },
+            400);
     if (queryValue(request, QStringLiteral("response_type")) != QLatin1String("token"))
         return HttpReply::json({ { QStringLiteral("status"), 400 },
-                                 { QStringLiteral("message"), QStringLiteral("unsupported response type") } }, 400);
+                                   { QStringLiteral("message"), QStringLiteral("unsupported response type") } },
+            400);
     QUrl location = redirect;
     location.setFragment({});
     const QString state = queryValue(request, QStringLiteral("state"));
@@ -229,7 +228,8 @@ HttpReply TwitchSimulator::authorize(const SimRequest& request)
     // As Twitch does: scopes joined by '+', every item percent-encoded.
     const auto encode = [](const QString& value) { return QString::fromLatin1(QUrl::toPercentEncoding(value)); };
     QStringList items { QStringLiteral("access_token=") + encode(authorizationToken_),
-                        QStringLiteral("scope=") + encode(queryValue(request, QStringLiteral("scope"))).replace(QLatin1String("%20"), QLatin1String("+")) };
+        QStringLiteral("scope=") +
+            encode(queryValue(request, QStringLiteral("scope"))).replace(QLatin1String("%20"), QLatin1String("+")) };
     if (!state.isEmpty())
         items.append(QStringLiteral("state=") + encode(state));
     items.append(QStringLiteral("token_type=bearer"));
@@ -244,9 +244,10 @@ HttpReply TwitchSimulator::validate(const SimRequest& request) const
     const std::optional<SimUser> user = known ? model_.user(known->userID) : std::nullopt;
     if (!user)
         return HttpReply::json({ { QStringLiteral("status"), 401 },
-                                 { QStringLiteral("message"), token.isEmpty() ? QStringLiteral("missing authorization token")
-                                                                              : QStringLiteral("invalid access token") } },
-                               401);
+                                   { QStringLiteral("message"),
+                                       token.isEmpty() ? QStringLiteral("missing authorization token")
+                                                       : QStringLiteral("invalid access token") } },
+            401);
     return HttpReply::json({
         { QStringLiteral("client_id"), known->clientID },
         { QStringLiteral("login"), user->login },
@@ -264,12 +265,17 @@ HttpReply TwitchSimulator::revoke(const SimRequest& request)
     const QString clientID = form.queryItemValue(QStringLiteral("client_id"), QUrl::FullyDecoded);
     const QString token = form.queryItemValue(QStringLiteral("token"), QUrl::FullyDecoded);
     if (clientID.isEmpty())
-        return HttpReply::json({ { QStringLiteral("status"), 400 }, { QStringLiteral("message"), QStringLiteral("missing client id") } }, 400);
+        return HttpReply::json(
+            { { QStringLiteral("status"), 400 }, { QStringLiteral("message"), QStringLiteral("missing client id") } },
+            400);
     const std::optional<SimToken> known = model_.token(token);
     if (!known)
-        return HttpReply::json({ { QStringLiteral("status"), 400 }, { QStringLiteral("message"), QStringLiteral("Invalid token") } }, 400);
+        return HttpReply::json(
+            { { QStringLiteral("status"), 400 }, { QStringLiteral("message"), QStringLiteral("Invalid token") } }, 400);
     if (known->clientID != clientID)
-        return HttpReply::json({ { QStringLiteral("status"), 403 }, { QStringLiteral("message"), QStringLiteral("client id mismatch") } }, 403);
+        return HttpReply::json(
+            { { QStringLiteral("status"), 403 }, { QStringLiteral("message"), QStringLiteral("client id mismatch") } },
+            403);
     model_.revokeToken(token);
     return HttpReply { 200, {}, {} };
 }
@@ -295,14 +301,16 @@ HttpReply TwitchSimulator::helix(const SimRequest& request) const
         const QString broadcaster = queryValue(request, QStringLiteral("broadcaster_id"));
         if (broadcaster.isEmpty())
             return HttpReply::error(400, QStringLiteral("Missing required parameter \"broadcaster_id\""));
-        return HttpReply::json(HelixCatalogue::response(model_.channelEmotes(broadcaster), Endpoint::channel, baseURL()));
+        return HttpReply::json(
+            HelixCatalogue::response(model_.channelEmotes(broadcaster), Endpoint::channel, baseURL()));
     }
     if (request.path == QLatin1String("/helix/chat/emotes/set")) {
         const QStringList setIDs = QUrlQuery(request.query).allQueryItemValues(QStringLiteral("emote_set_id"));
         if (setIDs.isEmpty() || setIDs.contains(QString()))
             return HttpReply::error(400, QStringLiteral("Missing required parameter \"emote_set_id\""));
         if (setIDs.size() > 25)
-            return HttpReply::error(400, QStringLiteral("The parameter \"emote_set_id\" may only be specified up to 25 times"));
+            return HttpReply::error(
+                400, QStringLiteral("The parameter \"emote_set_id\" may only be specified up to 25 times"));
         QList<SimEmote> emotes;
         for (const QString& setID : setIDs)
             emotes += model_.emoteSet(setID);
@@ -321,10 +329,10 @@ HttpReply TwitchSimulator::emoteImage(const SimRequest& request) const
     const QString& format = parts[4];
     const QString& theme = parts[5];
     const int size = EmoteArt::pixelSize(parts[6]);
-    const bool animated = format == QLatin1String("animated")
-        || (format == QLatin1String("default") && emote && emote->animated);
-    const bool knownFormat = format == QLatin1String("static") || format == QLatin1String("default")
-        || (format == QLatin1String("animated") && emote && emote->animated);
+    const bool animated = format == QLatin1String("animated") ||
+        (format == QLatin1String("default") && emote && emote->animated);
+    const bool knownFormat = format == QLatin1String("static") || format == QLatin1String("default") ||
+        (format == QLatin1String("animated") && emote && emote->animated);
     if (!emote || !knownFormat || size == 0 || (theme != QLatin1String("light") && theme != QLatin1String("dark")))
         return HttpReply::error(404, QStringLiteral("not found"));
     QByteArray& image = imageCache_[request.path];

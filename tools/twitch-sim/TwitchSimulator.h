@@ -54,7 +54,7 @@ public:
     // FORMAT "static", "animated" or "default"; THEME "light" or "dark";
     // SCALE "1.0", "2.0" or "3.0" (28, 56, 112 pixels).
     QUrl emoteImageURL(const QString& emoteID, const QString& format = QStringLiteral("static"),
-                       const QString& theme = QStringLiteral("light"), const QString& scale = QStringLiteral("1.0")) const;
+        const QString& theme = QStringLiteral("light"), const QString& scale = QStringLiteral("1.0")) const;
 
     // A deterministic body of `size` bytes (different per seed), served with
     // validators and range support like an image.

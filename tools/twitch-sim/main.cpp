@@ -37,19 +37,23 @@ int main(int argc, char** argv)
         "Serves the Twitch identity service, Helix emote catalogue, emote images and chat on 127.0.0.1."));
     parser.addHelpOption();
     parser.addOptions({
-        { QStringLiteral("port"), QStringLiteral("Port to listen on (default: a free one)."), QStringLiteral("port"), QStringLiteral("0") },
-        { QStringLiteral("token"), QStringLiteral("Token the authorize page hands out (known to validation and Helix)."), QStringLiteral("token") },
+        { QStringLiteral("port"), QStringLiteral("Port to listen on (default: a free one)."), QStringLiteral("port"),
+            QStringLiteral("0") },
+        { QStringLiteral("token"),
+            QStringLiteral("Token the authorize page hands out (known to validation and Helix)."),
+            QStringLiteral("token") },
         { QStringLiteral("refuse"), QStringLiteral("The authorize page answers access_denied.") },
         { QStringLiteral("fault"),
-          QStringLiteral("Misbehave on PATH (a trailing * matches a prefix). SPEC: status:N, redirect:URL, delay:MS, truncate:BYTES, "
-                         "drop[:BYTES], stall[:BYTES], range:whole, stream:BYTES, endless, trickle:MS, times:N, "
-                         "comma-separated. Repeatable."),
-          QStringLiteral("PATH=SPEC") },
+            QStringLiteral("Misbehave on PATH (a trailing * matches a prefix). SPEC: status:N, redirect:URL, delay:MS, "
+                           "truncate:BYTES, "
+                           "drop[:BYTES], stall[:BYTES], range:whole, stream:BYTES, endless, trickle:MS, times:N, "
+                           "comma-separated. Repeatable."),
+            QStringLiteral("PATH=SPEC") },
         { QStringLiteral("quiet"), QStringLiteral("Do not log requests.") },
         { QStringLiteral("chat-rate"), QStringLiteral("Generated chat messages per second in every joined channel."),
-          QStringLiteral("rate"), QStringLiteral("0") },
+            QStringLiteral("rate"), QStringLiteral("0") },
         { QStringLiteral("ping-interval"), QStringLiteral("Seconds between the chat service's PINGs."),
-          QStringLiteral("seconds"), QStringLiteral("300") },
+            QStringLiteral("seconds"), QStringLiteral("300") },
     });
     parser.process(app);
 
@@ -69,7 +73,7 @@ int main(int argc, char** argv)
         const QString token = parser.value(QStringLiteral("token"));
         if (!simulator.model().token(token))
             simulator.model().addToken({ token, QString::fromLatin1(demo::clientID), QString::fromLatin1(demo::userID),
-                                         { QStringLiteral("chat:edit"), QStringLiteral("chat:read") } });
+                { QStringLiteral("chat:edit"), QStringLiteral("chat:read") } });
         simulator.setAuthorizationToken(token);
     }
     simulator.setRefusesAuthorization(parser.isSet(QStringLiteral("refuse")));
@@ -84,8 +88,9 @@ int main(int argc, char** argv)
     simulator.chat().setPingInterval(std::chrono::milliseconds(qint64(pingInterval * 1000)));
     if (!parser.isSet(QStringLiteral("quiet")))
         QObject::connect(&simulator, &TwitchSimulator::requestServed, [](const SimRequest& request, int status) {
-            print(QStringLiteral("%1 %2%3 -> %4").arg(QString::fromLatin1(request.method), request.path,
-                                                       request.query.isEmpty() ? QString() : u'?' + request.query)
+            print(QStringLiteral("%1 %2%3 -> %4")
+                      .arg(QString::fromLatin1(request.method), request.path,
+                          request.query.isEmpty() ? QString() : u'?' + request.query)
                       .arg(status));
         });
 
@@ -98,7 +103,7 @@ int main(int argc, char** argv)
         const SimToken known = *simulator.model().token(QString::fromLatin1(token));
         print(QStringLiteral("token %1: %2 (user %3, client %4) %5")
                   .arg(known.token, simulator.model().user(known.userID)->login, known.userID, known.clientID,
-                       known.scopes.join(u' ')));
+                      known.scopes.join(u' ')));
     }
     return app.exec();
 }

@@ -21,7 +21,8 @@ public:
 
 private:
     AccountError(QString description, QString userMessage)
-        : Error(std::move(description)), userMessage_(std::move(userMessage)) { }
+        : Error(std::move(description)), userMessage_(std::move(userMessage))
+    { }
 
     QString userMessage_;
 };

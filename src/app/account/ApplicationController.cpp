@@ -48,9 +48,8 @@ std::exception_ptr failureOf(QFuture<T> future)
 } // namespace
 
 ApplicationController::ApplicationController(BundleConfig config, TwitchAPI twitch,
-                                             std::shared_ptr<CredentialStore> keychain,
-                                             std::shared_ptr<QSettings> userDefaults, SessionFactory makeSession,
-                                             QObject* parent)
+    std::shared_ptr<CredentialStore> keychain, std::shared_ptr<QSettings> userDefaults, SessionFactory makeSession,
+    QObject* parent)
     : QObject(parent)
     , config_(std::move(config))
     , twitch_(std::move(twitch))
@@ -71,7 +70,7 @@ ApplicationController::ApplicationController(BundleConfig config, TwitchAPI twit
 
 ApplicationController::~ApplicationController()
 {
-    keychainQueue_.sync([] { });
+    keychainQueue_.sync([] {});
 }
 
 QUrl ApplicationController::authorizationURL() const
@@ -226,8 +225,7 @@ void ApplicationController::restoreAccessToken()
         try {
             if (stored.info && stored.token)
                 info = TwitchUserAccessToken::Info::fromStoredJson(JsonReader::parse(stored.info->toUtf8()));
-        } catch (const DecodingError&) {
-        }
+        } catch (const DecodingError&) { }
         // A lone item or an unreadable info cannot sign anyone in.
         if (!info) {
             clearStoredAccessToken();
@@ -239,21 +237,22 @@ void ApplicationController::restoreAccessToken()
 
 void ApplicationController::validateRestored(const TwitchUserAccessToken& stored, quint64 action)
 {
-    whenFinished(twitch_.validate(stored.token), this, [this, stored, action](QFuture<TwitchUserAccessToken> validated) {
-        const auto finished = qScopeGuard([this] { finishRestoring(); });
-        if (action != lastAction_)
-            return;
-        if (const std::exception_ptr error = failureOf(validated)) {
-            if (isRefusedToken(error))
-                return endSession(error);
-            // The chat's own login will tell if the token is bad.
-            logEvent(QStringLiteral("validationFailed"), describe(error));
-            return startSession(stored);
-        }
-        if (!isMadeForParley(validated.result().info))
-            return endSession(std::make_exception_ptr(AccountError::notMadeForParley()));
-        startSession(validated.result());
-    });
+    whenFinished(
+        twitch_.validate(stored.token), this, [this, stored, action](QFuture<TwitchUserAccessToken> validated) {
+            const auto finished = qScopeGuard([this] { finishRestoring(); });
+            if (action != lastAction_)
+                return;
+            if (const std::exception_ptr error = failureOf(validated)) {
+                if (isRefusedToken(error))
+                    return endSession(error);
+                // The chat's own login will tell if the token is bad.
+                logEvent(QStringLiteral("validationFailed"), describe(error));
+                return startSession(stored);
+            }
+            if (!isMadeForParley(validated.result().info))
+                return endSession(std::make_exception_ptr(AccountError::notMadeForParley()));
+            startSession(validated.result());
+        });
 }
 
 void ApplicationController::finishRestoring()
@@ -325,8 +324,8 @@ QFuture<qint32> ApplicationController::clearStoredAccessToken()
 
 bool ApplicationController::isMadeForParley(const TwitchUserAccessToken::Info& info) const
 {
-    return info.clientID == config_.twitchClientID && info.scopes.contains(TwitchAuthScope::chatRead)
-        && info.scopes.contains(TwitchAuthScope::chatEdit);
+    return info.clientID == config_.twitchClientID && info.scopes.contains(TwitchAuthScope::chatRead) &&
+        info.scopes.contains(TwitchAuthScope::chatEdit);
 }
 
 void ApplicationController::startSession(const TwitchUserAccessToken& accessToken)

@@ -27,8 +27,8 @@ namespace parley {
 // session is built on layers above this one, which therefore knows it only by
 // name. The returned pointer's deleter is the one the session is released
 // with (deleteLater suits a QObject).
-using SessionFactory = std::function<std::shared_ptr<SessionController>(const TwitchAPI& twitch,
-                                                                        const TwitchUserAccessToken& accessToken)>;
+using SessionFactory = std::function<std::shared_ptr<SessionController>(
+    const TwitchAPI& twitch, const TwitchUserAccessToken& accessToken)>;
 
 // The one owner of the account state: signed in or out, the running session,
 // the current theme and whether a sign-in is being completed. It restores a
@@ -69,8 +69,7 @@ public:
     // Starts restoring the stored sign-in and loads the stored theme options
     // from `userDefaults`.
     ApplicationController(BundleConfig config, TwitchAPI twitch, std::shared_ptr<CredentialStore> keychain,
-                          std::shared_ptr<QSettings> userDefaults, SessionFactory makeSession,
-                          QObject* parent = nullptr);
+        std::shared_ptr<QSettings> userDefaults, SessionFactory makeSession, QObject* parent = nullptr);
     // Waits for the credential-store work already asked for, so that a logout
     // just before quitting still removes the stored token.
     ~ApplicationController() override;

@@ -105,12 +105,12 @@ BundleConfig BundleConfig::fromJson(const QByteArray& json, const QString& sourc
     config.shortVersion = info.string("CFBundleShortVersionString", "");
     config.twitchClientID = info.string("TWITCH_CLIENT_ID");
     config.twitchAuthRedirectURL = info.url(info.string("TWITCH_AUTH_REDIRECT_URL"), "TWITCH_AUTH_REDIRECT_URL");
-    config.twitchIdentityURL = info.url(info.string("TWITCH_IDENTITY_URL", "https://id.twitch.tv"),
-                                        "TWITCH_IDENTITY_URL", { "https", "http" });
-    config.twitchHelixURL = info.url(info.string("TWITCH_HELIX_URL", "https://api.twitch.tv"),
-                                     "TWITCH_HELIX_URL", { "https", "http" });
-    config.twitchChatURL = info.url(info.string("TWITCH_CHAT_URL", "wss://irc-ws.chat.twitch.tv:443"),
-                                    "TWITCH_CHAT_URL", { "wss", "ws" });
+    config.twitchIdentityURL = info.url(
+        info.string("TWITCH_IDENTITY_URL", "https://id.twitch.tv"), "TWITCH_IDENTITY_URL", { "https", "http" });
+    config.twitchHelixURL = info.url(
+        info.string("TWITCH_HELIX_URL", "https://api.twitch.tv"), "TWITCH_HELIX_URL", { "https", "http" });
+    config.twitchChatURL = info.url(
+        info.string("TWITCH_CHAT_URL", "wss://irc-ws.chat.twitch.tv:443"), "TWITCH_CHAT_URL", { "wss", "ws" });
     config.twitchCapabilityNamespace = info.string("TWITCH_CAPABILITY_NAMESPACE", "twitch.tv");
     config.twitchWebDomain = info.string("TWITCH_WEB_DOMAIN", "twitch.tv");
     if (const std::optional<QString> feed = info.optionalString("UPDATE_FEED_URL"); feed && !feed->isEmpty())

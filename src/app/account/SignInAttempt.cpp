@@ -9,8 +9,7 @@ namespace parley {
 SignInAttempt::SignInAttempt(const TwitchAPI& twitch)
     : state_(makeState())
     , authorizationURL_(twitch.authorizationURL({ TwitchAuthScope::chatEdit, TwitchAuthScope::chatRead }, state_))
-{
-}
+{ }
 
 std::optional<QString> SignInAttempt::refusal(const QUrl& redirect, const TwitchAPI& twitch) const
 {

@@ -27,8 +27,7 @@ class EmoteImageLoader final : public QObject {
 
 public:
     // The registry must outlive the loader; images load through `pipeline`.
-    explicit EmoteImageLoader(EmoteRegistryProtocol& registry, ImagePipeline& pipeline,
-                              QObject* parent = nullptr);
+    explicit EmoteImageLoader(EmoteRegistryProtocol& registry, ImagePipeline& pipeline, QObject* parent = nullptr);
 
     EmoteRegistryProtocol& emoteRegistry() const { return registry_; }
 

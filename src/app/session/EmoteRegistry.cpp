@@ -1,8 +1,8 @@
 #include "EmoteRegistry.h"
 
-#include "platform/WhenFinished.h"
 #include "platform/Diagnostics.h"
 #include "platform/Error.h"
+#include "platform/WhenFinished.h"
 
 #include <QSet>
 
@@ -26,8 +26,7 @@ EmoteRegistry::EmoteRegistry(TwitchAPI twitch, TwitchUserAccessToken accessToken
     , twitch_(std::move(twitch))
     , accessToken_(std::move(accessToken))
     , clock_(std::move(clock))
-{
-}
+{ }
 
 void EmoteRegistry::loadEmoteSet(const EmoteSet& set)
 {

@@ -33,7 +33,7 @@ public:
 
     // `clock` measures the retry floor.
     EmoteRegistry(TwitchAPI twitch, TwitchUserAccessToken accessToken, QObject* parent = nullptr,
-                  Clock clock = &std::chrono::steady_clock::now);
+        Clock clock = &std::chrono::steady_clock::now);
 
     const EmoteTable& emotes() const override { return emotes_; }
     // Status of every set ever asked for; a set that is absent was never asked for.

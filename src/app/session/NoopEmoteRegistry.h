@@ -11,7 +11,8 @@ class NoopEmoteRegistry final : public EmoteRegistryProtocol {
 
 public:
     explicit NoopEmoteRegistry(EmoteTable emotes = {}, QObject* parent = nullptr)
-        : EmoteRegistryProtocol(parent), emotes_(std::move(emotes)) { }
+        : EmoteRegistryProtocol(parent), emotes_(std::move(emotes))
+    { }
 
     const EmoteTable& emotes() const override { return emotes_; }
     void loadEmoteSet(const EmoteSet&) override { }

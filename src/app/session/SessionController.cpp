@@ -8,7 +8,7 @@
 namespace parley {
 
 SessionController::SessionController(TwitchAPI twitch, TwitchUserAccessToken accessToken,
-                                     SessionControllerDelegate* delegate, ImagePipeline& imagePipeline)
+    SessionControllerDelegate* delegate, ImagePipeline& imagePipeline)
     : twitch_(std::move(twitch))
     , accessToken_(std::move(accessToken))
     , delegate_(delegate)
@@ -32,7 +32,7 @@ void SessionController::start()
     connect(chatListenTask_.get(), &TwitchChatConnection::finished, this, &SessionController::listenFinished);
     emit isListeningChanged();
     observe(chat_.get(), &TwitchChat::room, &TwitchChat::roomChanged, this,
-            [this](const std::optional<RoomState>& room) { loadChannelEmotes(room); });
+        [this](const std::optional<RoomState>& room) { loadChannelEmotes(room); });
 }
 
 void SessionController::listenFinished()

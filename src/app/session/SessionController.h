@@ -5,9 +5,9 @@
 #include "app/session/SessionControllerDelegate.h"
 #include "images/pipeline/ImagePipeline.h"
 #include "twitch/api/TwitchAPI.h"
+#include "twitch/api/TwitchUserAccessToken.h"
 #include "twitch/chat/TwitchChat.h"
 #include "twitch/chat/TwitchChatConnection.h"
-#include "twitch/api/TwitchUserAccessToken.h"
 
 #include <QObject>
 #include <QString>
@@ -38,8 +38,8 @@ public:
     // `twitch.endpoints()`. `delegate` (may be null) is the owner; it is not
     // owned and must outlive the session. Emote images load through
     // `imagePipeline`.
-    SessionController(TwitchAPI twitch, TwitchUserAccessToken accessToken,
-                      SessionControllerDelegate* delegate, ImagePipeline& imagePipeline);
+    SessionController(TwitchAPI twitch, TwitchUserAccessToken accessToken, SessionControllerDelegate* delegate,
+        ImagePipeline& imagePipeline);
     ~SessionController() override;
 
     TwitchChat* chat() const { return chat_.get(); }

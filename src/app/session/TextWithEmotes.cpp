@@ -27,8 +27,8 @@ public:
     qsizetype offsetOf(qint64 target)
     {
         while (codePoint_ < target && offset_ < text_.size()) {
-            const bool pair = text_.at(offset_).isHighSurrogate() && offset_ + 1 < text_.size()
-                && text_.at(offset_ + 1).isLowSurrogate();
+            const bool pair = text_.at(offset_).isHighSurrogate() && offset_ + 1 < text_.size() &&
+                text_.at(offset_ + 1).isLowSurrogate();
             offset_ += pair ? 2 : 1;
             ++codePoint_;
         }
@@ -56,8 +56,7 @@ void appendText(QList<TextWithEmotesPiece>& pieces, const QString& text)
 
 TextWithEmotes::TextWithEmotes(QString text, QList<TwitchEmoteMark> emotes, QStringList emoteSets)
     : text_(std::move(text)), emotes_(std::move(emotes)), emoteSets_(std::move(emoteSets))
-{
-}
+{ }
 
 QList<TwitchEmoteMark> TextWithEmotes::usableMarks() const
 {
@@ -65,7 +64,7 @@ QList<TwitchEmoteMark> TextWithEmotes::usableMarks() const
         return {};
     QList<TwitchEmoteMark> sorted = emotes_;
     std::stable_sort(sorted.begin(), sorted.end(),
-                     [](const TwitchEmoteMark& a, const TwitchEmoteMark& b) { return a.begin < b.begin; });
+        [](const TwitchEmoteMark& a, const TwitchEmoteMark& b) { return a.begin < b.begin; });
     const qint64 length = codePointCount(text_);
     QList<TwitchEmoteMark> usable;
     qint64 next = 0; // the first position a further mark may start at
@@ -78,8 +77,8 @@ QList<TwitchEmoteMark> TextWithEmotes::usableMarks() const
     return usable;
 }
 
-QList<TextWithEmotesPiece> TextWithEmotes::compose(const EmoteImageStore& images,
-                                                   const std::function<void(const QString&)>& requestImage) const
+QList<TextWithEmotesPiece> TextWithEmotes::compose(
+    const EmoteImageStore& images, const std::function<void(const QString&)>& requestImage) const
 {
     QList<TextWithEmotesPiece> pieces;
     CodePointCursor cursor(text_);

@@ -50,8 +50,8 @@ public:
     // image piece; any other shows its code and is asked for through
     // `requestImage`, at every composition, until its image is there.
     // Adjacent text forms one piece; there are no empty pieces.
-    QList<TextWithEmotesPiece> compose(const EmoteImageStore& images,
-                                       const std::function<void(const QString&)>& requestImage) const;
+    QList<TextWithEmotesPiece> compose(
+        const EmoteImageStore& images, const std::function<void(const QString&)>& requestImage) const;
     QList<TextWithEmotesPiece> compose(EmoteImageLoader& loader) const;
 
     // What a message asks for when it comes on screen: its emote sets and the

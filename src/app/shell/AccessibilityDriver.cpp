@@ -79,10 +79,10 @@ QJsonObject describeObject(QObject* object)
     QAccessibleInterface* interface = QAccessible::queryAccessibleInterface(object);
     const QRect rect = interface->rect();
     return { { QStringLiteral("name"), interface->text(QAccessible::Name) },
-             { QStringLiteral("role"), QString::fromLatin1(QMetaEnum::fromType<QAccessible::Role>().valueToKey(interface->role())) },
-             { QStringLiteral("enabled"), !interface->state().disabled },
-             { QStringLiteral("width"), rect.width() },
-             { QStringLiteral("height"), rect.height() } };
+        { QStringLiteral("role"),
+            QString::fromLatin1(QMetaEnum::fromType<QAccessible::Role>().valueToKey(interface->role())) },
+        { QStringLiteral("enabled"), !interface->state().disabled }, { QStringLiteral("width"), rect.width() },
+        { QStringLiteral("height"), rect.height() } };
 }
 
 QString fileNameFor(const QWidget* window)
@@ -124,27 +124,24 @@ QJsonObject AccessibilityDriver::describe() const
         QJsonArray items;
         for (QObject* object : std::as_const(objects))
             items.append(describeObject(object));
-        windows.append(QJsonObject {
-            { QStringLiteral("title"), window->windowTitle() },
+        windows.append(QJsonObject { { QStringLiteral("title"), window->windowTitle() },
             { QStringLiteral("name"), window->accessibleName() },
             { QStringLiteral("stayOnTop"), window->windowFlags().testFlag(Qt::WindowStaysOnTopHint) },
-            { QStringLiteral("width"), window->width() },
-            { QStringLiteral("height"), window->height() },
+            { QStringLiteral("width"), window->width() }, { QStringLiteral("height"), window->height() },
             { QStringLiteral("items"), items } });
     }
     QJsonArray menu;
-    for (const QAction* item : { &menu_.logoutMenuItem, &menu_.alwaysOnTopMenuItem, &menu_.preferencesMenuItem,
-                                 &menu_.checkUpdatesMenuItem })
+    for (const QAction* item :
+        { &menu_.logoutMenuItem, &menu_.alwaysOnTopMenuItem, &menu_.preferencesMenuItem, &menu_.checkUpdatesMenuItem })
         menu.append(QJsonObject { { QStringLiteral("title"), item->text() },
-                                  { QStringLiteral("enabled"), item->isEnabled() },
-                                  { QStringLiteral("checked"), item->isChecked() } });
+            { QStringLiteral("enabled"), item->isEnabled() }, { QStringLiteral("checked"), item->isChecked() } });
     return { { QStringLiteral("ok"), true }, { QStringLiteral("windows"), windows }, { QStringLiteral("menu"), menu } };
 }
 
 QJsonObject AccessibilityDriver::trigger(const QString& title)
 {
     for (QAction* item : { &menu_.logoutMenuItem, &menu_.alwaysOnTopMenuItem, &menu_.preferencesMenuItem,
-                           &menu_.checkUpdatesMenuItem }) {
+             &menu_.checkUpdatesMenuItem }) {
         if (item->text() != title)
             continue;
         if (!item->isEnabled())

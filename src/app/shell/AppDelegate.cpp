@@ -37,20 +37,20 @@ void AppDelegate::applicationDidFinishLaunching()
     connect(&menu_.preferencesMenuItem, &QAction::triggered, this, &AppDelegate::showPreferences);
     connect(&menu_.checkUpdatesMenuItem, &QAction::triggered, &updateController_, &Updater::checkForUpdates);
     if (!updateController_.hasFeed())
-        menu_.checkUpdatesMenuItem.setStatusTip(UpdateCheckResult { UpdateCheckResult::Outcome::notConfigured, {}, {}, {} }.message());
+        menu_.checkUpdatesMenuItem.setStatusTip(
+            UpdateCheckResult { UpdateCheckResult::Outcome::notConfigured, {}, {}, {} }.message());
 
     ImagePipeline& pipeline = services_.imagePipeline;
     appController_ = std::make_unique<ApplicationController>(config_,
-        TwitchAPI(config_.twitchEndpoints(), config_.twitchClientID, config_.twitchAuthRedirectURL),
-        services_.keychain, services_.userDefaults,
-        [&pipeline](const TwitchAPI& twitch, const TwitchUserAccessToken& accessToken) {
+        TwitchAPI(config_.twitchEndpoints(), config_.twitchClientID, config_.twitchAuthRedirectURL), services_.keychain,
+        services_.userDefaults, [&pipeline](const TwitchAPI& twitch, const TwitchUserAccessToken& accessToken) {
             return std::shared_ptr<SessionController>(new SessionController(twitch, accessToken, nullptr, pipeline),
-                                                      [](QObject* session) { session->deleteLater(); });
+                [](QObject* session) { session->deleteLater(); });
         });
     observe(appController_.get(), &ApplicationController::state, &ApplicationController::stateChanged, this,
-            [this](const ApplicationState&) { stateChanged(); });
-    connect(appController_.get(), &ApplicationController::isRestoringChanged, this,
-            &AppDelegate::updateRedirectListener);
+        [this](const ApplicationState&) { stateChanged(); });
+    connect(
+        appController_.get(), &ApplicationController::isRestoringChanged, this, &AppDelegate::updateRedirectListener);
 
     rootCoordinator_ = std::make_unique<RootCoordinator>(*appController_,
         WindowEnvironment { menu_, *services_.userDefaults, config_.bundleIdentifier, services_.openURL });
@@ -127,13 +127,14 @@ void AppDelegate::updateRedirectListener()
         return;
     redirectListener_ = std::make_unique<LoopbackRedirectListener>(config_.twitchAuthRedirectURL);
     if (!redirectListener_->start()) {
-        std::fprintf(stderr, "parley: cannot listen on 127.0.0.1:%d for the sign-in redirect; is another program using it?\n",
-                     config_.twitchAuthRedirectURL.port());
+        std::fprintf(stderr,
+            "parley: cannot listen on 127.0.0.1:%d for the sign-in redirect; is another program using it?\n",
+            config_.twitchAuthRedirectURL.port());
         redirectListener_.reset();
         return;
     }
-    connect(redirectListener_.get(), &LoopbackRedirectListener::redirectReceived, this,
-            &AppDelegate::continueUserActivity);
+    connect(
+        redirectListener_.get(), &LoopbackRedirectListener::redirectReceived, this, &AppDelegate::continueUserActivity);
 }
 
 void AppDelegate::showUpdateResult(const UpdateCheckResult& result, bool userInitiated)
@@ -143,7 +144,7 @@ void AppDelegate::showUpdateResult(const UpdateCheckResult& result, bool userIni
     std::vector<Alert::Button> buttons;
     if (result.release && result.release->pageURL.isValid())
         buttons.push_back({ QStringLiteral("View Release"),
-                            [open = services_.openURL, page = result.release->pageURL] { open(page); } });
+            [open = services_.openURL, page = result.release->pageURL] { open(page); } });
     Alert::show(result.message(), result.details(), std::move(buttons));
 }
 

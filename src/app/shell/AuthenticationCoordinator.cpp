@@ -5,12 +5,12 @@
 
 namespace parley {
 
-AuthenticationCoordinator::AuthenticationCoordinator(ApplicationController& appController,
-                                                     const WindowEnvironment& environment, QObject* parent)
+AuthenticationCoordinator::AuthenticationCoordinator(
+    ApplicationController& appController, const WindowEnvironment& environment, QObject* parent)
     : XUICoordinator(parent)
     , viewController_(new AuthenticationViewController(appController, environment.openURL))
     , window_(std::make_unique<HostingWindow>(viewController_, environment.menu, environment.userDefaults,
-                                              environment.bundleIdentifier + QStringLiteral(".AuthWindow")))
+          environment.bundleIdentifier + QStringLiteral(".AuthWindow")))
 {
     window_->setWindowTitle(QStringLiteral("Parley - Sign into Twitch"));
     window_->setAccessibleName(window_->windowTitle());

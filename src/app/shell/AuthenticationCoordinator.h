@@ -17,8 +17,8 @@ class AuthenticationCoordinator : public XUICoordinator {
     Q_OBJECT
 
 public:
-    AuthenticationCoordinator(ApplicationController& appController, const WindowEnvironment& environment,
-                              QObject* parent = nullptr);
+    AuthenticationCoordinator(
+        ApplicationController& appController, const WindowEnvironment& environment, QObject* parent = nullptr);
     ~AuthenticationCoordinator() override;
 
     void start() override;

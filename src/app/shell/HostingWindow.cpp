@@ -6,11 +6,9 @@
 
 namespace parley {
 
-HostingWindow::HostingWindow(QWidget* content, MainMenu& menu, QSettings& userDefaults, QString frameAutosaveName,
-                             QWidget* parent)
-    : QMainWindow(parent)
-    , userDefaults_(userDefaults)
-    , frameAutosaveName_(std::move(frameAutosaveName))
+HostingWindow::HostingWindow(
+    QWidget* content, MainMenu& menu, QSettings& userDefaults, QString frameAutosaveName, QWidget* parent)
+    : QMainWindow(parent), userDefaults_(userDefaults), frameAutosaveName_(std::move(frameAutosaveName))
 {
     setMenuBar(menu.makeMenuBar(this));
     setCentralWidget(content);

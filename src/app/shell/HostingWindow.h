@@ -18,7 +18,7 @@ class HostingWindow : public QMainWindow {
 
 public:
     HostingWindow(QWidget* content, MainMenu& menu, QSettings& userDefaults, QString frameAutosaveName,
-                  QWidget* parent = nullptr);
+        QWidget* parent = nullptr);
 
     const QString& frameAutosaveName() const { return frameAutosaveName_; }
     // Where the frame of `autosaveName` is stored in the user defaults.

@@ -20,8 +20,7 @@ QByteArray line(const QJsonObject& object)
 } // namespace
 
 InstanceChannel::InstanceChannel(QString bundleIdentifier, QObject* parent)
-    : QObject(parent)
-    , bundleIdentifier_(std::move(bundleIdentifier))
+    : QObject(parent), bundleIdentifier_(std::move(bundleIdentifier))
 {
     server_.setSocketOptions(QLocalServer::UserAccessOption);
     connect(&server_, &QLocalServer::newConnection, this, &InstanceChannel::accept);

@@ -31,25 +31,24 @@ fetch("/parley-redirect", { method: "POST", headers: { "Content-Type": "text/pla
 
 } // namespace
 
-void LoopbackRedirectListener::answer(const QHttpServerRequest& request, QTcpSocket* socket, QHttpServerResponder::StatusCode status,
-                                      const QByteArray& body, const QByteArray& mimeType)
+void LoopbackRedirectListener::answer(const QHttpServerRequest& request, QTcpSocket* socket,
+    QHttpServerResponder::StatusCode status, const QByteArray& body, const QByteArray& mimeType)
 {
     QHttpServerResponder responder = makeResponder(request, socket);
-    responder.write(body, { { "Content-Type", mimeType }, { "Cache-Control", "no-store" },
-                            { "Referrer-Policy", "no-referrer" } }, status);
+    responder.write(body,
+        { { "Content-Type", mimeType }, { "Cache-Control", "no-store" }, { "Referrer-Policy", "no-referrer" } },
+        status);
 }
 
 LoopbackRedirectListener::LoopbackRedirectListener(QUrl redirectURL, QObject* parent)
-    : QAbstractHttpServer(parent)
-    , redirectURL_(std::move(redirectURL))
-{
-}
+    : QAbstractHttpServer(parent), redirectURL_(std::move(redirectURL))
+{ }
 
 bool LoopbackRedirectListener::canServe(const QUrl& redirectURL)
 {
     const QString host = redirectURL.host();
-    return redirectURL.scheme() == QLatin1String("http") && redirectURL.port() > 0
-        && (host == QLatin1String("localhost") || host == QLatin1String("127.0.0.1"));
+    return redirectURL.scheme() == QLatin1String("http") && redirectURL.port() > 0 &&
+        (host == QLatin1String("localhost") || host == QLatin1String("127.0.0.1"));
 }
 
 bool LoopbackRedirectListener::start()
@@ -70,7 +69,7 @@ bool LoopbackRedirectListener::handleRequest(const QHttpServerRequest& request, 
     }
     if (request.method() == QHttpServerRequest::Method::Post && path == receivePath) {
         const std::optional<QUrl> redirect = isOwnOrigin(request.value("origin")) ? redirectFrom(request.body())
-                                                                                 : std::nullopt;
+                                                                                  : std::nullopt;
         if (!redirect) {
             answer(request, socket, QHttpServerResponder::StatusCode::BadRequest);
             return true;
@@ -114,7 +113,8 @@ std::optional<QUrl> LoopbackRedirectListener::redirectFrom(const QByteArray& pag
     if (pageAddress.size() > maxBodySize)
         return std::nullopt;
     const QUrl landed(QString::fromUtf8(pageAddress), QUrl::StrictMode);
-    if (!landed.isValid() || !isOwnHost(landed.authority().toUtf8()) || (landed.path().isEmpty() ? QStringLiteral("/") : landed.path()) != pagePath())
+    if (!landed.isValid() || !isOwnHost(landed.authority().toUtf8()) ||
+        (landed.path().isEmpty() ? QStringLiteral("/") : landed.path()) != pagePath())
         return std::nullopt;
     QUrl redirect = redirectURL_;
     redirect.setQuery(landed.query(QUrl::FullyEncoded), QUrl::StrictMode);

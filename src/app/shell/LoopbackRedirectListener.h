@@ -41,7 +41,7 @@ protected:
 
 private:
     static void answer(const QHttpServerRequest& request, QTcpSocket* socket, QHttpServerResponder::StatusCode status,
-                       const QByteArray& body = {}, const QByteArray& mimeType = "text/plain; charset=utf-8");
+        const QByteArray& body = {}, const QByteArray& mimeType = "text/plain; charset=utf-8");
     bool isOwnHost(const QByteArray& host) const;
     bool isOwnOrigin(const QByteArray& origin) const;
     // Where the page is served: the redirect address's path.

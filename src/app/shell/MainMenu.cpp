@@ -22,8 +22,9 @@ MainMenu::MainMenu(QObject* parent)
 void MainMenu::showLogin(const std::optional<QString>& login)
 {
     // A title is menu text, where '&' marks a mnemonic: escape it.
-    logoutMenuItem.setText(login ? QStringLiteral("Logout %1...").arg(QString(*login).replace(u'&', QStringLiteral("&&")))
-                                 : QStringLiteral("Logout"));
+    logoutMenuItem.setText(login
+            ? QStringLiteral("Logout %1...").arg(QString(*login).replace(u'&', QStringLiteral("&&")))
+            : QStringLiteral("Logout"));
     logoutMenuItem.setEnabled(login.has_value());
 }
 

@@ -10,11 +10,8 @@
 namespace parley {
 
 RootCoordinator::RootCoordinator(ApplicationController& appController, WindowEnvironment environment, QObject* parent)
-    : XUICoordinator(parent)
-    , appController_(appController)
-    , environment_(std::move(environment))
-{
-}
+    : XUICoordinator(parent), appController_(appController), environment_(std::move(environment))
+{ }
 
 RootCoordinator::~RootCoordinator() = default;
 
@@ -26,7 +23,7 @@ void RootCoordinator::start()
     connect(&appController_, &ApplicationController::stateChanged, this, &RootCoordinator::showState);
     connect(&appController_, &ApplicationController::isRestoringChanged, this, &RootCoordinator::showState);
     connect(&appController_, &ApplicationController::errors, this,
-            [this](const std::exception_ptr& error) { presentError(error); });
+        [this](const std::exception_ptr& error) { presentError(error); });
     showState();
 }
 

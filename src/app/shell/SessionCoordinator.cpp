@@ -8,15 +8,14 @@
 namespace parley {
 
 SessionCoordinator::SessionCoordinator(SessionController& sessionController, ApplicationController& themeSource,
-                                       const WindowEnvironment& environment, QObject* parent)
-    : XUICoordinator(parent)
-    , sessionController_(sessionController)
+    const WindowEnvironment& environment, QObject* parent)
+    : XUICoordinator(parent), sessionController_(sessionController)
 {
     // The view starts with the current theme, then follows it.
     themeModifier_.follow(&themeSource, &ApplicationController::theme, &ApplicationController::themeChanged);
     viewController_ = new SessionViewController(sessionController, themeModifier_);
     window_ = std::make_unique<HostingWindow>(viewController_, environment.menu, environment.userDefaults,
-                                              environment.bundleIdentifier + QStringLiteral(".SessionWindow"));
+        environment.bundleIdentifier + QStringLiteral(".SessionWindow"));
     window_->setWindowTitle(QStringLiteral("Parley - #") + sessionController.chat()->channel());
     window_->setAccessibleName(window_->windowTitle());
     // Until the user gives it a frame of their own: a narrow chat column.

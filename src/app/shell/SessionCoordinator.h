@@ -22,7 +22,7 @@ class SessionCoordinator : public XUICoordinator {
 public:
     // Styled by the application controller's published theme.
     SessionCoordinator(SessionController& sessionController, ApplicationController& themeSource,
-                       const WindowEnvironment& environment, QObject* parent = nullptr);
+        const WindowEnvironment& environment, QObject* parent = nullptr);
     ~SessionCoordinator() override;
 
     void start() override;

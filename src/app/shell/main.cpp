@@ -36,7 +36,7 @@ int failLaunch(const QString& problem)
 {
     std::fprintf(stderr, "parley: %s\n", qPrintable(problem));
     QMessageBox box(QMessageBox::Critical, QStringLiteral("Parley"),
-                    QStringLiteral("Parley cannot start: its configuration is broken."), QMessageBox::NoButton);
+        QStringLiteral("Parley cannot start: its configuration is broken."), QMessageBox::NoButton);
     box.setTextFormat(Qt::PlainText);
     box.setInformativeText(problem);
     box.addButton(QStringLiteral("Okay"), QMessageBox::AcceptRole);
@@ -49,7 +49,7 @@ bool openInBrowser(const QUrl& url)
     if (QDesktopServices::openUrl(url))
         return true;
     std::fprintf(stderr, "No web browser could be opened. Open this address in one to continue:\n%s\n",
-                 qPrintable(url.toString(QUrl::FullyEncoded)));
+        qPrintable(url.toString(QUrl::FullyEncoded)));
     return false;
 }
 
@@ -89,20 +89,21 @@ int main(int argc, char** argv)
     InstanceChannel channel(config.bundleIdentifier);
     if (!channel.listen())
         std::fprintf(stderr, "parley: cannot listen on %s; redirects opened later will not reach this Parley\n",
-                     qPrintable(InstanceChannel::serverName(config.bundleIdentifier)));
+            qPrintable(InstanceChannel::serverName(config.bundleIdentifier)));
 
     // The move check runs when launching is about to finish.
     DesktopAppMoverPlatform moverPlatform = DesktopAppMoverPlatform::forThisProgram();
     if (AppMover(moverPlatform).moveCheck() == AppMover::Outcome::quitting)
         return 0;
 
-    AppDelegate delegate(config, { makeCredentialStore(config), makeUserDefaults(config), sharedImagePipeline(config),
-                                   &openInBrowser });
+    AppDelegate delegate(
+        config, { makeCredentialStore(config), makeUserDefaults(config), sharedImagePipeline(config), &openInBrowser });
     QObject::connect(&channel, &InstanceChannel::urlsOpened, &delegate, &AppDelegate::openURLs);
     // Bundles made for tests answer the end-to-end test's requests as well.
     AccessibilityDriver driver(delegate.menu());
     if (config.bundleKind == QLatin1String("test"))
-        channel.setRequestHandler([&driver](const QJsonObject& request, const auto& reply) { reply(driver.answer(request)); });
+        channel.setRequestHandler(
+            [&driver](const QJsonObject& request, const auto& reply) { reply(driver.answer(request)); });
     delegate.applicationDidFinishLaunching();
     delegate.openURLs(urls);
     return QApplication::exec();

@@ -36,7 +36,10 @@ public:
     bool showMessageTimestamp = true;
 
     // The colour for QML, null when absent.
-    QVariant backgroundColorValue() const { return backgroundColor ? QVariant(*backgroundColor) : QVariant::fromValue(nullptr); }
+    QVariant backgroundColorValue() const
+    {
+        return backgroundColor ? QVariant(*backgroundColor) : QVariant::fromValue(nullptr);
+    }
 
     friend bool operator==(const Theme&, const Theme&) = default;
 };

@@ -102,11 +102,15 @@ QJsonObject fontJson(const ThemeOptions::Font& font)
     return json;
 }
 
-bool isFinite(const ThemeOptions::Font& font) { return std::isfinite(font.size); }
+bool isFinite(const ThemeOptions::Font& font)
+{
+    return std::isfinite(font.size);
+}
 
 bool isFinite(const ThemeOptions::Color& color)
 {
-    return std::isfinite(color.red) && std::isfinite(color.green) && std::isfinite(color.blue) && std::isfinite(color.alpha);
+    return std::isfinite(color.red) && std::isfinite(color.green) && std::isfinite(color.blue) &&
+        std::isfinite(color.alpha);
 }
 
 } // namespace
@@ -121,19 +125,20 @@ QJsonObject ThemeOptions::toJson() const
         { QStringLiteral("showMessageTimestamp"), showMessageTimestamp },
     };
     if (backgroundColor)
-        json.insert(QStringLiteral("backgroundColor"), QJsonObject {
-            { QStringLiteral("red"), backgroundColor->red },
-            { QStringLiteral("green"), backgroundColor->green },
-            { QStringLiteral("blue"), backgroundColor->blue },
-            { QStringLiteral("alpha"), backgroundColor->alpha },
-        });
+        json.insert(QStringLiteral("backgroundColor"),
+            QJsonObject {
+                { QStringLiteral("red"), backgroundColor->red },
+                { QStringLiteral("green"), backgroundColor->green },
+                { QStringLiteral("blue"), backgroundColor->blue },
+                { QStringLiteral("alpha"), backgroundColor->alpha },
+            });
     return json;
 }
 
 std::optional<QByteArray> ThemeOptions::encoded() const
 {
-    const bool finite = isFinite(userFont) && isFinite(messageFont) && std::isfinite(spacing.points())
-        && (!backgroundColor || isFinite(*backgroundColor)) && std::isfinite(windowOpacity);
+    const bool finite = isFinite(userFont) && isFinite(messageFont) && std::isfinite(spacing.points()) &&
+        (!backgroundColor || isFinite(*backgroundColor)) && std::isfinite(windowOpacity);
     if (!finite)
         return std::nullopt;
     return QJsonDocument(toJson()).toJson(QJsonDocument::Compact);

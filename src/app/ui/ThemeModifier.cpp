@@ -2,11 +2,7 @@
 
 namespace parley {
 
-ThemeModifier::ThemeModifier(QObject* parent)
-    : QObject(parent)
-    , theme_(defaultTheme())
-{
-}
+ThemeModifier::ThemeModifier(QObject* parent) : QObject(parent), theme_(defaultTheme()) { }
 
 void ThemeModifier::setTheme(const Theme& theme)
 {

@@ -188,8 +188,8 @@ private:
     void watchMemoryPressure(MemoryPressureSource* source)
     {
         std::weak_ptr<State> weak = state_;
-        memoryPressureConnection_ = QObject::connect(source, &MemoryPressureSource::pressure, source,
-            [weak](MemoryPressureSource::Level) {
+        memoryPressureConnection_ = QObject::connect(
+            source, &MemoryPressureSource::pressure, source, [weak](MemoryPressureSource::Level) {
                 if (auto state = weak.lock()) {
                     std::lock_guard lock(state->mutex);
                     state->removeAll();

@@ -75,8 +75,7 @@ DataCache::DataCache(QString path, Settings settings)
     , trimRatio_(settings.trimRatio)
     , isCompressionEnabled_(settings.isCompressionEnabled)
     , queue_(std::make_unique<SerialQueue>(QStringLiteral("parley.images.DataCache")))
-{
-}
+{ }
 
 DataCache::~DataCache() = default;
 

@@ -16,11 +16,13 @@ ImageCache::Configuration defaults()
 } // namespace
 
 ImageCache::ImageCache(std::optional<Configuration> configuration, MemoryPressureSource* memoryPressure)
-    : impl_(configuration.value_or(defaults()), memoryPressure) { }
+    : impl_(configuration.value_or(defaults()), memoryPressure)
+{ }
 
 const std::shared_ptr<ImageCache>& ImageCache::shared()
 {
-    static const std::shared_ptr<ImageCache> cache = std::make_shared<ImageCache>(std::nullopt, &MemoryPressureSource::shared());
+    static const std::shared_ptr<ImageCache> cache = std::make_shared<ImageCache>(
+        std::nullopt, &MemoryPressureSource::shared());
     return cache;
 }
 

@@ -26,8 +26,8 @@ QSize thumbnailSize(QSize size, const ImageRequest::ThumbnailOptions& options)
         factor = flexible.contentMode == Options::ContentMode::aspectFit ? std::min(w, h) : std::max(w, h);
     }
     factor = std::min(factor, 1.0);
-    return QSize(std::max(1, int(std::lround(size.width() * factor))),
-                 std::max(1, int(std::lround(size.height() * factor))));
+    return QSize(
+        std::max(1, int(std::lround(size.width() * factor))), std::max(1, int(std::lround(size.height() * factor))));
 }
 
 } // namespace
@@ -36,8 +36,8 @@ std::shared_ptr<Default> Default::make(const ImageDecodingContext& context)
 {
     if (!context.isCompleted) {
         const auto type = AssetType::detect(context.data);
-        const bool canPreview = type == AssetType::gif()
-            || (type == AssetType::jpeg() && ProgressiveJPEGScanner::isProgressive(context.data) == true);
+        const bool canPreview = type == AssetType::gif() ||
+            (type == AssetType::jpeg() && ProgressiveJPEGScanner::isProgressive(context.data) == true);
         if (!canPreview)
             return nullptr;
     }
@@ -45,7 +45,8 @@ std::shared_ptr<Default> Default::make(const ImageDecodingContext& context)
 }
 
 Default::Default(std::optional<float> scale, std::optional<ImageRequest::ThumbnailOptions> thumbnail)
-    : scale_(scale), thumbnail_(std::move(thumbnail)) { }
+    : scale_(scale), thumbnail_(std::move(thumbnail))
+{ }
 
 QImage Default::makeImage(const QByteArray& data) const
 {
@@ -57,7 +58,7 @@ QImage Default::makeImage(const QByteArray& data) const
     // Network bytes may claim any size: refuse before allocating.
     const QSize size = reader.size();
     if (size.isValid() && qint64(size.width()) * size.height() * 4 > maxImageBytes)
-        return { };
+        return {};
     if (thumbnail_ && size.isValid() && !size.isEmpty())
         reader.setScaledSize(thumbnailSize(size, *thumbnail_));
     QImage image = reader.read();

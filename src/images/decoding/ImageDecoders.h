@@ -25,7 +25,7 @@ public:
     static std::shared_ptr<Default> make(const ImageDecodingContext& context);
 
     Default(std::optional<float> scale = std::nullopt,
-            std::optional<ImageRequest::ThumbnailOptions> thumbnail = std::nullopt);
+        std::optional<ImageRequest::ThumbnailOptions> thumbnail = std::nullopt);
 
     QString name() const override { return QStringLiteral("ImageDecoders.Default"); }
     ImageContainer decode(const QByteArray& data) override;
@@ -46,7 +46,8 @@ private:
 class Empty : public ImageDecoding {
 public:
     explicit Empty(bool isProgressive = false, std::optional<AssetType> assetType = std::nullopt)
-        : isProgressive_(isProgressive), assetType_(std::move(assetType)) { }
+        : isProgressive_(isProgressive), assetType_(std::move(assetType))
+    { }
 
     QString name() const override { return QStringLiteral("ImageDecoders.Empty"); }
     ImageContainer decode(const QByteArray& data) override;

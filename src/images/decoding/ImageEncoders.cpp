@@ -19,7 +19,7 @@ QByteArray writerFormat(const AssetType& type)
         return "webp";
     if (type == AssetType::heic())
         return "heic";
-    return { };
+    return {};
 }
 
 } // namespace

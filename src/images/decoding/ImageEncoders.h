@@ -1,9 +1,9 @@
 #pragma once
 
+#include "images/loading/URLResponse.h"
 #include "images/model/AssetType.h"
 #include "images/model/ImageContainer.h"
 #include "images/model/ImageRequest.h"
-#include "images/loading/URLResponse.h"
 
 #include <QByteArray>
 #include <QImage>
@@ -26,8 +26,7 @@ public:
     virtual ~ImageEncoding() = default;
     // The encoded bytes, or none when the image cannot be encoded.
     virtual std::optional<QByteArray> encode(const QImage& image) const = 0;
-    virtual std::optional<QByteArray> encode(const ImageContainer& container,
-                                             const ImageEncodingContext&) const
+    virtual std::optional<QByteArray> encode(const ImageContainer& container, const ImageEncodingContext&) const
     {
         return encode(container.image());
     }

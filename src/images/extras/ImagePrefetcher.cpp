@@ -40,8 +40,7 @@ ImagePrefetcher::ImagePrefetcher(ImagePipeline& pipeline, Destination destinatio
     , destination_(destination)
     , state_(std::make_shared<State>())
     , queue_(std::make_unique<OperationQueue>(QStringLiteral("parley.images.ImagePrefetcher"), width))
-{
-}
+{ }
 
 ImagePrefetcher::~ImagePrefetcher()
 {
@@ -58,8 +57,8 @@ void ImagePrefetcher::startPrefetching(const QList<ImageRequest>& requests)
             continue;
         const quint64 serial = ++state_->nextSerial;
         auto operation = std::make_shared<AsyncOperation>(
-            [weak = std::weak_ptr(state_), key, serial, request, &pipeline = pipeline_,
-                destination = destination_](AsyncOperation::Finish finish) {
+            [weak = std::weak_ptr(state_), key, serial, request, &pipeline = pipeline_, destination = destination_](
+                AsyncOperation::Finish finish) {
                 const auto done = [weak, key, serial, finish] {
                     finish();
                     State::finished(weak, key, serial);
@@ -78,8 +77,10 @@ void ImagePrefetcher::startPrefetching(const QList<ImageRequest>& requests)
                     return;
                 }
                 found->task = destination == Destination::memoryCache
-                    ? pipeline.loadImage(request, nullptr, {}, [done](const ImageResult&) { done(); }, done)
-                    : pipeline.loadData(request, nullptr, {}, [done](const DataResult&) { done(); }, done);
+                    ? pipeline.loadImage(
+                          request, nullptr, {}, [done](const ImageResult&) { done(); }, done)
+                    : pipeline.loadData(
+                          request, nullptr, {}, [done](const DataResult&) { done(); }, done);
             });
         operation->setQueuePriority(queuePriority(stagePriority(priority)));
         state_->entries.insert(key, { serial, operation, nullptr });

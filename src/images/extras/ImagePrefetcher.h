@@ -19,8 +19,8 @@ class ImagePrefetcher {
 public:
     enum class Destination { memoryCache, diskCache };
 
-    explicit ImagePrefetcher(ImagePipeline& pipeline, Destination destination = Destination::memoryCache,
-        int width = 2);
+    explicit ImagePrefetcher(
+        ImagePipeline& pipeline, Destination destination = Destination::memoryCache, int width = 2);
     // Cancels everything still prefetching.
     ~ImagePrefetcher();
     ImagePrefetcher(const ImagePrefetcher&) = delete;

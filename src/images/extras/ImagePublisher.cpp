@@ -6,8 +6,7 @@ namespace parley {
 
 ImagePublisher::ImagePublisher(ImagePipeline& pipeline, ImageRequest request, QObject* parent)
     : QObject(parent), pipeline_(pipeline), request_(std::move(request))
-{
-}
+{ }
 
 ImagePublisher::~ImagePublisher()
 {
@@ -19,7 +18,8 @@ void ImagePublisher::start()
     if (task_)
         return;
     QPointer<ImagePublisher> self(this);
-    task_ = pipeline_.loadImage(request_, nullptr,
+    task_ = pipeline_.loadImage(
+        request_, nullptr,
         [self](const std::optional<ImageResponse>& preview, qint64 completed, qint64 total) {
             if (!self)
                 return;

@@ -30,9 +30,10 @@ bool isDerivedFromHttpStatus(const QNetworkReply& reply)
 bool isFollowedRedirect(const QNetworkReply& reply)
 {
     const int status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    return status >= 300 && status < 400 && status != 304 && reply.hasRawHeader("Location")
-        && reply.request().attribute(QNetworkRequest::RedirectPolicyAttribute,
-               QNetworkRequest::NoLessSafeRedirectPolicy).toInt() != QNetworkRequest::ManualRedirectPolicy;
+    return status >= 300 && status < 400 && status != 304 && reply.hasRawHeader("Location") &&
+        reply.request()
+            .attribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy)
+            .toInt() != QNetworkRequest::ManualRedirectPolicy;
 }
 
 std::exception_ptr cancellation()
@@ -67,7 +68,8 @@ public:
     };
 
     Session(URLCache cache, Validator validator, Limits limits)
-        : cache_(std::move(cache)), validator_(std::move(validator)), limits_(limits) { }
+        : cache_(std::move(cache)), validator_(std::move(validator)), limits_(limits)
+    { }
 
     void setDelegate(std::shared_ptr<Delegate> delegate) { delegate_ = std::move(delegate); }
 
@@ -86,8 +88,8 @@ public:
         reply->setObjectName(QStringLiteral("parley.images.DataLoader.task"));
         reply->setReadBufferSize(limits_.readBufferSize);
         handler.reply = reply;
-        handler.deadline = new TransferDeadline(limits_.transferTimeout, TransferDeadline::Milliseconds::zero(),
-            [this, id] { timeOut(id); }, this);
+        handler.deadline = new TransferDeadline(
+            limits_.transferTimeout, TransferDeadline::Milliseconds::zero(), [this, id] { timeOut(id); }, this);
         handlers_.emplace(id, std::move(handler));
         connect(reply, &QNetworkReply::metaDataChanged, this, [this, id] { receiveResponse(id); });
         connect(reply, &QNetworkReply::readyRead, this, [this, id] { receiveData(id); });
@@ -220,10 +222,13 @@ private:
         handler.deadline->deleteLater(); // may be the caller
         // Stopped later: aborting inside the reply's own signal upsets it.
         QNetworkReply* reply = handler.reply;
-        QMetaObject::invokeMethod(reply, [reply] {
-            reply->abort();
-            reply->deleteLater();
-        }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            reply,
+            [reply] {
+                reply->abort();
+                reply->deleteLater();
+            },
+            Qt::QueuedConnection);
         if (!handler.held.isEmpty())
             handler.didReceiveData(handler.held, *handler.response);
         if (delegate_)
@@ -248,8 +253,7 @@ namespace {
 
 class DataTask : public Cancellable {
 public:
-    DataTask(std::weak_ptr<DataLoader::Control> control, quint64 id)
-        : control_(std::move(control)), id_(id) { }
+    DataTask(std::weak_ptr<DataLoader::Control> control, quint64 id) : control_(std::move(control)), id_(id) { }
 
     void cancel() override
     {
@@ -259,7 +263,8 @@ public:
             return;
         std::lock_guard lock(control->mutex);
         if (auto* session = control->session)
-            QMetaObject::invokeMethod(session, [session, id = id_] { session->cancel(id); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                session, [session, id = id_] { session->cancel(id); }, Qt::QueuedConnection);
     }
 
     const std::shared_ptr<std::atomic<bool>>& isCancelled() const { return isCancelled_; }
@@ -320,10 +325,13 @@ DataLoader::~DataLoader()
         QObject::connect(thread_, &QThread::finished, thread_, &QObject::deleteLater);
         return;
     }
-    QMetaObject::invokeMethod(session, [session] {
-        session->cancelAll();
-        delete session;
-    }, Qt::BlockingQueuedConnection);
+    QMetaObject::invokeMethod(
+        session,
+        [session] {
+            session->cancelAll();
+            delete session;
+        },
+        Qt::BlockingQueuedConnection);
     thread_->quit();
     thread_->wait();
     delete thread_;
@@ -331,13 +339,13 @@ DataLoader::~DataLoader()
 
 void DataLoader::setDelegate(std::shared_ptr<Delegate> delegate)
 {
-    QMetaObject::invokeMethod(session_,
-        [session = session_, delegate = std::move(delegate)] { session->setDelegate(delegate); },
+    QMetaObject::invokeMethod(
+        session_, [session = session_, delegate = std::move(delegate)] { session->setDelegate(delegate); },
         Qt::QueuedConnection);
 }
 
-std::shared_ptr<Cancellable> DataLoader::loadData(const QNetworkRequest& request,
-    DataHandler didReceiveData, CompletionHandler completion)
+std::shared_ptr<Cancellable> DataLoader::loadData(
+    const QNetworkRequest& request, DataHandler didReceiveData, CompletionHandler completion)
 {
     const quint64 id = ++nextLoadId;
     auto task = std::make_shared<DataTask>(control_, id);
@@ -346,7 +354,8 @@ std::shared_ptr<Cancellable> DataLoader::loadData(const QNetworkRequest& request
     handler.didReceiveData = std::move(didReceiveData);
     handler.completion = std::move(completion);
     handler.isIncremental = prefersIncrementalDelivery_;
-    QMetaObject::invokeMethod(session_,
+    QMetaObject::invokeMethod(
+        session_,
         [session = session_, id, handler = std::move(handler), isCancelled = task->isCancelled()]() mutable {
             session->start(id, std::move(handler), isCancelled);
         },

@@ -45,7 +45,8 @@ public:
 
     private:
         Error(QString description, Code code, int statusCode)
-            : parley::Error(std::move(description)), code_(code), statusCode_(statusCode) { }
+            : parley::Error(std::move(description)), code_(code), statusCode_(statusCode)
+        { }
         Code code_;
         int statusCode_;
     };
@@ -71,8 +72,8 @@ public:
     DataLoader(const DataLoader&) = delete;
     DataLoader& operator=(const DataLoader&) = delete;
 
-    std::shared_ptr<Cancellable> loadData(const QNetworkRequest& request,
-        DataHandler didReceiveData, CompletionHandler completion) override;
+    std::shared_ptr<Cancellable> loadData(
+        const QNetworkRequest& request, DataHandler didReceiveData, CompletionHandler completion) override;
 
     // When set, chunks are handed over as they arrive; otherwise the body is
     // handed over in one piece when the load ends (also when it fails, so a

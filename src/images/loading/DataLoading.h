@@ -27,8 +27,8 @@ public:
     using CompletionHandler = std::function<void(std::exception_ptr error)>;
 
     virtual ~DataLoading() = default;
-    virtual std::shared_ptr<Cancellable> loadData(const QNetworkRequest& request,
-        DataHandler didReceiveData, CompletionHandler completion) = 0;
+    virtual std::shared_ptr<Cancellable> loadData(
+        const QNetworkRequest& request, DataHandler didReceiveData, CompletionHandler completion) = 0;
 };
 
 } // namespace parley

@@ -15,9 +15,9 @@ std::chrono::milliseconds drainIntervalFor(double rate)
 } // namespace
 
 RateLimiter::RateLimiter(Scheduler schedule, double rate, double burst, TokenBucket::Clock clock)
-    : state_(std::make_shared<State>(State { TokenBucket(rate, burst, std::move(clock)), std::move(schedule), {}, false }))
-{
-}
+    : state_(
+          std::make_shared<State>(State { TokenBucket(rate, burst, std::move(clock)), std::move(schedule), {}, false }))
+{ }
 
 std::chrono::milliseconds RateLimiter::drainInterval() const
 {

@@ -19,8 +19,7 @@ namespace parley {
 // Every member may be called from any thread.
 class ResumableDataStorage {
 public:
-    explicit ResumableDataStorage(MemoryPressureSource* memoryPressure = nullptr)
-        : memoryPressure_(memoryPressure) { }
+    explicit ResumableDataStorage(MemoryPressureSource* memoryPressure = nullptr) : memoryPressure_(memoryPressure) { }
 
     // Follows the process's memory-pressure source.
     static ResumableDataStorage& shared();

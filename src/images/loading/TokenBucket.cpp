@@ -13,8 +13,7 @@ double TokenBucket::steadySeconds()
 
 TokenBucket::TokenBucket(double rate, double burst, Clock clock)
     : rate_(rate), burst_(burst), clock_(std::move(clock)), bucket_(burst), timestamp_(clock_())
-{
-}
+{ }
 
 bool TokenBucket::hasToken()
 {

@@ -22,8 +22,8 @@ URLCache URLCache::shared()
 void URLCache::setBundleIdentifier(const QString& bundleIdentifier)
 {
     const QString caches = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
-    setSharedDirectory(caches.isEmpty() || bundleIdentifier.isEmpty()
-            ? QString() : caches + QLatin1Char('/') + bundleIdentifier);
+    setSharedDirectory(
+        caches.isEmpty() || bundleIdentifier.isEmpty() ? QString() : caches + QLatin1Char('/') + bundleIdentifier);
 }
 
 void URLCache::setSharedDirectory(const QString& directory)

@@ -28,8 +28,8 @@ struct CacheKey {
     friend bool operator==(const CacheKey&, const CacheKey&) = default;
     friend size_t qHash(const CacheKey& key, size_t seed = 0)
     {
-        return qHashMulti(seed, key.imageId.value_or(QString()), key.imageId.has_value(),
-                          key.scale.value_or(0.0f), key.thumbnail ? qHash(*key.thumbnail) : 0, key.processors);
+        return qHashMulti(seed, key.imageId.value_or(QString()), key.imageId.has_value(), key.scale.value_or(0.0f),
+            key.thumbnail ? qHash(*key.thumbnail) : 0, key.processors);
     }
 };
 

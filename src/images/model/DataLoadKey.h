@@ -19,15 +19,16 @@ struct DataLoadKey {
     explicit DataLoadKey(const ImageRequest& request) : imageId(request.imageId())
     {
         if (auto urlRequest = request.urlRequest())
-            cachePolicy = urlRequest->attribute(QNetworkRequest::CacheLoadControlAttribute,
-                                                QNetworkRequest::PreferNetwork).toInt();
+            cachePolicy = urlRequest
+                              ->attribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::PreferNetwork)
+                              .toInt();
     }
 
     friend bool operator==(const DataLoadKey&, const DataLoadKey&) = default;
     friend size_t qHash(const DataLoadKey& key, size_t seed = 0)
     {
-        return qHashMulti(seed, key.imageId.value_or(QString()), key.imageId.has_value(),
-                          key.cachePolicy, key.allowsCellularAccess);
+        return qHashMulti(
+            seed, key.imageId.value_or(QString()), key.imageId.has_value(), key.cachePolicy, key.allowsCellularAccess);
     }
 };
 

@@ -12,13 +12,14 @@ struct DecodedImageLoadKey {
     std::optional<ImageRequest::ThumbnailOptions> thumbnail;
 
     explicit DecodedImageLoadKey(const ImageRequest& request)
-        : dataLoadKey(request), scale(request.scale()), thumbnail(request.thumbnail()) { }
+        : dataLoadKey(request), scale(request.scale()), thumbnail(request.thumbnail())
+    { }
 
     friend bool operator==(const DecodedImageLoadKey&, const DecodedImageLoadKey&) = default;
     friend size_t qHash(const DecodedImageLoadKey& key, size_t seed = 0)
     {
         return qHashMulti(seed, key.dataLoadKey, key.scale.value_or(0.0f), key.thumbnail.has_value(),
-                          key.thumbnail ? qHash(*key.thumbnail) : 0);
+            key.thumbnail ? qHash(*key.thumbnail) : 0);
     }
 };
 

@@ -3,11 +3,10 @@
 namespace parley {
 
 const QString ImageContainer::scanNumberKey = QStringLiteral("parley.imageContainer.scanNumber");
-const QString ImageContainer::skipDecompressionKey
-    = QStringLiteral("parley.imageContainer.skipDecompression");
+const QString ImageContainer::skipDecompressionKey = QStringLiteral("parley.imageContainer.skipDecompression");
 
-ImageContainer::ImageContainer(QImage image, std::optional<AssetType> type, bool isPreview,
-                               std::optional<QByteArray> data, UserInfo userInfo)
+ImageContainer::ImageContainer(
+    QImage image, std::optional<AssetType> type, bool isPreview, std::optional<QByteArray> data, UserInfo userInfo)
     : d(new Storage)
 {
     d->image = std::move(image);

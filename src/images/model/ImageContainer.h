@@ -23,9 +23,8 @@ public:
     // bool: the image needs no decompression step (thumbnails).
     static const QString skipDecompressionKey;
 
-    ImageContainer(QImage image = { }, std::optional<AssetType> type = std::nullopt,
-                   bool isPreview = false, std::optional<QByteArray> data = std::nullopt,
-                   UserInfo userInfo = { });
+    ImageContainer(QImage image = {}, std::optional<AssetType> type = std::nullopt, bool isPreview = false,
+        std::optional<QByteArray> data = std::nullopt, UserInfo userInfo = {});
 
     const QImage& image() const { return d->image; }
     void setImage(QImage image) { d->image = std::move(image); }

@@ -11,8 +11,8 @@ struct ImageLoadKey {
     ImageRequest::Options options;
     DataLoadKey loadKey;
 
-    explicit ImageLoadKey(const ImageRequest& request)
-        : cacheKey(request), options(request.options()), loadKey(request) { }
+    explicit ImageLoadKey(const ImageRequest& request) : cacheKey(request), options(request.options()), loadKey(request)
+    { }
 
     friend bool operator==(const ImageLoadKey&, const ImageLoadKey&) = default;
     friend size_t qHash(const ImageLoadKey& key, size_t seed = 0)

@@ -14,11 +14,11 @@ template <typename OwnError>
 QString suffix(const std::exception_ptr& error)
 {
     if (!error)
-        return { };
+        return {};
     try {
         std::rethrow_exception(error);
     } catch (const OwnError&) {
-        return { };
+        return {};
     } catch (...) {
         return QLatin1Char(' ') + underlyingText(error);
     }
@@ -28,14 +28,13 @@ QString suffix(const std::exception_ptr& error)
 
 ImagePipelineError ImagePipelineError::dataMissingInCache()
 {
-    return { Kind::dataMissingInCache,
-             QStringLiteral("Failed to load data from cache and download is disabled.") };
+    return { Kind::dataMissingInCache, QStringLiteral("Failed to load data from cache and download is disabled.") };
 }
 
 ImagePipelineError ImagePipelineError::dataLoadingFailed(std::exception_ptr error)
 {
-    ImagePipelineError e(Kind::dataLoadingFailed,
-                         QStringLiteral("Failed to load image data. ") + underlyingText(error));
+    ImagePipelineError e(
+        Kind::dataLoadingFailed, QStringLiteral("Failed to load image data. ") + underlyingText(error));
     e.underlying_ = std::move(error);
     return e;
 }
@@ -47,34 +46,31 @@ ImagePipelineError ImagePipelineError::dataIsEmpty()
 
 ImagePipelineError ImagePipelineError::decoderNotRegistered(ImageDecodingContext context)
 {
-    ImagePipelineError e(Kind::decoderNotRegistered,
-                         QStringLiteral("No decoders registered for the downloaded data."));
+    ImagePipelineError e(Kind::decoderNotRegistered, QStringLiteral("No decoders registered for the downloaded data."));
     e.decodingContext_ = std::move(context);
     return e;
 }
 
-ImagePipelineError ImagePipelineError::decodingFailed(std::shared_ptr<ImageDecoding> decoder,
-                                                      ImageDecodingContext context,
-                                                      std::exception_ptr error)
+ImagePipelineError ImagePipelineError::decodingFailed(
+    std::shared_ptr<ImageDecoding> decoder, ImageDecodingContext context, std::exception_ptr error)
 {
     const QString name = decoder ? decoder->name() : QStringLiteral("none");
     ImagePipelineError e(Kind::decodingFailed,
-                         QStringLiteral("Failed to decode image data using decoder ") + name
-                             + QLatin1Char('.') + suffix<ImageDecodingError>(error));
+        QStringLiteral("Failed to decode image data using decoder ") + name + QLatin1Char('.') +
+            suffix<ImageDecodingError>(error));
     e.decoder_ = std::move(decoder);
     e.decodingContext_ = std::move(context);
     e.underlying_ = std::move(error);
     return e;
 }
 
-ImagePipelineError ImagePipelineError::processingFailed(ImageProcessor processor,
-                                                        ImageProcessingContext context,
-                                                        std::exception_ptr error)
+ImagePipelineError ImagePipelineError::processingFailed(
+    ImageProcessor processor, ImageProcessingContext context, std::exception_ptr error)
 {
     const QString name = processor ? processor->identifier() : QStringLiteral("none");
     ImagePipelineError e(Kind::processingFailed,
-                         QStringLiteral("Failed to process the image using processor ") + name
-                             + QLatin1Char('.') + suffix<ImageProcessingError>(error));
+        QStringLiteral("Failed to process the image using processor ") + name + QLatin1Char('.') +
+            suffix<ImageProcessingError>(error));
     e.processor_ = std::move(processor);
     e.processingRequest_ = context.request;
     e.processingResponse_ = context.response;
@@ -85,13 +81,12 @@ ImagePipelineError ImagePipelineError::processingFailed(ImageProcessor processor
 ImagePipelineError ImagePipelineError::imageRequestMissing()
 {
     return { Kind::imageRequestMissing,
-             QStringLiteral("Load image method was called with no image request or no URL.") };
+        QStringLiteral("Load image method was called with no image request or no URL.") };
 }
 
 ImagePipelineError ImagePipelineError::pipelineInvalidated()
 {
-    return { Kind::pipelineInvalidated,
-             QStringLiteral("Image pipeline is invalidated and no requests can be made.") };
+    return { Kind::pipelineInvalidated, QStringLiteral("Image pipeline is invalidated and no requests can be made.") };
 }
 
 } // namespace parley

@@ -28,11 +28,10 @@ public:
     static ImagePipelineError dataLoadingFailed(std::exception_ptr error);
     static ImagePipelineError dataIsEmpty();
     static ImagePipelineError decoderNotRegistered(ImageDecodingContext context);
-    static ImagePipelineError decodingFailed(std::shared_ptr<ImageDecoding> decoder,
-                                             ImageDecodingContext context, std::exception_ptr error);
-    static ImagePipelineError processingFailed(ImageProcessor processor,
-                                               ImageProcessingContext context,
-                                               std::exception_ptr error);
+    static ImagePipelineError decodingFailed(
+        std::shared_ptr<ImageDecoding> decoder, ImageDecodingContext context, std::exception_ptr error);
+    static ImagePipelineError processingFailed(
+        ImageProcessor processor, ImageProcessingContext context, std::exception_ptr error);
     static ImagePipelineError imageRequestMissing();
     static ImagePipelineError pipelineInvalidated();
 

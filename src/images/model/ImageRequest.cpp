@@ -28,8 +28,8 @@ std::optional<QString> idOf(const ImageRequest::Resource& resource)
 
 } // namespace
 
-ImageRequest::ImageRequest(Resource resource, QList<ImageProcessor> processors, Priority priority,
-                           Options options, std::optional<UserInfo> userInfo, int)
+ImageRequest::ImageRequest(Resource resource, QList<ImageProcessor> processors, Priority priority, Options options,
+    std::optional<UserInfo> userInfo, int)
     : d(new Storage)
 {
     d->originalImageId = idOf(resource);
@@ -40,20 +40,20 @@ ImageRequest::ImageRequest(Resource resource, QList<ImageProcessor> processors, 
     d->userInfo = std::move(userInfo);
 }
 
-ImageRequest::ImageRequest(std::optional<QUrl> url, QList<ImageProcessor> processors,
-                           Priority priority, Options options, std::optional<UserInfo> userInfo)
-    : ImageRequest(URLResource { std::move(url) }, std::move(processors), priority, options,
-                   std::move(userInfo), 0) { }
+ImageRequest::ImageRequest(std::optional<QUrl> url, QList<ImageProcessor> processors, Priority priority,
+    Options options, std::optional<UserInfo> userInfo)
+    : ImageRequest(URLResource { std::move(url) }, std::move(processors), priority, options, std::move(userInfo), 0)
+{ }
 
-ImageRequest::ImageRequest(QNetworkRequest urlRequest, QList<ImageProcessor> processors,
-                           Priority priority, Options options, std::optional<UserInfo> userInfo)
-    : ImageRequest(Resource { std::move(urlRequest) }, std::move(processors), priority, options,
-                   std::move(userInfo), 0) { }
+ImageRequest::ImageRequest(QNetworkRequest urlRequest, QList<ImageProcessor> processors, Priority priority,
+    Options options, std::optional<UserInfo> userInfo)
+    : ImageRequest(Resource { std::move(urlRequest) }, std::move(processors), priority, options, std::move(userInfo), 0)
+{ }
 
-ImageRequest::ImageRequest(DataPublisher publisher, QList<ImageProcessor> processors,
-                           Priority priority, Options options, std::optional<UserInfo> userInfo)
-    : ImageRequest(Resource { std::move(publisher) }, std::move(processors), priority, options,
-                   std::move(userInfo), 0) { }
+ImageRequest::ImageRequest(DataPublisher publisher, QList<ImageProcessor> processors, Priority priority,
+    Options options, std::optional<UserInfo> userInfo)
+    : ImageRequest(Resource { std::move(publisher) }, std::move(processors), priority, options, std::move(userInfo), 0)
+{ }
 
 std::optional<QNetworkRequest> ImageRequest::urlRequest() const
 {
@@ -130,12 +130,10 @@ size_t qHash(const ImageRequest::ThumbnailOptions& options, size_t seed)
         seed = qHashMulti(seed, 0, fixed->maxPixelSize);
     } else {
         const auto& flexible = std::get<Options::Flexible>(options.targetSize);
-        seed = qHashMulti(seed, 1, flexible.size.width(), flexible.size.height(),
-                          int(flexible.contentMode));
+        seed = qHashMulti(seed, 1, flexible.size.width(), flexible.size.height(), int(flexible.contentMode));
     }
-    return qHashMulti(seed, options.createThumbnailFromImageIfAbsent,
-                      options.createThumbnailFromImageAlways, options.createThumbnailWithTransform,
-                      options.shouldCacheImmediately);
+    return qHashMulti(seed, options.createThumbnailFromImageIfAbsent, options.createThumbnailFromImageAlways,
+        options.createThumbnailWithTransform, options.shouldCacheImmediately);
 }
 
 } // namespace parley

@@ -87,15 +87,12 @@ public:
     static const QString thumbnailKey; // ThumbnailOptions
 
     // The form the application uses: priority normal, nothing else set.
-    ImageRequest(std::optional<QUrl> url = std::nullopt, QList<ImageProcessor> processors = { },
-                 Priority priority = Priority::normal, Options options = { },
-                 std::optional<UserInfo> userInfo = std::nullopt);
-    ImageRequest(QNetworkRequest urlRequest, QList<ImageProcessor> processors = { },
-                 Priority priority = Priority::normal, Options options = { },
-                 std::optional<UserInfo> userInfo = std::nullopt);
-    ImageRequest(DataPublisher publisher, QList<ImageProcessor> processors = { },
-                 Priority priority = Priority::normal, Options options = { },
-                 std::optional<UserInfo> userInfo = std::nullopt);
+    ImageRequest(std::optional<QUrl> url = std::nullopt, QList<ImageProcessor> processors = {},
+        Priority priority = Priority::normal, Options options = {}, std::optional<UserInfo> userInfo = std::nullopt);
+    ImageRequest(QNetworkRequest urlRequest, QList<ImageProcessor> processors = {},
+        Priority priority = Priority::normal, Options options = {}, std::optional<UserInfo> userInfo = std::nullopt);
+    ImageRequest(DataPublisher publisher, QList<ImageProcessor> processors = {}, Priority priority = Priority::normal,
+        Options options = {}, std::optional<UserInfo> userInfo = std::nullopt);
 
     const Resource& resource() const { return d->resource; }
     // The network request to send: none for a missing URL or a publisher.
@@ -129,8 +126,8 @@ private:
         std::optional<UserInfo> userInfo;
     };
 
-    ImageRequest(Resource resource, QList<ImageProcessor> processors, Priority priority,
-                 Options options, std::optional<UserInfo> userInfo, int);
+    ImageRequest(Resource resource, QList<ImageProcessor> processors, Priority priority, Options options,
+        std::optional<UserInfo> userInfo, int);
 
     QSharedDataPointer<Storage> d;
 };

@@ -108,8 +108,8 @@ std::shared_ptr<ImagePipeline> ImagePipeline::create()
     return create(Configuration());
 }
 
-std::shared_ptr<ImagePipeline> ImagePipeline::create(Configuration configuration,
-    std::shared_ptr<ImagePipelineDelegate> delegate)
+std::shared_ptr<ImagePipeline> ImagePipeline::create(
+    Configuration configuration, std::shared_ptr<ImagePipelineDelegate> delegate)
 {
     return std::shared_ptr<ImagePipeline>(new ImagePipeline(std::move(configuration), std::move(delegate)));
 }
@@ -155,11 +155,11 @@ ImagePipeline& ImagePipeline::shared()
     return *sharedPipeline;
 }
 
-std::shared_ptr<ImageTask> ImagePipeline::makeTask(ImageRequest request, SerialQueue* callbackQueue, bool isDataTask,
-    std::function<void()> onCancel)
+std::shared_ptr<ImageTask> ImagePipeline::makeTask(
+    ImageRequest request, SerialQueue* callbackQueue, bool isDataTask, std::function<void()> onCancel)
 {
-    auto task = std::make_shared<ImageTask>(++nextTaskId_, std::move(request), weak_from_this(), callbackQueue,
-        isDataTask);
+    auto task = std::make_shared<ImageTask>(
+        ++nextTaskId_, std::move(request), weak_from_this(), callbackQueue, isDataTask);
     task->onCancel = std::move(onCancel);
     delegate_->imageTaskCreated(*this, *task);
     return task;
@@ -170,31 +170,31 @@ std::shared_ptr<ImageTask> ImagePipeline::loadImage(const QUrl& url, ImageComple
     return loadImage(ImageRequest(url), nullptr, {}, std::move(completion));
 }
 
-std::shared_ptr<ImageTask> ImagePipeline::loadImage(ImageRequest request, SerialQueue* callbackQueue,
-    Progress progress, ImageCompletion completion, std::function<void()> onCancel)
+std::shared_ptr<ImageTask> ImagePipeline::loadImage(ImageRequest request, SerialQueue* callbackQueue, Progress progress,
+    ImageCompletion completion, std::function<void()> onCancel)
 {
     auto task = makeTask(std::move(request), callbackQueue, false, std::move(onCancel));
     queue_->async([this, task, progress = std::move(progress), completion = std::move(completion)] {
-        start<ImageResponse>(task, [this](const ImageRequest& request) { return stages_->loadImage(request); },
-            progress, completion);
+        start<ImageResponse>(
+            task, [this](const ImageRequest& request) { return stages_->loadImage(request); }, progress, completion);
     });
     return task;
 }
 
-std::shared_ptr<ImageTask> ImagePipeline::loadData(ImageRequest request, SerialQueue* callbackQueue,
-    Progress progress, DataCompletion completion, std::function<void()> onCancel)
+std::shared_ptr<ImageTask> ImagePipeline::loadData(ImageRequest request, SerialQueue* callbackQueue, Progress progress,
+    DataCompletion completion, std::function<void()> onCancel)
 {
     auto task = makeTask(std::move(request), callbackQueue, true, std::move(onCancel));
     queue_->async([this, task, progress = std::move(progress), completion = std::move(completion)] {
-        start<LoadedData>(task, [this](const ImageRequest& request) { return stages_->loadData(request); },
-            progress, completion);
+        start<LoadedData>(
+            task, [this](const ImageRequest& request) { return stages_->loadData(request); }, progress, completion);
     });
     return task;
 }
 
 template <typename Value, typename MakeStage, typename Completion>
-void ImagePipeline::start(const std::shared_ptr<ImageTask>& task, MakeStage makeStage, Progress progress,
-    Completion completion)
+void ImagePipeline::start(
+    const std::shared_ptr<ImageTask>& task, MakeStage makeStage, Progress progress, Completion completion)
 {
     if (isInvalidated_) {
         if (task->end(ImageTask::State::completed))
@@ -206,18 +206,20 @@ void ImagePipeline::start(const std::shared_ptr<ImageTask>& task, MakeStage make
         return;
     }
     delegate_->imageTaskDidStart(*this, *task);
-    auto subscription = makeStage(task->request())->subscribe(stagePriority(task->priority()), task,
-        [this, task, progress, completion](const typename Stage<Value, ImagePipelineError>::Event& event) {
-            handle<Value>(task, event, progress, completion);
-        });
+    auto subscription = makeStage(task->request())
+                            ->subscribe(stagePriority(task->priority()), task,
+                                [this, task, progress, completion](
+                                    const typename Stage<Value, ImagePipelineError>::Event& event) {
+                                    handle<Value>(task, event, progress, completion);
+                                });
     // A memory-cache hit completes the task inside subscribe().
     if (subscription && task->state() == ImageTask::State::running)
         tasks_.emplace(task->taskId(), std::make_unique<Running>(Running { task, *subscription }));
 }
 
 template <typename Value, typename Event, typename Completion>
-void ImagePipeline::handle(const std::shared_ptr<ImageTask>& task, const Event& event, const Progress& progress,
-    const Completion& completion)
+void ImagePipeline::handle(
+    const std::shared_ptr<ImageTask>& task, const Event& event, const Progress& progress, const Completion& completion)
 {
     if (task->state() != ImageTask::State::running)
         return;
@@ -329,7 +331,8 @@ AsyncImageTask ImagePipeline::imageTask(ImageRequest request)
     auto future = futureOf(promise);
     auto task = makeTask(std::move(request), nullptr, false, cancelling(promise));
     queue_->async([this, task, promise] {
-        start<ImageResponse>(task, [this](const ImageRequest& request) { return stages_->loadImage(request); }, {},
+        start<ImageResponse>(
+            task, [this](const ImageRequest& request) { return stages_->loadImage(request); }, {},
             [promise](const ImageResult& result) { fulfil(*promise, result); });
     });
     return { task, future };
@@ -341,7 +344,8 @@ QFuture<LoadedData> ImagePipeline::data(ImageRequest request)
     auto future = futureOf(promise);
     auto task = makeTask(std::move(request), nullptr, true, cancelling(promise));
     queue_->async([this, task, promise] {
-        start<LoadedData>(task, [this](const ImageRequest& request) { return stages_->loadData(request); }, {},
+        start<LoadedData>(
+            task, [this](const ImageRequest& request) { return stages_->loadData(request); }, {},
             [promise](const DataResult& result) { fulfil(*promise, result); });
     });
     return future;

@@ -86,8 +86,8 @@ public:
     using Progress = std::function<void(const std::optional<ImageResponse>& preview, qint64 completed, qint64 total)>;
 
     static std::shared_ptr<ImagePipeline> create();
-    static std::shared_ptr<ImagePipeline> create(Configuration configuration,
-        std::shared_ptr<ImagePipelineDelegate> delegate = nullptr);
+    static std::shared_ptr<ImagePipeline> create(
+        Configuration configuration, std::shared_ptr<ImagePipelineDelegate> delegate = nullptr);
     ~ImagePipeline();
     ImagePipeline(const ImagePipeline&) = delete;
     ImagePipeline& operator=(const ImagePipeline&) = delete;
@@ -100,11 +100,11 @@ public:
     // task is cancelled first. The returned task may be ignored. `onCancel`
     // becomes the task's, set before the task can start or be cancelled.
     std::shared_ptr<ImageTask> loadImage(const QUrl& url, ImageCompletion completion);
-    std::shared_ptr<ImageTask> loadImage(ImageRequest request, SerialQueue* callbackQueue,
-        Progress progress, ImageCompletion completion, std::function<void()> onCancel = {});
+    std::shared_ptr<ImageTask> loadImage(ImageRequest request, SerialQueue* callbackQueue, Progress progress,
+        ImageCompletion completion, std::function<void()> onCancel = {});
     // Loads only the bytes of an image.
-    std::shared_ptr<ImageTask> loadData(ImageRequest request, SerialQueue* callbackQueue,
-        Progress progress, DataCompletion completion, std::function<void()> onCancel = {});
+    std::shared_ptr<ImageTask> loadData(ImageRequest request, SerialQueue* callbackQueue, Progress progress,
+        DataCompletion completion, std::function<void()> onCancel = {});
 
     // The same loads as futures; they fail with ImagePipelineError and are
     // cancelled when the task is (or when the pipeline goes away first).
@@ -135,8 +135,8 @@ private:
 
     ImagePipeline(Configuration configuration, std::shared_ptr<ImagePipelineDelegate> delegate);
 
-    std::shared_ptr<ImageTask> makeTask(ImageRequest request, SerialQueue* callbackQueue, bool isDataTask,
-        std::function<void()> onCancel);
+    std::shared_ptr<ImageTask> makeTask(
+        ImageRequest request, SerialQueue* callbackQueue, bool isDataTask, std::function<void()> onCancel);
     template <typename Value, typename MakeStage, typename Completion>
     void start(const std::shared_ptr<ImageTask>& task, MakeStage makeStage, Progress progress, Completion completion);
     template <typename Value, typename Event, typename Completion>

@@ -10,15 +10,15 @@ std::shared_ptr<DataLoading> ImagePipelineDelegate::dataLoader(ImagePipeline& pi
     return pipeline.configuration().dataLoader;
 }
 
-std::shared_ptr<ImageDecoding> ImagePipelineDelegate::imageDecoder(ImagePipeline& pipeline,
-    const ImageDecodingContext& context)
+std::shared_ptr<ImageDecoding> ImagePipelineDelegate::imageDecoder(
+    ImagePipeline& pipeline, const ImageDecodingContext& context)
 {
     const auto& make = pipeline.configuration().makeImageDecoder;
     return make ? make(context) : ImageDecoderRegistry::shared().decoder(context);
 }
 
-std::shared_ptr<ImageEncoding> ImagePipelineDelegate::imageEncoder(ImagePipeline& pipeline,
-    const ImageEncodingContext& context)
+std::shared_ptr<ImageEncoding> ImagePipelineDelegate::imageEncoder(
+    ImagePipeline& pipeline, const ImageEncodingContext& context)
 {
     const auto& make = pipeline.configuration().makeImageEncoder;
     return make ? make(context) : std::make_shared<ImageEncoders::Default>();

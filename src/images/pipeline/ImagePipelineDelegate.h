@@ -1,12 +1,12 @@
 #pragma once
 
 #include "images/cache/DataCaching.h"
-#include "images/loading/DataLoading.h"
 #include "images/cache/ImageCache.h"
 #include "images/decoding/ImageDecoding.h"
 #include "images/decoding/ImageEncoders.h"
-#include "images/pipeline/ImageTask.h"
+#include "images/loading/DataLoading.h"
 #include "images/model/LoadResult.h"
+#include "images/pipeline/ImageTask.h"
 
 #include <memory>
 #include <optional>
@@ -32,8 +32,8 @@ public:
     // A key to use instead of the request's default cache key.
     virtual std::optional<QString> cacheKey(ImagePipeline& pipeline, const ImageRequest& request);
     // The bytes to put in the data cache (none: store nothing).
-    virtual std::optional<QByteArray> willCache(ImagePipeline& pipeline, const QByteArray& data,
-        const ImageRequest& request);
+    virtual std::optional<QByteArray> willCache(
+        ImagePipeline& pipeline, const QByteArray& data, const ImageRequest& request);
     virtual bool shouldDecompress(ImagePipeline& pipeline, const ImageResponse& response);
     virtual ImageContainer decompress(ImagePipeline& pipeline, const ImageContainer& container);
 

@@ -3,9 +3,14 @@
 namespace parley {
 
 ImageTask::ImageTask(qint64 taskId, ImageRequest request, std::weak_ptr<ImagePipeline> pipeline,
-                     SerialQueue* callbackQueue, bool isDataTask)
-    : taskId_(taskId), request_(std::move(request)), pipeline_(std::move(pipeline)),
-      callbackQueue_(callbackQueue), isDataTask_(isDataTask), priority_(request_.priority()) { }
+    SerialQueue* callbackQueue, bool isDataTask)
+    : taskId_(taskId)
+    , request_(std::move(request))
+    , pipeline_(std::move(pipeline))
+    , callbackQueue_(callbackQueue)
+    , isDataTask_(isDataTask)
+    , priority_(request_.priority())
+{ }
 
 ImageRequest::Priority ImageTask::priority() const
 {

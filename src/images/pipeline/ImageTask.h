@@ -22,8 +22,8 @@ public:
         friend bool operator==(const Progress&, const Progress&) = default;
     };
 
-    ImageTask(qint64 taskId, ImageRequest request, std::weak_ptr<ImagePipeline> pipeline,
-              SerialQueue* callbackQueue, bool isDataTask);
+    ImageTask(qint64 taskId, ImageRequest request, std::weak_ptr<ImagePipeline> pipeline, SerialQueue* callbackQueue,
+        bool isDataTask);
 
     qint64 taskId() const { return taskId_; }
     const ImageRequest& request() const { return request_; }

@@ -32,8 +32,7 @@ public:
     virtual QString identifier() const = 0;
 
     // The processed image, or none when processing failed.
-    virtual std::optional<QImage> process(const QImage& image,
-                                          const ImageProcessingContext& context) const = 0;
+    virtual std::optional<QImage> process(const QImage& image, const ImageProcessingContext& context) const = 0;
 };
 
 using ImageProcessor = std::shared_ptr<const ImageProcessing>;

@@ -10,7 +10,10 @@ namespace parley::ImageProcessors {
 
 namespace {
 
-QString flag(bool value) { return value ? QStringLiteral("1") : QStringLiteral("0"); }
+QString flag(bool value)
+{
+    return value ? QStringLiteral("1") : QStringLiteral("0");
+}
 
 QString borderIdentifier(const std::optional<Border>& border)
 {
@@ -109,13 +112,13 @@ QString Border::identifier() const
 
 Resize::Resize(QSize size, ContentMode contentMode, bool crop, bool upscale)
     : size_(size), contentMode_(contentMode), crop_(crop), upscale_(upscale)
-{
-}
+{ }
 
 QString Resize::identifier() const
 {
     return QStringLiteral("parley.images.resize?size=%1x%2,contentMode=%3,crop=%4,upscale=%5")
-        .arg(size_.width()).arg(size_.height())
+        .arg(size_.width())
+        .arg(size_.height())
         .arg(contentMode_ == ContentMode::aspectFill ? QStringLiteral("aspectFill") : QStringLiteral("aspectFit"))
         .arg(flag(crop_), flag(upscale_));
 }
@@ -129,14 +132,14 @@ std::optional<QImage> Resize::process(const QImage& image, const ImageProcessing
     double scale = contentMode_ == ContentMode::aspectFill ? std::max(scaleX, scaleY) : std::min(scaleX, scaleY);
     if (!upscale_)
         scale = std::min(scale, 1.0);
-    const QSize scaled(std::max(1, int(std::lround(image.width() * scale))),
-        std::max(1, int(std::lround(image.height() * scale))));
+    const QSize scaled(
+        std::max(1, int(std::lround(image.width() * scale))), std::max(1, int(std::lround(image.height() * scale))));
     QImage result = scaled == image.size() ? image
-        : image.scaled(scaled, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+                                           : image.scaled(scaled, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     if (crop_ && contentMode_ == ContentMode::aspectFill) {
         const QSize kept = scaled.boundedTo(size_);
-        result = result.copy(QRect(QPoint((scaled.width() - kept.width()) / 2,
-            (scaled.height() - kept.height()) / 2), kept));
+        result = result.copy(
+            QRect(QPoint((scaled.width() - kept.width()) / 2, (scaled.height() - kept.height()) / 2), kept));
     }
     return result;
 }
@@ -189,8 +192,7 @@ std::optional<QImage> GaussianBlur::process(const QImage& image, const ImageProc
 
 CoreImageFilter::CoreImageFilter(QString name, QVariantMap parameters)
     : name_(std::move(name)), parameters_(std::move(parameters))
-{
-}
+{ }
 
 QStringList CoreImageFilter::availableFilters()
 {
@@ -202,8 +204,8 @@ QString CoreImageFilter::identifier() const
     QStringList parameters;
     for (auto it = parameters_.cbegin(); it != parameters_.cend(); ++it)
         parameters.append(it.key() + QLatin1Char('=') + it.value().toString());
-    return QStringLiteral("parley.images.filter?name=") + name_
-        + (parameters.isEmpty() ? QString() : QLatin1Char(',') + parameters.join(QLatin1Char(',')));
+    return QStringLiteral("parley.images.filter?name=") + name_ +
+        (parameters.isEmpty() ? QString() : QLatin1Char(',') + parameters.join(QLatin1Char(',')));
 }
 
 std::optional<QImage> CoreImageFilter::process(const QImage& image, const ImageProcessingContext&) const

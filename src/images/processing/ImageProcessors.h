@@ -26,8 +26,8 @@ class Resize : public ImageProcessing {
 public:
     enum class ContentMode { aspectFill, aspectFit };
 
-    explicit Resize(QSize size, ContentMode contentMode = ContentMode::aspectFill,
-        bool crop = false, bool upscale = false);
+    explicit Resize(
+        QSize size, ContentMode contentMode = ContentMode::aspectFill, bool crop = false, bool upscale = false);
 
     QString identifier() const override;
     std::optional<QImage> process(const QImage& image, const ImageProcessingContext&) const override;
@@ -55,7 +55,8 @@ private:
 class RoundedCorners : public ImageProcessing {
 public:
     explicit RoundedCorners(qreal radius, std::optional<Border> border = std::nullopt)
-        : radius_(radius), border_(border) { }
+        : radius_(radius), border_(border)
+    { }
 
     QString identifier() const override;
     std::optional<QImage> process(const QImage& image, const ImageProcessingContext&) const override;

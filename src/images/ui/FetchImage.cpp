@@ -40,7 +40,8 @@ void FetchImage::load(std::optional<ImageRequest> request)
     }
     setLoading(true);
     const QPointer<FetchImage> self(this);
-    imageTask_ = pipeline_->loadImage(*request, nullptr,
+    imageTask_ = pipeline_->loadImage(
+        *request, nullptr,
         [self](const std::optional<ImageResponse>& preview, qint64 completed, qint64 total) {
             if (!self)
                 return;
@@ -66,10 +67,11 @@ void FetchImage::load(QFuture<ImageResponse> response)
     // A producer replaced before it delivered must not finish the newer load.
     const int generation = generation_;
     response
-        .then(this, [this, generation](const ImageResponse& value) {
-            if (generation == generation_)
-                finish(value);
-        })
+        .then(this,
+            [this, generation](const ImageResponse& value) {
+                if (generation == generation_)
+                    finish(value);
+            })
         .onFailed(this, [this, generation](const ImagePipelineError& error) {
             if (generation == generation_)
                 finish(error);

@@ -23,8 +23,8 @@ class LazyImage : public QQuickPaintedItem {
     Q_OBJECT
     Q_PROPERTY(QUrl source READ source WRITE setSource NOTIFY sourceChanged)
     Q_PROPERTY(parley::FetchImage* viewModel READ viewModel CONSTANT)
-    Q_PROPERTY(DisappearBehavior disappearBehavior READ disappearBehavior WRITE setDisappearBehavior
-                   NOTIFY disappearBehaviorChanged)
+    Q_PROPERTY(DisappearBehavior disappearBehavior READ disappearBehavior WRITE setDisappearBehavior NOTIFY
+            disappearBehaviorChanged)
 
 public:
     enum class DisappearBehavior { cancel, lowerPriority, none };

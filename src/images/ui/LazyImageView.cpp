@@ -72,7 +72,8 @@ void LazyImageView::setRequest(std::optional<ImageRequest> request)
     if (placeholderView_)
         placeholderView_->show();
     const QPointer<LazyImageView> self(this);
-    imageTask_ = pipeline_->loadImage(*request, nullptr,
+    imageTask_ = pipeline_->loadImage(
+        *request, nullptr,
         [self](const std::optional<ImageResponse>& preview, qint64 completed, qint64 total) {
             if (!self)
                 return;

@@ -12,15 +12,12 @@ JsonReader JsonReader::parse(const QByteArray& json)
     QJsonParseError error;
     const QJsonDocument document = QJsonDocument::fromJson(json, &error);
     if (error.error != QJsonParseError::NoError)
-        throw DecodingError(QStringLiteral("The data is not valid JSON: %1 at offset %2")
-                                .arg(error.errorString()).arg(error.offset));
+        throw DecodingError(
+            QStringLiteral("The data is not valid JSON: %1 at offset %2").arg(error.errorString()).arg(error.offset));
     return JsonReader(document.isArray() ? QJsonValue(document.array()) : QJsonValue(document.object()));
 }
 
-JsonReader::JsonReader(QJsonValue value, QString path)
-    : value_(std::move(value)), path_(std::move(path))
-{
-}
+JsonReader::JsonReader(QJsonValue value, QString path) : value_(std::move(value)), path_(std::move(path)) { }
 
 JsonReader JsonReader::operator[](QLatin1String key) const
 {

@@ -1,8 +1,8 @@
 #include "twitch/api/TwitchAPI.h"
 
-#include "twitch/api/InvalidRequestError.h"
 #include "platform/TransferDeadline.h"
 #include "platform/TransportError.h"
+#include "twitch/api/InvalidRequestError.h"
 
 #include <QNetworkReply>
 #include <QNetworkRequest>
@@ -75,14 +75,14 @@ struct Transfer {
 // invalidResponse), a network failure passes through, anything that is not an
 // HTTP response is invalidResponse.
 void settle(QPromise<QByteArray>& promise, QNetworkReply& reply,
-            const QList<std::pair<int, TwitchError::Code>>& statuses, const Transfer& transfer)
+    const QList<std::pair<int, TwitchError::Code>>& statuses, const Transfer& transfer)
 {
     const QVariant status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute);
     if (transfer.failure) {
         promise.setException(transfer.failure);
     } else if (status.isValid() && status.toInt() != 200) {
-        const auto entry = std::find_if(statuses.cbegin(), statuses.cend(),
-                                        [&](const auto& row) { return row.first == status.toInt(); });
+        const auto entry = std::find_if(
+            statuses.cbegin(), statuses.cend(), [&](const auto& row) { return row.first == status.toInt(); });
         promise.setException(std::make_exception_ptr(
             TwitchError(entry == statuses.cend() ? TwitchError::Code::invalidResponse : entry->second)));
     } else if (reply.error() != QNetworkReply::NoError) {
@@ -97,14 +97,13 @@ void settle(QPromise<QByteArray>& promise, QNetworkReply& reply,
 
 } // namespace
 
-TwitchAPI::TwitchAPI(TwitchEndpoints endpoints, QString clientID, QUrl authRedirectURL,
-                     std::shared_ptr<QNetworkAccessManager> network)
+TwitchAPI::TwitchAPI(
+    TwitchEndpoints endpoints, QString clientID, QUrl authRedirectURL, std::shared_ptr<QNetworkAccessManager> network)
     : endpoints_(std::move(endpoints))
     , clientID_(std::move(clientID))
     , authRedirectURL_(std::move(authRedirectURL))
     , network_(std::move(network))
-{
-}
+{ }
 
 QUrl TwitchAPI::authorizationURL(const QSet<TwitchAuthScope>& scopes, const QString& state) const
 {
@@ -147,11 +146,13 @@ std::optional<QString> TwitchAPI::redirectValue(const QUrl& redirect, QStringVie
 
 bool TwitchAPI::isAuthRedirect(const QUrl& url) const
 {
-    const auto path = [](const QUrl& address) { return address.path().isEmpty() ? QStringLiteral("/") : address.path(); };
+    const auto path = [](const QUrl& address) {
+        return address.path().isEmpty() ? QStringLiteral("/") : address.path();
+    };
     const int defaultPort = url.scheme() == QLatin1String("https") ? 443 : 80;
-    return url.isValid() && url.scheme() == authRedirectURL_.scheme()
-        && url.host().compare(authRedirectURL_.host(), Qt::CaseInsensitive) == 0
-        && url.port(defaultPort) == authRedirectURL_.port(defaultPort) && path(url) == path(authRedirectURL_);
+    return url.isValid() && url.scheme() == authRedirectURL_.scheme() &&
+        url.host().compare(authRedirectURL_.host(), Qt::CaseInsensitive) == 0 &&
+        url.port(defaultPort) == authRedirectURL_.port(defaultPort) && path(url) == path(authRedirectURL_);
 }
 
 QFuture<std::optional<TwitchUserAccessToken>> TwitchAPI::userAccessToken(const QUrl& redirect) const
@@ -159,16 +160,15 @@ QFuture<std::optional<TwitchUserAccessToken>> TwitchAPI::userAccessToken(const Q
     const std::optional<QString> token = accessToken(redirect);
     if (!token)
         return QtFuture::makeReadyFuture(std::optional<TwitchUserAccessToken>());
-    return validate(*token).then([](TwitchUserAccessToken validated) {
-        return std::optional<TwitchUserAccessToken>(std::move(validated));
-    });
+    return validate(*token).then(
+        [](TwitchUserAccessToken validated) { return std::optional<TwitchUserAccessToken>(std::move(validated)); });
 }
 
 QFuture<TwitchUserAccessToken> TwitchAPI::validate(const QString& token) const
 {
     if (!isHeaderSafeToken(token))
-        return failed<TwitchUserAccessToken>(InvalidRequestError(
-            QStringLiteral("The access token contains characters that cannot be sent")));
+        return failed<TwitchUserAccessToken>(
+            InvalidRequestError(QStringLiteral("The access token contains characters that cannot be sent")));
     QNetworkRequest request = makeRequest(serviceURL(endpoints_.identityURL, QStringLiteral("/oauth2/validate")));
     request.setRawHeader("Authorization", "OAuth " + token.toLatin1());
     return send(request, { { 401, TwitchError::Code::invalidAccessToken } }).then([token](const QByteArray& body) {
@@ -180,9 +180,9 @@ QFuture<void> TwitchAPI::revoke(const QString& token) const
 {
     QNetworkRequest request = makeRequest(serviceURL(endpoints_.identityURL, QStringLiteral("/oauth2/revoke")));
     request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/x-www-form-urlencoded"));
-    const QString form = QStringLiteral("client_id=") + encodeQueryValue(clientID_) + QStringLiteral("&token=")
-        + encodeQueryValue(token);
-    return send(request, {}, form.toLatin1()).then([](const QByteArray&) { });
+    const QString form = QStringLiteral("client_id=") + encodeQueryValue(clientID_) + QStringLiteral("&token=") +
+        encodeQueryValue(token);
+    return send(request, {}, form.toLatin1()).then([](const QByteArray&) {});
 }
 
 QFuture<TwitchEmoteSet> TwitchAPI::globalEmotes(const TwitchUserAccessToken& accessToken) const
@@ -190,24 +190,26 @@ QFuture<TwitchEmoteSet> TwitchAPI::globalEmotes(const TwitchUserAccessToken& acc
     return fetchEmotes(QStringLiteral("/helix/chat/emotes/global"), {}, accessToken);
 }
 
-QFuture<TwitchEmoteSet> TwitchAPI::channelEmotes(const QString& broadcasterID, const TwitchUserAccessToken& accessToken) const
+QFuture<TwitchEmoteSet> TwitchAPI::channelEmotes(
+    const QString& broadcasterID, const TwitchUserAccessToken& accessToken) const
 {
     if (!isURLSafeID(broadcasterID))
         return failed<TwitchEmoteSet>(InvalidRequestError(
             QStringLiteral("The broadcaster id \"%1\" cannot be used in a request URL").arg(broadcasterID)));
-    return fetchEmotes(QStringLiteral("/helix/chat/emotes"), QStringLiteral("broadcaster_id=") + broadcasterID, accessToken);
+    return fetchEmotes(
+        QStringLiteral("/helix/chat/emotes"), QStringLiteral("broadcaster_id=") + broadcasterID, accessToken);
 }
 
 QFuture<TwitchEmoteSet> TwitchAPI::emoteSet(const QString& setID, const TwitchUserAccessToken& accessToken) const
 {
     if (!isURLSafeID(setID))
-        return failed<TwitchEmoteSet>(InvalidRequestError(
-            QStringLiteral("The emote set id \"%1\" cannot be used in a request URL").arg(setID)));
+        return failed<TwitchEmoteSet>(
+            InvalidRequestError(QStringLiteral("The emote set id \"%1\" cannot be used in a request URL").arg(setID)));
     return fetchEmotes(QStringLiteral("/helix/chat/emotes/set"), QStringLiteral("emote_set_id=") + setID, accessToken);
 }
 
-QFuture<TwitchEmoteSet> TwitchAPI::fetchEmotes(const QString& path, const QString& query,
-                                              const TwitchUserAccessToken& accessToken) const
+QFuture<TwitchEmoteSet> TwitchAPI::fetchEmotes(
+    const QString& path, const QString& query, const TwitchUserAccessToken& accessToken) const
 {
     if (!isHeaderSafeToken(accessToken.token) || !isHeaderSafeToken(clientID_))
         return failed<TwitchEmoteSet>(InvalidRequestError(
@@ -220,8 +222,8 @@ QFuture<TwitchEmoteSet> TwitchAPI::fetchEmotes(const QString& path, const QStrin
     });
 }
 
-QFuture<QByteArray> TwitchAPI::send(const QNetworkRequest& request, StatusTable statuses,
-                                    const std::optional<QByteArray>& form) const
+QFuture<QByteArray> TwitchAPI::send(
+    const QNetworkRequest& request, StatusTable statuses, const std::optional<QByteArray>& form) const
 {
     auto promise = std::make_shared<QPromise<QByteArray>>();
     promise->start();
@@ -233,10 +235,10 @@ QFuture<QByteArray> TwitchAPI::send(const QNetworkRequest& request, StatusTable 
         reply->abort();
     };
     const qint64 maximumSize = limits_.maximumResponseSize;
-    const TransportError tooLarge(QNetworkReply::UnknownContentError,
-        QStringLiteral("The response is larger than %1 bytes").arg(maximumSize));
-    auto* deadline = new TransferDeadline(limits_.inactivity, limits_.total,
-        [stop] { stop(TransportError::timedOut()); }, reply);
+    const TransportError tooLarge(
+        QNetworkReply::UnknownContentError, QStringLiteral("The response is larger than %1 bytes").arg(maximumSize));
+    auto* deadline = new TransferDeadline(
+        limits_.inactivity, limits_.total, [stop] { stop(TransportError::timedOut()); }, reply);
     QObject::connect(reply, &QNetworkReply::metaDataChanged, reply, [reply, deadline, stop, tooLarge, maximumSize] {
         deadline->noteProgress();
         bool known = false;
@@ -251,12 +253,13 @@ QFuture<QByteArray> TwitchAPI::send(const QNetworkRequest& request, StatusTable 
         if (transfer->body.size() > maximumSize)
             stop(tooLarge);
     });
-    QObject::connect(reply, &QNetworkReply::finished, reply, [reply, promise, transfer, statuses = std::move(statuses)] {
-        reply->deleteLater();
-        if (!transfer->failure)
-            transfer->body += reply->readAll();
-        settle(*promise, *reply, statuses, *transfer);
-    });
+    QObject::connect(
+        reply, &QNetworkReply::finished, reply, [reply, promise, transfer, statuses = std::move(statuses)] {
+            reply->deleteLater();
+            if (!transfer->failure)
+                transfer->body += reply->readAll();
+            settle(*promise, *reply, statuses, *transfer);
+        });
     return promise->future();
 }
 

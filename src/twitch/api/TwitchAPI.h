@@ -30,7 +30,7 @@ namespace parley {
 class TwitchAPI {
 public:
     TwitchAPI(TwitchEndpoints endpoints, QString clientID, QUrl authRedirectURL,
-              std::shared_ptr<QNetworkAccessManager> network = std::make_shared<QNetworkAccessManager>());
+        std::shared_ptr<QNetworkAccessManager> network = std::make_shared<QNetworkAccessManager>());
 
     const TwitchEndpoints& endpoints() const { return endpoints_; }
     const QString& clientID() const { return clientID_; }
@@ -81,10 +81,11 @@ public:
 private:
     using StatusTable = QList<std::pair<int, TwitchError::Code>>;
 
-    QFuture<TwitchEmoteSet> fetchEmotes(const QString& path, const QString& query, const TwitchUserAccessToken& accessToken) const;
+    QFuture<TwitchEmoteSet> fetchEmotes(
+        const QString& path, const QString& query, const TwitchUserAccessToken& accessToken) const;
     // GET, or POST of `form` (URL-encoded) when there is one.
-    QFuture<QByteArray> send(const QNetworkRequest& request, StatusTable statuses,
-                             const std::optional<QByteArray>& form = {}) const;
+    QFuture<QByteArray> send(
+        const QNetworkRequest& request, StatusTable statuses, const std::optional<QByteArray>& form = {}) const;
 
     TwitchEndpoints endpoints_;
     QString clientID_;

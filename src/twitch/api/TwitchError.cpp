@@ -2,10 +2,7 @@
 
 namespace parley {
 
-TwitchError::TwitchError(Code code)
-    : Error(rawValue(code).toString()), code_(code)
-{
-}
+TwitchError::TwitchError(Code code) : Error(rawValue(code).toString()), code_(code) { }
 
 QString TwitchError::userMessage() const
 {

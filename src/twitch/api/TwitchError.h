@@ -1,8 +1,8 @@
 #pragma once
 
+#include "platform/Error.h"
 #include "platform/PresentableError.h"
 #include "twitch/RawValue.h"
-#include "platform/Error.h"
 
 #include <QHashFunctions>
 

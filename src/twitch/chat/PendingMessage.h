@@ -8,7 +8,7 @@ namespace parley {
 
 // A chat message this client has sent and whose confirmation has not arrived.
 struct PendingMessage {
-    QString body;   // as the user entered it
+    QString body; // as the user entered it
     Instant sentAt; // when it was handed to the socket
 
     bool operator==(const PendingMessage&) const = default;

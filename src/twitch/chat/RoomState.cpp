@@ -44,7 +44,7 @@ std::optional<RoomState> RoomState::fromLine(const TwitchChatIRCMessage& line, c
         return std::nullopt;
     RoomState room = previous && previous->id == *id ? *previous : RoomState { id->toString() };
     update(room.isFollowersOnly, tags, Tag::followersOnly,
-           [](QStringView value) { return integerSign(value).value_or(-1) >= 0; });
+        [](QStringView value) { return integerSign(value).value_or(-1) >= 0; });
     update(room.isEmoteOnly, tags, Tag::emoteOnly, isOne);
     update(room.isSlow, tags, Tag::slow, [](QStringView value) { return integerSign(value).value_or(0) > 0; });
     update(room.isSubscribersOnly, tags, Tag::subscribersOnly, isOne);

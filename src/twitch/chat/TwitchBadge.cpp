@@ -45,9 +45,7 @@ int TwitchBadges::size() const
 
 size_t qHash(const TwitchBadges& badges, size_t seed) noexcept
 {
-    badges.forEach([&](TwitchBadge badge, qint64 number) {
-        seed = qHashMulti(seed, static_cast<int>(badge), number);
-    });
+    badges.forEach([&](TwitchBadge badge, qint64 number) { seed = qHashMulti(seed, static_cast<int>(badge), number); });
     return seed;
 }
 

@@ -96,8 +96,8 @@ void TwitchChat::SocketDeleter::operator()(TwitchChatSocket* socket) const
     socket->deleteLater();
 }
 
-TwitchChat::TwitchChat(TwitchEndpoints endpoints, TwitchUserAccessToken accessToken,
-                       std::optional<QString> channel, QObject* parent)
+TwitchChat::TwitchChat(
+    TwitchEndpoints endpoints, TwitchUserAccessToken accessToken, std::optional<QString> channel, QObject* parent)
     : QObject(parent)
     , endpoints_(std::move(endpoints))
     , accessToken_(std::move(accessToken))
@@ -180,10 +180,10 @@ TwitchChat::SocketPointer TwitchChat::makeSocket()
         },
         timing_));
     TwitchChatSocket* raw = socket.get();
-    QObject::connect(raw, &TwitchChatSocket::frameReceived, this,
-                     [this, raw](const QString& frame) { receiveFrame(raw, frame); });
+    QObject::connect(
+        raw, &TwitchChatSocket::frameReceived, this, [this, raw](const QString& frame) { receiveFrame(raw, frame); });
     QObject::connect(raw, &TwitchChatSocket::failed, this,
-                     [this, raw](const std::exception_ptr& error) { socketFailed(raw, error); });
+        [this, raw](const std::exception_ptr& error) { socketFailed(raw, error); });
     return socket;
 }
 
@@ -333,15 +333,15 @@ void TwitchChat::scheduleConfirmationCheck()
         return;
     }
     const auto left = pendingSends_.front().deadline - Clock::now();
-    confirmationTimer_.start(std::max(std::chrono::milliseconds(0),
-                                      std::chrono::ceil<std::chrono::milliseconds>(left)));
+    confirmationTimer_.start(
+        std::max(std::chrono::milliseconds(0), std::chrono::ceil<std::chrono::milliseconds>(left)));
 }
 
 void TwitchChat::scheduleRetry(const std::exception_ptr& error)
 {
     stableTimer_.stop();
-    const std::chrono::milliseconds base
-        = std::min<std::chrono::milliseconds>(timing_.firstRetry * (qint64(1) << std::min(retries_, 20)), timing_.lastRetry);
+    const std::chrono::milliseconds base = std::min<std::chrono::milliseconds>(
+        timing_.firstRetry * (qint64(1) << std::min(retries_, 20)), timing_.lastRetry);
     ++retries_;
     const double factor = 1.0 + timing_.jitter * (2.0 * QRandomGenerator::global()->generateDouble() - 1.0);
     retryTimer_.start(std::chrono::milliseconds(qint64(double(base.count()) * factor)));
@@ -384,9 +384,9 @@ void TwitchChat::finishRun(const std::exception_ptr& error)
     closeSockets();
     if (error)
         failUnwritten(error);
-    setConnectionState({ error ? TwitchChatConnectionState::Phase::failed
-                               : TwitchChatConnectionState::Phase::disconnected,
-                         error, std::nullopt });
+    setConnectionState(
+        { error ? TwitchChatConnectionState::Phase::failed : TwitchChatConnectionState::Phase::disconnected, error,
+            std::nullopt });
     if (connection)
         connection->finish(error);
 }
@@ -480,7 +480,8 @@ void TwitchChat::handleNotice(const TwitchChatIRCMessage& message)
         return;
     }
     if (!pendingMessages_.isEmpty() && isMessageRefusal(message.tags()[Tag::msgID]))
-        failPending(0, std::make_exception_ptr(TwitchChatError(TwitchChatError::Code::messageRefused, text.toString())));
+        failPending(
+            0, std::make_exception_ptr(TwitchChatError(TwitchChatError::Code::messageRefused, text.toString())));
     handleSystemLine(message);
 }
 
@@ -544,8 +545,8 @@ void TwitchChat::handleUserState(const TwitchChatIRCMessage& message)
     const std::shared_ptr<QPromise<void>> done = pendingSends_.front().done;
     pendingSends_.pop_front();
     scheduleConfirmationCheck();
-    const TwitchChatTextMessage own
-        = TwitchChatTextMessage::fromConfirmation(message, pending, accessToken_.info.login);
+    const TwitchChatTextMessage own = TwitchChatTextMessage::fromConfirmation(
+        message, pending, accessToken_.info.login);
     const QPointer<TwitchChat> self(this);
     done->finish();
     if (self && append(TwitchChatMessage(own)))

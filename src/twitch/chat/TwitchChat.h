@@ -1,15 +1,15 @@
 #pragma once
 
-#include "twitch/chat/TwitchChatConnection.h"
-#include "twitch/chat/TwitchChatConnectionState.h"
-#include "twitch/chat/TwitchChatSocket.h"
-#include "twitch/chat/TwitchChatTiming.h"
+#include "twitch/api/TwitchEndpoints.h"
+#include "twitch/api/TwitchUserAccessToken.h"
 #include "twitch/chat/PendingMessage.h"
 #include "twitch/chat/RoomState.h"
 #include "twitch/chat/TwitchChatClear.h"
+#include "twitch/chat/TwitchChatConnection.h"
+#include "twitch/chat/TwitchChatConnectionState.h"
 #include "twitch/chat/TwitchChatMessage.h"
-#include "twitch/api/TwitchEndpoints.h"
-#include "twitch/api/TwitchUserAccessToken.h"
+#include "twitch/chat/TwitchChatSocket.h"
+#include "twitch/chat/TwitchChatTiming.h"
 #include "twitch/chat/UserState.h"
 
 #include <QFuture>
@@ -49,7 +49,7 @@ public:
     // Joins `channel`, or the token's own login when none is given. Does not
     // connect.
     TwitchChat(TwitchEndpoints endpoints, TwitchUserAccessToken accessToken,
-               std::optional<QString> channel = std::nullopt, QObject* parent = nullptr);
+        std::optional<QString> channel = std::nullopt, QObject* parent = nullptr);
     ~TwitchChat() override;
 
     // Applies to connections and sends started afterwards.
@@ -170,7 +170,7 @@ private:
     QPointer<TwitchChatConnection> connection_;
     TwitchChatConnectionState connectionState_;
     bool established_ = false; // the run's connection has been welcomed once
-    int retries_ = 0;          // tries since the last connection that lasted
+    int retries_ = 0; // tries since the last connection that lasted
     QTimer retryTimer_;
     QTimer countdownTimer_;
     QTimer stableTimer_;

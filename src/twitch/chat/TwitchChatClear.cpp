@@ -64,8 +64,8 @@ std::optional<TwitchChatSystemMessage> TwitchChatClear::systemMessage() const
     case Kind::user:
         message.kind = banDuration ? TwitchChatSystemMessage::Kind::timeout : TwitchChatSystemMessage::Kind::ban;
         // Joined, not arg(): a login is wire text and may hold "%2".
-        message.text = banDuration ? login + QStringLiteral(" has been timed out for ") + QString::number(*banDuration)
-                                         + QStringLiteral(" seconds.")
+        message.text = banDuration ? login + QStringLiteral(" has been timed out for ") +
+                QString::number(*banDuration) + QStringLiteral(" seconds.")
                                    : login + QStringLiteral(" has been banned.");
         break;
     case Kind::chat:

@@ -18,9 +18,9 @@ struct TwitchChatClear {
     enum class Kind : std::uint8_t { message, user, chat };
 
     Kind kind = Kind::chat;
-    QString targetMessageID;   // message: the deleted message's id
-    QString targetUserID;      // user: whose messages are removed
-    QString login;             // message: the author's login; user: the user's login
+    QString targetMessageID; // message: the deleted message's id
+    QString targetUserID; // user: whose messages are removed
+    QString login; // message: the author's login; user: the user's login
     std::optional<qint64> banDuration; // user: a timeout's seconds; absent for a ban
     std::optional<Instant> sentAt;
 

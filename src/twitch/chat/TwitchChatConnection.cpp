@@ -5,10 +5,7 @@
 
 namespace parley {
 
-TwitchChatConnection::TwitchChatConnection(TwitchChat* chat)
-    : chat_(chat)
-{
-}
+TwitchChatConnection::TwitchChatConnection(TwitchChat* chat) : chat_(chat) { }
 
 TwitchChatConnection::~TwitchChatConnection()
 {

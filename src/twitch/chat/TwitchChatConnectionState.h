@@ -14,10 +14,10 @@ namespace parley {
 struct TwitchChatConnectionState {
     enum class Phase : std::uint8_t {
         disconnected, // never connected, or the run was cancelled
-        connecting,   // the run's first connection is being opened
-        connected,    // welcomed by the service
+        connecting, // the run's first connection is being opened
+        connected, // welcomed by the service
         reconnecting, // the connection was lost; waiting for or making a new try
-        failed,       // the run ended with `error`
+        failed, // the run ended with `error`
     };
 
     Phase phase = Phase::disconnected;

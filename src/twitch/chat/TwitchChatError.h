@@ -17,13 +17,9 @@ public:
         loginRefused,
     };
 
-    TwitchChatError(Code code, QString description)
-        : Error(std::move(description)), code_(code) { }
+    TwitchChatError(Code code, QString description) : Error(std::move(description)), code_(code) { }
 
-    static TwitchChatError notConnected()
-    {
-        return { Code::notConnected, QStringLiteral("Not connected to chat.") };
-    }
+    static TwitchChatError notConnected() { return { Code::notConnected, QStringLiteral("Not connected to chat.") }; }
     static TwitchChatError sendingTooQuickly()
     {
         return { Code::sendingTooQuickly, QStringLiteral("You are sending messages too quickly.") };

@@ -135,8 +135,7 @@ std::optional<Tag> RawValues<Tag>::find(QStringView key)
 
 TwitchChatIRCMessage::ParseFailure::ParseFailure(ParseError error)
     : Error(QStringLiteral("The line is not a valid IRC message.")), error_(error)
-{
-}
+{ }
 
 TwitchChatIRCMessage TwitchChatIRCMessage::parse(const QString& line)
 {
@@ -217,8 +216,8 @@ void TwitchChatIRCMessage::parseTags(QStringView text)
 
 bool TwitchChatIRCMessage::operator==(const TwitchChatIRCMessage& other) const
 {
-    return tags_ == other.tags_ && source_ == other.source_ && command_ == other.command_
-        && parameters_ == other.parameters_;
+    return tags_ == other.tags_ && source_ == other.source_ && command_ == other.command_ &&
+        parameters_ == other.parameters_;
 }
 
 } // namespace parley

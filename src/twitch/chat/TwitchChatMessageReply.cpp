@@ -30,7 +30,10 @@ std::optional<TwitchChatMessageReply> TwitchChatMessageReply::fromTags(const Twi
     if (const auto name = tags.value(Tag::replyParentDisplayName))
         displayName = wire::unescapeTagValue(*name);
     return TwitchChatMessageReply {
-        id->toString(), userID->toString(), login->toString(), std::move(displayName),
+        id->toString(),
+        userID->toString(),
+        login->toString(),
+        std::move(displayName),
         wire::unescapeTagValue(*body),
     };
 }
@@ -38,8 +41,8 @@ std::optional<TwitchChatMessageReply> TwitchChatMessageReply::fromTags(const Twi
 size_t qHash(const TwitchChatMessageReply& reply, size_t seed) noexcept
 {
     return qHashMulti(seed, reply.parentMessageID, reply.parentMessageUserID, reply.parentMessageLogin,
-                      reply.parentMessageDisplayName.has_value(),
-                      reply.parentMessageDisplayName.value_or(QString()), reply.parentMessageBody);
+        reply.parentMessageDisplayName.has_value(), reply.parentMessageDisplayName.value_or(QString()),
+        reply.parentMessageBody);
 }
 
 } // namespace parley

@@ -19,8 +19,7 @@ std::exception_ptr timeoutError(const char* description)
 
 } // namespace
 
-TwitchChatSocket::TwitchChatSocket(QUrl url, QStringList loginFrames, const TwitchChatTiming& timing,
-                                   QObject* parent)
+TwitchChatSocket::TwitchChatSocket(QUrl url, QStringList loginFrames, const TwitchChatTiming& timing, QObject* parent)
     : QObject(parent), url_(std::move(url)), loginFrames_(std::move(loginFrames)), timing_(timing)
 {
     for (QTimer* timer : { &handshakeTimer_, &idleTimer_, &pingAnswerTimer_ })
@@ -28,11 +27,11 @@ TwitchChatSocket::TwitchChatSocket(QUrl url, QStringList loginFrames, const Twit
     handshakeTimer_.setInterval(timing_.handshakeLimit);
     idleTimer_.setInterval(timing_.idleBeforePing);
     pingAnswerTimer_.setInterval(timing_.pingAnswerLimit);
-    connect(&handshakeTimer_, &QTimer::timeout, this,
-            [this] { fail(timeoutError("The chat service did not answer.")); });
+    connect(
+        &handshakeTimer_, &QTimer::timeout, this, [this] { fail(timeoutError("The chat service did not answer.")); });
     connect(&idleTimer_, &QTimer::timeout, this, &TwitchChatSocket::sendPing);
     connect(&pingAnswerTimer_, &QTimer::timeout, this,
-            [this] { fail(timeoutError("The chat service stopped answering.")); });
+        [this] { fail(timeoutError("The chat service stopped answering.")); });
 }
 
 TwitchChatSocket::~TwitchChatSocket()
@@ -57,9 +56,8 @@ void TwitchChatSocket::open()
             send(frame);
     });
     connect(socket, &QWebSocket::textMessageReceived, this, &TwitchChatSocket::received);
-    connect(socket, qOverload<QAbstractSocket::SocketError>(&QWebSocket::error), this, [this, socket] {
-        fail(std::make_exception_ptr(WebSocketError(socket->error(), socket->errorString())));
-    });
+    connect(socket, qOverload<QAbstractSocket::SocketError>(&QWebSocket::error), this,
+        [this, socket] { fail(std::make_exception_ptr(WebSocketError(socket->error(), socket->errorString()))); });
     connect(socket, &QWebSocket::disconnected, this, [this, socket] {
         fail(std::make_exception_ptr(WebSocketError::closedByPeer(socket->closeCode(), socket->closeReason())));
     });
@@ -76,8 +74,8 @@ void TwitchChatSocket::send(const QString& frame)
         return;
     }
     if (socket_->bytesToWrite() > maxBufferedBytes)
-        fail(std::make_exception_ptr(WebSocketError(QAbstractSocket::NetworkError,
-                                                    QStringLiteral("The chat service stopped taking data."))));
+        fail(std::make_exception_ptr(
+            WebSocketError(QAbstractSocket::NetworkError, QStringLiteral("The chat service stopped taking data."))));
 }
 
 void TwitchChatSocket::markWelcomed()

@@ -27,8 +27,7 @@ public:
     // More than this waiting to be written means the peer stopped reading.
     static constexpr qint64 maxBufferedBytes = 1024 * 1024;
 
-    TwitchChatSocket(QUrl url, QStringList loginFrames, const TwitchChatTiming& timing,
-                     QObject* parent = nullptr);
+    TwitchChatSocket(QUrl url, QStringList loginFrames, const TwitchChatTiming& timing, QObject* parent = nullptr);
     ~TwitchChatSocket() override;
 
     void open();

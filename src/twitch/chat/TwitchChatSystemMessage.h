@@ -17,17 +17,17 @@ namespace parley {
 // service's notice. `text` is plain text from the wire, never markup.
 struct TwitchChatSystemMessage {
     enum class Kind : std::uint8_t {
-        userNotice,   // USERNOTICE: sub, resub, subgift, raid, ...; `text` is its "system-msg"
+        userNotice, // USERNOTICE: sub, resub, subgift, raid, ...; `text` is its "system-msg"
         announcement, // USERNOTICE "announcement": `text` is empty, `userMessage` is the content
-        timeout,      // CLEARCHAT with a user and a "ban-duration"
-        ban,          // CLEARCHAT with a user and no duration
-        chatCleared,  // CLEARCHAT without a user
-        notice,       // NOTICE: the service's answer to the user
+        timeout, // CLEARCHAT with a user and a "ban-duration"
+        ban, // CLEARCHAT with a user and no duration
+        chatCleared, // CLEARCHAT without a user
+        notice, // NOTICE: the service's answer to the user
     };
 
     Kind kind = Kind::notice;
     QString text;
-    QString id;       // the line's "id" (USERNOTICE); empty for the other kinds
+    QString id; // the line's "id" (USERNOTICE); empty for the other kinds
     QString noticeID; // the line's "msg-id" ("sub", "raid", "msg_ratelimit", ...); may be empty
     // The user's own message that came with a USERNOTICE, with its emotes.
     std::optional<TwitchChatTextMessage> userMessage;

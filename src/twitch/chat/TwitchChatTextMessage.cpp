@@ -86,9 +86,8 @@ std::optional<TwitchChatTextMessage> TwitchChatTextMessage::fromSenderLine(const
     return message;
 }
 
-TwitchChatTextMessage TwitchChatTextMessage::fromConfirmation(const TwitchChatIRCMessage& userState,
-                                                              const PendingMessage& pending,
-                                                              const QString& login)
+TwitchChatTextMessage TwitchChatTextMessage::fromConfirmation(
+    const TwitchChatIRCMessage& userState, const PendingMessage& pending, const QString& login)
 {
     const auto& tags = userState.tags();
     TwitchChatTextMessage message;
@@ -113,10 +112,9 @@ TwitchChatTextMessage TwitchChatTextMessage::fromConfirmation(const TwitchChatIR
 size_t qHash(const TwitchChatTextMessage& message, size_t seed) noexcept
 {
     seed = qHashMulti(seed, message.body, message.badges, message.emotes, message.emoteSets, message.id,
-                      message.isModerator, message.isSubscriber, message.isBroadcaster,
-                      message.displayName, static_cast<int>(message.userType), message.turbo,
-                      message.sentAt.time_since_epoch().count(), message.userID, message.isAction,
-                      message.isDeleted);
+        message.isModerator, message.isSubscriber, message.isBroadcaster, message.displayName,
+        static_cast<int>(message.userType), message.turbo, message.sentAt.time_since_epoch().count(), message.userID,
+        message.isAction, message.isDeleted);
     if (message.color)
         seed = qHash(*message.color, seed);
     if (message.reply)

@@ -35,7 +35,7 @@ struct TwitchChatTextMessage {
     bool turbo = false;
     std::optional<TwitchChatMessageReply> reply;
     Instant sentAt;
-    QString userID;        // the sender's "user-id"; empty for one's own messages
+    QString userID; // the sender's "user-id"; empty for one's own messages
     bool isAction = false; // written as "/me text": shown as the sender's action
     bool isDeleted = false; // removed by a moderator: shown as deleted, kept in place
 
@@ -50,8 +50,8 @@ struct TwitchChatTextMessage {
     // message id): text and time come from `pending` ("/me text" becomes the
     // action "text"), the rest from the line; `login` is the name shown when
     // the line has no display name.
-    static TwitchChatTextMessage fromConfirmation(const TwitchChatIRCMessage& userState,
-                                                  const PendingMessage& pending, const QString& login);
+    static TwitchChatTextMessage fromConfirmation(
+        const TwitchChatIRCMessage& userState, const PendingMessage& pending, const QString& login);
 
     bool operator==(const TwitchChatTextMessage&) const = default;
 };

@@ -15,13 +15,13 @@ namespace parley {
 class WebSocketError : public Error {
 public:
     WebSocketError(QAbstractSocket::SocketError socketError, const QString& description)
-        : Error(description), socketError_(socketError) { }
+        : Error(description), socketError_(socketError)
+    { }
 
     // The peer ended the connection (a close frame, or the stream just ended).
     static WebSocketError closedByPeer(QWebSocketProtocol::CloseCode code, const QString& reason)
     {
-        QString description = QStringLiteral("The server closed the connection (code %1)")
-                                  .arg(static_cast<int>(code));
+        QString description = QStringLiteral("The server closed the connection (code %1)").arg(static_cast<int>(code));
         if (!reason.isEmpty())
             description += QStringLiteral(": ") + reason;
         WebSocketError error(QAbstractSocket::RemoteHostClosedError, description);

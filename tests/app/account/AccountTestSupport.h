@@ -53,19 +53,19 @@ protected:
     std::unique_ptr<ApplicationController> launch()
     {
         auto controller = std::make_unique<ApplicationController>(config,
-            TwitchAPI(config.twitchEndpoints(), config.twitchClientID, config.twitchAuthRedirectURL),
-            keychain, userDefaults, [this](const TwitchAPI& twitch, const TwitchUserAccessToken& accessToken) {
+            TwitchAPI(config.twitchEndpoints(), config.twitchClientID, config.twitchAuthRedirectURL), keychain,
+            userDefaults, [this](const TwitchAPI& twitch, const TwitchUserAccessToken& accessToken) {
                 ++sessionsMade;
                 return std::shared_ptr<SessionController>(
-                    new SessionController(twitch, accessToken, nullptr, *pipeline), [pipeline = pipeline](QObject* session) {
+                    new SessionController(twitch, accessToken, nullptr, *pipeline),
+                    [pipeline = pipeline](QObject* session) {
                         // The pipeline stays until the session it serves is gone.
-                        QObject::connect(session, &QObject::destroyed, [pipeline] { });
+                        QObject::connect(session, &QObject::destroyed, [pipeline] {});
                         session->deleteLater();
                     });
             });
-        QObject::connect(controller.get(), &ApplicationController::errors, [this](const std::exception_ptr& error) {
-            alerts.append(ErrorPresenter::userMessage(error));
-        });
+        QObject::connect(controller.get(), &ApplicationController::errors,
+            [this](const std::exception_ptr& error) { alerts.append(ErrorPresenter::userMessage(error)); });
         return controller;
     }
 
@@ -97,7 +97,7 @@ protected:
     QStringList bothItems() const
     {
         return { config.credentialKeyPrefix() + ApplicationController::accessTokenKey,
-                 config.credentialKeyPrefix() + ApplicationController::accessTokenInfoKey };
+            config.credentialKeyPrefix() + ApplicationController::accessTokenInfoKey };
     }
 
     // Where the browser ends up after following `authorizationURL` at the
@@ -124,8 +124,8 @@ protected:
     bool signIn(ApplicationController& controller)
     {
         controller.handleRedirect(signInRedirect(controller));
-        return QTest::qWaitFor([&] { return controller.state().isAuthenticated() && !controller.isAuthenticating(); },
-                               timeout);
+        return QTest::qWaitFor(
+            [&] { return controller.state().isAuthenticated() && !controller.isAuthenticating(); }, timeout);
     }
 
     static TwitchUserAccessToken::Info demoInfo()

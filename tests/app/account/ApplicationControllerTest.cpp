@@ -161,13 +161,14 @@ TEST_F(ApplicationControllerTest, ForgedReplayedAndMismatchedRedirectsAreIgnored
 
     // A page that sends the browser to Parley with a token of its choosing.
     const QUrl forged(QStringLiteral("http://localhost:17563/#access_token=%1&scope=chat%3Aread+chat%3Aedit"
-                                     "&token_type=bearer").arg(QString::fromLatin1(demo::token)));
+                                     "&token_type=bearer")
+                          .arg(QString::fromLatin1(demo::token)));
     expectIgnored(forged, "no state, before any sign-in");
     const QUrl genuine = signInRedirect(*controller);
     expectIgnored(forged, "no state");
     expectIgnored(withItem(genuine, QStringLiteral("state"), SignInAttempt::makeState()), "another state");
     for (const char* address : { "http://localhost:17564/", "https://localhost:17563/", "http://evil.example:17563/",
-                                 "http://localhost:17563/elsewhere" }) {
+             "http://localhost:17563/elsewhere" }) {
         QUrl moved(QString::fromLatin1(address));
         moved.setFragment(genuine.fragment(QUrl::FullyEncoded), QUrl::StrictMode);
         expectIgnored(moved, address);
@@ -216,7 +217,7 @@ TEST_F(ApplicationControllerTest, ARefusalRedirectEndsTheAttemptAndChangesNothin
     EXPECT_FALSE(controller->isAuthenticating());
     EXPECT_FALSE(controller->state().isAuthenticated());
     EXPECT_NE(QUrlQuery(controller->authorizationURL()).queryItemValue(QStringLiteral("state")),
-              QUrlQuery(refusal).queryItemValue(QStringLiteral("state")));
+        QUrlQuery(refusal).queryItemValue(QStringLiteral("state")));
     EXPECT_TRUE(storedItems(*controller).isEmpty());
     EXPECT_EQ(simulator.requestCount(QStringLiteral("/oauth2/validate")), 0);
     EXPECT_TRUE(alerts.isEmpty());
@@ -262,8 +263,8 @@ TEST_F(ApplicationControllerTest, TheTokenIsValidatedAgainWhileSignedInAndA401En
     controller->setValidationInterval(std::chrono::milliseconds(100));
     ASSERT_TRUE(signIn(*controller));
     const int validations = simulator.requestCount(QStringLiteral("/oauth2/validate"));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return simulator.requestCount(QStringLiteral("/oauth2/validate")) >= validations + 2; },
-                                timeout));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return simulator.requestCount(QStringLiteral("/oauth2/validate")) >= validations + 2; }, timeout));
     EXPECT_TRUE(controller->state().isAuthenticated());
     EXPECT_TRUE(alerts.isEmpty());
 
@@ -342,7 +343,7 @@ TEST_F(ApplicationControllerTest, ASignInAfterALogoutWinsOverTheLogoutsQueuedDel
     auto controller = launchAndRestore();
     ASSERT_TRUE(signIn(*controller));
     simulator.model().addToken({ QStringLiteral("second-token"), QString::fromLatin1(demo::clientID),
-                                 QString::fromLatin1(demo::userID), { QStringLiteral("chat:read"), QStringLiteral("chat:edit") } });
+        QString::fromLatin1(demo::userID), { QStringLiteral("chat:read"), QStringLiteral("chat:edit") } });
     const QUrl second = signInRedirect(*controller, QStringLiteral("second-token"));
     QFuture<void> loggedOut = controller->logout();
     QFuture<void> signedIn = controller->authenticate(second);
@@ -359,8 +360,8 @@ TEST_F(ApplicationControllerTest, ASignInAfterALogoutWinsOverTheLogoutsQueuedDel
             loggedOutAgain = controller->logout();
     });
     controller->handleRedirect(third);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return loggedOutAgain.isFinished() && !controller->state().isAuthenticated(); },
-                                timeout));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return loggedOutAgain.isFinished() && !controller->state().isAuthenticated(); }, timeout));
     EXPECT_TRUE(storedItems(*controller).isEmpty());
     controller.reset();
     EXPECT_FALSE(launchAndRestore()->state().isAuthenticated());
@@ -374,14 +375,14 @@ TEST_F(ApplicationControllerTest, QuittingWhileAValidationIsInFlightIsQuiet)
     simulator.setFault(QStringLiteral("/oauth2/validate"), HttpFault::delayed(300));
     {
         auto controller = launch();
-        ASSERT_TRUE(QTest::qWaitFor([&] { return simulator.requestCount(QStringLiteral("/oauth2/validate")) == 1; },
-                                    timeout));
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return simulator.requestCount(QStringLiteral("/oauth2/validate")) == 1; }, timeout));
     }
     QFuture<void> signIn;
     {
         auto controller = launch();
-        ASSERT_TRUE(QTest::qWaitFor([&] { return simulator.requestCount(QStringLiteral("/oauth2/validate")) == 2; },
-                                    timeout));
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return simulator.requestCount(QStringLiteral("/oauth2/validate")) == 2; }, timeout));
         signIn = controller->authenticate(signInRedirect(*controller));
     }
     QTest::qWait(500);

@@ -9,8 +9,8 @@ bool lockDefaultCollection()
     SecretService* service = secret_service_get_sync(SECRET_SERVICE_NONE, nullptr, nullptr);
     if (!service)
         return false;
-    SecretCollection* collection = secret_collection_for_alias_sync(service, SECRET_COLLECTION_DEFAULT,
-                                                                    SECRET_COLLECTION_NONE, nullptr, nullptr);
+    SecretCollection* collection = secret_collection_for_alias_sync(
+        service, SECRET_COLLECTION_DEFAULT, SECRET_COLLECTION_NONE, nullptr, nullptr);
     bool locked = false;
     if (collection) {
         GList objects { collection, nullptr, nullptr };

@@ -33,21 +33,23 @@ TEST_F(LockedKeyringTest, LogoutAndSignInWithALockedKeyring)
     QFuture<void> loggedOut = controller->logout();
     ASSERT_TRUE(QTest::qWaitFor([&] { return loggedOut.isFinished(); }, timeout));
     EXPECT_FALSE(controller->state().isAuthenticated());
-    EXPECT_EQ(alerts, QStringList { QStringLiteral(
-                          "Parley could not remove your sign-in from the keyring: The keyring is locked.") });
+    EXPECT_EQ(alerts,
+        QStringList {
+            QStringLiteral("Parley could not remove your sign-in from the keyring: The keyring is locked.") });
 
     // A sign-in asks to unlock once for its two items; refused, it still
     // works for this run and says it will not be remembered.
     alerts.clear();
     simulator.model().addToken({ QStringLiteral("second-token"), QString::fromLatin1(demo::clientID),
-                                 QString::fromLatin1(demo::userID), { QStringLiteral("chat:read"), QStringLiteral("chat:edit") } });
+        QString::fromLatin1(demo::userID), { QStringLiteral("chat:read"), QStringLiteral("chat:edit") } });
     simulator.setAuthorizationToken(QStringLiteral("second-token"));
     DiagnosticsCapture log;
     controller->handleRedirect(browse(controller->startSignIn()));
     ASSERT_TRUE(QTest::qWaitFor([&] { return controller->state().isAuthenticated(); }, timeout));
     ASSERT_TRUE(QTest::qWaitFor([&] { return !alerts.isEmpty(); }, timeout));
-    EXPECT_EQ(alerts, QStringList { QStringLiteral("Parley could not save your sign-in to the keyring, so it will not "
-                                                   "be remembered after Parley quits: The keyring is locked.") });
+    EXPECT_EQ(alerts,
+        QStringList { QStringLiteral("Parley could not save your sign-in to the keyring, so it will not "
+                                     "be remembered after Parley quits: The keyring is locked.") });
     EXPECT_EQ(log.lines().filter(QStringLiteral("SecretServiceItems.unlock:")).size(), 1);
     EXPECT_TRUE(controller->state().isAuthenticated());
 }

@@ -91,7 +91,7 @@ TEST_F(EmoteImageLoaderTest, AFailedImageLeavesNoTraceAndIsAskedForAgain)
     // A second load of the same address joins the loader's and ends with it.
     bool failed = false;
     pipeline->loadImage(twitch.sim.emoteImageURL("9", "static", "light", "2.0"),
-                                      [&](const ImageResult& result) { failed = !result.isSuccess(); });
+        [&](const ImageResult& result) { failed = !result.isSuccess(); });
     ASSERT_TRUE(QTest::qWaitFor([&] { return failed; }, waitMs));
     QCoreApplication::processEvents();
     EXPECT_TRUE(loader.images().isEmpty());
@@ -110,8 +110,8 @@ TEST_F(EmoteImageLoaderTest, AnUndecodableImageIsAFailure)
     twitch.sim.setFault(imagePath("1"), sim::HttpFault::truncated(40).once());
     loader.loadImage("1");
     bool done = false;
-    pipeline->loadImage(twitch.sim.emoteImageURL("1", "static", "light", "2.0"),
-                                      [&](const ImageResult&) { done = true; });
+    pipeline->loadImage(
+        twitch.sim.emoteImageURL("1", "static", "light", "2.0"), [&](const ImageResult&) { done = true; });
     ASSERT_TRUE(QTest::qWaitFor([&] { return done; }, waitMs));
     QCoreApplication::processEvents();
     EXPECT_FALSE(loader.images().contains("1"));
@@ -131,8 +131,8 @@ TEST(EmoteImageLoaderLifetime, ALoadFinishingAfterTheLoaderIsGoneIsDropped)
     loader->loadImage("not-yet-known"); // a queue insertion is pending too
     loader.reset();
     bool done = false;
-    pipeline->loadImage(twitch.sim.emoteImageURL("1", "static", "light", "2.0"),
-                                      [&](const ImageResult&) { done = true; });
+    pipeline->loadImage(
+        twitch.sim.emoteImageURL("1", "static", "light", "2.0"), [&](const ImageResult&) { done = true; });
     ASSERT_TRUE(QTest::qWaitFor([&] { return done; }, waitMs));
     QCoreApplication::processEvents();
     EXPECT_EQ(store->size(), 0);

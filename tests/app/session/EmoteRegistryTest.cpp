@@ -18,9 +18,8 @@ class EmoteRegistryTest : public ::testing::Test {
 protected:
     bool settled(const EmoteSet& set)
     {
-        return QTest::qWaitFor([&] {
-            return registry.sets().value(set, EmoteSetStatus::loading) != EmoteSetStatus::loading;
-        }, waitMs);
+        return QTest::qWaitFor(
+            [&] { return registry.sets().value(set, EmoteSetStatus::loading) != EmoteSetStatus::loading; }, waitMs);
     }
 
     SimulatedTwitch twitch;
@@ -138,7 +137,7 @@ TEST_F(EmoteRegistryTest, OtherChannelsEmotesLoadFromTheTemplateOnceTheBaseSetsA
     EXPECT_EQ(url->path(), u"/emoticons/v2/301000202/static/light/2.0");
     EXPECT_TRUE(registry.templateImageURL(QStringLiteral("emotesv2_ab12")));
     for (const QString& unsafe : { QStringLiteral("../x"), QStringLiteral("1?a=b"), QStringLiteral("a/b"),
-                                   QStringLiteral(""), QStringLiteral("\u00e9") })
+             QStringLiteral(""), QStringLiteral("\u00e9") })
         EXPECT_FALSE(registry.templateImageURL(unsafe)) << unsafe.toStdString();
 }
 
@@ -146,10 +145,10 @@ TEST_F(EmoteRegistryTest, ObserversOfATableChangeSeeTheNewRecords)
 {
     QList<bool> seenInChange;
     QObject::connect(&registry, &EmoteRegistryProtocol::emotesChanged, &registry,
-                     [&] { seenInChange.append(registry.emotes().contains("1")); });
+        [&] { seenInChange.append(registry.emotes().contains("1")); });
     QList<EmoteSetStatus> statusesSeen;
     QObject::connect(&registry, &EmoteRegistry::setsChanged, &registry,
-                     [&] { statusesSeen.append(registry.sets().value(EmoteSet::global())); });
+        [&] { statusesSeen.append(registry.sets().value(EmoteSet::global())); });
 
     registry.loadEmoteSet(EmoteSet::global());
     ASSERT_TRUE(settled(EmoteSet::global()));

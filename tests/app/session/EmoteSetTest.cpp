@@ -11,8 +11,12 @@ using parley::EmoteSet;
 TEST(EmoteSet, KindAndIdTogetherMakeTheIdentity)
 {
     const QList<EmoteSet> distinct = {
-        EmoteSet::global(), EmoteSet::channel(QString()), EmoteSet::custom(QString()),
-        EmoteSet::channel("42"), EmoteSet::custom("42"), EmoteSet::custom("43"),
+        EmoteSet::global(),
+        EmoteSet::channel(QString()),
+        EmoteSet::custom(QString()),
+        EmoteSet::channel("42"),
+        EmoteSet::custom("42"),
+        EmoteSet::custom("43"),
     };
     QSet<EmoteSet> hashed(distinct.begin(), distinct.end());
     std::unordered_set<EmoteSet> stdHashed(distinct.begin(), distinct.end());

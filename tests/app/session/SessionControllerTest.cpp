@@ -31,15 +31,14 @@ protected:
     }
     bool loaded(const EmoteSet& set)
     {
-        return QTest::qWaitFor([&] {
-            return session->emoteRegistry()->sets().value(set) == EmoteSetStatus::loaded;
-        }, waitMs);
+        return QTest::qWaitFor(
+            [&] { return session->emoteRegistry()->sets().value(set) == EmoteSetStatus::loaded; }, waitMs);
     }
 
     SimulatedTwitch twitch;
     std::shared_ptr<ImagePipeline> pipeline = ImagePipeline::create();
-    std::unique_ptr<SessionController> session =
-        std::make_unique<SessionController>(*twitch.api, SimulatedTwitch::token(), nullptr, *pipeline);
+    std::unique_ptr<SessionController> session = std::make_unique<SessionController>(
+        *twitch.api, SimulatedTwitch::token(), nullptr, *pipeline);
 };
 
 } // namespace
@@ -104,9 +103,8 @@ TEST_F(SessionControllerTest, ALostConnectionIsMadeAgainAndARefusedLoginIsReport
 
     QSignalSpy errors(session.get(), &SessionController::errors);
     bool stateStoredFirst = false;
-    QObject::connect(session.get(), &SessionController::errors, session.get(), [&] {
-        stateStoredFirst = !session->isListening() && !session->lastError().isEmpty();
-    });
+    QObject::connect(session.get(), &SessionController::errors, session.get(),
+        [&] { stateStoredFirst = !session->isListening() && !session->lastError().isEmpty(); });
     TwitchChatTiming timing;
     timing.firstRetry = std::chrono::milliseconds(10);
     session->chat()->setTiming(timing);
@@ -114,10 +112,12 @@ TEST_F(SessionControllerTest, ALostConnectionIsMadeAgainAndARefusedLoginIsReport
     // The chat client reconnects by itself; the listen run goes on.
     QSignalSpy states(session->chat(), &TwitchChat::connectionStateChanged);
     chatService().dropConnections();
-    ASSERT_TRUE(QTest::qWaitFor([&] {
-        return states.size() >= 2
-            && session->chat()->connectionState().phase == TwitchChatConnectionState::Phase::connected;
-    }, waitMs));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            return states.size() >= 2 &&
+                session->chat()->connectionState().phase == TwitchChatConnectionState::Phase::connected;
+        },
+        waitMs));
     EXPECT_TRUE(session->isListening());
     EXPECT_EQ(errors.count(), 0);
 

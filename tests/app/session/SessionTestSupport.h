@@ -19,8 +19,8 @@ public:
     SimulatedTwitch()
     {
         port = sim.start();
-        api = std::make_unique<TwitchAPI>(endpoints(), QString::fromLatin1(sim::demo::clientID),
-                                          QUrl(QStringLiteral("http://localhost:17563")));
+        api = std::make_unique<TwitchAPI>(
+            endpoints(), QString::fromLatin1(sim::demo::clientID), QUrl(QStringLiteral("http://localhost:17563")));
     }
 
     TwitchEndpoints endpoints() const

@@ -33,8 +33,9 @@ struct Composition {
     {
         for (const QString& id : loaded)
             images.insert(id, image28());
-        pieces = TextWithEmotes(body, std::move(marks), {})
-                     .compose(images, [this](const QString& id) { requested.append(id); });
+        pieces = TextWithEmotes(body, std::move(marks), {}).compose(images, [this](const QString& id) {
+            requested.append(id);
+        });
     }
 
     EmoteImageStore images;
@@ -67,8 +68,7 @@ TEST(TextWithEmotes, LoadedEmotesBecomeImagesAndMissingOnesShowTheirCodeAndAreAs
     // The same emote twice with text around it: nothing repeated or lost;
     // a mark on the last character leaves no trailing piece.
     const Composition twice("a Kappa b Kappa", { { "25", 2, 6 }, { "25", 10, 14 } }, { "25" });
-    EXPECT_EQ(twice.pieces,
-              (QList<Piece> { text("a "), emote("Kappa", "25"), text(" b "), emote("Kappa", "25") }));
+    EXPECT_EQ(twice.pieces, (QList<Piece> { text("a "), emote("Kappa", "25"), text(" b "), emote("Kappa", "25") }));
 }
 
 TEST(TextWithEmotes, PositionsCountCodePoints)
@@ -78,7 +78,7 @@ TEST(TextWithEmotes, PositionsCountCodePoints)
     const QString body = QStringLiteral("\U0001F44B\U0001F3FD Kappa!");
     const Composition composition(body, { { "25", 3, 7 } }, { "25" });
     EXPECT_EQ(composition.pieces,
-              (QList<Piece> { text(QStringLiteral("\U0001F44B\U0001F3FD ")), emote("Kappa", "25"), text("!") }));
+        (QList<Piece> { text(QStringLiteral("\U0001F44B\U0001F3FD ")), emote("Kappa", "25"), text("!") }));
 }
 
 TEST(TextWithEmotes, MarksThatCannotBeDrawnAreToleratedAndTheirTextKept)
@@ -86,15 +86,15 @@ TEST(TextWithEmotes, MarksThatCannotBeDrawnAreToleratedAndTheirTextKept)
     const QString body = QStringLiteral("Kappa LUL PogU");
     // Out of order (grouped by emote, as the tag lists them): sorted.
     EXPECT_EQ(Composition(body, { { "2", 6, 8 }, { "1", 0, 4 } }, { "1", "2" }).pieces,
-              (QList<Piece> { emote("Kappa", "1"), text(" "), emote("LUL", "2"), text(" PogU") }));
+        (QList<Piece> { emote("Kappa", "1"), text(" "), emote("LUL", "2"), text(" PogU") }));
 
     // Overlapping the previous mark, reversed, past the end, negative: dropped.
     const Composition bad(body, { { "1", 0, 4 }, { "2", 3, 8 }, { "3", 12, 10 }, { "4", 10, 14 }, { "5", -2, 1 } },
-                          { "1", "2", "3", "4", "5" });
+        { "1", "2", "3", "4", "5" });
     EXPECT_EQ(bad.pieces, (QList<Piece> { emote("Kappa", "1"), text(" LUL PogU") }));
 
     // A mark on a lone surrogate counts it as one code point and keeps the rest whole.
     const QString lone = QString(QChar(0xD83D)) + QStringLiteral("Kappa");
     EXPECT_EQ(Composition(lone, { { "1", 1, 5 } }, { "1" }).pieces,
-              (QList<Piece> { text(QString(QChar(0xD83D))), emote("Kappa", "1") }));
+        (QList<Piece> { text(QString(QChar(0xD83D))), emote("Kappa", "1") }));
 }

@@ -1,6 +1,6 @@
+#include "app/shell/AppDelegate.h"
 #include "app/account/AccountStorage.h"
 #include "app/account/ApplicationController.h"
-#include "app/shell/AppDelegate.h"
 #include "app/shell/HostingWindow.h"
 #include "app/shell/RootCoordinator.h"
 #include "app/shell/SessionCoordinator.h"
@@ -75,9 +75,11 @@ protected:
 
     void launch()
     {
-        delegate = std::make_unique<AppDelegate>(config,
-            AppDelegate::Services { keychain, userDefaults, ImagePipeline::shared(),
-                                    [this](const QUrl& url) { opened.append(url); return true; } });
+        delegate = std::make_unique<AppDelegate>(
+            config, AppDelegate::Services { keychain, userDefaults, ImagePipeline::shared(), [this](const QUrl& url) {
+                                               opened.append(url);
+                                               return true;
+                                           } });
         delegate->applicationDidFinishLaunching();
         ASSERT_TRUE(QTest::qWaitFor([this] { return !delegate->appController()->isRestoring(); }, timeout));
     }
@@ -86,7 +88,8 @@ protected:
     {
         QUrl redirect = config.twitchAuthRedirectURL;
         // The redirect carries back the state of the attempt the app has pending.
-        const QString state = QUrlQuery(delegate->appController()->authorizationURL()).queryItemValue(QStringLiteral("state"));
+        const QString state =
+            QUrlQuery(delegate->appController()->authorizationURL()).queryItemValue(QStringLiteral("state"));
         redirect.setFragment(QStringLiteral("access_token=%1&scope=chat%3Aread+chat%3Aedit&token_type=bearer&state=%2")
                                  .arg(QString::fromLatin1(demo::token), state));
         return redirect;
@@ -98,10 +101,7 @@ protected:
         ASSERT_TRUE(QTest::qWaitFor([this] { return delegate->appController()->state().isAuthenticated(); }, timeout));
     }
 
-    QStringList storedItems()
-    {
-        return test::await(delegate->appController()->storedAccessTokenItems());
-    }
+    QStringList storedItems() { return test::await(delegate->appController()->storedAccessTokenItems()); }
 
     MainMenu& menu() { return delegate->menu(); }
 
@@ -200,12 +200,14 @@ TEST_F(AppDelegateTest, ControllerErrorsBecomeAnAlertWithOkay)
     launch();
     emit delegate->appController()->errors(std::make_exception_ptr(std::runtime_error("boom")));
     QMessageBox* alert = nullptr;
-    ASSERT_TRUE(QTest::qWaitFor([&alert] {
-        for (QWidget* window : QApplication::topLevelWidgets())
-            if (auto* box = qobject_cast<QMessageBox*>(window); box && box->isVisible())
-                alert = box;
-        return alert != nullptr;
-    }, timeout));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&alert] {
+            for (QWidget* window : QApplication::topLevelWidgets())
+                if (auto* box = qobject_cast<QMessageBox*>(window); box && box->isVisible())
+                    alert = box;
+            return alert != nullptr;
+        },
+        timeout));
     EXPECT_EQ(alert->text(), QStringLiteral("An unexpected error happened."));
     ASSERT_EQ(alert->buttons().size(), 1);
     EXPECT_EQ(alert->buttons().first()->text(), QStringLiteral("Okay"));

@@ -53,13 +53,14 @@ quint16 freePort()
 class RunningParley {
 public:
     RunningParley(const QString& program, const QProcessEnvironment& environment, const QString& runtimeDirectory,
-                  const QStringList& arguments = {})
+        const QStringList& arguments = {})
         : socketPath_(QDir(runtimeDirectory).filePath(identifier + QStringLiteral(".socket")))
     {
         process_.setProcessEnvironment(environment);
         process_.setProgram(program);
         process_.setArguments(arguments);
-        QObject::connect(&process_, &QProcess::readyReadStandardError, [this] { errors_ += process_.readAllStandardError(); });
+        QObject::connect(
+            &process_, &QProcess::readyReadStandardError, [this] { errors_ += process_.readAllStandardError(); });
         process_.setStandardOutputFile(QProcess::nullDevice());
         process_.start();
     }
@@ -86,12 +87,14 @@ public:
     QJsonObject waitForWindow(const QString& title, int timeoutMs = timeout)
     {
         QJsonObject found;
-        const bool shown = QTest::qWaitFor([&] {
-            for (const QJsonValue& window : describe().value(QStringLiteral("windows")).toArray())
-                if (window[QStringLiteral("title")].toString() == title)
-                    found = window.toObject();
-            return !found.isEmpty();
-        }, timeoutMs);
+        const bool shown = QTest::qWaitFor(
+            [&] {
+                for (const QJsonValue& window : describe().value(QStringLiteral("windows")).toArray())
+                    if (window[QStringLiteral("title")].toString() == title)
+                        found = window.toObject();
+                return !found.isEmpty();
+            },
+            timeoutMs);
         return shown ? found : QJsonObject();
     }
 
@@ -130,14 +133,16 @@ public:
     QUrl waitForOpenedAddress()
     {
         QUrl address;
-        const bool printed = QTest::qWaitFor([&] {
-            process_.waitForReadyRead(50);
-            errors_ += process_.readAllStandardError();
-            for (const QByteArray& line : errors_.split('\n'))
-                if (line.startsWith("http"))
-                    address = QUrl(QString::fromUtf8(line.trimmed()));
-            return address.isValid();
-        }, timeout);
+        const bool printed = QTest::qWaitFor(
+            [&] {
+                process_.waitForReadyRead(50);
+                errors_ += process_.readAllStandardError();
+                for (const QByteArray& line : errors_.split('\n'))
+                    if (line.startsWith("http"))
+                        address = QUrl(QString::fromUtf8(line.trimmed()));
+                return address.isValid();
+            },
+            timeout);
         errors_.clear();
         return printed ? address : QUrl();
     }
@@ -171,7 +176,8 @@ protected:
         makeBundle();
         QDir(scratch.path()).mkpath(QStringLiteral("home"));
         QDir(scratch.path()).mkpath(QStringLiteral("runtime"));
-        QFile::setPermissions(runtimeDirectory(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        QFile::setPermissions(
+            runtimeDirectory(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         environment = QProcessEnvironment::systemEnvironment();
         const QString home = scratch.filePath(QStringLiteral("home"));
         environment.insert(QStringLiteral("HOME"), home);
@@ -271,7 +277,7 @@ protected:
     QVariant storedDefault(const QString& key)
     {
         QSettings defaults(scratch.filePath(QStringLiteral("home/.config/") + identifier + QStringLiteral(".ini")),
-                           QSettings::IniFormat);
+            QSettings::IniFormat);
         return defaults.value(key);
     }
 
@@ -311,14 +317,15 @@ TEST_F(ParleyEndToEndTest, SignsInBothWaysFloatsAcrossALaunchAndLogsOut)
     EXPECT_TRUE(QTest::qWaitFor([this] { return emoteImageRequests() > 0; }, timeout));
     const QString ownText = QStringLiteral("hello from the end-to-end test");
     ASSERT_TRUE(parley->run(QStringLiteral("type"),
-                            QJsonObject { { QStringLiteral("name"), QStringLiteral("Message...") },
-                                          { QStringLiteral("text"), ownText } }));
-    EXPECT_TRUE(QTest::qWaitFor([&] {
-        for (const auto& [name, height] : parley->rows(sessionTitle))
-            if (name.endsWith(QStringLiteral(": ") + ownText))
-                return true;
-        return false;
-    }, timeout));
+        QJsonObject { { QStringLiteral("name"), QStringLiteral("Message...") }, { QStringLiteral("text"), ownText } }));
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            for (const auto& [name, height] : parley->rows(sessionTitle))
+                if (name.endsWith(QStringLiteral(": ") + ownText))
+                    return true;
+            return false;
+        },
+        timeout));
 
     // Settings: a larger font restyles the chat at once and is stored.
     const int rowBefore = parley->shortestRow(sessionTitle);
@@ -330,14 +337,17 @@ TEST_F(ParleyEndToEndTest, SignsInBothWaysFloatsAcrossALaunchAndLogsOut)
     EXPECT_FALSE(parley->rows(QStringLiteral("Settings")).isEmpty());
     for (const char* field : { "Username font size", "Message font size" })
         ASSERT_TRUE(parley->run(QStringLiteral("type"),
-                                QJsonObject { { QStringLiteral("name"), QString::fromLatin1(field) },
-                                              { QStringLiteral("text"), QStringLiteral("30") } }));
+            QJsonObject { { QStringLiteral("name"), QString::fromLatin1(field) },
+                { QStringLiteral("text"), QStringLiteral("30") } }));
     EXPECT_TRUE(QTest::qWaitFor([&] { return parley->shortestRow(sessionTitle) > rowBefore * 3 / 2; }, timeout))
         << rowBefore << " " << parley->shortestRow(sessionTitle);
-    EXPECT_TRUE(QTest::qWaitFor([this] {
-        const QJsonObject theme = QJsonDocument::fromJson(storedDefault(QStringLiteral("theme")).toByteArray()).object();
-        return theme[QStringLiteral("userFont")][QStringLiteral("size")].toDouble() == 30;
-    }, timeout));
+    EXPECT_TRUE(QTest::qWaitFor(
+        [this] {
+            const QJsonObject theme =
+                QJsonDocument::fromJson(storedDefault(QStringLiteral("theme")).toByteArray()).object();
+            return theme[QStringLiteral("userFont")][QStringLiteral("size")].toDouble() == 30;
+        },
+        timeout));
 
     // Always on Top floats the window, and is remembered.
     ASSERT_TRUE(parley->run(QStringLiteral("trigger"), QStringLiteral("Always on Top")));
@@ -349,8 +359,8 @@ TEST_F(ParleyEndToEndTest, SignsInBothWaysFloatsAcrossALaunchAndLogsOut)
     // A new launch restores the sign-in and, a second later, the floating window.
     parley = launch();
     ASSERT_FALSE(parley->waitForWindow(sessionTitle).isEmpty());
-    EXPECT_TRUE(QTest::qWaitFor([&] { return parley->waitForWindow(sessionTitle)[QStringLiteral("stayOnTop")].toBool(); },
-                                timeout));
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return parley->waitForWindow(sessionTitle)[QStringLiteral("stayOnTop")].toBool(); }, timeout));
     EXPECT_TRUE(parley->menuItem(1)[QStringLiteral("checked")].toBool());
 
     // Logout: back to the sign-in window, nothing left in the keyring.

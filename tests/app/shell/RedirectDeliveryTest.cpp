@@ -40,7 +40,7 @@ protected:
     };
 
     Answer send(const QByteArray& method, const QString& path, const QByteArray& body = {},
-                QList<std::pair<QByteArray, QByteArray>> headers = {})
+        QList<std::pair<QByteArray, QByteArray>> headers = {})
     {
         QNetworkRequest request(QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(port).arg(path)));
         request.setRawHeader("Host", "localhost:" + QByteArray::number(port));
@@ -89,19 +89,25 @@ TEST_F(LoopbackRedirectListenerTest, PostedAddressBecomesTheRedirectWithItsQuery
     const QUrl redirect = received.first().first().toUrl();
     EXPECT_EQ(redirect.toString(QUrl::RemoveQuery | QUrl::RemoveFragment), redirectURL.toString());
     EXPECT_EQ(redirect.query(), QStringLiteral("state=abc"));
-    EXPECT_EQ(redirect.fragment(QUrl::FullyEncoded), QStringLiteral("access_token=tok%2Bx&scope=chat%3Aread+chat%3Aedit"));
+    EXPECT_EQ(
+        redirect.fragment(QUrl::FullyEncoded), QStringLiteral("access_token=tok%2Bx&scope=chat%3Aread+chat%3Aedit"));
 }
 
 TEST_F(LoopbackRedirectListenerTest, RefusesPostsFromOtherSitesHostsOrPagesAndOversizedBodies)
 {
     QSignalSpy received(listener.get(), &LoopbackRedirectListener::redirectReceived);
     const QByteArray landed = page() + "#access_token=tok";
-    EXPECT_EQ(send("POST", LoopbackRedirectListener::receivePath, landed, { { "Origin", "http://evil.example" } }).status, 400);
+    EXPECT_EQ(
+        send("POST", LoopbackRedirectListener::receivePath, landed, { { "Origin", "http://evil.example" } }).status,
+        400);
     EXPECT_EQ(send("POST", LoopbackRedirectListener::receivePath, landed, { { "Host", "evil.example" } }).status, 403);
-    EXPECT_EQ(send("POST", LoopbackRedirectListener::receivePath, "http://evil.example/done#access_token=tok").status, 400);
+    EXPECT_EQ(
+        send("POST", LoopbackRedirectListener::receivePath, "http://evil.example/done#access_token=tok").status, 400);
     EXPECT_EQ(send("POST", LoopbackRedirectListener::receivePath, origin() + "/other#access_token=tok").status, 400);
     EXPECT_EQ(send("POST", LoopbackRedirectListener::receivePath,
-                   landed + QByteArray(LoopbackRedirectListener::maxBodySize, 'a')).status, 400);
+                  landed + QByteArray(LoopbackRedirectListener::maxBodySize, 'a'))
+                  .status,
+        400);
     EXPECT_EQ(send("GET", LoopbackRedirectListener::receivePath).status, 404);
     EXPECT_TRUE(received.isEmpty());
 }
@@ -117,17 +123,18 @@ TEST(LoopbackRedirectListener, ATakenPortFailsToStart)
 TEST(InstanceChannel, ALaterLaunchHandsItsUrlsToTheRunningInstance)
 {
     const QString identifier = QStringLiteral("app.parley.test.channel");
-    const QList<QUrl> urls { QUrl(QStringLiteral("http://localhost:1/#access_token=a")), QUrl(QStringLiteral("x-other:b")) };
+    const QList<QUrl> urls { QUrl(QStringLiteral("http://localhost:1/#access_token=a")),
+        QUrl(QStringLiteral("x-other:b")) };
     EXPECT_FALSE(InstanceChannel::sendToRunningInstance(identifier, urls, 500));
 
     InstanceChannel running(identifier);
     ASSERT_TRUE(running.listen());
     QSignalSpy opened(&running, &InstanceChannel::urlsOpened);
     // The later launch blocks on its socket; it runs beside this event loop.
-    std::future<bool> sent = std::async(std::launch::async, [&] {
-        return InstanceChannel::sendToRunningInstance(identifier, urls);
-    });
-    ASSERT_TRUE(QTest::qWaitFor([&] { return sent.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }, timeout));
+    std::future<bool> sent = std::async(
+        std::launch::async, [&] { return InstanceChannel::sendToRunningInstance(identifier, urls); });
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return sent.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }, timeout));
     EXPECT_TRUE(sent.get());
     ASSERT_EQ(opened.size(), 1);
     EXPECT_EQ(opened.first().first().value<QList<QUrl>>(), urls);

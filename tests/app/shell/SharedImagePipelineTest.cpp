@@ -32,7 +32,7 @@ TEST(SharedImagePipeline, keepsDownloadsInTheUserCacheDirectoryNamedAfterTheBund
         isLoaded = true;
     });
     ASSERT_TRUE(QTest::qWaitFor([&] { return isLoaded; }, 10000));
-    EXPECT_TRUE(QTest::qWaitFor([&] {
-        return QDirIterator(directory, QDir::Files, QDirIterator::Subdirectories).hasNext();
-    }, 10000)) << "the download was written to the disk HTTP cache";
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return QDirIterator(directory, QDir::Files, QDirIterator::Subdirectories).hasNext(); }, 10000))
+        << "the download was written to the disk HTTP cache";
 }

@@ -1,5 +1,5 @@
-#include "app/shell/updates/SoftwareVersion.h"
 #include "app/shell/updates/Updater.h"
+#include "app/shell/updates/SoftwareVersion.h"
 #include "twitch-sim/TwitchSimulator.h"
 
 #include <QNetworkAccessManager>
@@ -61,7 +61,7 @@ TEST(UpdateCheckResult, TellsTheUserOnlyWhatTheyAskedForOrANewVersion)
     UpdateCheckResult failed { UpdateCheckResult::Outcome::failed, QStringLiteral("1.0"), {}, QStringLiteral("gone") };
     EXPECT_FALSE(failed.isShown(false));
     UpdateCheckResult available { UpdateCheckResult::Outcome::updateAvailable, QStringLiteral("1.0"),
-                                  UpdateFeed::Release { QStringLiteral("1.1"), {}, {} }, {} };
+        UpdateFeed::Release { QStringLiteral("1.1"), {}, {} }, {} };
     EXPECT_TRUE(available.isShown(false));
     EXPECT_EQ(available.details(), QStringLiteral("Parley 1.1 is available; you have 1.0."));
 }

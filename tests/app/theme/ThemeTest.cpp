@@ -31,7 +31,8 @@ QString decodingError(const QByteArray& json)
     return {};
 }
 
-const QByteArray validDocument = R"({"userFont":{"size":14,"isBold":true},"messageFont":{"family":"Serif","size":12,"isBold":false},
+const QByteArray validDocument =
+    R"({"userFont":{"size":14,"isBold":true},"messageFont":{"family":"Serif","size":12,"isBold":false},
     "spacing":{"custom":{"_0":10}},"backgroundColor":{"red":0.1,"green":0.2,"blue":0.3,"alpha":0.5},
     "windowOpacity":0.8,"showMessageTimestamp":false})";
 
@@ -63,7 +64,8 @@ TEST(ThemeOptions, JsonHasTheStoredShapeAndRoundTrips)
 TEST(ThemeOptions, SpacingCasesHaveTheirPointsAndJson)
 {
     EXPECT_EQ(ThemeSpacing::custom(12).toJson(), parse(R"({"custom":{"_0":12}})"));
-    for (const ThemeSpacing& spacing : { ThemeSpacing::minimum(), ThemeSpacing::medium(), ThemeSpacing::large(), ThemeSpacing::custom(10) })
+    for (const ThemeSpacing& spacing :
+        { ThemeSpacing::minimum(), ThemeSpacing::medium(), ThemeSpacing::large(), ThemeSpacing::custom(10) })
         EXPECT_EQ(ThemeSpacing::fromJson(spacing.toJson()), spacing);
     EXPECT_EQ(ThemeSpacing::minimum().points(), 8.0);
     EXPECT_EQ(ThemeSpacing::minimum().nameToBodyPoints(), 2.0);

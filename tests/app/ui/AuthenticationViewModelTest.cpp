@@ -19,8 +19,10 @@ namespace {
 class AuthenticationViewModelTest : public testing::Test {
 protected:
     AuthenticationViewModel viewModel { QUrl(QStringLiteral("https://id.example/oauth2/authorize?x=1")),
-                                        QStringLiteral("twitch.tv"), QStringLiteral("1.2.3"),
-                                        [this](const QUrl& url) { opened.append(url); return browserOpens; } };
+        QStringLiteral("twitch.tv"), QStringLiteral("1.2.3"), [this](const QUrl& url) {
+            opened.append(url);
+            return browserOpens;
+        } };
     QList<QUrl> opened;
     bool browserOpens = true;
 };
@@ -51,7 +53,8 @@ TEST_F(AuthenticationViewModelTest, ButtonOpensTheAuthorizationPageUnlessASignIn
 TEST_F(AuthenticationViewModelTest, VersionLineIsVAloneWithoutAVersion)
 {
     EXPECT_EQ(viewModel.versionLine(), QStringLiteral("v1.2.3"));
-    AuthenticationViewModel unversioned(QUrl(), QStringLiteral("twitch.tv"), QString(), [](const QUrl&) { return true; });
+    AuthenticationViewModel unversioned(
+        QUrl(), QStringLiteral("twitch.tv"), QString(), [](const QUrl&) { return true; });
     EXPECT_EQ(unversioned.versionLine(), QStringLiteral("v"));
 }
 

@@ -28,9 +28,9 @@ struct ChatLine {
         return QStringLiteral("@badges=%1;color=%2;display-name=%3;emotes=%4;id=%5;mod=%6;room-id=%7;"
                               "subscriber=%8;tmi-sent-ts=1700000000000;turbo=0;user-id=7;user-type=%9")
                    .arg(badges, color, displayName, emotes, id, QString::number(int(moderator)),
-                        QString::fromLatin1(sim::demo::userID), QString::number(int(subscriber)), extraTags)
-            + QStringLiteral(" :viewer!viewer@viewer.tmi.twitch.tv PRIVMSG #%1 :%2")
-                  .arg(QString::fromLatin1(sim::demo::login), text);
+                       QString::fromLatin1(sim::demo::userID), QString::number(int(subscriber)), extraTags) +
+            QStringLiteral(" :viewer!viewer@viewer.tmi.twitch.tv PRIVMSG #%1 :%2")
+                .arg(QString::fromLatin1(sim::demo::login), text);
     }
 };
 

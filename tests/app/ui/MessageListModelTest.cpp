@@ -38,7 +38,8 @@ TEST_F(MessageListModelTest, EachAnnouncedMessageInsertsOneRowAtTheEnd)
 {
     ASSERT_TRUE(joined.joined);
     QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
-    ASSERT_TRUE(joined.deliver(QStringList { ChatLine { "m1", "one" }.toString(), ChatLine { "m2", "two" }.toString() }));
+    ASSERT_TRUE(
+        joined.deliver(QStringList { ChatLine { "m1", "one" }.toString(), ChatLine { "m2", "two" }.toString() }));
     ASSERT_TRUE(joined.deliver(ChatLine { "m3", "three" }));
     EXPECT_EQ(insertedRows(inserted), (QList<int> { 0, 1, 2 }));
     ASSERT_EQ(model.rowCount(), 3);
@@ -143,14 +144,23 @@ TEST_F(MessageListModelTest, ActionsDeletionsAndSystemLinesShowAsTheLiveChatSend
     const QString channel = QString::fromLatin1(sim::demo::login);
     QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
     ASSERT_TRUE(joined.deliver(QStringList {
-        ChatLine { "act", QStringLiteral("\x01" "ACTION waves\x01") }.toString(),
+        ChatLine { "act",
+            QStringLiteral("\x01"
+                           "ACTION waves\x01") }
+            .toString(),
         ChatLine { "gone", "rude words" }.toString(),
-        QStringLiteral("@login=viewer;room-id=1;target-msg-id=gone;tmi-sent-ts=1700000000001 :tmi.twitch.tv CLEARMSG #%1 :rude words").arg(channel),
+        QStringLiteral("@login=viewer;room-id=1;target-msg-id=gone;tmi-sent-ts=1700000000001 :tmi.twitch.tv CLEARMSG "
+                       "#%1 :rude words")
+            .arg(channel),
         QStringLiteral("@badges=;color=#FF0000;display-name=Herald;emotes=;id=ann;login=herald;msg-id=announcement;"
-                       "room-id=1;system-msg=;tmi-sent-ts=1700000000002;user-id=9;user-type= :tmi.twitch.tv USERNOTICE #%1 :Hear ye").arg(channel),
+                       "room-id=1;system-msg=;tmi-sent-ts=1700000000002;user-id=9;user-type= :tmi.twitch.tv USERNOTICE "
+                       "#%1 :Hear ye")
+            .arg(channel),
         QStringLiteral("@msg-id=slow_on :tmi.twitch.tv NOTICE #%1 :This room is now in slow mode.").arg(channel),
         QStringLiteral("@badges=;color=;display-name=Fan;emotes=;id=sub;login=fan;msg-id=resub;room-id=1;"
-                       "system-msg=Fan\\ssubscribed.;tmi-sent-ts=1700000000003;user-id=10;user-type= :tmi.twitch.tv USERNOTICE #%1 :Hi").arg(channel),
+                       "system-msg=Fan\\ssubscribed.;tmi-sent-ts=1700000000003;user-id=10;user-type= :tmi.twitch.tv "
+                       "USERNOTICE #%1 :Hi")
+            .arg(channel),
     }));
     ASSERT_EQ(model.rowCount(), 5);
 

@@ -1,5 +1,5 @@
-#include "app/ui/chat/MessageListModel.h"
 #include "app/ui/chat/MessageListScrollState.h"
+#include "app/ui/chat/MessageListModel.h"
 
 #include <QSignalSpy>
 

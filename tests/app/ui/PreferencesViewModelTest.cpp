@@ -10,7 +10,8 @@ namespace {
 
 class PreferencesViewModelTest : public testing::Test {
 protected:
-    PreferencesViewModel viewModel { defaultThemeOptions(), [this](const ThemeOptions& options) { applied.append(options); } };
+    PreferencesViewModel viewModel { defaultThemeOptions(),
+        [this](const ThemeOptions& options) { applied.append(options); } };
     QList<ThemeOptions> applied;
 };
 

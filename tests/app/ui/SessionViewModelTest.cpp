@@ -1,5 +1,5 @@
-#include "app/ui/chat/MessageListModel.h"
 #include "app/ui/chat/SessionViewModel.h"
+#include "app/ui/chat/MessageListModel.h"
 #include "platform/Error.h"
 
 #include <QPromise>

@@ -102,7 +102,8 @@ TEST_F(SessionViewTest, LoadedEmotesAreDrawnAsImagesInTheBody)
     ASSERT_TRUE(deliver({ line.toString() }));
     ASSERT_TRUE(QTest::qWaitFor([&] { return item("body") != nullptr; }, waitMs));
     // The two images replace their codes once loaded; the row still reads as typed.
-    const QString drawn = QStringLiteral("hi ") + QChar::ObjectReplacementCharacter + u' ' + QChar::ObjectReplacementCharacter;
+    const QString drawn = QStringLiteral("hi ") + QChar::ObjectReplacementCharacter + u' ' +
+        QChar::ObjectReplacementCharacter;
     EXPECT_TRUE(QTest::qWaitFor([&] { return item("body")->property("text").toString() == drawn; }, waitMs))
         << item("body")->property("text").toString().toStdString();
     EXPECT_EQ(rowNames(), QStringList { "Viewer: hi :) ParleyHi" });
@@ -163,11 +164,13 @@ TEST_F(SessionViewTest, SystemLinesShowTheirHeadlineAndDeletedMessagesOnlyAMarke
 {
     const QString channel = QString::fromLatin1(sim::demo::login);
     ASSERT_TRUE(deliver({ ChatLine { "gone", "rude words" }.toString(),
-                          QStringLiteral("@msg-id=slow_on :tmi.twitch.tv NOTICE #%1 :<b>Slow</b> mode.").arg(channel) }));
+        QStringLiteral("@msg-id=slow_on :tmi.twitch.tv NOTICE #%1 :<b>Slow</b> mode.").arg(channel) }));
     twitch.sim.chat().sendText(
-        QStringLiteral("@login=viewer;target-msg-id=gone;tmi-sent-ts=1 :tmi.twitch.tv CLEARMSG #%1 :rude words").arg(channel));
+        QStringLiteral("@login=viewer;target-msg-id=gone;tmi-sent-ts=1 :tmi.twitch.tv CLEARMSG #%1 :rude words")
+            .arg(channel));
     ASSERT_TRUE(QTest::qWaitFor([&] { return items("body").size() == 2; }, waitMs));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return items("body").first()->property("text") == "<message deleted>"; }, waitMs));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return items("body").first()->property("text") == "<message deleted>"; }, waitMs));
 
     const QList<QQuickItem*> headlines = items("headline");
     ASSERT_EQ(headlines.size(), 2);

@@ -54,7 +54,8 @@ TEST(ThemeModifier, QmlContentReadsTheCurrentThemeAndFollowsItsSource)
             property real size: theme.messageFont.pointSize
             property bool stamps: theme.showMessageTimestamp
             property bool plain: theme.backgroundColor === null
-        })", QUrl());
+        })",
+        QUrl());
     std::unique_ptr<QObject> content(component.create());
     ASSERT_TRUE(content) << component.errorString().toStdString();
     EXPECT_EQ(content->property("gap").toDouble(), 8.0);

@@ -1,13 +1,13 @@
 #include "images/PipelineTestSupport.h"
 
+#include "images/processing/ImageProcessors.h"
 #include "images/ui/FetchImage.h"
 #include "images/ui/LazyImage.h"
-#include "images/processing/ImageProcessors.h"
 
+#include <QPromise>
 #include <QQmlComponent>
 #include <QQmlEngine>
 #include <QQuickView>
-#include <QPromise>
 #include <QSignalSpy>
 
 #include <gtest/gtest.h>
@@ -111,7 +111,8 @@ TEST_F(FetchImageTest, LazyImageLoadsOnScreenAndCancelsOrLowersWhenItDisappears)
             property alias image: lazy
             property bool loading: lazy.viewModel.isLoading
             LazyImage { id: lazy; width: 60; height: 40 }
-        })", QUrl());
+        })",
+        QUrl());
     std::unique_ptr<QObject> root(component.create());
     ASSERT_TRUE(root) << component.errorString().toStdString();
     auto* item = qobject_cast<QQuickItem*>(root.get());

@@ -19,8 +19,8 @@ struct LazyImageViewTest : ::testing::Test {
             return { 404, {}, "Not Found" };
         return { 200, { { "Content-Type", "image/png" } }, image };
     } };
-    std::shared_ptr<ImagePipeline> pipeline
-        = ImagePipeline::create(isolatedConfiguration(std::make_shared<CountingLoader>()));
+    std::shared_ptr<ImagePipeline> pipeline = ImagePipeline::create(
+        isolatedConfiguration(std::make_shared<CountingLoader>()));
     LazyImageView view { *pipeline };
     std::vector<ImageResult> results;
 

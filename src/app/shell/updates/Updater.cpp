@@ -6,12 +6,8 @@
 namespace parley {
 
 Updater::Updater(std::optional<QUrl> feedURL, QString currentVersion, QNetworkAccessManager& network, QObject* parent)
-    : QObject(parent)
-    , feedURL_(std::move(feedURL))
-    , currentVersion_(std::move(currentVersion))
-    , network_(network)
-{
-}
+    : QObject(parent), feedURL_(std::move(feedURL)), currentVersion_(std::move(currentVersion)), network_(network)
+{ }
 
 Updater::~Updater()
 {
@@ -76,7 +72,8 @@ UpdateCheckResult Updater::resultOf(QNetworkReply* reply) const
         return result;
     }
     result.release = feed->newestAfter(currentVersion_);
-    result.outcome = result.release ? UpdateCheckResult::Outcome::updateAvailable : UpdateCheckResult::Outcome::upToDate;
+    result.outcome = result.release ? UpdateCheckResult::Outcome::updateAvailable
+                                    : UpdateCheckResult::Outcome::upToDate;
     return result;
 }
 

@@ -21,8 +21,8 @@ class Updater : public QObject {
     Q_OBJECT
 
 public:
-    Updater(std::optional<QUrl> feedURL, QString currentVersion, QNetworkAccessManager& network,
-            QObject* parent = nullptr);
+    Updater(
+        std::optional<QUrl> feedURL, QString currentVersion, QNetworkAccessManager& network, QObject* parent = nullptr);
     ~Updater() override;
 
     bool hasFeed() const { return feedURL_.has_value(); }

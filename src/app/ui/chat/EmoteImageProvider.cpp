@@ -5,10 +5,8 @@
 namespace parley {
 
 EmoteImageProvider::EmoteImageProvider(std::shared_ptr<const EmoteImageStore> store)
-    : QQuickImageProvider(QQuickImageProvider::Image)
-    , store_(std::move(store))
-{
-}
+    : QQuickImageProvider(QQuickImageProvider::Image), store_(std::move(store))
+{ }
 
 QImage EmoteImageProvider::requestImage(const QString& id, QSize* size, const QSize& requestedSize)
 {

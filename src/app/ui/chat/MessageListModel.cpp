@@ -93,8 +93,7 @@ QVariant systemData(const TwitchChatSystemMessage& system, int role, const QLoca
 
 MessageListModel::MessageListModel(QList<TwitchChatMessage> messages, QObject* parent)
     : QAbstractListModel(parent), fixed_(std::move(messages)), rows_(fixed_.size())
-{
-}
+{ }
 
 MessageListModel::MessageListModel(TwitchChat& chat, QObject* parent)
     : QAbstractListModel(parent), chat_(&chat), rows_(chat.messages().size())

@@ -4,10 +4,7 @@
 
 namespace parley {
 
-MessageListScrollState::MessageListScrollState(QObject* parent)
-    : QObject(parent)
-{
-}
+MessageListScrollState::MessageListScrollState(QObject* parent) : QObject(parent) { }
 
 bool MessageListScrollState::shouldScrollToLast(int newRowCount) const
 {

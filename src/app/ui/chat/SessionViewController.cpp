@@ -16,21 +16,21 @@
 
 namespace parley {
 
-SessionViewController::SessionViewController(SessionController& session, ThemeModifier& themeModifier,
-                                             QWidget* parent)
+SessionViewController::SessionViewController(SessionController& session, ThemeModifier& themeModifier, QWidget* parent)
     : QWidget(parent)
     , session_(&session)
     , messages_(new MessageListModel(*session.chat(), this))
-    , viewModel_(new SessionViewModel(*messages_, [this](const QString& text) { return sendMessage(text); }, this))
+    , viewModel_(new SessionViewModel(
+          *messages_, [this](const QString& text) { return sendMessage(text); }, this))
     , quickWidget_(new QQuickWidget(this))
 {
     ChatQmlModule::registerTypes();
     observe(&session, &SessionController::lastError, &SessionController::lastErrorChanged, this,
-            [this](const QString& error) { viewModel_->setListenError(error); });
+        [this](const QString& error) { viewModel_->setListenError(error); });
     TwitchChat* chat = session.chat();
     connect(chat, &TwitchChat::messagesDropped, messages_, &MessageListModel::messagesDropped);
     observe(chat, &TwitchChat::connectionState, &TwitchChat::connectionStateChanged, this,
-            [this](const TwitchChatConnectionState& state) { showConnectionState(state); });
+        [this](const TwitchChatConnectionState& state) { showConnectionState(state); });
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -55,9 +55,8 @@ SessionViewController::SessionViewController(SessionController& session, ThemeMo
         return;
     }
     // The theme follows the modifier from now on.
-    connect(&themeModifier, &ThemeModifier::themeChanged, root, [root, &themeModifier] {
-        root->setProperty("theme", QVariant::fromValue(themeModifier.theme()));
-    });
+    connect(&themeModifier, &ThemeModifier::themeChanged, root,
+        [root, &themeModifier] { root->setProperty("theme", QVariant::fromValue(themeModifier.theme())); });
     quickWidget_->setContent(url, component, root);
 }
 

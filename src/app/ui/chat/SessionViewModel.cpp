@@ -6,8 +6,7 @@ namespace parley {
 
 SessionViewModel::SessionViewModel(QAbstractItemModel& messages, SendMessage onSendMessage, QObject* parent)
     : QObject(parent), messages_(messages), onSendMessage_(std::move(onSendMessage))
-{
-}
+{ }
 
 void SessionViewModel::setNewMessage(const QString& text)
 {
@@ -55,13 +54,15 @@ void SessionViewModel::send()
     const QString text = newMessage_;
     // Text typed while the send was under way is kept.
     onSendMessage_(text)
-        .then(this, [this, text] {
-            if (newMessage_ == text)
-                setNewMessage({});
-        })
-        .onFailed(this, [this](const TwitchChatError& error) {
-            setErrorMessage(QStringLiteral("Failed to send message: ") + error.description());
-        })
+        .then(this,
+            [this, text] {
+                if (newMessage_ == text)
+                    setNewMessage({});
+            })
+        .onFailed(this,
+            [this](const TwitchChatError& error) {
+                setErrorMessage(QStringLiteral("Failed to send message: ") + error.description());
+            })
         .onFailed(this, [this] { setErrorMessage(QStringLiteral("Failed to send message")); });
 }
 

@@ -17,8 +17,8 @@ QString TextMessageViewModel::roleTooltip(const TwitchChatTextMessage& message)
 
 QString TextMessageViewModel::shortTime(Instant sentAt, const QLocale& locale)
 {
-    const qint64 milliseconds = std::chrono::duration_cast<std::chrono::milliseconds>(
-        sentAt.time_since_epoch()).count();
+    const qint64 milliseconds =
+        std::chrono::duration_cast<std::chrono::milliseconds>(sentAt.time_since_epoch()).count();
     const QDateTime local = QDateTime::fromMSecsSinceEpoch(milliseconds, Qt::LocalTime);
     return locale.toString(local.time(), QLocale::ShortFormat);
 }

@@ -15,14 +15,14 @@ static void initSettingsResources()
 
 namespace parley {
 
-PreferencesViewController::PreferencesViewController(ApplicationController& appController, QSettings& userDefaults,
-                                                     QWidget* parent)
+PreferencesViewController::PreferencesViewController(
+    ApplicationController& appController, QSettings& userDefaults, QWidget* parent)
     : QQuickWidget(parent)
     , viewModel_(loadThemeOptions(userDefaults),
-                 [controller = QPointer(&appController)](const ThemeOptions& options) {
-                     if (controller)
-                         controller->setThemeOptions(options);
-                 })
+          [controller = QPointer(&appController)](const ThemeOptions& options) {
+              if (controller)
+                  controller->setThemeOptions(options);
+          })
     , previewModel_(new MessageListModel(previewMessages(), this))
 {
     initSettingsResources();

@@ -20,8 +20,7 @@ class PreferencesViewController : public QQuickWidget {
     Q_OBJECT
 
 public:
-    PreferencesViewController(ApplicationController& appController, QSettings& userDefaults,
-                              QWidget* parent = nullptr);
+    PreferencesViewController(ApplicationController& appController, QSettings& userDefaults, QWidget* parent = nullptr);
     ~PreferencesViewController() override;
 
     PreferencesViewModel& viewModel() { return viewModel_; }

@@ -6,13 +6,10 @@
 
 namespace parley {
 
-PreferencesViewModel::PreferencesViewModel(ThemeOptions themeOptions, SetThemeOptions onSetThemeOptions,
-                                           QObject* parent)
-    : QObject(parent)
-    , themeOptions_(std::move(themeOptions))
-    , onSetThemeOptions_(std::move(onSetThemeOptions))
-{
-}
+PreferencesViewModel::PreferencesViewModel(
+    ThemeOptions themeOptions, SetThemeOptions onSetThemeOptions, QObject* parent)
+    : QObject(parent), themeOptions_(std::move(themeOptions)), onSetThemeOptions_(std::move(onSetThemeOptions))
+{ }
 
 int PreferencesViewModel::spacingChoice() const
 {

@@ -13,15 +13,15 @@ static void initSigninResources()
 
 namespace parley {
 
-AuthenticationViewController::AuthenticationViewController(ApplicationController& appController,
-                                                           AuthenticationViewModel::OpenURL openURL, QWidget* parent)
+AuthenticationViewController::AuthenticationViewController(
+    ApplicationController& appController, AuthenticationViewModel::OpenURL openURL, QWidget* parent)
     : QQuickWidget(parent)
     , viewModel_(appController.authorizationURL(), appController.config().twitchWebDomain,
-                 appController.config().shortVersion, std::move(openURL))
+          appController.config().shortVersion, std::move(openURL))
 {
     initSigninResources();
     observe(&appController, &ApplicationController::isAuthenticating, &ApplicationController::isAuthenticatingChanged,
-            this, [this](bool isAuthenticating) { viewModel_.setAuthenticating(isAuthenticating); });
+        this, [this](bool isAuthenticating) { viewModel_.setAuthenticating(isAuthenticating); });
     setResizeMode(QQuickWidget::SizeRootObjectToView);
     setClearColor(AuthenticationViewModel::windowColor());
     rootContext()->setContextProperty(QStringLiteral("viewModel"), &viewModel_);

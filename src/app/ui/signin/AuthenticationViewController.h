@@ -14,8 +14,8 @@ class AuthenticationViewController : public QQuickWidget {
     Q_OBJECT
 
 public:
-    AuthenticationViewController(ApplicationController& appController, AuthenticationViewModel::OpenURL openURL,
-                                 QWidget* parent = nullptr);
+    AuthenticationViewController(
+        ApplicationController& appController, AuthenticationViewModel::OpenURL openURL, QWidget* parent = nullptr);
 
     AuthenticationViewModel& viewModel() { return viewModel_; }
 

@@ -21,15 +21,14 @@ QColor buttonDarkColor()
 
 } // namespace
 
-AuthenticationViewModel::AuthenticationViewModel(QUrl authorizationURL, const QString& webDomain,
-                                                 const QString& shortVersion, OpenURL openURL, QObject* parent)
+AuthenticationViewModel::AuthenticationViewModel(
+    QUrl authorizationURL, const QString& webDomain, const QString& shortVersion, OpenURL openURL, QObject* parent)
     : QObject(parent)
     , authorizationURL_(std::move(authorizationURL))
     , signInTitle_(QStringLiteral("Sign in with ") + webDomain)
     , versionLine_(u'v' + shortVersion)
     , openURL_(std::move(openURL))
-{
-}
+{ }
 
 void AuthenticationViewModel::setAuthenticating(bool isAuthenticating)
 {

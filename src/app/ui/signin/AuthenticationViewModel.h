@@ -36,7 +36,7 @@ public:
 
     // `webDomain` ends the button's title; `shortVersion` follows the "v".
     AuthenticationViewModel(QUrl authorizationURL, const QString& webDomain, const QString& shortVersion,
-                            OpenURL openURL, QObject* parent = nullptr);
+        OpenURL openURL, QObject* parent = nullptr);
 
     QString applicationName() const { return QStringLiteral("Parley"); }
     const QString& versionLine() const { return versionLine_; }
@@ -45,7 +45,8 @@ public:
     QString heading() const { return QStringLiteral("Sign into Twitch"); }
     QString explanation() const
     {
-        return QStringLiteral("Twitch user account is needed to receive and send chat messages to your Twitch channel.");
+        return QStringLiteral(
+            "Twitch user account is needed to receive and send chat messages to your Twitch channel.");
     }
     const QString& signInTitle() const { return signInTitle_; }
     const QUrl& authorizationURL() const { return authorizationURL_; }

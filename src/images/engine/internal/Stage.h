@@ -1,8 +1,8 @@
 #pragma once
 
-#include "images/pipeline/ImageTask.h"
 #include "images/engine/internal/StagePriority.h"
 #include "images/engine/internal/StageSubscription.h"
+#include "images/pipeline/ImageTask.h"
 #include "platform/QueueOperation.h"
 
 #include <functional>
@@ -103,15 +103,14 @@ public:
     // has already finished or been cancelled. The first subscription starts
     // the task's work.
     template <typename Subscriber>
-    std::optional<StageSubscription> subscribe(StagePriority priority,
-                                              const std::shared_ptr<Subscriber>& subscriber,
-                                              Handler handler)
+    std::optional<StageSubscription> subscribe(
+        StagePriority priority, const std::shared_ptr<Subscriber>& subscriber, Handler handler)
     {
         std::weak_ptr<const StageBase> stage;
         if constexpr (std::is_base_of_v<StageBase, Subscriber>)
             stage = subscriber;
-        return subscribe(priority, std::weak_ptr<void>(subscriber), &typeid(Subscriber),
-                         std::move(handler), std::move(stage));
+        return subscribe(
+            priority, std::weak_ptr<void>(subscriber), &typeid(Subscriber), std::move(handler), std::move(stage));
     }
 
     std::optional<StageSubscription> subscribe(StagePriority priority, Handler handler)
@@ -124,8 +123,7 @@ public:
     bool hasSubscriberOfType() const
     {
         auto matches = [](const SubscriptionInfo& info) {
-            return info.subscriberType && *info.subscriberType == typeid(Subscriber)
-                && !info.subscriber.expired();
+            return info.subscriberType && *info.subscriberType == typeid(Subscriber) && !info.subscriber.expired();
         };
         if (inlineInfo_ && matches(*inlineInfo_))
             return true;
@@ -143,8 +141,7 @@ public:
 
 private:
     std::optional<StageSubscription> subscribe(StagePriority priority, std::weak_ptr<void> subscriber,
-                                              const std::type_info* type, Handler handler,
-                                              std::weak_ptr<const StageBase> stage)
+        const std::type_info* type, Handler handler, std::weak_ptr<const StageBase> stage)
     {
         if (isDisposed())
             return std::nullopt;
@@ -165,8 +162,8 @@ private:
         if (isDisposed())
             return;
         auto self = shared_from_this(); // a handler may drop the last reference
-        const bool isFinal = std::holds_alternative<Failure>(event)
-            || (std::holds_alternative<ValueEvent>(event) && std::get<ValueEvent>(event).isCompleted);
+        const bool isFinal = std::holds_alternative<Failure>(event) ||
+            (std::holds_alternative<ValueEvent>(event) && std::get<ValueEvent>(event).isCompleted);
         if (isFinal)
             terminateAsFinished();
         // Handlers may unsubscribe others: each is looked up again before it runs.

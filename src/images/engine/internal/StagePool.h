@@ -18,7 +18,8 @@ public:
     using Task = Stage<Value, Failure>;
 
     explicit StagePool(bool isCoalescingEnabled)
-        : isCoalescingEnabled_(isCoalescingEnabled), map_(std::make_shared<Map>()) { }
+        : isCoalescingEnabled_(isCoalescingEnabled), map_(std::make_shared<Map>())
+    { }
 
     bool isCoalescingEnabled() const { return isCoalescingEnabled_; }
 

@@ -11,8 +11,7 @@ class StageBase;
 // One subscriber's hold on a stage task. Use only on the pipeline's queue.
 class StageSubscription {
 public:
-    StageSubscription(std::shared_ptr<StageBase> task, int key)
-        : task_(std::move(task)), key_(key) { }
+    StageSubscription(std::shared_ptr<StageBase> task, int key) : task_(std::move(task)), key_(key) { }
 
     // Raises or lowers this subscriber's priority; the task follows its most
     // important subscriber.

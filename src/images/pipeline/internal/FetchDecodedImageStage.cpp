@@ -30,8 +30,8 @@ void FetchDecodedImageStage::didReceiveData(const LoadedData& data, bool isCompl
         return;
     }
     isDecodingPreview_ = !isCompleted;
-    runOperation(stages_.imageDecodingQueue(),
-        [decoder = decoder_, context] { return decode(*decoder, context); },
+    runOperation(
+        stages_.imageDecodingQueue(), [decoder = decoder_, context] { return decode(*decoder, context); },
         [weak = weakSelf(this), context](const Decoded& decoded) {
             if (const auto self = weak.lock()) {
                 self->isDecodingPreview_ = false;
@@ -40,8 +40,8 @@ void FetchDecodedImageStage::didReceiveData(const LoadedData& data, bool isCompl
         });
 }
 
-FetchDecodedImageStage::Decoded FetchDecodedImageStage::decode(ImageDecoding& decoder,
-    const ImageDecodingContext& context)
+FetchDecodedImageStage::Decoded FetchDecodedImageStage::decode(
+    ImageDecoding& decoder, const ImageDecodingContext& context)
 {
     try {
         if (context.isCompleted)

@@ -1,7 +1,7 @@
 #include "images/pipeline/internal/FetchOriginalDataStage.h"
 
-#include "images/pipeline/ImagePipelineDelegate.h"
 #include "images/loading/ResumableDataStorage.h"
+#include "images/pipeline/ImagePipelineDelegate.h"
 #include "platform/TransportError.h"
 
 #include <algorithm>
@@ -119,7 +119,8 @@ void FetchOriginalDataStage::startLoading()
     const auto queue = stages_.pipelineQueue();
     const auto weak = weakSelf(this);
     const auto loader = stages_.delegate().dataLoader(pipeline(), request_);
-    loading_ = loader->loadData(urlRequest,
+    loading_ = loader->loadData(
+        urlRequest,
         [queue, weak, download = download_, attempt](const QByteArray& chunk, const URLResponse& response) {
             queue->async([weak, download, attempt, chunk, response] {
                 if (download->attempt != attempt)
@@ -194,8 +195,8 @@ bool FetchOriginalDataStage::isStoringInDataCache() const
     case Policy::storeEncodedImages:
         return false;
     case Policy::automatic:
-        return std::none_of(tasks.begin(), tasks.end(),
-            [](const auto& task) { return !task->request().processors().isEmpty(); });
+        return std::none_of(
+            tasks.begin(), tasks.end(), [](const auto& task) { return !task->request().processors().isEmpty(); });
     }
     return false;
 }
@@ -209,8 +210,8 @@ void FetchOriginalDataStage::storeInDataCache()
     if (!data)
         return;
     const QString key = stages_.originalDataCacheKey(request_);
-    stages_.dataCachingQueue().addOperation(std::make_shared<AsyncOperation>(
-        [cache, data = *data, key](AsyncOperation::Finish finish) {
+    stages_.dataCachingQueue().addOperation(
+        std::make_shared<AsyncOperation>([cache, data = *data, key](AsyncOperation::Finish finish) {
             cache->storeData(data, key);
             finish();
         }));

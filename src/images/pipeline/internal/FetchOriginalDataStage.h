@@ -1,8 +1,8 @@
 #pragma once
 
-#include "images/pipeline/internal/PipelineStage.h"
-#include "images/model/LoadedData.h"
 #include "images/loading/ResumableData.h"
+#include "images/model/LoadedData.h"
+#include "images/pipeline/internal/PipelineStage.h"
 
 namespace parley {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "images/pipeline/internal/PipelineStage.h"
 #include "images/model/LoadedData.h"
+#include "images/pipeline/internal/PipelineStage.h"
 
 namespace parley {
 

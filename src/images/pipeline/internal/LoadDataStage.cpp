@@ -11,7 +11,8 @@ void LoadDataStage::start()
         loadData();
         return;
     }
-    runOperation(stages_.dataCachingQueue(),
+    runOperation(
+        stages_.dataCachingQueue(),
         [cache, key = stages_.originalDataCacheKey(request_)] { return cache->cachedData(key); },
         [weak = weakSelf(this)](const std::optional<QByteArray>& data) {
             const auto self = weak.lock();
@@ -30,8 +31,8 @@ void LoadDataStage::loadData()
         send(ImagePipelineError::dataMissingInCache());
         return;
     }
-    subscribeTo(this, stages_.fetchOriginalData(request_),
-        [](LoadDataStage& self, const LoadedData& data, bool isCompleted) {
+    subscribeTo(
+        this, stages_.fetchOriginalData(request_), [](LoadDataStage& self, const LoadedData& data, bool isCompleted) {
             if (isCompleted)
                 self.send(data, true);
         });

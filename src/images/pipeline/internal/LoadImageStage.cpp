@@ -35,8 +35,8 @@ void LoadImageStage::start()
 void LoadImageStage::loadFromDataCache(DataCaching& cache)
 {
     const QString key = stages_.dataCacheKey(request_);
-    runOperation(stages_.dataCachingQueue(),
-        [cache = &cache, key] { return cache->cachedData(key); },
+    runOperation(
+        stages_.dataCachingQueue(), [cache = &cache, key] { return cache->cachedData(key); },
         [weak = weakSelf(this)](const std::optional<QByteArray>& data) {
             const auto self = weak.lock();
             if (!self || self->isDisposed())
@@ -56,7 +56,8 @@ void LoadImageStage::decodeCachedData(const QByteArray& data)
         loadImage();
         return;
     }
-    runOperation(stages_.imageDecodingQueue(),
+    runOperation(
+        stages_.imageDecodingQueue(),
         [decoder, data]() -> DecodedCache {
             try {
                 return { decoder->decode(data) };
@@ -72,8 +73,9 @@ void LoadImageStage::decodeCachedData(const QByteArray& data)
                 self->loadImage(); // unreadable cached bytes: go to the network
                 return;
             }
-            self->didProduceImage(ImageResponse { *decoded.container, self->request_, std::nullopt,
-                                      ImageResponse::CacheType::disk }, true);
+            self->didProduceImage(
+                ImageResponse { *decoded.container, self->request_, std::nullopt, ImageResponse::CacheType::disk },
+                true);
         });
 }
 
@@ -113,13 +115,13 @@ void LoadImageStage::process(const ImageResponse& response, bool isCompleted)
     const ImageProcessor processor = request_.processors().last();
     const ImageProcessingKey key { response.image().constBits(), processor->identifier() };
     const auto processing = stages_.processImage(key, [&] {
-        return std::make_shared<OperationStage<ImageResponse>>(stages_, request_, stages_.imageProcessingQueue(),
-            [processor, response, request = request_, isCompleted] {
+        return std::make_shared<OperationStage<ImageResponse>>(
+            stages_, request_, stages_.imageProcessingQueue(), [processor, response, request = request_, isCompleted] {
                 const ImageProcessingContext context { request, response, isCompleted };
                 const auto image = processor->process(response.image(), context);
                 if (!image)
-                    throw ImagePipelineError::processingFailed(processor, context,
-                        std::make_exception_ptr(ImageProcessingError()));
+                    throw ImagePipelineError::processingFailed(
+                        processor, context, std::make_exception_ptr(ImageProcessingError()));
                 ImageResponse processed = response;
                 processed.container.setImage(*image);
                 return processed;
@@ -144,15 +146,16 @@ void LoadImageStage::process(const ImageResponse& response, bool isCompleted)
 
 void LoadImageStage::didProduceImage(const ImageResponse& response, bool isCompleted)
 {
-    const bool isDecompressionNeeded = !has(ImageRequest::Option::noDecompression)
-        && !response.container.userInfo().value(ImageContainer::skipDecompressionKey).toBool()
-        && stages_.delegate().shouldDecompress(pipeline(), response);
+    const bool isDecompressionNeeded = !has(ImageRequest::Option::noDecompression) &&
+        !response.container.userInfo().value(ImageContainer::skipDecompressionKey).toBool() &&
+        stages_.delegate().shouldDecompress(pipeline(), response);
     if (!isDecompressionNeeded) {
         storeAndSend(response, isCompleted);
         return;
     }
     auto& pipeline = this->pipeline();
-    runOperation(stages_.imageDecompressingQueue(),
+    runOperation(
+        stages_.imageDecompressingQueue(),
         [&pipeline, response] {
             ImageResponse decompressed = response;
             decompressed.container = pipeline.delegate().decompress(pipeline, response.container);
@@ -166,8 +169,8 @@ void LoadImageStage::didProduceImage(const ImageResponse& response, bool isCompl
 
 void LoadImageStage::storeAndSend(const ImageResponse& response, bool isCompleted)
 {
-    const bool isStored = hasSubscriberOfType<ImageTask>() && !has(ImageRequest::Option::noMemoryCacheWrites)
-        && (isCompleted || stages_.configuration().isStoringPreviewsInMemoryCache);
+    const bool isStored = hasSubscriberOfType<ImageTask>() && !has(ImageRequest::Option::noMemoryCacheWrites) &&
+        (isCompleted || stages_.configuration().isStoringPreviewsInMemoryCache);
     if (isStored)
         pipeline().storeCachedImage(response.container, request_);
     if (isCompleted && !response.cacheType && isStoringEncodedImage())
@@ -181,8 +184,9 @@ bool LoadImageStage::isStoringEncodedImage() const
     if (!stages_.delegate().dataCache(pipeline(), request_))
         return false;
     const auto tasks = imageTasks();
-    if (std::all_of(tasks.begin(), tasks.end(),
-            [](const auto& task) { return task->request().options().testFlag(ImageRequest::Option::noDiskCacheWrites); }))
+    if (std::all_of(tasks.begin(), tasks.end(), [](const auto& task) {
+            return task->request().options().testFlag(ImageRequest::Option::noDiskCacheWrites);
+        }))
         return false;
     const bool isProcessed = !request_.processors().isEmpty() || request_.thumbnail();
     switch (stages_.configuration().dataCachePolicy) {
@@ -204,9 +208,9 @@ void LoadImageStage::storeEncodedImage(const ImageResponse& response)
     const auto encoder = stages_.delegate().imageEncoder(pipeline(), context);
     if (!encoder)
         return;
-    stages_.imageEncodingQueue().addOperation(std::make_shared<AsyncOperation>(
-        [stages = &stages_, queue = stages_.pipelineQueue(), encoder, container = response.container, context](
-            AsyncOperation::Finish finish) {
+    stages_.imageEncodingQueue().addOperation(
+        std::make_shared<AsyncOperation>([stages = &stages_, queue = stages_.pipelineQueue(), encoder,
+                                             container = response.container, context](AsyncOperation::Finish finish) {
             auto encoded = encoder->encode(container, context);
             finish();
             if (!encoded)

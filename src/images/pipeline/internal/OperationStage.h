@@ -15,14 +15,16 @@ public:
     using Process = std::function<Value()>;
 
     OperationStage(PipelineStages& stages, ImageRequest request, OperationQueue& queue, Process process)
-        : PipelineStage<Value>(stages, std::move(request)), queue_(queue), process_(std::move(process)) { }
+        : PipelineStage<Value>(stages, std::move(request)), queue_(queue), process_(std::move(process))
+    { }
 
 private:
     using Result = std::variant<Value, ImagePipelineError>;
 
     void start() override
     {
-        this->runOperation(queue_,
+        this->runOperation(
+            queue_,
             [process = process_]() -> Result {
                 try {
                     return process();

@@ -16,8 +16,7 @@ public:
     using Event = typename Stage<Value, ImagePipelineError>::Event;
     using ValueEvent = typename Stage<Value, ImagePipelineError>::ValueEvent;
 
-    PipelineStage(PipelineStages& stages, ImageRequest request)
-        : stages_(stages), request_(std::move(request)) { }
+    PipelineStage(PipelineStages& stages, ImageRequest request) : stages_(stages), request_(std::move(request)) { }
 
     const ImageRequest& request() const { return request_; }
 
@@ -37,12 +36,13 @@ protected:
     template <typename Work, typename Done>
     void runOperation(OperationQueue& queue, Work work, Done done)
     {
-        enqueue(queue, [pipelineQueue = stages_.pipelineQueue(), work = std::move(work), done = std::move(done)](
-                           AsyncOperation::Finish finish) {
-            auto result = work();
-            finish();
-            pipelineQueue->async([done, result = std::move(result)] { done(result); });
-        });
+        enqueue(queue,
+            [pipelineQueue = stages_.pipelineQueue(), work = std::move(work), done = std::move(done)](
+                AsyncOperation::Finish finish) {
+                auto result = work();
+                finish();
+                pipelineQueue->async([done, result = std::move(result)] { done(result); });
+            });
     }
 
     // Calls `load` on the pipeline's queue once the data-loading queue gives
@@ -70,8 +70,8 @@ protected:
     // Subscribes to `upstream` with this stage's priority: its values go to
     // `onValue`, its progress and its error are passed on as this stage's.
     template <typename Self, typename UpstreamValue, typename OnValue>
-    void subscribeTo(Self* self, const std::shared_ptr<Stage<UpstreamValue, ImagePipelineError>>& upstream,
-        OnValue onValue)
+    void subscribeTo(
+        Self* self, const std::shared_ptr<Stage<UpstreamValue, ImagePipelineError>>& upstream, OnValue onValue)
     {
         using UpstreamEvent = typename Stage<UpstreamValue, ImagePipelineError>::Event;
         this->dependency = upstream->subscribe(this->priority(), self->shared_from_this(),

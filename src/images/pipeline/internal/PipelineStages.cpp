@@ -1,11 +1,11 @@
 #include "images/pipeline/internal/PipelineStages.h"
 
+#include "images/pipeline/ImagePipelineDelegate.h"
 #include "images/pipeline/internal/FetchDecodedImageStage.h"
 #include "images/pipeline/internal/FetchOriginalDataStage.h"
 #include "images/pipeline/internal/FetchPublishedDataStage.h"
 #include "images/pipeline/internal/LoadDataStage.h"
 #include "images/pipeline/internal/LoadImageStage.h"
-#include "images/pipeline/ImagePipelineDelegate.h"
 
 namespace parley {
 
@@ -64,8 +64,8 @@ QString PipelineStages::originalDataCacheKey(const ImageRequest& request) const
 
 std::shared_ptr<PipelineStages::ImageStage> PipelineStages::loadImage(const ImageRequest& request)
 {
-    return loadImageStages_.task(ImageLoadKey(request),
-        [&] { return std::make_shared<LoadImageStage>(*this, request); });
+    return loadImageStages_.task(
+        ImageLoadKey(request), [&] { return std::make_shared<LoadImageStage>(*this, request); });
 }
 
 std::shared_ptr<PipelineStages::DataStage> PipelineStages::loadData(const ImageRequest& request)
@@ -75,8 +75,8 @@ std::shared_ptr<PipelineStages::DataStage> PipelineStages::loadData(const ImageR
 
 std::shared_ptr<PipelineStages::ImageStage> PipelineStages::fetchDecodedImage(const ImageRequest& request)
 {
-    return fetchDecodedImageStages_.task(DecodedImageLoadKey(request),
-        [&] { return std::make_shared<FetchDecodedImageStage>(*this, request); });
+    return fetchDecodedImageStages_.task(
+        DecodedImageLoadKey(request), [&] { return std::make_shared<FetchDecodedImageStage>(*this, request); });
 }
 
 std::shared_ptr<PipelineStages::DataStage> PipelineStages::fetchOriginalData(const ImageRequest& request)
@@ -88,8 +88,8 @@ std::shared_ptr<PipelineStages::DataStage> PipelineStages::fetchOriginalData(con
     });
 }
 
-std::shared_ptr<PipelineStages::ImageStage> PipelineStages::processImage(const ImageProcessingKey& key,
-    const std::function<std::shared_ptr<ImageStage>()>& make)
+std::shared_ptr<PipelineStages::ImageStage> PipelineStages::processImage(
+    const ImageProcessingKey& key, const std::function<std::shared_ptr<ImageStage>()>& make)
 {
     return processImageStages_.task(key, make);
 }

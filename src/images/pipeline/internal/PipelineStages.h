@@ -57,8 +57,8 @@ public:
     std::shared_ptr<DataStage> loadData(const ImageRequest& request);
     std::shared_ptr<ImageStage> fetchDecodedImage(const ImageRequest& request);
     std::shared_ptr<DataStage> fetchOriginalData(const ImageRequest& request);
-    std::shared_ptr<ImageStage> processImage(const ImageProcessingKey& key,
-        const std::function<std::shared_ptr<ImageStage>()>& make);
+    std::shared_ptr<ImageStage> processImage(
+        const ImageProcessingKey& key, const std::function<std::shared_ptr<ImageStage>()>& make);
 
     // Drops later posts to the pipeline's queue.
     void close() { pipelineQueue_->close(); }
