@@ -84,7 +84,7 @@ int runWindow(const QStringList& arguments)
         { "rate", "Generated chat messages per second (default 2).", "R", "2" },
         { "no-timestamps", "Hide the times." },
         { "spacing", "Row spacing in points (default 8).", "P", "8" },
-        { "disconnect", "End the connection, then try to send a message." },
+        { "disconnect", "End the connection (the next try waits 8 s), then try to send a message." },
         { "draft", "Text to put into the message field.", "TEXT" },
         { "size", "Window size (default 380x560).", "WxH", "380x560" },
     });
@@ -126,6 +126,10 @@ int runWindow(const QStringList& arguments)
     });
     const int seconds = parser.value("seconds").toInt();
     if (parser.isSet("disconnect")) {
+        // A wait long enough for the picture to show the reconnect line.
+        TwitchChatTiming timing;
+        timing.firstRetry = std::chrono::seconds(8);
+        session.chat()->setTiming(timing);
         QTimer::singleShot(std::max(seconds - 1, 0) * 1000 + 500, &view, [&] {
             simulator.chat().stopTraffic();
             simulator.chat().dropConnections();
