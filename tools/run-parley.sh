@@ -19,6 +19,8 @@ free_port() {
 }
 
 sim_log="$demo/twitch-sim.log"
+# Made before the simulator starts: the wait below reads it at once.
+: >"$sim_log"
 "$build/bin/parley-twitch-sim" --port "$(free_port 0)" --chat-rate "$rate" --quiet >"$sim_log" 2>&1 &
 sim=$!
 trap 'kill $sim 2>/dev/null || true' EXIT INT TERM
