@@ -95,3 +95,16 @@ TEST_F(ChatCommandTest, AChatThatFailsForGoodEndsWithAnError)
     const QString err = QString::fromUtf8(process.readAllStandardError());
     EXPECT_TRUE(err.contains(QLatin1String("Login authentication failed"))) << err.toStdString();
 }
+
+TEST_F(ChatCommandTest, AServiceOutOfReachAtTheStartEndsWithAnError)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("PARLEY_TOKEN"), QString::fromLatin1(demo::token));
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(PARLEY_DEV),
+        { QStringLiteral("chat"), QStringLiteral("--login"), QString::fromLatin1(demo::login),
+            QStringLiteral("--chat-url"), QStringLiteral("ws://127.0.0.1:1") });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return process.state() == QProcess::NotRunning; }, timeout));
+    EXPECT_EQ(process.exitCode(), 1);
+    EXPECT_TRUE(process.readAllStandardError().startsWith("parley-dev chat: "));
+}

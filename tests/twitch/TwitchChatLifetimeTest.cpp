@@ -96,17 +96,6 @@ protected:
 
 TEST_F(TwitchChatLifetimeTest, TimeLimitsAndKeepAlive)
 {
-    // A service that takes the connection but never welcomes fails the first run.
-    service.setStalled(true);
-    auto silent = makeChat();
-    auto first = silent->connect();
-    EXPECT_EQ(silent->connectionState().phase, Phase::connecting);
-    QSignalSpy firstFinished(first.get(), &TwitchChatConnection::finished);
-    ASSERT_TRUE(firstFinished.wait(timeout));
-    EXPECT_EQ(first->errorDescription(), u"The chat service did not answer.");
-    EXPECT_EQ(silent->connectionState().phase, Phase::failed);
-    service.setStalled(false);
-
     // A quiet connection is asked, the answer keeps it; the service's own PING
     // is answered with its text.
     TwitchChatTiming timing = fastTiming();
@@ -127,6 +116,51 @@ TEST_F(TwitchChatLifetimeTest, TimeLimitsAndKeepAlive)
     service.setStalled(false);
     waitForPhase(*chat, Phase::connected);
     EXPECT_TRUE(connection->isRunning());
+}
+
+TEST_F(TwitchChatLifetimeTest, AFirstConnectionThatCannotBeMadeIsTriedAgainUnlessTheLoginIsRefused)
+{
+    // Offline at launch: the tries wait longer each time and the run goes on
+    // until it is cancelled.
+    TwitchEndpoints offline;
+    offline.chatURL = QUrl(u"ws://127.0.0.1:1"_qs);
+    TwitchChat unreachable(offline, TwitchUserAccessToken { token, {} });
+    unreachable.setTiming(fastTiming());
+    auto tries = unreachable.connect();
+    waitForPhase(unreachable, Phase::reconnecting);
+    EXPECT_TRUE(unreachable.connectionState().error);
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return log.lines().filter(u"TwitchChat.reconnecting: in"_qs).size() >= 3; }, timeout));
+    EXPECT_EQ(log.lines().filter(u"TwitchChat.reconnecting: in"_qs).mid(0, 3),
+        (QStringList { u"TwitchChat.reconnecting: in 20 ms"_qs, u"TwitchChat.reconnecting: in 40 ms"_qs,
+            u"TwitchChat.reconnecting: in 80 ms"_qs }));
+    EXPECT_TRUE(tries->isRunning());
+    tries->cancel();
+    EXPECT_FALSE(tries->error());
+    EXPECT_EQ(unreachable.connectionState().phase, Phase::disconnected);
+
+    // A service that takes the connection but does not welcome it in time is
+    // tried again, and joined once it answers.
+    service.setStalled(true);
+    auto chat = makeChat();
+    QSignalSpy roomChanged(chat.get(), &TwitchChat::roomChanged);
+    auto connection = chat->connect();
+    EXPECT_EQ(chat->connectionState().phase, Phase::connecting);
+    waitForPhase(*chat, Phase::reconnecting);
+    EXPECT_EQ(chat->connectionState().errorDescription(), u"The chat service did not answer.");
+    service.setStalled(false);
+    ASSERT_TRUE(roomChanged.wait(timeout));
+    EXPECT_EQ(chat->connectionState().phase, Phase::connected);
+    EXPECT_TRUE(connection->isRunning());
+
+    // A login refused on the first connection ends the run without more tries.
+    simulator.model().revokeToken(token);
+    auto refused = makeChat();
+    auto run = refused->connect();
+    QSignalSpy finished(run.get(), &TwitchChatConnection::finished);
+    ASSERT_TRUE(finished.wait(timeout));
+    EXPECT_EQ(run->errorDescription(), u"Login authentication failed");
+    EXPECT_EQ(refused->connectionState().phase, Phase::failed);
 }
 
 TEST_F(TwitchChatLifetimeTest, ALostConnectionIsMadeAgainAfterGrowingWaits)
@@ -276,6 +310,22 @@ TEST_F(TwitchChatLifetimeTest, TheHistoryKeepsTheNewestMessages)
     EXPECT_EQ(drops, QList<qsizetype>(5, 1));
     EXPECT_EQ(chat->messages().size(), TwitchChat::maxMessages);
     EXPECT_EQ(chat->messages().constFirst().id(), u"m5");
+
+    // Deletions find their targets where the messages are now; a dropped
+    // message is not found.
+    QSignalSpy updated(chat.get(), &TwitchChat::messageUpdated);
+    const auto clearLine = [&](const QString& tags, const QString& command) {
+        return u"@%1 :tmi.twitch.tv %2 #%3 :v"_qs.arg(tags, command, login);
+    };
+    service.sendText(clearLine(u"login=v;target-msg-id=m3"_qs, u"CLEARMSG"_qs) + u"\r\n"_qs +
+        clearLine(u"login=v;target-msg-id=m6"_qs, u"CLEARMSG"_qs) + u"\r\n"_qs +
+        clearLine(u"target-user-id=7;tmi-sent-ts=1700000000000"_qs, u"CLEARCHAT"_qs));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return updated.size() == TwitchChat::maxMessages; }, timeout));
+    EXPECT_EQ(updated.at(0).at(0).value<qsizetype>(), 1);
+    EXPECT_EQ(updated.at(1).at(0).value<qsizetype>(), TwitchChat::maxMessages - 1) << "newest first";
+    EXPECT_EQ(updated.constLast().at(0).value<qsizetype>(), 0);
+    EXPECT_EQ(chat->messages().constFirst().id(), u"m6") << "the ban's line pushed the oldest out";
+    EXPECT_EQ(chat->messages().constLast().kind(), TwitchChatMessage::Kind::system);
 }
 
 // Qt's WebSocket decodes each fragment on its own and closes with 1007 when

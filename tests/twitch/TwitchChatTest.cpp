@@ -346,17 +346,18 @@ TEST_F(TwitchChatTest, ABadTokenEndsInTheServersRefusal)
         EXPECT_FALSE(line.contains(badToken));
 }
 
-TEST_F(TwitchChatTest, NoServerFailsTheConnectionAndTheQueuedSend)
+TEST_F(TwitchChatTest, NoServerFailsTheQueuedSendAndTheConnectionIsTriedAgain)
 {
     TwitchEndpoints endpoints;
     endpoints.chatURL = QUrl(u"ws://127.0.0.1:1"_qs);
     TwitchChat unreachable(endpoints, TwitchUserAccessToken { token, {} });
     auto connection = unreachable.connect();
-    QSignalSpy finished(connection.get(), &TwitchChatConnection::finished);
+    QSignalSpy states(&unreachable, &TwitchChat::connectionStateChanged);
     QFuture<void> sent = unreachable.send(u"never sent"_qs);
 
-    ASSERT_TRUE(finished.wait(timeout));
-    EXPECT_TRUE(connection->error());
+    ASSERT_TRUE(states.wait(timeout));
+    EXPECT_EQ(unreachable.connectionState().phase, TwitchChatConnectionState::Phase::reconnecting);
+    EXPECT_TRUE(connection->isRunning());
     EXPECT_FALSE(unreachable.isConnected());
     // The send fails with the socket's error; a message that never went out
     // is not left waiting for a confirmation.
@@ -374,7 +375,8 @@ TEST_F(TwitchChatTest, AnUnusableAddressFailsTheConnection)
     QSignalSpy finished(connection.get(), &TwitchChatConnection::finished);
 
     ASSERT_TRUE(finished.wait(timeout));
-    EXPECT_TRUE(connection->error());
+    EXPECT_EQ(connection->errorDescription(), u"Not a chat service address: http://127.0.0.1:1");
+    EXPECT_EQ(chat.connectionState().phase, TwitchChatConnectionState::Phase::failed);
     EXPECT_FALSE(chat.isConnected());
 }
 

@@ -30,7 +30,9 @@ void printError(const QString& text)
 // Runs one chat connection: typed lines go out as messages, confirmed and
 // refused own messages are printed, the client's log lines (reconnects among
 // them) go to standard output. Ends with status 0 at the end of the input,
-// whatever reconnects happened; 1 when the chat fails for good.
+// whatever reconnects happened; 1 when the chat fails for good. Unlike the
+// app, the command gives up when its first connection cannot be made: a
+// script learns at once that the service is out of reach.
 class ChatSession : public QObject {
 public:
     ChatSession(TwitchEndpoints endpoints, TwitchUserAccessToken token, std::optional<QString> channel)
@@ -41,6 +43,7 @@ public:
             endIfSettled();
         });
         QObject::connect(&input_, &QSocketNotifier::activated, this, &ChatSession::readInput);
+        QObject::connect(&chat_, &TwitchChat::connectionStateChanged, this, &ChatSession::connectionStateChanged);
         connection_ = chat_.connect();
         QObject::connect(connection_.get(), &TwitchChatConnection::finished, this, [this] {
             if (connection_->error())
@@ -50,6 +53,17 @@ public:
     }
 
 private:
+    void connectionStateChanged()
+    {
+        const TwitchChatConnectionState& state = chat_.connectionState();
+        if (state.phase == TwitchChatConnectionState::Phase::connected)
+            wasConnected_ = true;
+        if (state.phase != TwitchChatConnectionState::Phase::reconnecting || wasConnected_)
+            return;
+        printError(state.errorDescription());
+        QCoreApplication::exit(1);
+    }
+
     void readInput()
     {
         char buffer[4096];
@@ -100,6 +114,7 @@ private:
     QSocketNotifier input_;
     QByteArray pending_;
     bool inputEnded_ = false;
+    bool wasConnected_ = false;
 };
 
 } // namespace

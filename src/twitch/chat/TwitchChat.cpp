@@ -3,6 +3,7 @@
 #include "platform/Diagnostics.h"
 #include "twitch/chat/TwitchChatError.h"
 #include "twitch/chat/TwitchChatIRCEncoder.h"
+#include "twitch/chat/WebSocketError.h"
 
 #include <QRandomGenerator>
 
@@ -76,6 +77,11 @@ QString pongFor(QStringView ping)
     return TwitchChatIRCEncoder::pong(text);
 }
 
+bool isChatAddress(const QUrl& url)
+{
+    return url.isValid() && (url.scheme() == u"ws" || url.scheme() == u"wss");
+}
+
 bool isLoginRefusal(QStringView text)
 {
     return text == u"Login authentication failed" || text == u"Improperly formatted auth";
@@ -133,6 +139,12 @@ std::unique_ptr<TwitchChatConnection> TwitchChat::connect()
     established_ = false;
     retries_ = 0;
     setConnectionState({ TwitchChatConnectionState::Phase::connecting, nullptr, std::nullopt });
+    // No later try can reach an address that is not a WebSocket's.
+    if (!isChatAddress(endpoints_.chatURL)) {
+        finishRun(std::make_exception_ptr(WebSocketError(QAbstractSocket::UnsupportedSocketOperationError,
+            QStringLiteral("Not a chat service address: %1").arg(endpoints_.chatURL.toDisplayString()))));
+        return connection;
+    }
     openSocket();
     return connection;
 }
@@ -267,10 +279,7 @@ void TwitchChat::socketFailed(TwitchChatSocket* socket, const std::exception_ptr
         return;
     }
     failUnwritten(error);
-    if (established_)
-        scheduleRetry(error);
-    else
-        finishRun(error);
+    scheduleRetry(error);
 }
 
 void TwitchChat::openStandby()
@@ -494,30 +503,35 @@ void TwitchChat::handleSystemLine(const TwitchChatIRCMessage& message)
 // Returns false when an observer destroyed this client.
 bool TwitchChat::markDeleted(const TwitchChatClear& clear)
 {
-    const auto isTarget = [&clear](const TwitchChatTextMessage& text) {
-        switch (clear.kind) {
-        case TwitchChatClear::Kind::message:
-            return text.id == clear.targetMessageID;
-        case TwitchChatClear::Kind::user:
-            return !text.userID.isEmpty() && text.userID == clear.targetUserID;
-        case TwitchChatClear::Kind::chat:
-            break;
-        }
-        return false;
-    };
+    switch (clear.kind) {
+    case TwitchChatClear::Kind::message:
+        if (const std::optional<qsizetype> position = messageIndex_.positionOfMessage(clear.targetMessageID))
+            return markDeleted(QList<qsizetype> { *position });
+        return true;
+    case TwitchChatClear::Kind::user:
+        return clear.targetUserID.isEmpty() || markDeleted(messageIndex_.positionsOfUser(clear.targetUserID));
+    case TwitchChatClear::Kind::chat:
+        break;
+    }
+    return true;
+}
+
+// Marks the text messages at `positions` deleted, newest first, announcing
+// each that was not already. Returns false when an observer destroyed this
+// client.
+bool TwitchChat::markDeleted(const QList<qsizetype>& positions)
+{
     const QPointer<TwitchChat> self(this);
     bool updated = false;
-    for (qsizetype index = messages_.size() - 1; index >= 0; --index) {
-        TwitchChatTextMessage* text = messages_[index].text();
-        if (!text || text->isDeleted || !isTarget(*text))
+    for (auto position = positions.crbegin(); position != positions.crend(); ++position) {
+        TwitchChatTextMessage* text = messages_[*position].text();
+        if (!text || text->isDeleted)
             continue;
         text->isDeleted = true;
         updated = true;
-        emit messageUpdated(index);
+        emit messageUpdated(*position);
         if (!self)
             return false;
-        if (clear.kind == TwitchChatClear::Kind::message)
-            break;
     }
     if (updated)
         emit messagesChanged();
@@ -559,12 +573,14 @@ bool TwitchChat::append(TwitchChatMessage message)
     const QPointer<TwitchChat> self(this);
     if (messages_.size() >= maxMessages) {
         const qsizetype dropped = messages_.size() - maxMessages + 1;
+        messageIndex_.dropFront(messages_, dropped);
         messages_.remove(0, dropped);
         emit messagesDropped(dropped);
         if (!self)
             return false;
     }
     messages_.append(std::move(message));
+    messageIndex_.append(messages_.constLast());
     emit messageAppended(messages_.constLast());
     if (self)
         emit messagesChanged();

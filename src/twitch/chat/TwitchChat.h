@@ -8,6 +8,7 @@
 #include "twitch/chat/TwitchChatConnection.h"
 #include "twitch/chat/TwitchChatConnectionState.h"
 #include "twitch/chat/TwitchChatMessage.h"
+#include "twitch/chat/TwitchChatMessageIndex.h"
 #include "twitch/chat/TwitchChatSocket.h"
 #include "twitch/chat/TwitchChatTiming.h"
 #include "twitch/chat/UserState.h"
@@ -33,8 +34,8 @@ namespace parley {
 // sends the user's messages, appending each once the service confirms it.
 // Moderators' deletions mark messages deleted in place; channel events,
 // timeouts, bans, clears and the service's notices become system lines.
-// A connection that was up and is lost is made again after a growing wait;
-// messages, room state and pending sends survive that. Main thread only.
+// A connection that cannot be made or is lost is made again after a growing
+// wait; messages, room state and pending sends survive that. Main thread only.
 class TwitchChat : public QObject {
     Q_OBJECT
     Q_PROPERTY(QList<parley::TwitchChatMessage> messages READ messages NOTIFY messagesChanged)
@@ -57,12 +58,12 @@ public:
     const TwitchChatTiming& timing() const { return timing_; }
 
     // Opens the connection, logs in, joins the channel and receives until the
-    // returned run is cancelled or the chat fails for good: the first
-    // connection fails before the service welcomed it, or the service refuses
-    // the login. A connection lost after that is made again (a reconnect),
-    // and so is one the service asks to move (RECONNECT). When a run is
-    // already going, the returned run finishes at once as cancelled and
-    // nothing is sent.
+    // returned run is cancelled or the chat fails for good: the service
+    // refuses the login, or the chat address is not a WebSocket's (ws, wss).
+    // A connection that cannot be made (the network is down at launch) or is
+    // lost is tried again after a growing wait (a reconnect), and one the
+    // service asks to move (RECONNECT) is moved. When a run is already going,
+    // the returned run finishes at once as cancelled and nothing is sent.
     std::unique_ptr<TwitchChatConnection> connect();
 
     // Sends `text` to the channel (line breaks become spaces, so the text
@@ -131,6 +132,7 @@ private:
     void handleNotice(const TwitchChatIRCMessage& message);
     void handleSystemLine(const TwitchChatIRCMessage& message);
     bool markDeleted(const TwitchChatClear& clear);
+    bool markDeleted(const QList<qsizetype>& positions);
     bool appendSystemLine(TwitchChatSystemMessage line);
     bool append(TwitchChatMessage message);
 
@@ -157,6 +159,7 @@ private:
     TwitchChatTiming timing_;
 
     QList<TwitchChatMessage> messages_;
+    TwitchChatMessageIndex messageIndex_; // in step with messages_
     QList<UserState> users_;
     std::optional<RoomState> room_;
     QList<PendingMessage> pendingMessages_;

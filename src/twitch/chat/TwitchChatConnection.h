@@ -15,8 +15,8 @@ class TwitchChat;
 // connect to it after connect() returned):
 // - cancelled (error() is null): cancel() was called, the chat client was
 //   destroyed, or a connection was already open when connect() was called;
-// - failed (error() holds the error): the first connection failed before the
-//   service welcomed it, or the service refused the login.
+// - failed (error() holds the error): the service refused the login, or the
+//   chat address cannot be used; connections that fail are tried again.
 // Destroying a running connection cancels it without announcing anything.
 class TwitchChatConnection : public QObject {
     Q_OBJECT

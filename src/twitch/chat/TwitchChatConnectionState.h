@@ -16,7 +16,7 @@ struct TwitchChatConnectionState {
         disconnected, // never connected, or the run was cancelled
         connecting, // the run's first connection is being opened
         connected, // welcomed by the service
-        reconnecting, // the connection was lost; waiting for or making a new try
+        reconnecting, // the connection failed or was lost; waiting for or making a new try
         failed, // the run ended with `error`
     };
 
