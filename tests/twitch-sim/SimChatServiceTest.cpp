@@ -134,9 +134,9 @@ TEST_F(SimChatServiceTest, EchoesASentMessageAndRelaysItToTheChannel)
     EXPECT_EQ(echo.tags()[Tag::badges], u"broadcaster/1");
     const auto relayed = TwitchChatTextMessage::fromLine(Peer::parse(viewer.frames.constLast()));
     ASSERT_TRUE(relayed);
-    EXPECT_EQ(relayed->id, echo.tags()[Tag::id]);
-    EXPECT_EQ(relayed->body, u"\U0001F525 ParleyHi there ParleyHi"_qs);
-    EXPECT_EQ(relayed->emotes, (QList<TwitchEmoteMark> { { u"301000001"_qs, 2, 9 }, { u"301000001"_qs, 17, 24 } }));
+    EXPECT_EQ(relayed->id(), echo.tags()[Tag::id]);
+    EXPECT_EQ(relayed->body(), u"\U0001F525 ParleyHi there ParleyHi"_qs);
+    EXPECT_EQ(relayed->emotes(), (QList<TwitchEmoteMark> { { u"301000001"_qs, 2, 9 }, { u"301000001"_qs, 17, 24 } }));
 
     // A viewer's echo carries no broadcaster badge.
     viewer.send({ u"PRIVMSG #parley_demo :hi"_qs });
@@ -216,17 +216,17 @@ TEST(SimChatTraffic, ProducesWellFormedVariedChat)
         if (!text)
             continue;
         ++texts;
-        moderators += text->userType == TwitchUserType::moderator;
-        actions += text->isAction;
-        if (text->reply) {
-            EXPECT_FALSE(text->reply->parentMessageBody.contains(u'\\')) << line.text.toStdString();
+        moderators += text->userType() == TwitchUserType::moderator;
+        actions += text->isAction();
+        if (text->reply()) {
+            EXPECT_FALSE(text->reply()->parentMessageBody.contains(u'\\')) << line.text.toStdString();
         }
-        replies += text->reply.has_value();
-        withEmotes += !text->emotes.isEmpty();
-        const QList<uint> codePoints = text->body.toUcs4();
+        replies += text->reply().has_value();
+        withEmotes += !text->emotes().isEmpty();
+        const QList<uint> codePoints = text->body().toUcs4();
         const auto* points = reinterpret_cast<const char32_t*>(codePoints.constData());
-        withEmoji += codePoints.size() != text->body.size();
-        for (const TwitchEmoteMark& mark : text->emotes) {
+        withEmoji += codePoints.size() != text->body().size();
+        for (const TwitchEmoteMark& mark : text->emotes()) {
             ASSERT_TRUE(mark.begin >= 0 && mark.end < codePoints.size()) << line.text.toStdString();
             const QString word = QString::fromUcs4(points + mark.begin, mark.end - mark.begin + 1);
             const auto emote = std::find_if(

@@ -249,7 +249,7 @@ TEST_F(TwitchChatLifetimeTest, SendsThatCannotSucceedFail)
     EXPECT_EQ(failure(refused), u"Your message was not sent because it is identical.");
     EXPECT_EQ(failure(accepted), QString());
     ASSERT_EQ(confirmed.size(), 1);
-    EXPECT_EQ(confirmed.at(0).at(0).value<TwitchChatTextMessage>().body, u"different");
+    EXPECT_EQ(confirmed.at(0).at(0).value<TwitchChatTextMessage>().body(), u"different");
 
     // Without an answer the message is dropped after the limit.
     service.setStalled(true);

@@ -28,10 +28,10 @@ std::optional<TwitchChatTextMessage> privmsg(const QString& tags, const QString&
 
 TEST(LiveDialect, ModeratorsAndUnknownUserTypesKeepTheirMessages)
 {
-    EXPECT_EQ(privmsg(u"user-type=mod"_qs)->userType, TwitchUserType::moderator);
-    EXPECT_EQ(privmsg(u"user-type=global_mod"_qs)->userType, TwitchUserType::globalModerator);
-    EXPECT_EQ(privmsg(u"user-type=partner_of_the_future"_qs)->userType, TwitchUserType::normal);
-    EXPECT_EQ(privmsg(u"user-type="_qs)->userType, TwitchUserType::normal);
+    EXPECT_EQ(privmsg(u"user-type=mod"_qs)->userType(), TwitchUserType::moderator);
+    EXPECT_EQ(privmsg(u"user-type=global_mod"_qs)->userType(), TwitchUserType::globalModerator);
+    EXPECT_EQ(privmsg(u"user-type=partner_of_the_future"_qs)->userType(), TwitchUserType::normal);
+    EXPECT_EQ(privmsg(u"user-type="_qs)->userType(), TwitchUserType::normal);
     EXPECT_EQ(rawValue(TwitchUserType::moderator), u"mod");
 }
 
@@ -45,18 +45,19 @@ TEST(LiveDialect, RepliesFromTheLiveKeysWithTheOldSpellingsAsAliases)
         "reply-thread-parent-display-name=Bob"_qs,
         u"@Bob yes"_qs);
     EXPECT_TRUE(capture.takeLines().isEmpty()) << "every reply key is known";
-    EXPECT_EQ(live->reply, (TwitchChatMessageReply { u"p1"_qs, u"42"_qs, u"bob"_qs, u"Bob B"_qs, u"hello there"_qs }));
+    EXPECT_EQ(
+        live->reply(), (TwitchChatMessageReply { u"p1"_qs, u"42"_qs, u"bob"_qs, u"Bob B"_qs, u"hello there"_qs }));
 
     const auto old = privmsg(u"reply-parent-message-id=p2;reply-parent-message-body=x;reply-parent-user-id=1;"
                              "reply-parent-user-login=l"_qs);
-    EXPECT_EQ(old->reply, (TwitchChatMessageReply { u"p2"_qs, u"1"_qs, u"l"_qs, std::nullopt, u"x"_qs }));
+    EXPECT_EQ(old->reply(), (TwitchChatMessageReply { u"p2"_qs, u"1"_qs, u"l"_qs, std::nullopt, u"x"_qs }));
 
     const auto both = privmsg(u"reply-parent-message-body=old;reply-parent-msg-body=new;reply-parent-msg-id=n;"
                               "reply-parent-message-id=o;reply-parent-user-id=1;reply-parent-user-login=l"_qs);
-    EXPECT_EQ(both->reply->parentMessageID, u"n");
-    EXPECT_EQ(both->reply->parentMessageBody, u"new");
+    EXPECT_EQ(both->reply()->parentMessageID, u"n");
+    EXPECT_EQ(both->reply()->parentMessageBody, u"new");
 
-    EXPECT_FALSE(privmsg(u"reply-parent-msg-id=p;reply-parent-msg-body=b;reply-parent-user-login=l"_qs)->reply);
+    EXPECT_FALSE(privmsg(u"reply-parent-msg-id=p;reply-parent-msg-body=b;reply-parent-user-login=l"_qs)->reply());
 }
 
 TEST(LiveDialect, EscapedTagValuesAreDecodedWhereTheyAreShown)
@@ -67,8 +68,8 @@ TEST(LiveDialect, EscapedTagValuesAreDecodedWhereTheyAreShown)
     EXPECT_EQ(wire::unescapeTagValue(u"plain"), u"plain");
 
     const auto message = privmsg(u"display-name=Caf\u00e9\\sBot;user-id=1\\s2"_qs);
-    EXPECT_EQ(message->displayName, u"Caf\u00e9 Bot");
-    EXPECT_EQ(message->userID, u"1\\s2") << "ids stay as on the wire";
+    EXPECT_EQ(message->displayName(), u"Caf\u00e9 Bot");
+    EXPECT_EQ(message->userID(), u"1\\s2") << "ids stay as on the wire";
     // The parsed line itself keeps the raw value.
     EXPECT_EQ(
         line(u"@display-name=a\\sb :n!n@h PRIVMSG #c :x"_qs).tags()[TwitchChatIRCMessage::Tag::displayName], u"a\\sb");
@@ -77,19 +78,19 @@ TEST(LiveDialect, EscapedTagValuesAreDecodedWhereTheyAreShown)
 TEST(LiveDialect, ActionsAreTheTextAloneWithEmotePositionsInIt)
 {
     const auto action = privmsg(u"emotes=25:6-10"_qs, u"\u0001ACTION waves Kappa\u0001"_qs);
-    EXPECT_EQ(action->body, u"waves Kappa");
-    EXPECT_TRUE(action->isAction);
-    EXPECT_EQ(action->emotes, (QList<TwitchEmoteMark> { { u"25"_qs, 6, 10 } }));
+    EXPECT_EQ(action->body(), u"waves Kappa");
+    EXPECT_TRUE(action->isAction());
+    EXPECT_EQ(action->emotes(), (QList<TwitchEmoteMark> { { u"25"_qs, 6, 10 } }));
 
-    EXPECT_EQ(privmsg({}, u"\u0001ACTION no end"_qs)->body, u"no end");
-    EXPECT_FALSE(privmsg({}, u"\u0001ACTIONx\u0001"_qs)->isAction);
-    EXPECT_FALSE(privmsg({}, u"ACTION waves"_qs)->isAction);
+    EXPECT_EQ(privmsg({}, u"\u0001ACTION no end"_qs)->body(), u"no end");
+    EXPECT_FALSE(privmsg({}, u"\u0001ACTIONx\u0001"_qs)->isAction());
+    EXPECT_FALSE(privmsg({}, u"ACTION waves"_qs)->isAction());
 
     const auto confirmation = line(u"@badges=broadcaster/1;id=c1 :tmi.twitch.tv USERSTATE #me"_qs);
     const auto own = TwitchChatTextMessage::fromConfirmation(confirmation, { u"/me dances"_qs, {} }, u"me"_qs);
-    EXPECT_EQ(own.body, u"dances");
-    EXPECT_TRUE(own.isAction);
-    EXPECT_FALSE(TwitchChatTextMessage::fromConfirmation(confirmation, { u"/mean"_qs, {} }, u"me"_qs).isAction);
+    EXPECT_EQ(own.body(), u"dances");
+    EXPECT_TRUE(own.isAction());
+    EXPECT_FALSE(TwitchChatTextMessage::fromConfirmation(confirmation, { u"/mean"_qs, {} }, u"me"_qs).isAction());
 }
 
 TEST(LiveDialect, RoomStateValuesAndMerging)
@@ -155,9 +156,9 @@ TEST(LiveDialect, ChannelEventsAnnouncementsAndNotices)
     EXPECT_EQ(resub->noticeID, u"resub");
     EXPECT_EQ(resub->id, u"u1");
     ASSERT_TRUE(resub->userMessage);
-    EXPECT_EQ(resub->userMessage->body, u"Kappa great stream");
-    EXPECT_EQ(resub->userMessage->displayName, u"Ana B");
-    EXPECT_EQ(resub->userMessage->emotes, (QList<TwitchEmoteMark> { { u"25"_qs, 0, 4 } }));
+    EXPECT_EQ(resub->userMessage->body(), u"Kappa great stream");
+    EXPECT_EQ(resub->userMessage->displayName(), u"Ana B");
+    EXPECT_EQ(resub->userMessage->emotes(), (QList<TwitchEmoteMark> { { u"25"_qs, 0, 4 } }));
 
     const auto raid = system(u"@id=u2;login=raider;msg-id=raid;system-msg=5\\sraiders\\sfrom\\sRaider;"
                              "tmi-sent-ts=1700000000000 :tmi.twitch.tv USERNOTICE #c"_qs);
@@ -168,8 +169,8 @@ TEST(LiveDialect, ChannelEventsAnnouncementsAndNotices)
                                      "tmi-sent-ts=1700000000000 :tmi.twitch.tv USERNOTICE #c :Be nice!"_qs);
     EXPECT_EQ(announcement->kind, TwitchChatSystemMessage::Kind::announcement);
     EXPECT_EQ(announcement->text, u"");
-    EXPECT_EQ(announcement->userMessage->body, u"Be nice!");
-    EXPECT_EQ(announcement->userMessage->displayName, u"mod") << "the login when there is no display name";
+    EXPECT_EQ(announcement->userMessage->body(), u"Be nice!");
+    EXPECT_EQ(announcement->userMessage->displayName(), u"mod") << "the login when there is no display name";
 
     const auto notice = system(u"@msg-id=slow_on :tmi.twitch.tv NOTICE #c :This room is now in slow mode."_qs);
     EXPECT_EQ(notice->kind, TwitchChatSystemMessage::Kind::notice);

@@ -52,7 +52,7 @@ QStringList bodies(const TwitchChat& chat)
     QStringList bodies;
     for (const TwitchChatMessage& message : chat.messages())
         if (message.text())
-            bodies.append(message.text()->body);
+            bodies.append(message.text()->body());
     return bodies;
 }
 
@@ -172,11 +172,11 @@ TEST_F(TwitchChatTest, TheOldestPendingMessageIsConfirmedByAUserStateWithIDAndBr
     deliver(confirmation(u"badges=broadcaster/1;color=#FF0000;display-name=Demo;id=own1;user-type="_qs));
     ASSERT_EQ(chat->messages().size(), 1);
     const TwitchChatTextMessage& own = *chat->messages().constLast().text();
-    EXPECT_EQ(own.id, u"own1"_qs);
-    EXPECT_EQ(own.body, u"first"_qs);
-    EXPECT_EQ(own.sentAt, oldest.sentAt);
-    EXPECT_EQ(own.displayName, u"Demo"_qs);
-    EXPECT_TRUE(own.isBroadcaster);
+    EXPECT_EQ(own.id(), u"own1"_qs);
+    EXPECT_EQ(own.body(), u"first"_qs);
+    EXPECT_EQ(own.sentAt(), oldest.sentAt);
+    EXPECT_EQ(own.displayName(), u"Demo"_qs);
+    EXPECT_TRUE(own.isBroadcaster());
     EXPECT_EQ(confirmed.size(), 1);
     EXPECT_TRUE(first.isFinished());
     EXPECT_FALSE(second.isFinished());
@@ -285,7 +285,7 @@ TEST_F(TwitchChatTest, AnOverLongLineIsReceivedWhole)
     service.sendOverlongLine(1024 * 1024);
 
     ASSERT_TRUE(QTest::qWaitFor([&] { return !chat->messages().isEmpty(); }, timeout));
-    EXPECT_EQ(chat->messages().constLast().text()->body, QString(1024 * 1024, u'x'));
+    EXPECT_EQ(chat->messages().constLast().text()->body(), QString(1024 * 1024, u'x'));
     EXPECT_TRUE(connection->isRunning());
 }
 
@@ -428,12 +428,12 @@ TEST_F(TwitchChatTest, ModeratorsDeleteMessagesInPlaceAndTimeoutsBansAndClearsAr
     otherUser.replace(u"user-id=7;"_qs, u"user-id=8;"_qs);
     deliver(chatLine(u"m1"_qs, u"one"_qs) + u"\r\n"_qs + chatLine(u"m2"_qs, u"two"_qs) + u"\r\n"_qs + otherUser);
     QSignalSpy updated(chat.get(), &TwitchChat::messageUpdated);
-    const auto isDeleted = [&](qsizetype index) { return chat->messages().at(index).text()->isDeleted; };
+    const auto isDeleted = [&](qsizetype index) { return chat->messages().at(index).text()->isDeleted(); };
 
     deliver(u"@login=viewer;target-msg-id=m1;tmi-sent-ts=1700000000000 :tmi.twitch.tv CLEARMSG #parley_demo :one"_qs);
     ASSERT_EQ(chat->messages().size(), 3);
     EXPECT_TRUE(isDeleted(0));
-    EXPECT_EQ(chat->messages().at(0).text()->body, u"one") << "the view replaces the text";
+    EXPECT_EQ(chat->messages().at(0).text()->body(), u"one") << "the view replaces the text";
     ASSERT_EQ(updated.size(), 1);
     EXPECT_EQ(updated.at(0).at(0).value<qsizetype>(), 0);
 
@@ -476,7 +476,7 @@ TEST_F(TwitchChatTest, ChannelEventsAndNoticesBecomeSystemLines)
     ASSERT_TRUE(sub);
     EXPECT_EQ(chat->messages().at(0).kind(), TwitchChatMessage::Kind::system);
     EXPECT_EQ(sub->text, u"Ana subscribed with Prime.");
-    EXPECT_EQ(sub->userMessage->body, u"hype!");
+    EXPECT_EQ(sub->userMessage->body(), u"hype!");
     const TwitchChatSystemMessage* notice = chat->messages().at(1).system();
     EXPECT_EQ(notice->text, u"This room is now in emote-only mode.");
     ASSERT_TRUE(notice->sentAt) << "stamped with its arrival";

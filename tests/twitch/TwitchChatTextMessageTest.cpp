@@ -36,23 +36,24 @@ TEST(TwitchChatTextMessage, FromAFullChatLine)
         "reply-parent-message-id=p1;reply-parent-user-id=42;reply-parent-user-login=ana;"
         "reply-parent-message-body=hey\\sthere :ronni!ronni@ronni.tmi.twitch.tv PRIVMSG #ronni :Kappa Keepo Kappa"_qs));
     ASSERT_TRUE(message);
-    EXPECT_EQ(message->body, u"Kappa Keepo Kappa");
-    EXPECT_EQ(message->badges.size(), 2);
-    EXPECT_EQ(message->badges.value(TwitchBadge::subscriber), 3012);
-    EXPECT_TRUE(message->isBroadcaster);
-    EXPECT_EQ(
-        message->emotes, (QList<TwitchEmoteMark> { { u"25"_qs, 0, 4 }, { u"25"_qs, 12, 16 }, { u"1902"_qs, 6, 10 } }));
-    EXPECT_EQ(message->emoteSets, (QStringList { u"0"_qs, u"33"_qs, u"50"_qs }));
-    EXPECT_EQ(message->color->rawValue(), u"#1E90FF");
-    EXPECT_EQ(message->id, u"b34ccfc7");
-    EXPECT_TRUE(message->isModerator);
-    EXPECT_TRUE(message->isSubscriber);
-    EXPECT_FALSE(message->turbo);
-    EXPECT_EQ(message->displayName, u"Ronni");
-    EXPECT_EQ(message->userType, TwitchUserType::globalModerator);
+    EXPECT_EQ(message->body(), u"Kappa Keepo Kappa");
+    EXPECT_EQ(message->badges().size(), 2);
+    EXPECT_EQ(message->badges().value(TwitchBadge::subscriber), 3012);
+    EXPECT_TRUE(message->isBroadcaster());
+    EXPECT_EQ(message->emotes(),
+        (QList<TwitchEmoteMark> { { u"25"_qs, 0, 4 }, { u"25"_qs, 12, 16 }, { u"1902"_qs, 6, 10 } }));
+    EXPECT_EQ(message->emoteSets(), (QStringList { u"0"_qs, u"33"_qs, u"50"_qs }));
+    EXPECT_EQ(message->color()->rawValue(), u"#1E90FF");
+    EXPECT_EQ(message->id(), u"b34ccfc7");
+    EXPECT_TRUE(message->isModerator());
+    EXPECT_TRUE(message->isSubscriber());
+    EXPECT_FALSE(message->turbo());
+    EXPECT_EQ(message->displayName(), u"Ronni");
+    EXPECT_EQ(message->userType(), TwitchUserType::globalModerator);
     // The live key "reply-parent-msg-id" wins over the older spelling; the body is unescaped.
-    EXPECT_EQ(message->reply, (TwitchChatMessageReply { u"x"_qs, u"42"_qs, u"ana"_qs, std::nullopt, u"hey there"_qs }));
-    EXPECT_EQ(message->sentAt.time_since_epoch(), microseconds(1507246572675001));
+    EXPECT_EQ(
+        message->reply(), (TwitchChatMessageReply { u"x"_qs, u"42"_qs, u"ana"_qs, std::nullopt, u"hey there"_qs }));
+    EXPECT_EQ(message->sentAt().time_since_epoch(), microseconds(1507246572675001));
 }
 
 TEST(TwitchChatTextMessage, LinesThatYieldNoMessage)
@@ -72,7 +73,7 @@ TEST(TwitchChatTextMessage, SendTimeMustBeAFiniteDecimalNumber)
         const auto message = textOf(u"id=m;tmi-sent-ts="_qs + value);
         if (!message)
             return std::nullopt;
-        return message->sentAt.time_since_epoch().count();
+        return message->sentAt().time_since_epoch().count();
     };
     EXPECT_EQ(sentAt(u"1507246572675"_qs), 1507246572675000);
     EXPECT_EQ(sentAt(u"-1.5e3"_qs), -1500000);
@@ -85,19 +86,19 @@ TEST(TwitchChatTextMessage, SendTimeMustBeAFiniteDecimalNumber)
 
 TEST(TwitchChatTextMessage, BodyIsEverythingAfterTheChannelMinusOneCharacter)
 {
-    EXPECT_EQ(textOf(minimalTags, u"#chan :hello  world"_qs)->body, u"hello  world");
-    EXPECT_EQ(textOf(minimalTags, u"#chan hello"_qs)->body, u"ello");
-    EXPECT_EQ(textOf(minimalTags, u" #chan  :x"_qs)->body, u":x");
-    EXPECT_EQ(textOf(minimalTags, u"#chan :"_qs)->body, u"");
+    EXPECT_EQ(textOf(minimalTags, u"#chan :hello  world"_qs)->body(), u"hello  world");
+    EXPECT_EQ(textOf(minimalTags, u"#chan hello"_qs)->body(), u"ello");
+    EXPECT_EQ(textOf(minimalTags, u" #chan  :x"_qs)->body(), u":x");
+    EXPECT_EQ(textOf(minimalTags, u"#chan :"_qs)->body(), u"");
     // Characters are code points: a pair is dropped whole, a combining mark alone.
-    EXPECT_EQ(textOf(minimalTags, u"#chan \U0001F600hi"_qs)->body, u"hi");
-    EXPECT_EQ(textOf(minimalTags, u"#chan \u0301:\U0001F44D\U0001F3FD"_qs)->body, u":\U0001F44D\U0001F3FD");
+    EXPECT_EQ(textOf(minimalTags, u"#chan \U0001F600hi"_qs)->body(), u"hi");
+    EXPECT_EQ(textOf(minimalTags, u"#chan \u0301:\U0001F44D\U0001F3FD"_qs)->body(), u":\U0001F44D\U0001F3FD");
 }
 
 TEST(TwitchChatTextMessage, DisplayNameFallsBackToTheNickOnlyWhenAbsent)
 {
-    EXPECT_EQ(textOf(minimalTags)->displayName, u"nick");
-    EXPECT_EQ(textOf(minimalTags + u";display-name="_qs)->displayName, u"");
+    EXPECT_EQ(textOf(minimalTags)->displayName(), u"nick");
+    EXPECT_EQ(textOf(minimalTags + u";display-name="_qs)->displayName(), u"");
 }
 
 TEST(TwitchChatTextMessage, BadgesReader)
@@ -143,9 +144,10 @@ TEST(TwitchChatTextMessage, ReplyNeedsItsFourMainTags)
 {
     const QString reply = u";reply-parent-message-id=p;reply-parent-user-id=1;reply-parent-user-login=a;"
                           "reply-parent-message-body=b"_qs;
-    EXPECT_EQ(textOf(minimalTags + reply + u";reply-parent-display-name="_qs)->reply->parentMessageDisplayName, u""_qs);
-    EXPECT_EQ(textOf(minimalTags + reply)->reply->parentMessageDisplayName, std::nullopt);
-    EXPECT_FALSE(textOf(minimalTags + QString(reply).remove(u";reply-parent-user-id=1"_qs))->reply);
+    EXPECT_EQ(
+        textOf(minimalTags + reply + u";reply-parent-display-name="_qs)->reply()->parentMessageDisplayName, u""_qs);
+    EXPECT_EQ(textOf(minimalTags + reply)->reply()->parentMessageDisplayName, std::nullopt);
+    EXPECT_FALSE(textOf(minimalTags + QString(reply).remove(u";reply-parent-user-id=1"_qs))->reply());
 }
 
 TEST(TwitchChatTextMessage, OwnMessageFromAConfirmation)
@@ -154,17 +156,17 @@ TEST(TwitchChatTextMessage, OwnMessageFromAConfirmation)
     const auto confirmation = line(u"@badges=broadcaster/1,turbo/0;color=#FF0000;emote-sets=0,1;id=c1;mod=1;"
                                    "subscriber=1;user-type=mod :tmi.twitch.tv USERSTATE #me"_qs);
     const auto message = TwitchChatTextMessage::fromConfirmation(confirmation, pending, u"me"_qs);
-    EXPECT_EQ(message.body, u"my text");
-    EXPECT_EQ(message.sentAt, pending.sentAt);
-    EXPECT_EQ(message.id, u"c1");
-    EXPECT_TRUE(message.isBroadcaster);
-    EXPECT_FALSE(message.isModerator);
-    EXPECT_FALSE(message.isSubscriber);
-    EXPECT_FALSE(message.turbo);
-    EXPECT_EQ(message.displayName, u"me");
-    EXPECT_EQ(message.userType, TwitchUserType::moderator);
-    EXPECT_TRUE(message.emoteSets.isEmpty());
-    EXPECT_EQ(message.color, (TwitchColor { 1, 0, 0 }));
+    EXPECT_EQ(message.body(), u"my text");
+    EXPECT_EQ(message.sentAt(), pending.sentAt);
+    EXPECT_EQ(message.id(), u"c1");
+    EXPECT_TRUE(message.isBroadcaster());
+    EXPECT_FALSE(message.isModerator());
+    EXPECT_FALSE(message.isSubscriber());
+    EXPECT_FALSE(message.turbo());
+    EXPECT_EQ(message.displayName(), u"me");
+    EXPECT_EQ(message.userType(), TwitchUserType::moderator);
+    EXPECT_TRUE(message.emoteSets().isEmpty());
+    EXPECT_EQ(message.color(), (TwitchColor { 1, 0, 0 }));
 }
 
 TEST(TwitchChatTextMessage, RoomStateFromALine)

@@ -39,7 +39,8 @@ public:
         : chat_(std::move(endpoints), std::move(token), std::move(channel)), input_(STDIN_FILENO, QSocketNotifier::Read)
     {
         QObject::connect(&chat_, &TwitchChat::ownMessageConfirmed, this, [this](const TwitchChatTextMessage& own) {
-            printTerminalLine(stdout, QStringLiteral("confirmed %1 %2: %3").arg(own.id, own.displayName, own.body));
+            printTerminalLine(
+                stdout, QStringLiteral("confirmed %1 %2: %3").arg(own.id(), own.displayName(), own.body()));
             endIfSettled();
         });
         QObject::connect(&input_, &QSocketNotifier::activated, this, &ChatSession::readInput);

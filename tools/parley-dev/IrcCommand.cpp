@@ -37,29 +37,29 @@ QJsonObject replyJson(const TwitchChatMessageReply& reply)
 QJsonObject textJson(const TwitchChatTextMessage& text)
 {
     QJsonObject badges;
-    text.badges.forEach([&](TwitchBadge badge, qint64 number) { badges[rawValue(badge).toString()] = number; });
+    text.badges().forEach([&](TwitchBadge badge, qint64 number) { badges[rawValue(badge).toString()] = number; });
     QJsonArray emotes;
-    for (const TwitchEmoteMark& mark : text.emotes)
+    for (const TwitchEmoteMark& mark : text.emotes())
         emotes.append(
             QJsonObject { { u"emoteID"_qs, mark.emoteID }, { u"begin"_qs, mark.begin }, { u"end"_qs, mark.end } });
     // Microseconds divided once: exact for every instant before the 23rd century.
-    const double sentAtMs = double(text.sentAt.time_since_epoch().count()) / 1000.0;
+    const double sentAtMs = double(text.sentAt().time_since_epoch().count()) / 1000.0;
     return {
-        { u"body"_qs, text.body },
+        { u"body"_qs, text.body() },
         { u"badges"_qs, badges },
         { u"emotes"_qs, emotes },
-        { u"emoteSets"_qs, QJsonArray::fromStringList(text.emoteSets) },
-        { u"color"_qs, orNull(text.color, [](const TwitchColor& color) { return color.rawValue(); }) },
-        { u"id"_qs, text.id },
-        { u"isModerator"_qs, text.isModerator },
-        { u"isSubscriber"_qs, text.isSubscriber },
-        { u"isBroadcaster"_qs, text.isBroadcaster },
-        { u"displayName"_qs, text.displayName },
-        { u"userType"_qs, rawValue(text.userType).toString() },
-        { u"turbo"_qs, text.turbo },
-        { u"reply"_qs, orNull(text.reply, replyJson) },
+        { u"emoteSets"_qs, QJsonArray::fromStringList(text.emoteSets()) },
+        { u"color"_qs, orNull(text.color(), [](const TwitchColor& color) { return color.rawValue(); }) },
+        { u"id"_qs, text.id() },
+        { u"isModerator"_qs, text.isModerator() },
+        { u"isSubscriber"_qs, text.isSubscriber() },
+        { u"isBroadcaster"_qs, text.isBroadcaster() },
+        { u"displayName"_qs, text.displayName() },
+        { u"userType"_qs, rawValue(text.userType()).toString() },
+        { u"turbo"_qs, text.turbo() },
+        { u"reply"_qs, orNull(text.reply(), replyJson) },
         { u"sentAtMs"_qs, sentAtMs },
-        { u"isAction"_qs, text.isAction },
+        { u"isAction"_qs, text.isAction() },
     };
 }
 

@@ -80,10 +80,10 @@ private:
         const TwitchChatTextMessage* text = message.text();
         if (!text)
             return;
-        printLine(QStringLiteral("chat: %1: %2").arg(printable(text->displayName), printable(text->body)));
-        for (const QString& set : text->emoteSets)
+        printLine(QStringLiteral("chat: %1: %2").arg(printable(text->displayName()), printable(text->body())));
+        for (const QString& set : text->emoteSets())
             session_.emoteRegistry()->loadEmoteSet(EmoteSet::custom(set));
-        for (const TwitchEmoteMark& mark : text->emotes)
+        for (const TwitchEmoteMark& mark : text->emotes())
             session_.emoteImageLoader()->loadImage(mark.emoteID);
     }
 

@@ -525,9 +525,9 @@ bool TwitchChat::markDeleted(const QList<qsizetype>& positions)
     bool updated = false;
     for (auto position = positions.crbegin(); position != positions.crend(); ++position) {
         TwitchChatTextMessage* text = messages_[*position].text();
-        if (!text || text->isDeleted)
+        if (!text || text->isDeleted())
             continue;
-        text->isDeleted = true;
+        text->setDeleted(true);
         updated = true;
         emit messageUpdated(*position);
         if (!self)

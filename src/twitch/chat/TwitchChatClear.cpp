@@ -34,7 +34,7 @@ TwitchChatClear clearChat(const TwitchChatIRCMessage& line)
     clear.kind = TwitchChatClear::Kind::user;
     clear.targetUserID = target->toString();
     // "#chan :login"; a line without the login still names the user by id.
-    clear.login = chatline::readTrailing(line.parameters()).value_or(clear.targetUserID);
+    clear.login = chatline::readTrailing(line.parameters()).value_or(clear.targetUserID).toString();
     if (const auto duration = tags.value(Tag::banDuration))
         clear.banDuration = wire::readInt64(*duration);
     return clear;

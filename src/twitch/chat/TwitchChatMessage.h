@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <memory>
 #include <variant>
 
 namespace parley {
@@ -19,30 +20,46 @@ public:
 
     TwitchChatMessage() = default;
     TwitchChatMessage(TwitchChatTextMessage text) : value_(std::move(text)) { }
-    TwitchChatMessage(TwitchChatSystemMessage system) : value_(std::move(system)) { }
+    TwitchChatMessage(TwitchChatSystemMessage system)
+        : value_(std::make_shared<const TwitchChatSystemMessage>(std::move(system)))
+    { }
 
     Kind kind() const { return static_cast<Kind>(value_.index()); }
     // The carried message of that kind, or nullptr for another kind.
     const TwitchChatTextMessage* text() const { return std::get_if<TwitchChatTextMessage>(&value_); }
     TwitchChatTextMessage* text() { return std::get_if<TwitchChatTextMessage>(&value_); }
-    const TwitchChatSystemMessage* system() const { return std::get_if<TwitchChatSystemMessage>(&value_); }
+    const TwitchChatSystemMessage* system() const
+    {
+        const auto* system = std::get_if<SharedSystemMessage>(&value_);
+        return system ? system->get() : nullptr;
+    }
 
     // The identity in lists: the carried message's id (empty for system lines
     // without one).
-    const QString& id() const
+    QString id() const
     {
-        return std::visit([](const auto& message) -> const QString& { return message.id; }, value_);
+        if (const TwitchChatTextMessage* carried = text())
+            return carried->id();
+        return system()->id;
     }
 
-    bool operator==(const TwitchChatMessage&) const = default;
+    bool operator==(const TwitchChatMessage& other) const
+    {
+        if (kind() != other.kind())
+            return false;
+        return kind() == Kind::text ? *text() == *other.text() : *system() == *other.system();
+    }
 
     friend size_t qHash(const TwitchChatMessage& message, size_t seed = 0) noexcept
     {
-        return std::visit([seed](const auto& carried) { return qHash(carried, seed); }, message.value_);
+        return message.kind() == Kind::text ? qHash(*message.text(), seed) : qHash(*message.system(), seed);
     }
 
 private:
-    std::variant<TwitchChatTextMessage, TwitchChatSystemMessage> value_;
+    // System lines are rare and large: behind a pointer, they do not widen
+    // every entry of a long list.
+    using SharedSystemMessage = std::shared_ptr<const TwitchChatSystemMessage>;
+    std::variant<TwitchChatTextMessage, SharedSystemMessage> value_;
 };
 
 } // namespace parley

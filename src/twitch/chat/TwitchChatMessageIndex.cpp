@@ -2,15 +2,41 @@
 
 namespace parley {
 
+namespace {
+
+// Points `key` at `serial`, keyed by the newer message's own bytes so the
+// key outlives the older message.
+void replace(QHash<QByteArrayView, qint64>& hash, QByteArrayView key, qint64 serial)
+{
+    hash.remove(key);
+    hash.insert(key, serial);
+}
+
+// Removes `key` when it still names `serial`: a newer message keeps its entry.
+void removeIfAt(QHash<QByteArrayView, qint64>& hash, QByteArrayView key, qint64 serial)
+{
+    if (const auto found = hash.constFind(key); found != hash.cend() && found.value() == serial)
+        hash.erase(found);
+}
+
+} // namespace
+
 void TwitchChatMessageIndex::append(const TwitchChatMessage& message)
 {
-    const qint64 serial = nextSerial_++;
+    const qint64 serial = firstSerial_ + previousByUser_.size();
     const TwitchChatTextMessage* text = message.text();
-    if (!text)
+    if (!text) {
+        previousByUser_.append(-1);
         return;
-    byMessageID_.insert(text->id, serial);
-    if (!text->userID.isEmpty())
-        byUserID_[text->userID].append(serial);
+    }
+    replace(byMessageID_, text->packedID(), serial);
+    const QByteArrayView userID = text->packedUserID();
+    if (userID.isEmpty()) {
+        previousByUser_.append(-1);
+        return;
+    }
+    previousByUser_.append(lastByUserID_.value(userID, -1));
+    replace(lastByUserID_, userID, serial);
 }
 
 void TwitchChatMessageIndex::dropFront(const QList<TwitchChatMessage>& messages, qsizetype count)
@@ -20,27 +46,16 @@ void TwitchChatMessageIndex::dropFront(const QList<TwitchChatMessage>& messages,
         if (!text)
             continue;
         const qint64 serial = firstSerial_ + index;
-        // A newer message with the same id keeps its entry.
-        if (const auto found = byMessageID_.constFind(text->id);
-            found != byMessageID_.cend() && found.value() == serial)
-            byMessageID_.erase(found);
-        if (text->userID.isEmpty())
-            continue;
-        const auto user = byUserID_.find(text->userID);
-        if (user == byUserID_.end())
-            continue;
-        // The oldest entries go first, so the sender's first is this one.
-        if (!user->isEmpty() && user->constFirst() == serial)
-            user->removeFirst();
-        if (user->isEmpty())
-            byUserID_.erase(user);
+        removeIfAt(byMessageID_, text->packedID(), serial);
+        removeIfAt(lastByUserID_, text->packedUserID(), serial);
     }
+    previousByUser_.remove(0, count);
     firstSerial_ += count;
 }
 
 std::optional<qsizetype> TwitchChatMessageIndex::positionOfMessage(const QString& id) const
 {
-    const auto found = byMessageID_.constFind(id);
+    const auto found = byMessageID_.constFind(id.toUtf8());
     if (found == byMessageID_.cend())
         return std::nullopt;
     return qsizetype(found.value() - firstSerial_);
@@ -49,12 +64,11 @@ std::optional<qsizetype> TwitchChatMessageIndex::positionOfMessage(const QString
 QList<qsizetype> TwitchChatMessageIndex::positionsOfUser(const QString& userID) const
 {
     QList<qsizetype> positions;
-    const auto found = byUserID_.constFind(userID);
-    if (found == byUserID_.cend())
+    if (userID.isEmpty())
         return positions;
-    positions.reserve(found->size());
-    for (const qint64 serial : *found)
-        positions.append(qsizetype(serial - firstSerial_));
+    for (qint64 serial = lastByUserID_.value(userID.toUtf8(), -1); serial >= firstSerial_;
+         serial = previousByUser_.at(serial - firstSerial_))
+        positions.prepend(qsizetype(serial - firstSerial_));
     return positions;
 }
 

@@ -2,6 +2,7 @@
 
 #include "twitch/chat/TwitchChatMessage.h"
 
+#include <QByteArrayView>
 #include <QHash>
 #include <QList>
 #include <QString>
@@ -14,6 +15,9 @@ namespace parley {
 // sender, so a moderator's deletion finds its targets without scanning the
 // whole list. Follows the list as it grows at the back and loses its oldest
 // entries at the front. When two messages share an id, the newer one is found.
+//
+// Keys are views into the listed messages' packed text, so the index copies
+// no text: an entry always names a message that is still in the list.
 class TwitchChatMessageIndex {
 public:
     // `message` became the list's last entry.
@@ -30,9 +34,11 @@ private:
     // Entries are numbered from the first ever appended, so dropping the
     // oldest moves no number.
     qint64 firstSerial_ = 0;
-    qint64 nextSerial_ = 0;
-    QHash<QString, qint64> byMessageID_;
-    QHash<QString, QList<qint64>> byUserID_;
+    QHash<QByteArrayView, qint64> byMessageID_;
+    QHash<QByteArrayView, qint64> lastByUserID_;
+    // For each entry of the list, the serial of the same sender's message
+    // before it, or -1.
+    QList<qint64> previousByUser_;
 };
 
 } // namespace parley

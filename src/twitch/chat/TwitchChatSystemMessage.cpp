@@ -27,7 +27,7 @@ TwitchChatSystemMessage notice(const TwitchChatIRCMessage& line)
 {
     TwitchChatSystemMessage message;
     message.kind = TwitchChatSystemMessage::Kind::notice;
-    message.text = chatline::readTrailing(line.parameters()).value_or(QString());
+    message.text = chatline::readTrailing(line.parameters()).value_or(QStringView()).toString();
     message.noticeID = line.tags()[Tag::msgID].toString();
     return message;
 }

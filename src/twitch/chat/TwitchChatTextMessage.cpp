@@ -2,6 +2,9 @@
 
 #include "twitch/WireText.h"
 #include "twitch/chat/internal/ChatLineFields.h"
+#include "twitch/chat/internal/PackedText.h"
+
+#include <cstring>
 
 namespace parley {
 
@@ -9,28 +12,113 @@ namespace {
 
 using Tag = TwitchChatIRCMessage::Tag;
 
-QStringList readEmoteSets(QStringView value)
+// The fixed fields at the start of the packed block.
+struct Header {
+    enum Flag : std::uint16_t {
+        hasColor = 1 << 0,
+        isModerator = 1 << 1,
+        isSubscriber = 1 << 2,
+        isBroadcaster = 1 << 3,
+        turbo = 1 << 4,
+        isAction = 1 << 5,
+        hasReply = 1 << 6,
+        hasReplyDisplayName = 1 << 7,
+    };
+
+    qint64 sentAtMicroseconds = 0;
+    std::array<std::uint8_t, 3> color {};
+    TwitchUserType userType = TwitchUserType::normal;
+    std::uint16_t flags = 0;
+
+    bool has(Flag flag) const { return flags & flag; }
+    void set(Flag flag, bool on)
+    {
+        if (on)
+            flags |= flag;
+    }
+};
+
+// The texts after the header, in this order; the reply's only when it has one.
+enum Text : int {
+    body,
+    id,
+    displayName,
+    userID,
+    badges,
+    emotes,
+    emoteSets,
+    replyID,
+    replyUserID,
+    replyLogin,
+    replyDisplayName,
+    replyBody,
+};
+
+Header readHeader(const QByteArray& packed)
 {
-    QStringList sets;
-    for (QStringView set : value.tokenize(u',', Qt::SkipEmptyParts))
-        sets.append(set.toString());
-    return sets;
+    Header header;
+    if (packed.size() >= qsizetype(sizeof(Header)))
+        std::memcpy(&header, packed.constData(), sizeof(Header));
+    return header;
 }
 
-QString displayNameOr(const TwitchChatIRCMessage::Tags& tags, QStringView fallback)
+QByteArrayView textOf(const QByteArray& packed, Text text)
 {
-    const auto name = tags.value(Tag::displayName);
-    return name ? wire::unescapeTagValue(*name) : fallback.toString();
+    if (packed.size() < qsizetype(sizeof(Header)))
+        return {};
+    return packedtext::at(QByteArrayView(packed).sliced(sizeof(Header)), text);
+}
+
+QString stringOf(const QByteArray& packed, Text text)
+{
+    return QString::fromUtf8(textOf(packed, text));
+}
+
+std::array<std::uint8_t, 3> colorBytes(const TwitchColor& color)
+{
+    const auto byte = [](double channel) {
+        const double scaled = channel * 255 + 0.5;
+        return std::uint8_t(scaled <= 0 ? 0 : scaled >= 255 ? 255 : int(scaled));
+    };
+    return { byte(color.red), byte(color.green), byte(color.blue) };
+}
+
+QString badgesTagValue(const TwitchBadges& badges)
+{
+    QStringList pieces;
+    badges.forEach([&](TwitchBadge badge, qint64 number) {
+        pieces.append(rawValue(badge).toString() + u'/' + QString::number(number));
+    });
+    return pieces.join(u',');
+}
+
+// One piece per mark keeps the marks' order when the value is read again.
+QString emotesTagValue(const QList<TwitchEmoteMark>& marks)
+{
+    QStringList pieces;
+    for (const TwitchEmoteMark& mark : marks)
+        pieces.append(QStringLiteral("%1:%2-%3").arg(mark.emoteID).arg(mark.begin).arg(mark.end));
+    return pieces.join(u'/');
+}
+
+// `value` with its tag escapes undone; `storage` holds the text when any
+// escape had to be undone.
+QStringView unescaped(QStringView value, QString& storage)
+{
+    if (!value.contains(u'\\'))
+        return value;
+    storage = wire::unescapeTagValue(value);
+    return storage;
 }
 
 // "\u0001ACTION waves\u0001" is the action "waves" (the final \u0001 may be
 // missing); the service counts emote positions in the text alone.
-bool takeAction(QString& body)
+bool takeAction(QStringView& body)
 {
     static constexpr QStringView marker = u"\u0001ACTION ";
     if (!body.startsWith(marker))
         return false;
-    body.remove(0, marker.size());
+    body = body.sliced(marker.size());
     if (body.endsWith(u'\u0001'))
         body.chop(1);
     return true;
@@ -46,7 +134,40 @@ bool takeTypedAction(QString& body)
     return true;
 }
 
+QByteArray pack(Header header, const std::optional<TwitchChatMessageReply>& reply, QStringView body, QStringView id,
+    QStringView displayName, QStringView userID, QStringView badges, QStringView emotes, QStringView emoteSets)
+{
+    header.set(Header::hasReply, reply.has_value());
+    if (!reply) {
+        return packedtext::pack({ reinterpret_cast<const char*>(&header), sizeof(Header) },
+            { body, id, displayName, userID, badges, emotes, emoteSets });
+    }
+    header.set(Header::hasReplyDisplayName, reply->parentMessageDisplayName.has_value());
+    return packedtext::pack({ reinterpret_cast<const char*>(&header), sizeof(Header) },
+        { body, id, displayName, userID, badges, emotes, emoteSets, reply->parentMessageID, reply->parentMessageUserID,
+            reply->parentMessageLogin, reply->parentMessageDisplayName.value_or(QString()), reply->parentMessageBody });
+}
+
 } // namespace
+
+TwitchChatTextMessage::TwitchChatTextMessage() = default;
+
+TwitchChatTextMessage::TwitchChatTextMessage(const Fields& fields) : isDeleted_(fields.isDeleted)
+{
+    Header header;
+    header.sentAtMicroseconds = fields.sentAt.time_since_epoch().count();
+    header.set(Header::hasColor, fields.color.has_value());
+    if (fields.color)
+        header.color = colorBytes(*fields.color);
+    header.userType = fields.userType;
+    header.set(Header::isModerator, fields.isModerator);
+    header.set(Header::isSubscriber, fields.isSubscriber);
+    header.set(Header::isBroadcaster, fields.isBroadcaster);
+    header.set(Header::turbo, fields.turbo);
+    header.set(Header::isAction, fields.isAction);
+    packed_ = pack(header, fields.reply, fields.body, fields.id, fields.displayName, fields.userID,
+        badgesTagValue(fields.badges), emotesTagValue(fields.emotes), fields.emoteSets.join(u','));
+}
 
 std::optional<TwitchChatTextMessage> TwitchChatTextMessage::fromLine(const TwitchChatIRCMessage& line)
 {
@@ -55,6 +176,8 @@ std::optional<TwitchChatTextMessage> TwitchChatTextMessage::fromLine(const Twitc
     return fromSenderLine(line);
 }
 
+// The hot path of a busy chat: the tag values go into the block as they
+// stand, without building the unpacked fields.
 std::optional<TwitchChatTextMessage> TwitchChatTextMessage::fromSenderLine(const TwitchChatIRCMessage& line)
 {
     const auto& tags = line.tags();
@@ -66,23 +189,26 @@ std::optional<TwitchChatTextMessage> TwitchChatTextMessage::fromSenderLine(const
     if (!sentAt || !body)
         return std::nullopt;
 
-    TwitchChatTextMessage message;
-    message.isAction = takeAction(*body);
-    message.body = std::move(*body);
-    message.badges = TwitchBadges::fromTagValue(tags[Tag::badges]);
-    message.emotes = TwitchEmoteMark::listFromTagValue(tags[Tag::emotes]);
-    message.emoteSets = readEmoteSets(tags[Tag::emoteSets]);
-    message.color = TwitchColor::fromString(tags[Tag::color]);
-    message.id = id->toString();
-    message.isModerator = tags[Tag::mod] == u"1";
-    message.isSubscriber = tags[Tag::subscriber] == u"1";
-    message.isBroadcaster = message.badges.isPositive(TwitchBadge::broadcaster);
-    message.displayName = displayNameOr(tags, tags.value(Tag::login).value_or(line.source().nick));
-    message.userType = twitchUserType(tags[Tag::userType]);
-    message.turbo = tags[Tag::turbo] == u"1";
-    message.reply = TwitchChatMessageReply::fromTags(tags);
-    message.sentAt = *sentAt;
-    message.userID = tags[Tag::userID].toString();
+    Header header;
+    header.sentAtMicroseconds = sentAt->time_since_epoch().count();
+    header.set(Header::isAction, takeAction(*body));
+    if (const auto color = TwitchColor::fromString(tags[Tag::color])) {
+        header.set(Header::hasColor, true);
+        header.color = colorBytes(*color);
+    }
+    header.userType = twitchUserType(tags[Tag::userType]);
+    header.set(Header::isModerator, tags[Tag::mod] == u"1");
+    header.set(Header::isSubscriber, tags[Tag::subscriber] == u"1");
+    header.set(Header::turbo, tags[Tag::turbo] == u"1");
+    header.set(
+        Header::isBroadcaster, TwitchBadges::fromTagValue(tags[Tag::badges]).isPositive(TwitchBadge::broadcaster));
+
+    QString nameStorage;
+    const auto name = tags.value(Tag::displayName);
+    const QStringView displayName = name ? unescaped(*name, nameStorage)
+                                         : tags.value(Tag::login).value_or(line.source().nick);
+    TwitchChatTextMessage message(pack(header, TwitchChatMessageReply::fromTags(tags), *body, *id, displayName,
+        tags[Tag::userID], tags[Tag::badges], tags[Tag::emotes], tags[Tag::emoteSets]));
     return message;
 }
 
@@ -90,7 +216,7 @@ TwitchChatTextMessage TwitchChatTextMessage::fromConfirmation(
     const TwitchChatIRCMessage& userState, const PendingMessage& pending, const QString& login)
 {
     const auto& tags = userState.tags();
-    TwitchChatTextMessage message;
+    Fields message;
     message.body = pending.body;
     message.isAction = takeTypedAction(message.body);
     message.badges = TwitchBadges::fromTagValue(tags[Tag::badges]);
@@ -101,24 +227,135 @@ TwitchChatTextMessage TwitchChatTextMessage::fromConfirmation(
     message.isModerator = message.badges.isPositive(TwitchBadge::moderator);
     message.isSubscriber = message.badges.isPositive(TwitchBadge::subscriber);
     message.isBroadcaster = message.badges.isPositive(TwitchBadge::broadcaster);
-    message.displayName = displayNameOr(tags, login);
+    const auto name = tags.value(Tag::displayName);
+    message.displayName = name ? wire::unescapeTagValue(*name) : login;
     message.userType = twitchUserType(tags[Tag::userType]);
     message.turbo = message.badges.isPositive(TwitchBadge::turbo);
     message.reply = TwitchChatMessageReply::fromTags(tags);
     message.sentAt = pending.sentAt;
-    return message;
+    return TwitchChatTextMessage(message);
+}
+
+TwitchChatTextMessage::Fields TwitchChatTextMessage::fields() const
+{
+    return Fields { body(), badges(), emotes(), emoteSets(), color(), id(), isModerator(), isSubscriber(),
+        isBroadcaster(), displayName(), userType(), turbo(), reply(), sentAt(), userID(), isAction(), isDeleted_ };
+}
+
+QString TwitchChatTextMessage::body() const
+{
+    return stringOf(packed_, Text::body);
+}
+
+TwitchBadges TwitchChatTextMessage::badges() const
+{
+    return TwitchBadges::fromTagValue(stringOf(packed_, Text::badges));
+}
+
+QList<TwitchEmoteMark> TwitchChatTextMessage::emotes() const
+{
+    return TwitchEmoteMark::listFromTagValue(stringOf(packed_, Text::emotes));
+}
+
+QStringList TwitchChatTextMessage::emoteSets() const
+{
+    QStringList sets;
+    const QString value = stringOf(packed_, Text::emoteSets);
+    for (QStringView set : QStringView(value).tokenize(u',', Qt::SkipEmptyParts))
+        sets.append(set.toString());
+    return sets;
+}
+
+std::optional<TwitchColor> TwitchChatTextMessage::color() const
+{
+    const Header header = readHeader(packed_);
+    if (!header.has(Header::hasColor))
+        return std::nullopt;
+    return TwitchColor { header.color[0] / 255.0, header.color[1] / 255.0, header.color[2] / 255.0 };
+}
+
+QString TwitchChatTextMessage::id() const
+{
+    return stringOf(packed_, Text::id);
+}
+
+bool TwitchChatTextMessage::isModerator() const
+{
+    return readHeader(packed_).has(Header::isModerator);
+}
+
+bool TwitchChatTextMessage::isSubscriber() const
+{
+    return readHeader(packed_).has(Header::isSubscriber);
+}
+
+bool TwitchChatTextMessage::isBroadcaster() const
+{
+    return readHeader(packed_).has(Header::isBroadcaster);
+}
+
+QString TwitchChatTextMessage::displayName() const
+{
+    return stringOf(packed_, Text::displayName);
+}
+
+TwitchUserType TwitchChatTextMessage::userType() const
+{
+    return readHeader(packed_).userType;
+}
+
+bool TwitchChatTextMessage::turbo() const
+{
+    return readHeader(packed_).has(Header::turbo);
+}
+
+std::optional<TwitchChatMessageReply> TwitchChatTextMessage::reply() const
+{
+    const Header header = readHeader(packed_);
+    if (!header.has(Header::hasReply))
+        return std::nullopt;
+    std::optional<QString> displayName;
+    if (header.has(Header::hasReplyDisplayName))
+        displayName = stringOf(packed_, Text::replyDisplayName);
+    return TwitchChatMessageReply { stringOf(packed_, Text::replyID), stringOf(packed_, Text::replyUserID),
+        stringOf(packed_, Text::replyLogin), std::move(displayName), stringOf(packed_, Text::replyBody) };
+}
+
+Instant TwitchChatTextMessage::sentAt() const
+{
+    return Instant(std::chrono::microseconds(readHeader(packed_).sentAtMicroseconds));
+}
+
+QString TwitchChatTextMessage::userID() const
+{
+    return stringOf(packed_, Text::userID);
+}
+
+bool TwitchChatTextMessage::isAction() const
+{
+    return readHeader(packed_).has(Header::isAction);
+}
+
+QByteArrayView TwitchChatTextMessage::packedID() const
+{
+    return textOf(packed_, Text::id);
+}
+
+QByteArrayView TwitchChatTextMessage::packedUserID() const
+{
+    return textOf(packed_, Text::userID);
 }
 
 size_t qHash(const TwitchChatTextMessage& message, size_t seed) noexcept
 {
-    seed = qHashMulti(seed, message.body, message.badges, message.emotes, message.emoteSets, message.id,
-        message.isModerator, message.isSubscriber, message.isBroadcaster, message.displayName,
-        static_cast<int>(message.userType), message.turbo, message.sentAt.time_since_epoch().count(), message.userID,
-        message.isAction, message.isDeleted);
-    if (message.color)
-        seed = qHash(*message.color, seed);
-    if (message.reply)
-        seed = qHash(*message.reply, seed);
+    const TwitchChatTextMessage::Fields fields = message.fields();
+    seed = qHashMulti(seed, fields.body, fields.badges, fields.emotes, fields.emoteSets, fields.id, fields.isModerator,
+        fields.isSubscriber, fields.isBroadcaster, fields.displayName, static_cast<int>(fields.userType), fields.turbo,
+        fields.sentAt.time_since_epoch().count(), fields.userID, fields.isAction, fields.isDeleted);
+    if (fields.color)
+        seed = qHash(*fields.color, seed);
+    if (fields.reply)
+        seed = qHash(*fields.reply, seed);
     return seed;
 }
 

@@ -9,6 +9,7 @@
 #include "twitch/chat/TwitchEmoteMark.h"
 #include "twitch/chat/TwitchUserType.h"
 
+#include <QByteArray>
 #include <QHashFunctions>
 #include <QList>
 #include <QString>
@@ -20,24 +21,38 @@ namespace parley {
 
 // One chat message as the views draw it: received (PRIVMSG) or one's own,
 // confirmed by the service.
-struct TwitchChatTextMessage {
-    QString body; // for an action ("/me waves"), the text alone ("waves")
-    TwitchBadges badges;
-    QList<TwitchEmoteMark> emotes; // in the order of the "emotes" tag
-    QStringList emoteSets;
-    std::optional<TwitchColor> color;
-    QString id;
-    bool isModerator = false;
-    bool isSubscriber = false;
-    bool isBroadcaster = false;
-    QString displayName;
-    TwitchUserType userType = TwitchUserType::normal;
-    bool turbo = false;
-    std::optional<TwitchChatMessageReply> reply;
-    Instant sentAt;
-    QString userID; // the sender's "user-id"; empty for one's own messages
-    bool isAction = false; // written as "/me text": shown as the sender's action
-    bool isDeleted = false; // removed by a moderator: shown as deleted, kept in place
+//
+// A long stream keeps thousands of these, so a message is stored packed: one
+// shared block of UTF-8 text and a few bytes of fixed fields, read back
+// through the accessors. Badges and emotes stay in their tag form until asked
+// for; a colour keeps the 8 bits per channel the wire has.
+class TwitchChatTextMessage {
+public:
+    // The message unpacked, for building one field by field.
+    struct Fields {
+        QString body; // for an action ("/me waves"), the text alone ("waves")
+        TwitchBadges badges;
+        QList<TwitchEmoteMark> emotes; // in the order of the "emotes" tag
+        QStringList emoteSets;
+        std::optional<TwitchColor> color;
+        QString id;
+        bool isModerator = false;
+        bool isSubscriber = false;
+        bool isBroadcaster = false;
+        QString displayName;
+        TwitchUserType userType = TwitchUserType::normal;
+        bool turbo = false;
+        std::optional<TwitchChatMessageReply> reply;
+        Instant sentAt;
+        QString userID; // the sender's "user-id"; empty for one's own messages
+        bool isAction = false; // written as "/me text": shown as the sender's action
+        bool isDeleted = false; // removed by a moderator: shown as deleted, kept in place
+
+        bool operator==(const Fields&) const = default;
+    };
+
+    TwitchChatTextMessage();
+    explicit TwitchChatTextMessage(const Fields& fields);
 
     // A PRIVMSG with an "id" and a readable "tmi-sent-ts" gives a message;
     // any other line none. An unknown "user-type" reads as normal.
@@ -53,7 +68,40 @@ struct TwitchChatTextMessage {
     static TwitchChatTextMessage fromConfirmation(
         const TwitchChatIRCMessage& userState, const PendingMessage& pending, const QString& login);
 
-    bool operator==(const TwitchChatTextMessage&) const = default;
+    Fields fields() const;
+
+    QString body() const;
+    TwitchBadges badges() const;
+    QList<TwitchEmoteMark> emotes() const;
+    QStringList emoteSets() const;
+    std::optional<TwitchColor> color() const;
+    QString id() const;
+    bool isModerator() const;
+    bool isSubscriber() const;
+    bool isBroadcaster() const;
+    QString displayName() const;
+    TwitchUserType userType() const;
+    bool turbo() const;
+    std::optional<TwitchChatMessageReply> reply() const;
+    Instant sentAt() const;
+    QString userID() const;
+    bool isAction() const;
+    bool isDeleted() const { return isDeleted_; }
+    void setDeleted(bool deleted) { isDeleted_ = deleted; }
+
+    // The id and the sender's user id as UTF-8, without unpacking, for
+    // indexes. The bytes live in the packed block, which never moves or
+    // changes while this message or a copy of it lives.
+    QByteArrayView packedID() const;
+    QByteArrayView packedUserID() const;
+
+    bool operator==(const TwitchChatTextMessage& other) const { return fields() == other.fields(); }
+
+private:
+    explicit TwitchChatTextMessage(QByteArray packed) : packed_(std::move(packed)) { }
+
+    QByteArray packed_;
+    bool isDeleted_ = false;
 };
 
 size_t qHash(const TwitchChatTextMessage& message, size_t seed = 0) noexcept;

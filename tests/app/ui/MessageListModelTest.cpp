@@ -113,10 +113,10 @@ TEST(MessageListModel, DroppedMessagesLeaveFromTheFrontAndUpdatesChangeOneRow)
 {
     QList<TwitchChatMessage> messages;
     for (const char* id : { "a", "b", "c", "d" }) {
-        TwitchChatTextMessage text;
+        TwitchChatTextMessage::Fields text;
         text.id = QString::fromLatin1(id);
         text.body = QStringLiteral("body ") + text.id;
-        messages.append(TwitchChatMessage(text));
+        messages.append(TwitchChatMessage(TwitchChatTextMessage(text)));
     }
     MessageListModel model(messages);
     QSignalSpy removed(&model, &QAbstractItemModel::rowsRemoved);

@@ -20,9 +20,9 @@ bool followsFrom(double above, int newRowCount = 1)
 
 TwitchChatMessage message(const QString& id)
 {
-    TwitchChatTextMessage text;
+    TwitchChatTextMessage::Fields text;
     text.id = id;
-    return TwitchChatMessage(text);
+    return TwitchChatMessage(TwitchChatTextMessage(text));
 }
 
 } // namespace

@@ -19,33 +19,33 @@ QVariant textData(const TwitchChatTextMessage& text, int role, const QLocale& lo
     case MessageListModel::KindRole:
         return QStringLiteral("text");
     case MessageListModel::MessageIDRole:
-        return text.id;
+        return text.id();
     case MessageListModel::DisplayNameRole:
-        return text.displayName;
+        return text.displayName();
     case MessageListModel::NameColorRole: {
         const QColor color = Model::nameColor(text);
         return color.isValid() ? QVariant(color) : QVariant();
     }
     case MessageListModel::IsBroadcasterRole:
-        return text.isBroadcaster;
+        return text.isBroadcaster();
     case MessageListModel::RoleTooltipRole:
         return Model::roleTooltip(text);
     case MessageListModel::TimeTextRole:
-        return Model::shortTime(text.sentAt, locale);
+        return Model::shortTime(text.sentAt(), locale);
     case MessageListModel::BodyRole:
         return QVariant::fromValue(Model::body(text));
     case MessageListModel::BodyTextRole:
-        return text.body;
+        return text.body();
     case MessageListModel::ReplyToRole:
         return Model::replyTo(text);
     case MessageListModel::ReplyTextRole:
-        return text.reply ? text.reply->parentMessageBody : QString();
+        return text.reply().value_or(TwitchChatMessageReply()).parentMessageBody;
     case MessageListModel::AccessibleNameRole:
         return Model::accessibleName(text);
     case MessageListModel::IsActionRole:
-        return text.isAction;
+        return text.isAction();
     case MessageListModel::IsDeletedRole:
-        return text.isDeleted;
+        return text.isDeleted();
     case MessageListModel::HeadlineRole:
         return QString();
     default:

@@ -6,11 +6,11 @@ namespace parley {
 
 QString TextMessageViewModel::roleTooltip(const TwitchChatTextMessage& message)
 {
-    if (message.isBroadcaster)
+    if (message.isBroadcaster())
         return QStringLiteral("Broadcaster");
-    if (message.isModerator)
+    if (message.isModerator())
         return QStringLiteral("Moderator");
-    if (message.isSubscriber)
+    if (message.isSubscriber())
         return QStringLiteral("Subscriber");
     return {};
 }
@@ -25,34 +25,36 @@ QString TextMessageViewModel::shortTime(Instant sentAt, const QLocale& locale)
 
 QColor TextMessageViewModel::nameColor(const TwitchChatTextMessage& message)
 {
-    if (!message.color)
+    const std::optional<TwitchColor> color = message.color();
+    if (!color)
         return {};
-    return QColor::fromRgbF(float(message.color->red), float(message.color->green), float(message.color->blue));
+    return QColor::fromRgbF(float(color->red), float(color->green), float(color->blue));
 }
 
 QString TextMessageViewModel::replyTo(const TwitchChatTextMessage& message)
 {
-    if (!message.reply)
+    const std::optional<TwitchChatMessageReply> reply = message.reply();
+    if (!reply)
         return {};
-    return message.reply->parentMessageDisplayName.value_or(message.reply->parentMessageLogin);
+    return reply->parentMessageDisplayName.value_or(reply->parentMessageLogin);
 }
 
 TextWithEmotes TextMessageViewModel::body(const TwitchChatTextMessage& message)
 {
-    if (message.isDeleted)
+    if (message.isDeleted())
         return TextWithEmotes(QStringLiteral("<message deleted>"), {}, {});
-    return TextWithEmotes(message.body, message.emotes, message.emoteSets);
+    return TextWithEmotes(message.body(), message.emotes(), message.emoteSets());
 }
 
 QString TextMessageViewModel::accessibleName(const TwitchChatTextMessage& message)
 {
-    QString name = message.displayName;
+    QString name = message.displayName();
     const QString parent = replyTo(message);
     if (!parent.isEmpty())
         name += QStringLiteral(" (reply to %1)").arg(parent);
-    if (message.isDeleted)
+    if (message.isDeleted())
         return name + QStringLiteral(": message deleted");
-    return name + (message.isAction ? QStringLiteral(" ") : QStringLiteral(": ")) + message.body;
+    return name + (message.isAction() ? QStringLiteral(" ") : QStringLiteral(": ")) + message.body();
 }
 
 } // namespace parley

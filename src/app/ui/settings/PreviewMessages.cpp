@@ -11,14 +11,14 @@ TwitchChatMessage previewMessage(const QString& id, const QString& displayName, 
 {
     static const Instant builtAt = std::chrono::time_point_cast<std::chrono::microseconds>(
         std::chrono::system_clock::now());
-    TwitchChatTextMessage message;
+    TwitchChatTextMessage::Fields message;
     message.id = id;
     message.displayName = displayName;
     message.body = body;
     message.color = color;
     message.isBroadcaster = isBroadcaster;
     message.sentAt = builtAt;
-    return message;
+    return TwitchChatTextMessage(message);
 }
 
 } // namespace

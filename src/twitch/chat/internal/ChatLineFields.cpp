@@ -18,13 +18,13 @@ std::optional<Instant> readSentAt(QStringView value)
     return Instant(std::chrono::microseconds(static_cast<qint64>(microseconds)));
 }
 
-std::optional<QString> readTrailing(QStringView parameters)
+std::optional<QStringView> readTrailing(QStringView parameters)
 {
     const auto parts = wire::splitOnce(parameters, u' ');
     if (!parts)
         return std::nullopt;
     const QStringView rest = parts->second;
-    return rest.sliced(wire::afterCodePoint(rest, 0)).toString();
+    return rest.sliced(wire::afterCodePoint(rest, 0));
 }
 
 } // namespace parley::chatline

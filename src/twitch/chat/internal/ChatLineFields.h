@@ -17,6 +17,6 @@ std::optional<Instant> readSentAt(QStringView value);
 // The text after the channel: "#chan :text" gives "text". The first character
 // after the space is dropped unseen (it is the ":" on the wire). Nothing when
 // no text follows the channel.
-std::optional<QString> readTrailing(QStringView parameters);
+std::optional<QStringView> readTrailing(QStringView parameters);
 
 } // namespace parley::chatline
