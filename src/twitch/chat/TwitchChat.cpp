@@ -573,14 +573,14 @@ bool TwitchChat::append(TwitchChatMessage message)
     const QPointer<TwitchChat> self(this);
     if (messages_.size() >= maxMessages) {
         const qsizetype dropped = messages_.size() - maxMessages + 1;
-        messageIndex_.dropFront(messages_, dropped);
         messages_.remove(0, dropped);
+        messageIndex_.dropFront(dropped);
         emit messagesDropped(dropped);
         if (!self)
             return false;
     }
     messages_.append(std::move(message));
-    messageIndex_.append(messages_.constLast());
+    messageIndex_.appendLast();
     emit messageAppended(messages_.constLast());
     if (self)
         emit messagesChanged();

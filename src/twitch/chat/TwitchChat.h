@@ -159,7 +159,7 @@ private:
     TwitchChatTiming timing_;
 
     QList<TwitchChatMessage> messages_;
-    TwitchChatMessageIndex messageIndex_; // in step with messages_
+    TwitchChatMessageIndex messageIndex_ { messages_ };
     QList<UserState> users_;
     std::optional<RoomState> room_;
     QList<PendingMessage> pendingMessages_;

@@ -63,3 +63,7 @@ private:
 };
 
 } // namespace parley
+
+// Both alternatives only own heap blocks through pointers, so a list may move
+// entries as bytes when it grows or drops its front.
+Q_DECLARE_TYPEINFO(parley::TwitchChatMessage, Q_RELOCATABLE_TYPE);

@@ -4,71 +4,81 @@ namespace parley {
 
 namespace {
 
-// Points `key` at `serial`, keyed by the newer message's own bytes so the
-// key outlives the older message.
-void replace(QHash<QByteArrayView, qint64>& hash, QByteArrayView key, qint64 serial)
+// Seeded per process, so a server cannot choose ids that collide; a
+// collision would only make a lookup check one more message.
+size_t keyOf(QByteArrayView text)
 {
-    hash.remove(key);
-    hash.insert(key, serial);
-}
-
-// Removes `key` when it still names `serial`: a newer message keeps its entry.
-void removeIfAt(QHash<QByteArrayView, qint64>& hash, QByteArrayView key, qint64 serial)
-{
-    if (const auto found = hash.constFind(key); found != hash.cend() && found.value() == serial)
-        hash.erase(found);
+    return qHash(text, QHashSeed::globalSeed());
 }
 
 } // namespace
 
-void TwitchChatMessageIndex::append(const TwitchChatMessage& message)
+void TwitchChatMessageIndex::appendLast()
 {
     const qint64 serial = firstSerial_ + previousByUser_.size();
-    const TwitchChatTextMessage* text = message.text();
-    if (!text) {
-        previousByUser_.append(-1);
-        return;
-    }
-    replace(byMessageID_, text->packedID(), serial);
-    const QByteArrayView userID = text->packedUserID();
+    const TwitchChatTextMessage* text = messages_.constLast().text();
+    const QByteArrayView userID = text ? text->packedUserID() : QByteArrayView();
+    if (text)
+        byMessageID_.insert(keyOf(text->packedID()), serial);
     if (userID.isEmpty()) {
         previousByUser_.append(-1);
         return;
     }
-    previousByUser_.append(lastByUserID_.value(userID, -1));
-    replace(lastByUserID_, userID, serial);
+    const auto last = lastByUserID_.find(keyOf(userID));
+    if (last == lastByUserID_.end()) {
+        previousByUser_.append(-1);
+        lastByUserID_.insert(keyOf(userID), serial);
+        return;
+    }
+    previousByUser_.append(last.value());
+    last.value() = serial;
 }
 
-void TwitchChatMessageIndex::dropFront(const QList<TwitchChatMessage>& messages, qsizetype count)
+void TwitchChatMessageIndex::dropFront(qsizetype count)
 {
-    for (qsizetype index = 0; index < count; ++index) {
-        const TwitchChatTextMessage* text = messages.at(index).text();
-        if (!text)
-            continue;
-        const qint64 serial = firstSerial_ + index;
-        removeIfAt(byMessageID_, text->packedID(), serial);
-        removeIfAt(lastByUserID_, text->packedUserID(), serial);
-    }
     previousByUser_.remove(0, count);
     firstSerial_ += count;
+    droppedSinceSweep_ += count;
+    if (droppedSinceSweep_ >= sweepInterval)
+        sweep();
+}
+
+void TwitchChatMessageIndex::sweep()
+{
+    const auto dropped = [this](const auto& entry) { return entry.value() < firstSerial_; };
+    byMessageID_.removeIf(dropped);
+    lastByUserID_.removeIf(dropped);
+    droppedSinceSweep_ = 0;
+}
+
+const TwitchChatTextMessage* TwitchChatMessageIndex::textAt(qint64 serial) const
+{
+    if (serial < firstSerial_ || serial - firstSerial_ >= messages_.size())
+        return nullptr;
+    return messages_.at(serial - firstSerial_).text();
 }
 
 std::optional<qsizetype> TwitchChatMessageIndex::positionOfMessage(const QString& id) const
 {
-    const auto found = byMessageID_.constFind(id.toUtf8());
-    if (found == byMessageID_.cend())
+    const QByteArray wanted = id.toUtf8();
+    const qint64 serial = byMessageID_.value(keyOf(wanted), -1);
+    const TwitchChatTextMessage* text = textAt(serial);
+    if (!text || text->packedID() != wanted)
         return std::nullopt;
-    return qsizetype(found.value() - firstSerial_);
+    return qsizetype(serial - firstSerial_);
 }
 
 QList<qsizetype> TwitchChatMessageIndex::positionsOfUser(const QString& userID) const
 {
     QList<qsizetype> positions;
-    if (userID.isEmpty())
+    const QByteArray wanted = userID.toUtf8();
+    if (wanted.isEmpty())
         return positions;
-    for (qint64 serial = lastByUserID_.value(userID.toUtf8(), -1); serial >= firstSerial_;
-         serial = previousByUser_.at(serial - firstSerial_))
-        positions.prepend(qsizetype(serial - firstSerial_));
+    for (qint64 serial = lastByUserID_.value(keyOf(wanted), -1); serial >= firstSerial_;
+         serial = previousByUser_.at(serial - firstSerial_)) {
+        if (const TwitchChatTextMessage* text = textAt(serial); text && text->packedUserID() == wanted)
+            positions.prepend(qsizetype(serial - firstSerial_));
+    }
     return positions;
 }
 

@@ -16,14 +16,21 @@ namespace parley {
 // whole list. Follows the list as it grows at the back and loses its oldest
 // entries at the front. When two messages share an id, the newer one is found.
 //
-// Keys are views into the listed messages' packed text, so the index copies
-// no text: an entry always names a message that is still in the list.
+// Entries are keyed by a seeded hash of the id and are checked against the
+// list when found, so the index copies no text. Entries of dropped messages
+// are swept in batches rather than one by one, which keeps a busy chat's
+// per-message cost at two hash updates.
 class TwitchChatMessageIndex {
 public:
-    // `message` became the list's last entry.
-    void append(const TwitchChatMessage& message);
-    // The list's first `count` entries, `messages`, are about to be removed.
-    void dropFront(const QList<TwitchChatMessage>& messages, qsizetype count);
+    // The most entries of dropped messages kept before a sweep.
+    static constexpr qsizetype sweepInterval = 4096;
+
+    explicit TwitchChatMessageIndex(const QList<TwitchChatMessage>& messages) : messages_(messages) { }
+
+    // The list's last entry is new.
+    void appendLast();
+    // The list's first `count` entries were removed.
+    void dropFront(qsizetype count);
 
     // The position of the text message with `id`, if it is in the list.
     std::optional<qsizetype> positionOfMessage(const QString& id) const;
@@ -31,13 +38,18 @@ public:
     QList<qsizetype> positionsOfUser(const QString& userID) const;
 
 private:
+    const TwitchChatTextMessage* textAt(qint64 serial) const;
+    void sweep();
+
+    const QList<TwitchChatMessage>& messages_;
     // Entries are numbered from the first ever appended, so dropping the
     // oldest moves no number.
     qint64 firstSerial_ = 0;
-    QHash<QByteArrayView, qint64> byMessageID_;
-    QHash<QByteArrayView, qint64> lastByUserID_;
-    // For each entry of the list, the serial of the same sender's message
-    // before it, or -1.
+    qsizetype droppedSinceSweep_ = 0;
+    QHash<size_t, qint64> byMessageID_;
+    QHash<size_t, qint64> lastByUserID_;
+    // For each entry of the list, the serial of the message before it from a
+    // sender with the same key, or -1.
     QList<qint64> previousByUser_;
 };
 

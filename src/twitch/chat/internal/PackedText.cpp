@@ -47,8 +47,15 @@ QByteArray pack(QByteArrayView head, std::initializer_list<QStringView> texts)
     qsizetype capacity = head.size();
     for (QStringView text : texts)
         capacity += lengthWidth(3 * text.size()) + 3 * text.size();
-    QByteArray packed(capacity, Qt::Uninitialized);
-    char* out = packed.data();
+    // Encoded into a buffer kept between calls, then copied once at its
+    // exact size: a stored message gets one allocation and no slack.
+    constexpr qsizetype largestKept = 64 * 1024;
+    thread_local QByteArray kept;
+    QByteArray oversized;
+    QByteArray& scratch = capacity <= largestKept ? kept : oversized;
+    if (scratch.size() < capacity)
+        scratch.resize(capacity);
+    char* out = scratch.data();
     std::memcpy(out, head.data(), head.size());
     out += head.size();
     QStringEncoder encoder(QStringEncoder::Utf8, QStringConverter::Flag::Stateless);
@@ -58,9 +65,7 @@ QByteArray pack(QByteArrayView head, std::initializer_list<QStringView> texts)
         writeLength(out, end - (out + width), width);
         out = end;
     }
-    packed.truncate(out - packed.constData());
-    packed.squeeze();
-    return packed;
+    return QByteArray(scratch.constData(), out - scratch.constData());
 }
 
 QByteArrayView at(QByteArrayView texts, int index)
