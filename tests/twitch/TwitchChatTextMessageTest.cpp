@@ -192,3 +192,54 @@ TEST(TwitchChatTextMessage, EqualMessagesHashEqually)
     EXPECT_EQ(a.id(), u"m1");
     EXPECT_EQ((QSet<TwitchChatMessage> { a, b, c }).size(), 2);
 }
+
+TEST(TwitchChatTextMessage, PackedMessageReadsBackEveryFieldAsBuilt)
+{
+    TwitchChatTextMessage::Fields fields;
+    // Past the one- and two-byte length forms, with text of every UTF-8 width.
+    fields.body = u"héllo 🙂 世界 "_qs.repeated(3000);
+    fields.badges.insert(TwitchBadge::subscriber, 36);
+    fields.badges.insert(TwitchBadge::bits, -5);
+    fields.emotes = { { u"e2"_qs, 9, 12 }, { u"e1"_qs, 0, 4 }, { u"e2"_qs, 20, 23 } };
+    fields.emoteSets = { u"0"_qs, u"42"_qs };
+    fields.color = TwitchColor { 30 / 255.0, 144 / 255.0, 1.0 };
+    fields.id = u"5b9a2c1e-0000-4000-8000-000000000001"_qs;
+    fields.isModerator = true;
+    fields.isBroadcaster = true;
+    fields.displayName = u"Ünïcode Name"_qs;
+    fields.userType = TwitchUserType::globalModerator;
+    fields.turbo = true;
+    fields.reply = TwitchChatMessageReply { u"p1"_qs, u"9"_qs, u"parent"_qs, std::nullopt, u"parent; said\\this"_qs };
+    fields.sentAt = Instant(microseconds(1507246572675123));
+    fields.userID = u"1234"_qs;
+    fields.isAction = true;
+    fields.isDeleted = true;
+
+    const TwitchChatTextMessage message(fields);
+    EXPECT_EQ(message.fields(), fields);
+    EXPECT_EQ(message.packedID().size(), 16);
+    EXPECT_EQ(message.packedID(), TwitchChatTextMessage::packedID(fields.id));
+    EXPECT_EQ(message.packedUserID(), "1234");
+
+    // Ids that are not lower-case UUIDs are kept as written.
+    fields.reply->parentMessageDisplayName = u""_qs;
+    for (const QString& id : { u"5B9A2C1E-0000-4000-8000-000000000001"_qs, u"5b9a2c1e-0000-4000-8000-00000000000g"_qs,
+             u"5b9a2c1e00000-4000-8000-000000000001"_qs, u"preview-1"_qs }) {
+        fields.id = id;
+        EXPECT_EQ(TwitchChatTextMessage(fields).fields(), fields) << id.toStdString();
+    }
+    EXPECT_EQ(TwitchChatTextMessage().fields(), TwitchChatTextMessage::Fields());
+}
+
+TEST(TwitchChatTextMessage, WireTagsAreKeptAsSentAndReadOnDemand)
+{
+    const auto message = textOf(minimalTags +
+            u";badges=vip/1,broadcaster/1,subscriber/x;emotes=25:0-1,bad/1902:3-4;display-name=A\\sB;user-id=77"_qs,
+        u"#c :hi yo"_qs);
+    ASSERT_TRUE(message);
+    EXPECT_TRUE(message->isBroadcaster());
+    EXPECT_EQ(message->badges().value(TwitchBadge::subscriber), 0);
+    EXPECT_EQ(message->emotes(), (QList<TwitchEmoteMark> { { u"25"_qs, 0, 1 }, { u"1902"_qs, 3, 4 } }));
+    EXPECT_EQ(message->displayName(), u"A B");
+    EXPECT_EQ(message->packedUserID(), "77");
+}

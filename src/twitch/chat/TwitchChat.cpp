@@ -4,6 +4,7 @@
 #include "twitch/chat/TwitchChatError.h"
 #include "twitch/chat/TwitchChatIRCEncoder.h"
 #include "twitch/chat/WebSocketError.h"
+#include "twitch/chat/internal/SlidingList.h"
 
 #include <QRandomGenerator>
 
@@ -574,6 +575,7 @@ bool TwitchChat::append(TwitchChatMessage message)
     if (messages_.size() >= maxMessages) {
         const qsizetype dropped = messages_.size() - maxMessages + 1;
         messages_.remove(0, dropped);
+        keepSlidingRoom(messages_);
         messageIndex_.dropFront(dropped);
         emit messagesDropped(dropped);
         if (!self)

@@ -1,32 +1,34 @@
 #include "twitch/chat/TwitchChatMessageIndex.h"
 
+#include "twitch/chat/internal/SlidingList.h"
+
 namespace parley {
 
 namespace {
 
 // Seeded per process, so a server cannot choose ids that collide; a
-// collision would only make a lookup check one more message.
-size_t keyOf(QByteArrayView text)
+// collision only makes a lookup check a message it then rejects.
+quint32 keyOf(QByteArrayView text)
 {
-    return qHash(text, QHashSeed::globalSeed());
+    return quint32(qHash(text, QHashSeed::globalSeed()));
 }
 
 } // namespace
 
 void TwitchChatMessageIndex::appendLast()
 {
-    const qint64 serial = firstSerial_ + previousByUser_.size();
+    const Serial serial = firstSerial_ + Serial(previousByUser_.size());
     const TwitchChatTextMessage* text = messages_.constLast().text();
     const QByteArrayView userID = text ? text->packedUserID() : QByteArrayView();
     if (text)
         byMessageID_.insert(keyOf(text->packedID()), serial);
     if (userID.isEmpty()) {
-        previousByUser_.append(-1);
+        previousByUser_.append(serial);
         return;
     }
     const auto last = lastByUserID_.find(keyOf(userID));
     if (last == lastByUserID_.end()) {
-        previousByUser_.append(-1);
+        previousByUser_.append(serial);
         lastByUserID_.insert(keyOf(userID), serial);
         return;
     }
@@ -37,7 +39,8 @@ void TwitchChatMessageIndex::appendLast()
 void TwitchChatMessageIndex::dropFront(qsizetype count)
 {
     previousByUser_.remove(0, count);
-    firstSerial_ += count;
+    keepSlidingRoom(previousByUser_);
+    firstSerial_ += Serial(count);
     droppedSinceSweep_ += count;
     if (droppedSinceSweep_ >= sweepInterval)
         sweep();
@@ -45,39 +48,48 @@ void TwitchChatMessageIndex::dropFront(qsizetype count)
 
 void TwitchChatMessageIndex::sweep()
 {
-    const auto dropped = [this](const auto& entry) { return entry.value() < firstSerial_; };
+    const auto dropped = [this](const auto& entry) { return !positionOf(entry.value()); };
     byMessageID_.removeIf(dropped);
     lastByUserID_.removeIf(dropped);
     droppedSinceSweep_ = 0;
 }
 
-const TwitchChatTextMessage* TwitchChatMessageIndex::textAt(qint64 serial) const
+// A dropped entry's serial lies below the first, which wraps to an offset
+// past the list's end.
+std::optional<qsizetype> TwitchChatMessageIndex::positionOf(Serial serial) const
 {
-    if (serial < firstSerial_ || serial - firstSerial_ >= messages_.size())
-        return nullptr;
-    return messages_.at(serial - firstSerial_).text();
+    const Serial offset = serial - firstSerial_;
+    if (offset >= Serial(previousByUser_.size()))
+        return std::nullopt;
+    return qsizetype(offset);
 }
 
 std::optional<qsizetype> TwitchChatMessageIndex::positionOfMessage(const QString& id) const
 {
-    const QByteArray wanted = id.toUtf8();
-    const qint64 serial = byMessageID_.value(keyOf(wanted), -1);
-    const TwitchChatTextMessage* text = textAt(serial);
-    if (!text || text->packedID() != wanted)
+    const auto found = byMessageID_.constFind(keyOf(TwitchChatTextMessage::packedID(id)));
+    if (found == byMessageID_.cend())
         return std::nullopt;
-    return qsizetype(serial - firstSerial_);
+    const std::optional<qsizetype> position = positionOf(found.value());
+    const TwitchChatTextMessage* text = position ? messages_.at(*position).text() : nullptr;
+    if (!text || text->id() != id)
+        return std::nullopt;
+    return position;
 }
 
 QList<qsizetype> TwitchChatMessageIndex::positionsOfUser(const QString& userID) const
 {
     QList<qsizetype> positions;
     const QByteArray wanted = userID.toUtf8();
-    if (wanted.isEmpty())
+    const auto last = lastByUserID_.constFind(keyOf(wanted));
+    if (wanted.isEmpty() || last == lastByUserID_.cend())
         return positions;
-    for (qint64 serial = lastByUserID_.value(keyOf(wanted), -1); serial >= firstSerial_;
-         serial = previousByUser_.at(serial - firstSerial_)) {
-        if (const TwitchChatTextMessage* text = textAt(serial); text && text->packedUserID() == wanted)
-            positions.prepend(qsizetype(serial - firstSerial_));
+    // Each step goes to an older entry; the walk ends at one without a
+    // predecessor or at the front of the list.
+    for (std::optional<qsizetype> position = positionOf(last.value()); position;) {
+        if (messages_.at(*position).text()->packedUserID() == wanted)
+            positions.prepend(*position);
+        const std::optional<qsizetype> previous = positionOf(previousByUser_.at(*position));
+        position = previous && *previous < *position ? previous : std::nullopt;
     }
     return positions;
 }

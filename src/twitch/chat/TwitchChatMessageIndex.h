@@ -16,10 +16,10 @@ namespace parley {
 // whole list. Follows the list as it grows at the back and loses its oldest
 // entries at the front. When two messages share an id, the newer one is found.
 //
-// Entries are keyed by a seeded hash of the id and are checked against the
-// list when found, so the index copies no text. Entries of dropped messages
-// are swept in batches rather than one by one, which keeps a busy chat's
-// per-message cost at two hash updates.
+// A long stream keeps this next to every stored message, so it is small:
+// entries are keyed by a seeded 32-bit hash of the id and checked against the
+// list when found, and entries of dropped messages are swept in batches
+// rather than one by one (two hash updates per message).
 class TwitchChatMessageIndex {
 public:
     // The most entries of dropped messages kept before a sweep.
@@ -38,19 +38,21 @@ public:
     QList<qsizetype> positionsOfUser(const QString& userID) const;
 
 private:
-    const TwitchChatTextMessage* textAt(qint64 serial) const;
+    // Entries are numbered from the first ever appended, modulo 2^32, so
+    // dropping the oldest moves no number.
+    using Serial = quint32;
+
+    std::optional<qsizetype> positionOf(Serial serial) const;
     void sweep();
 
     const QList<TwitchChatMessage>& messages_;
-    // Entries are numbered from the first ever appended, so dropping the
-    // oldest moves no number.
-    qint64 firstSerial_ = 0;
+    Serial firstSerial_ = 0;
     qsizetype droppedSinceSweep_ = 0;
-    QHash<size_t, qint64> byMessageID_;
-    QHash<size_t, qint64> lastByUserID_;
+    QHash<quint32, Serial> byMessageID_;
+    QHash<quint32, Serial> lastByUserID_;
     // For each entry of the list, the serial of the message before it from a
-    // sender with the same key, or -1.
-    QList<qint64> previousByUser_;
+    // sender with the same key, or its own serial when there is none.
+    QList<Serial> previousByUser_;
 };
 
 } // namespace parley

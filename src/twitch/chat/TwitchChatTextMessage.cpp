@@ -3,6 +3,7 @@
 #include "twitch/WireText.h"
 #include "twitch/chat/internal/ChatLineFields.h"
 #include "twitch/chat/internal/PackedText.h"
+#include "twitch/chat/internal/UUIDText.h"
 
 #include <cstring>
 
@@ -23,6 +24,7 @@ struct Header {
         isAction = 1 << 5,
         hasReply = 1 << 6,
         hasReplyDisplayName = 1 << 7,
+        idIsUUID = 1 << 8, // the id's 16 bytes follow the header
     };
 
     qint64 sentAtMicroseconds = 0;
@@ -62,11 +64,21 @@ Header readHeader(const QByteArray& packed)
     return header;
 }
 
+qsizetype headSize(const Header& header)
+{
+    return sizeof(Header) + (header.has(Header::idIsUUID) ? sizeof(uuidtext::Bytes) : 0);
+}
+
+QByteArrayView uuidOf(const QByteArray& packed)
+{
+    return QByteArrayView(packed).sliced(sizeof(Header), sizeof(uuidtext::Bytes));
+}
+
 QByteArrayView textOf(const QByteArray& packed, Text text)
 {
-    if (packed.size() < qsizetype(sizeof(Header)))
+    if (packed.isEmpty())
         return {};
-    return packedtext::at(QByteArrayView(packed).sliced(sizeof(Header)), text);
+    return packedtext::at(QByteArrayView(packed).sliced(headSize(readHeader(packed))), text);
 }
 
 QString stringOf(const QByteArray& packed, Text text)
@@ -137,13 +149,20 @@ bool takeTypedAction(QString& body)
 QByteArray pack(Header header, const std::optional<TwitchChatMessageReply>& reply, QStringView body, QStringView id,
     QStringView displayName, QStringView userID, QStringView badges, QStringView emotes, QStringView emoteSets)
 {
+    const std::optional<uuidtext::Bytes> uuid = uuidtext::bytesOf(id);
+    header.set(Header::idIsUUID, uuid.has_value());
     header.set(Header::hasReply, reply.has_value());
-    if (!reply) {
-        return packedtext::pack({ reinterpret_cast<const char*>(&header), sizeof(Header) },
-            { body, id, displayName, userID, badges, emotes, emoteSets });
+    header.set(Header::hasReplyDisplayName, reply && reply->parentMessageDisplayName);
+    std::array<char, sizeof(Header) + sizeof(uuidtext::Bytes)> head;
+    std::memcpy(head.data(), &header, sizeof(Header));
+    if (uuid) {
+        std::memcpy(head.data() + sizeof(Header), uuid->data(), uuid->size());
+        id = {};
     }
-    header.set(Header::hasReplyDisplayName, reply->parentMessageDisplayName.has_value());
-    return packedtext::pack({ reinterpret_cast<const char*>(&header), sizeof(Header) },
+    const QByteArrayView headBytes(head.data(), headSize(header));
+    if (!reply)
+        return packedtext::pack(headBytes, { body, id, displayName, userID, badges, emotes, emoteSets });
+    return packedtext::pack(headBytes,
         { body, id, displayName, userID, badges, emotes, emoteSets, reply->parentMessageID, reply->parentMessageUserID,
             reply->parentMessageLogin, reply->parentMessageDisplayName.value_or(QString()), reply->parentMessageBody });
 }
@@ -276,6 +295,8 @@ std::optional<TwitchColor> TwitchChatTextMessage::color() const
 
 QString TwitchChatTextMessage::id() const
 {
+    if (readHeader(packed_).has(Header::idIsUUID))
+        return uuidtext::textOf(uuidOf(packed_));
     return stringOf(packed_, Text::id);
 }
 
@@ -338,7 +359,16 @@ bool TwitchChatTextMessage::isAction() const
 
 QByteArrayView TwitchChatTextMessage::packedID() const
 {
+    if (readHeader(packed_).has(Header::idIsUUID))
+        return uuidOf(packed_);
     return textOf(packed_, Text::id);
+}
+
+QByteArray TwitchChatTextMessage::packedID(QStringView id)
+{
+    if (const std::optional<uuidtext::Bytes> uuid = uuidtext::bytesOf(id))
+        return QByteArray(uuid->data(), uuid->size());
+    return id.toUtf8();
 }
 
 QByteArrayView TwitchChatTextMessage::packedUserID() const

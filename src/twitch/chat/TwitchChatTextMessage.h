@@ -89,11 +89,13 @@ public:
     bool isDeleted() const { return isDeleted_; }
     void setDeleted(bool deleted) { isDeleted_ = deleted; }
 
-    // The id and the sender's user id as UTF-8, without unpacking, for
-    // indexes. The bytes live in the packed block, which never moves or
-    // changes while this message or a copy of it lives.
+    // The id and the sender's user id as stored, for indexes: without
+    // unpacking, valid while this message or a copy of it lives. A UUID id
+    // is stored as its 16 bytes, other ids and user ids as UTF-8.
     QByteArrayView packedID() const;
     QByteArrayView packedUserID() const;
+    // The stored form of `id`, as packedID() gives it for a message with it.
+    static QByteArray packedID(QStringView id);
 
     bool operator==(const TwitchChatTextMessage& other) const { return fields() == other.fields(); }
 

@@ -1,0 +1,53 @@
+#include "twitch/chat/internal/UUIDText.h"
+
+namespace parley::uuidtext {
+
+namespace {
+
+constexpr std::array<qsizetype, 4> dashes { 8, 13, 18, 23 };
+// Where each byte's two digits start in the text.
+constexpr std::array<qsizetype, 16> digitPairs { 0, 2, 4, 6, 9, 11, 14, 16, 19, 21, 24, 26, 28, 30, 32, 34 };
+constexpr char digits[] = "0123456789abcdef";
+
+int digitValue(QChar digit)
+{
+    const char16_t unit = digit.unicode();
+    if (unit >= u'0' && unit <= u'9')
+        return unit - u'0';
+    if (unit >= u'a' && unit <= u'f')
+        return unit - u'a' + 10;
+    return -1;
+}
+
+} // namespace
+
+std::optional<Bytes> bytesOf(QStringView text)
+{
+    if (text.size() != 36)
+        return std::nullopt;
+    for (const qsizetype dash : dashes)
+        if (text[dash] != u'-')
+            return std::nullopt;
+    Bytes bytes {};
+    for (std::size_t index = 0; index < bytes.size(); ++index) {
+        const int high = digitValue(text[digitPairs[index]]);
+        const int low = digitValue(text[digitPairs[index] + 1]);
+        if (high < 0 || low < 0)
+            return std::nullopt;
+        bytes[index] = char(high << 4 | low);
+    }
+    return bytes;
+}
+
+QString textOf(QByteArrayView bytes)
+{
+    QString text(36, u'-');
+    for (qsizetype index = 0; index < bytes.size() && index < qsizetype(digitPairs.size()); ++index) {
+        const auto byte = std::uint8_t(bytes[index]);
+        text[digitPairs[index]] = QLatin1Char(digits[byte >> 4]);
+        text[digitPairs[index] + 1] = QLatin1Char(digits[byte & 0xf]);
+    }
+    return text;
+}
+
+} // namespace parley::uuidtext
