@@ -1,4 +1,5 @@
 #include "twitch/chat/TwitchChatMessageIndex.h"
+#include "twitch/chat/internal/SlidingList.h"
 
 #include <gtest/gtest.h>
 
@@ -73,4 +74,22 @@ TEST(TwitchChatMessageIndex, DroppedEntriesNeverAnswerAcrossSweeps)
     EXPECT_FALSE(list.index().positionOfMessage(QString::number(last - kept)));
     EXPECT_EQ(list.index().positionOfMessage(QString::number(last - kept + 1)), 0);
     EXPECT_EQ(list.index().positionsOfUser(QString::number(last % 7)), (QList<qsizetype> { 2, 9 }));
+}
+
+// Without the room, Qt grows the block each time the back is reached and a
+// bounded history ends up holding more than twice the memory it needs.
+TEST(SlidingList, ABoundedListThatLosesItsFrontKeepsItsBlock)
+{
+    QList<qint64> list;
+    const qsizetype bound = 1000;
+    for (qint64 value = 0; value < 20 * bound; ++value) {
+        list.append(value);
+        if (list.size() > bound) {
+            list.removeFirst();
+            keepSlidingRoom(list);
+        }
+    }
+    EXPECT_LE(list.capacity(), bound + bound / 2 + 1);
+    EXPECT_EQ(list.constFirst(), 19 * bound);
+    EXPECT_EQ(list.constLast(), 20 * bound - 1);
 }
