@@ -3,10 +3,11 @@
 // thread, the client on the main thread as in the application; the CPU time
 // per message is the main thread's alone.
 //
-// BM_ChatCorpus does the same with a recorded-style corpus (one line per
-// line of the file named by PARLEY_CHAT_CORPUS, sent 10 lines a frame) and
-// also reports the resident memory the stored messages cost.
+// BM_ChatCorpus does the same with a busy channel's corpus (the file named by
+// PARLEY_CHAT_CORPUS, one line per line, or the built-in one), sent 10 lines a
+// frame, and also reports the memory the stored messages cost.
 
+#include "TwitchChatCorpus.h"
 #include "platform/Diagnostics.h"
 #include "twitch-sim/SimChatService.h"
 #include "twitch-sim/TwitchSimulator.h"
@@ -31,6 +32,7 @@ namespace {
 
 constexpr int messagesPerPass = 20000;
 constexpr int linesPerFrame = 10;
+constexpr int corpusLineCount = 200000;
 
 double threadCPUSeconds()
 {
@@ -59,24 +61,32 @@ double heapBytesInUse()
     return double(info.uordblks + info.hblkhd);
 }
 
-// The corpus file's lines in frames of linesPerFrame.
-QStringList corpusFrames(const QString& path)
+// The lines of the corpus file named by PARLEY_CHAT_CORPUS or, without one,
+// the built-in corpus of the same size.
+QStringList corpusLines()
 {
+    const QString path = qEnvironmentVariable("PARLEY_CHAT_CORPUS");
+    if (path.isEmpty())
+        return bench::chatCorpus(corpusLineCount);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {};
-    QStringList frames;
     QStringList lines;
     while (!file.atEnd()) {
         QByteArray line = file.readLine();
         while (line.endsWith('\n') || line.endsWith('\r'))
             line.chop(1);
         lines.append(QString::fromUtf8(line));
-        if (lines.size() == linesPerFrame)
-            frames.append(std::exchange(lines, {}).join(QStringLiteral("\r\n")));
     }
-    if (!lines.isEmpty())
-        frames.append(lines.join(QStringLiteral("\r\n")));
+    return lines;
+}
+
+// `lines` in frames of linesPerFrame.
+QStringList framesOf(const QStringList& lines)
+{
+    QStringList frames;
+    for (qsizetype first = 0; first < lines.size(); first += linesPerFrame)
+        frames.append(lines.mid(first, linesPerFrame).join(QStringLiteral("\r\n")));
     return frames;
 }
 
@@ -189,10 +199,9 @@ void BM_ChatEndToEnd(benchmark::State& state)
 // TwitchChat::maxMessages).
 void BM_ChatCorpus(benchmark::State& state)
 {
-    const QString path = qEnvironmentVariable("PARLEY_CHAT_CORPUS");
-    QStringList frames = corpusFrames(path);
+    QStringList frames = framesOf(corpusLines());
     if (frames.isEmpty()) {
-        state.SkipWithError("set PARLEY_CHAT_CORPUS to a corpus file");
+        state.SkipWithError("PARLEY_CHAT_CORPUS names no readable corpus file");
         return;
     }
     const Diagnostics::Sink previous = Diagnostics::setSink(Diagnostics::discard);

@@ -229,6 +229,16 @@ TEST(TwitchChatTextMessage, PackedMessageReadsBackEveryFieldAsBuilt)
         EXPECT_EQ(TwitchChatTextMessage(fields).fields(), fields) << id.toStdString();
     }
     EXPECT_EQ(TwitchChatTextMessage().fields(), TwitchChatTextMessage::Fields());
+
+    // Marking a message deleted leaves the copies that share its block alone.
+    TwitchChatTextMessage deleted = message;
+    deleted.setDeleted(false);
+    EXPECT_FALSE(deleted.isDeleted());
+    EXPECT_TRUE(message.isDeleted());
+    TwitchChatTextMessage empty;
+    empty.setDeleted(true);
+    EXPECT_TRUE(empty.isDeleted());
+    EXPECT_TRUE(empty.body().isEmpty());
 }
 
 TEST(TwitchChatTextMessage, WireTagsAreKeptAsSentAndReadOnDemand)

@@ -25,6 +25,7 @@ struct Header {
         hasReply = 1 << 6,
         hasReplyDisplayName = 1 << 7,
         idIsUUID = 1 << 8, // the id's 16 bytes follow the header
+        isDeleted = 1 << 9,
     };
 
     qint64 sentAtMicroseconds = 0;
@@ -37,6 +38,8 @@ struct Header {
     {
         if (on)
             flags |= flag;
+        else
+            flags &= ~flag;
     }
 };
 
@@ -171,7 +174,7 @@ QByteArray pack(Header header, const std::optional<TwitchChatMessageReply>& repl
 
 TwitchChatTextMessage::TwitchChatTextMessage() = default;
 
-TwitchChatTextMessage::TwitchChatTextMessage(const Fields& fields) : isDeleted_(fields.isDeleted)
+TwitchChatTextMessage::TwitchChatTextMessage(const Fields& fields)
 {
     Header header;
     header.sentAtMicroseconds = fields.sentAt.time_since_epoch().count();
@@ -184,6 +187,7 @@ TwitchChatTextMessage::TwitchChatTextMessage(const Fields& fields) : isDeleted_(
     header.set(Header::isBroadcaster, fields.isBroadcaster);
     header.set(Header::turbo, fields.turbo);
     header.set(Header::isAction, fields.isAction);
+    header.set(Header::isDeleted, fields.isDeleted);
     packed_ = pack(header, fields.reply, fields.body, fields.id, fields.displayName, fields.userID,
         badgesTagValue(fields.badges), emotesTagValue(fields.emotes), fields.emoteSets.join(u','));
 }
@@ -258,7 +262,7 @@ TwitchChatTextMessage TwitchChatTextMessage::fromConfirmation(
 TwitchChatTextMessage::Fields TwitchChatTextMessage::fields() const
 {
     return Fields { body(), badges(), emotes(), emoteSets(), color(), id(), isModerator(), isSubscriber(),
-        isBroadcaster(), displayName(), userType(), turbo(), reply(), sentAt(), userID(), isAction(), isDeleted_ };
+        isBroadcaster(), displayName(), userType(), turbo(), reply(), sentAt(), userID(), isAction(), isDeleted() };
 }
 
 QString TwitchChatTextMessage::body() const
@@ -355,6 +359,22 @@ QString TwitchChatTextMessage::userID() const
 bool TwitchChatTextMessage::isAction() const
 {
     return readHeader(packed_).has(Header::isAction);
+}
+
+bool TwitchChatTextMessage::isDeleted() const
+{
+    return readHeader(packed_).has(Header::isDeleted);
+}
+
+// Writing through data() detaches a block another copy shares, so copies
+// keep their own state.
+void TwitchChatTextMessage::setDeleted(bool deleted)
+{
+    if (packed_.isEmpty())
+        packed_ = pack({}, std::nullopt, {}, {}, {}, {}, {}, {}, {});
+    Header header = readHeader(packed_);
+    header.set(Header::isDeleted, deleted);
+    std::memcpy(packed_.data(), &header, sizeof(Header));
 }
 
 QByteArrayView TwitchChatTextMessage::packedID() const

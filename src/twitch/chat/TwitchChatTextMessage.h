@@ -86,8 +86,8 @@ public:
     Instant sentAt() const;
     QString userID() const;
     bool isAction() const;
-    bool isDeleted() const { return isDeleted_; }
-    void setDeleted(bool deleted) { isDeleted_ = deleted; }
+    bool isDeleted() const;
+    void setDeleted(bool deleted);
 
     // The id and the sender's user id as stored, for indexes: without
     // unpacking, valid while this message or a copy of it lives. A UUID id
@@ -103,7 +103,6 @@ private:
     explicit TwitchChatTextMessage(QByteArray packed) : packed_(std::move(packed)) { }
 
     QByteArray packed_;
-    bool isDeleted_ = false;
 };
 
 size_t qHash(const TwitchChatTextMessage& message, size_t seed = 0) noexcept;
