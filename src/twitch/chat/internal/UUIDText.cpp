@@ -9,33 +9,37 @@ constexpr std::array<qsizetype, 4> dashes { 8, 13, 18, 23 };
 constexpr std::array<qsizetype, 16> digitPairs { 0, 2, 4, 6, 9, 11, 14, 16, 19, 21, 24, 26, 28, 30, 32, 34 };
 constexpr char digits[] = "0123456789abcdef";
 
-int digitValue(QChar digit)
+// The value of a lower-case hexadecimal digit, or a negative number.
+int digitValue(char16_t unit)
 {
-    const char16_t unit = digit.unicode();
     if (unit >= u'0' && unit <= u'9')
         return unit - u'0';
     if (unit >= u'a' && unit <= u'f')
         return unit - u'a' + 10;
-    return -1;
+    return -0x100;
 }
 
 } // namespace
 
+// Runs on every received message: one pass, with one validity check at the end.
 std::optional<Bytes> bytesOf(QStringView text)
 {
     if (text.size() != 36)
         return std::nullopt;
+    const char16_t* const units = text.utf16();
     for (const qsizetype dash : dashes)
-        if (text[dash] != u'-')
+        if (units[dash] != u'-')
             return std::nullopt;
     Bytes bytes {};
+    int invalid = 0;
     for (std::size_t index = 0; index < bytes.size(); ++index) {
-        const int high = digitValue(text[digitPairs[index]]);
-        const int low = digitValue(text[digitPairs[index] + 1]);
-        if (high < 0 || low < 0)
-            return std::nullopt;
+        const int high = digitValue(units[digitPairs[index]]);
+        const int low = digitValue(units[digitPairs[index] + 1]);
+        invalid |= high | low;
         bytes[index] = char(high << 4 | low);
     }
+    if (invalid < 0)
+        return std::nullopt;
     return bytes;
 }
 
