@@ -142,6 +142,24 @@ private:
     std::unique_ptr<TwitchSimulator> simulator_;
 };
 
+// A client of the demo broadcaster's own channel on the simulator.
+std::unique_ptr<TwitchChat> demoChat(const QUrl& chatURL)
+{
+    TwitchEndpoints endpoints;
+    endpoints.chatURL = chatURL;
+    TwitchUserAccessToken::Info info;
+    info.login = QString::fromLatin1(demo::login);
+    return std::make_unique<TwitchChat>(endpoints, TwitchUserAccessToken { QString::fromLatin1(demo::token), info });
+}
+
+// Runs the event loop until `done` or until the chat's run ends.
+template <typename Done>
+void runUntil(Done done, const TwitchChatConnection& connection)
+{
+    while (!done() && connection.isRunning())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}
+
 // How many of the lines yield an appended message (moderators' messages, for
 // one, carry a user type the client does not accept).
 int appendedMessages(const QStringList& frames)
@@ -162,24 +180,18 @@ void BM_ChatEndToEnd(benchmark::State& state)
     const QStringList frames = simulator.trafficFrames(channel, messagesPerPass);
     const int perPass = appendedMessages(frames);
 
-    TwitchEndpoints endpoints;
-    endpoints.chatURL = simulator.chatURL();
-    TwitchUserAccessToken::Info info;
-    info.login = channel;
-    TwitchChat chat(endpoints, TwitchUserAccessToken { QString::fromLatin1(demo::token), info });
+    const auto chat = demoChat(simulator.chatURL());
     qint64 appended = 0;
-    QObject::connect(&chat, &TwitchChat::messageAppended, &chat, [&] { ++appended; });
-    const auto connection = chat.connect();
-    while (!chat.room() && connection->isRunning())
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    QObject::connect(chat.get(), &TwitchChat::messageAppended, chat.get(), [&] { ++appended; });
+    const auto connection = chat->connect();
+    runUntil([&] { return chat->room().has_value(); }, *connection);
 
     double cpu = 0;
     for (auto _ : state) {
         const qint64 target = appended + perPass;
         const double cpuStart = threadCPUSeconds();
         simulator.flood(frames);
-        while (appended < target && connection->isRunning())
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        runUntil([&] { return appended >= target; }, *connection);
         cpu += threadCPUSeconds() - cpuStart;
     }
     if (!connection->isRunning())
@@ -212,30 +224,24 @@ void BM_ChatCorpus(benchmark::State& state)
     // been handled, and nothing waits in a buffer when memory is read.
     const QString endID = QStringLiteral("corpus-end");
     frames.append(QStringLiteral("@id=%1;tmi-sent-ts=1 :end!end@end PRIVMSG #%2 :end").arg(endID, channel));
-    TwitchEndpoints endpoints;
-    endpoints.chatURL = simulator.chatURL();
-    TwitchUserAccessToken::Info info;
-    info.login = channel;
 
     for (auto _ : state) {
-        TwitchChat chat(endpoints, TwitchUserAccessToken { QString::fromLatin1(demo::token), info });
+        const auto chat = demoChat(simulator.chatURL());
         qint64 appended = 0;
-        QObject::connect(&chat, &TwitchChat::messageAppended, &chat, [&] { ++appended; });
-        const auto connection = chat.connect();
-        while (!chat.room() && connection->isRunning())
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        QObject::connect(chat.get(), &TwitchChat::messageAppended, chat.get(), [&] { ++appended; });
+        const auto connection = chat->connect();
+        runUntil([&] { return chat->room().has_value(); }, *connection);
         const double rssBefore = residentBytes();
         const double heapBefore = heapBytesInUse();
         const double cpuStart = threadCPUSeconds();
         simulator.flood(frames);
-        const auto ended = [&] { return !chat.messages().isEmpty() && chat.messages().constLast().id() == endID; };
-        while (!ended() && connection->isRunning())
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        runUntil(
+            [&] { return !chat->messages().isEmpty() && chat->messages().constLast().id() == endID; }, *connection);
         const double cpu = threadCPUSeconds() - cpuStart;
         state.counters["client_cpu_ns_per_message"] = cpu * 1e9 / double(perPass);
         state.counters["rss_before_MB"] = rssBefore / 1e6;
         state.counters["rss_after_MB"] = residentBytes() / 1e6;
-        const double stored = double(chat.messages().size());
+        const double stored = double(chat->messages().size());
         state.counters["stored_messages"] = stored;
         state.counters["bytes_per_stored_message"] = (residentBytes() - rssBefore) / stored;
         state.counters["heap_bytes_per_stored_message"] = (heapBytesInUse() - heapBefore) / stored;
