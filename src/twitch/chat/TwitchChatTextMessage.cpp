@@ -223,8 +223,10 @@ std::optional<TwitchChatTextMessage> TwitchChatTextMessage::fromSenderLine(const
     header.set(Header::isModerator, tags[Tag::mod] == u"1");
     header.set(Header::isSubscriber, tags[Tag::subscriber] == u"1");
     header.set(Header::turbo, tags[Tag::turbo] == u"1");
-    header.set(
-        Header::isBroadcaster, TwitchBadges::fromTagValue(tags[Tag::badges]).isPositive(TwitchBadge::broadcaster));
+    // Few senders are the broadcaster: only their badges need reading here.
+    const QStringView badges = tags[Tag::badges];
+    header.set(Header::isBroadcaster,
+        badges.contains(u"broadcaster/") && TwitchBadges::fromTagValue(badges).isPositive(TwitchBadge::broadcaster));
 
     QString nameStorage;
     const auto name = tags.value(Tag::displayName);

@@ -2,12 +2,18 @@
 
 #include "twitch/WireText.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace parley::chatline {
 
 std::optional<Instant> readSentAt(QStringView value)
 {
+    // The service sends whole milliseconds: read those as an integer, which
+    // is exact below 10^15 and much cheaper than a decimal.
+    if (value.size() <= 15 && std::all_of(value.begin(), value.end(), [](QChar c) { return c >= u'0' && c <= u'9'; }))
+        if (const auto whole = wire::readInt64(value))
+            return Instant(std::chrono::milliseconds(*whole));
     const auto milliseconds = wire::readDecimal(value);
     if (!milliseconds)
         return std::nullopt;
