@@ -27,8 +27,8 @@ public:
 
     void dropFront(qsizetype count)
     {
-        messages_.remove(0, count);
         index_.dropFront(count);
+        messages_.remove(0, count);
     }
 
     const TwitchChatMessageIndex& index() const { return index_; }
@@ -61,16 +61,17 @@ TEST(TwitchChatMessageIndex, FindsMessagesAndSendersAsTheListMoves)
     EXPECT_TRUE(list.index().positionsOfUser(u"2"_qs).isEmpty());
 }
 
-TEST(TwitchChatMessageIndex, DroppedEntriesNeverAnswerAcrossSweeps)
+TEST(TwitchChatMessageIndex, DroppedEntriesNeverAnswer)
 {
     IndexedList list;
     const qsizetype kept = 10;
-    for (qsizetype i = 0; i < 3 * TwitchChatMessageIndex::sweepInterval; ++i) {
+    const qsizetype count = 5000;
+    for (qsizetype i = 0; i < count; ++i) {
         list.append(QString::number(i), QString::number(i % 7));
         if (i >= kept)
             list.dropFront(1);
     }
-    const qsizetype last = 3 * TwitchChatMessageIndex::sweepInterval - 1;
+    const qsizetype last = count - 1;
     EXPECT_FALSE(list.index().positionOfMessage(QString::number(last - kept)));
     EXPECT_EQ(list.index().positionOfMessage(QString::number(last - kept + 1)), 0);
     EXPECT_EQ(list.index().positionsOfUser(QString::number(last % 7)), (QList<qsizetype> { 2, 9 }));

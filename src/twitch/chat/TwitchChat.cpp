@@ -574,9 +574,9 @@ bool TwitchChat::append(TwitchChatMessage message)
     const QPointer<TwitchChat> self(this);
     if (messages_.size() >= maxMessages) {
         const qsizetype dropped = messages_.size() - maxMessages + 1;
+        messageIndex_.dropFront(dropped);
         messages_.remove(0, dropped);
         keepSlidingRoom(messages_);
-        messageIndex_.dropFront(dropped);
         emit messagesDropped(dropped);
         if (!self)
             return false;

@@ -13,6 +13,14 @@ quint32 keyOf(QByteArrayView text)
     return quint32(qHash(text, QHashSeed::globalSeed()));
 }
 
+// Removes `key` when it still names `serial`: a newer message with the same
+// key keeps its entry.
+void removeIfAt(QHash<quint32, quint32>& hash, quint32 key, quint32 serial)
+{
+    if (const auto found = hash.constFind(key); found != hash.cend() && found.value() == serial)
+        hash.erase(found);
+}
+
 } // namespace
 
 void TwitchChatMessageIndex::appendLast()
@@ -38,24 +46,22 @@ void TwitchChatMessageIndex::appendLast()
 
 void TwitchChatMessageIndex::dropFront(qsizetype count)
 {
+    for (qsizetype position = 0; position < count; ++position) {
+        const TwitchChatTextMessage* text = messages_.at(position).text();
+        if (!text)
+            continue;
+        const Serial serial = firstSerial_ + Serial(position);
+        removeIfAt(byMessageID_, keyOf(text->packedID()), serial);
+        if (const QByteArrayView userID = text->packedUserID(); !userID.isEmpty())
+            removeIfAt(lastByUserID_, keyOf(userID), serial);
+    }
     previousByUser_.remove(0, count);
     keepSlidingRoom(previousByUser_);
     firstSerial_ += Serial(count);
-    droppedSinceSweep_ += count;
-    if (droppedSinceSweep_ >= sweepInterval)
-        sweep();
 }
 
-void TwitchChatMessageIndex::sweep()
-{
-    const auto dropped = [this](const auto& entry) { return !positionOf(entry.value()); };
-    byMessageID_.removeIf(dropped);
-    lastByUserID_.removeIf(dropped);
-    droppedSinceSweep_ = 0;
-}
-
-// A dropped entry's serial lies below the first, which wraps to an offset
-// past the list's end.
+// A serial below the first (a dropped message's, still named as a sender's
+// previous) wraps to an offset past the list's end.
 std::optional<qsizetype> TwitchChatMessageIndex::positionOf(Serial serial) const
 {
     const Serial offset = serial - firstSerial_;

@@ -17,19 +17,15 @@ namespace parley {
 // entries at the front. When two messages share an id, the newer one is found.
 //
 // A long stream keeps this next to every stored message, so it is small:
-// entries are keyed by a seeded 32-bit hash of the id and checked against the
-// list when found, and entries of dropped messages are swept in batches
-// rather than one by one (two hash updates per message).
+// entries are keyed by a seeded 32-bit hash of the id and of the sender, and
+// a hit is checked against the list.
 class TwitchChatMessageIndex {
 public:
-    // The most entries of dropped messages kept before a sweep.
-    static constexpr qsizetype sweepInterval = 4096;
-
     explicit TwitchChatMessageIndex(const QList<TwitchChatMessage>& messages) : messages_(messages) { }
 
     // The list's last entry is new.
     void appendLast();
-    // The list's first `count` entries were removed.
+    // The list's first `count` entries are about to be removed.
     void dropFront(qsizetype count);
 
     // The position of the text message with `id`, if it is in the list.
@@ -43,11 +39,9 @@ private:
     using Serial = quint32;
 
     std::optional<qsizetype> positionOf(Serial serial) const;
-    void sweep();
 
     const QList<TwitchChatMessage>& messages_;
     Serial firstSerial_ = 0;
-    qsizetype droppedSinceSweep_ = 0;
     QHash<quint32, Serial> byMessageID_;
     QHash<quint32, Serial> lastByUserID_;
     // For each entry of the list, the serial of the message before it from a
