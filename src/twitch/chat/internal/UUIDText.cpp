@@ -9,14 +9,20 @@ constexpr std::array<qsizetype, 4> dashes { 8, 13, 18, 23 };
 constexpr std::array<qsizetype, 16> digitPairs { 0, 2, 4, 6, 9, 11, 14, 16, 19, 21, 24, 26, 28, 30, 32, 34 };
 constexpr char digits[] = "0123456789abcdef";
 
-// The value of a lower-case hexadecimal digit, or a negative number.
+// The value of each lower-case hexadecimal digit, and a negative number for
+// every other code unit. A table, not comparisons: the digits of random ids
+// would make the branches mispredict on every character.
+constexpr std::array<int, 128> digitValues = [] {
+    std::array<int, 128> values {};
+    values.fill(-0x100);
+    for (int digit = 0; digit < 16; ++digit)
+        values[std::size_t(digits[digit])] = digit;
+    return values;
+}();
+
 int digitValue(char16_t unit)
 {
-    if (unit >= u'0' && unit <= u'9')
-        return unit - u'0';
-    if (unit >= u'a' && unit <= u'f')
-        return unit - u'a' + 10;
-    return -0x100;
+    return unit < digitValues.size() ? digitValues[unit] : -0x100;
 }
 
 } // namespace
