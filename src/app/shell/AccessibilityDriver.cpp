@@ -74,15 +74,42 @@ QObject* findByName(const QString& name)
     return nullptr;
 }
 
+QWidget* windowTitled(const QString& title)
+{
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (window->isVisible() && window->windowTitle() == title)
+            return window;
+    return nullptr;
+}
+
+// A list view's row count and whether its last row lies wholly inside it.
+void describeList(QQuickItem* list, QJsonObject& description)
+{
+    const int count = list->property("count").toInt();
+    QQuickItem* last = nullptr;
+    if (count > 0)
+        QMetaObject::invokeMethod(list, "itemAtIndex", Q_RETURN_ARG(QQuickItem*, last), Q_ARG(int, count - 1));
+    bool showsNewest = false;
+    if (last && last->isVisible()) {
+        const QRectF row = last->mapRectToItem(list, last->boundingRect());
+        showsNewest = row.top() >= -0.5 && row.bottom() <= list->height() + 0.5;
+    }
+    description.insert(QStringLiteral("rowCount"), count);
+    description.insert(QStringLiteral("showsNewest"), showsNewest);
+}
+
 QJsonObject describeObject(QObject* object)
 {
     QAccessibleInterface* interface = QAccessible::queryAccessibleInterface(object);
     const QRect rect = interface->rect();
-    return { { QStringLiteral("name"), interface->text(QAccessible::Name) },
+    QJsonObject description { { QStringLiteral("name"), interface->text(QAccessible::Name) },
         { QStringLiteral("role"),
             QString::fromLatin1(QMetaEnum::fromType<QAccessible::Role>().valueToKey(interface->role())) },
         { QStringLiteral("enabled"), !interface->state().disabled }, { QStringLiteral("width"), rect.width() },
         { QStringLiteral("height"), rect.height() } };
+    if (auto* item = qobject_cast<QQuickItem*>(object); item && interface->role() == QAccessible::List)
+        describeList(item, description);
+    return description;
 }
 
 QString fileNameFor(const QWidget* window)
@@ -110,6 +137,19 @@ QJsonObject AccessibilityDriver::answer(const QJsonObject& request)
     }
     if (request.contains(QStringLiteral("grab")))
         return grab(request.value(QStringLiteral("grab")).toString());
+    if (request.contains(QStringLiteral("key"))) {
+        const QJsonObject key = request.value(QStringLiteral("key")).toObject();
+        return this->key(key.value(QStringLiteral("window")).toString(), key.value(QStringLiteral("keys")).toString());
+    }
+    if (request.contains(QStringLiteral("wheel"))) {
+        const QJsonObject wheel = request.value(QStringLiteral("wheel")).toObject();
+        return this->wheel(wheel.value(QStringLiteral("name")).toString(), wheel.value(QStringLiteral("notches")).toInt());
+    }
+    if (request.contains(QStringLiteral("resize"))) {
+        const QJsonObject size = request.value(QStringLiteral("resize")).toObject();
+        return resize(size.value(QStringLiteral("window")).toString(), size.value(QStringLiteral("width")).toInt(),
+            size.value(QStringLiteral("height")).toInt());
+    }
     return failure(QStringLiteral("unknown request"));
 }
 
@@ -131,8 +171,7 @@ QJsonObject AccessibilityDriver::describe() const
             { QStringLiteral("items"), items } });
     }
     QJsonArray menu;
-    for (const QAction* item :
-        { &menu_.logoutMenuItem, &menu_.alwaysOnTopMenuItem, &menu_.preferencesMenuItem, &menu_.checkUpdatesMenuItem })
+    for (const QAction* item : menu_.items())
         menu.append(QJsonObject { { QStringLiteral("title"), item->text() },
             { QStringLiteral("enabled"), item->isEnabled() }, { QStringLiteral("checked"), item->isChecked() } });
     return { { QStringLiteral("ok"), true }, { QStringLiteral("windows"), windows }, { QStringLiteral("menu"), menu } };
@@ -140,8 +179,7 @@ QJsonObject AccessibilityDriver::describe() const
 
 QJsonObject AccessibilityDriver::trigger(const QString& title)
 {
-    for (QAction* item : { &menu_.logoutMenuItem, &menu_.alwaysOnTopMenuItem, &menu_.preferencesMenuItem,
-             &menu_.checkUpdatesMenuItem }) {
+    for (QAction* item : menu_.items()) {
         if (item->text() != title)
             continue;
         if (!item->isEnabled())
@@ -197,6 +235,52 @@ QJsonObject AccessibilityDriver::grab(const QString& directory) const
         files.append(path);
     }
     return { { QStringLiteral("ok"), true }, { QStringLiteral("files"), files } };
+}
+
+QJsonObject AccessibilityDriver::key(const QString& windowTitle, const QString& keys)
+{
+    QWidget* window = windowTitled(windowTitle);
+    const QKeySequence sequence = QKeySequence::fromString(keys);
+    if (!window || sequence.isEmpty())
+        return failure(QStringLiteral("no window \"%1\" or no keys \"%2\"").arg(windowTitle, keys));
+    window->activateWindow();
+    QWidget* target = window->focusWidget() ? window->focusWidget() : window;
+    // Sent, not posted: the application tries the shortcuts first, as for a
+    // key the user pressed.
+    const QKeyCombination combination = sequence[0];
+    QKeyEvent press(QEvent::KeyPress, combination.key(), combination.keyboardModifiers());
+    QCoreApplication::sendEvent(target, &press);
+    QKeyEvent release(QEvent::KeyRelease, combination.key(), combination.keyboardModifiers());
+    QCoreApplication::sendEvent(target, &release);
+    return success();
+}
+
+QJsonObject AccessibilityDriver::wheel(const QString& name, int notches)
+{
+    auto* item = qobject_cast<QQuickItem*>(findByName(name));
+    QQuickWidget* view = nullptr;
+    for (QWidget* window : QApplication::topLevelWidgets())
+        for (auto* quick : window->findChildren<QQuickWidget*>())
+            if (item && quick->quickWindow() == item->window())
+                view = quick;
+    if (!item || !view)
+        return failure(QStringLiteral("nothing named \"%1\" to scroll").arg(name));
+    const QPointF centre = item->mapToScene(QPointF(item->width() / 2, item->height() / 2));
+    for (int notch = 0; notch < std::abs(notches); ++notch) {
+        QWheelEvent event(centre, view->mapToGlobal(centre), QPoint(), QPoint(0, notches > 0 ? 120 : -120),
+            Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(view, &event);
+    }
+    return success();
+}
+
+QJsonObject AccessibilityDriver::resize(const QString& windowTitle, int width, int height)
+{
+    QWidget* window = windowTitled(windowTitle);
+    if (!window)
+        return failure(QStringLiteral("no window \"%1\"").arg(windowTitle));
+    window->resize(width, height);
+    return success();
 }
 
 } // namespace parley

@@ -23,6 +23,11 @@ class MainMenu;
 //   {"press": "Sign in with twitch.tv"}    -> {"ok": true}
 //   {"type": {"name": N, "text": T}}       -> {"ok": true}
 //   {"grab": "/directory"}                 -> {"ok": true, "files": [...]}
+//   {"key": {"window": W, "keys": "Ctrl+Q"}}        -> {"ok": true}
+//   {"wheel": {"name": N, "notches": 3}}            -> {"ok": true} (positive: up)
+//   {"resize": {"window": W, "width": X, "height": Y}} -> {"ok": true}
+// A list in "describe" also tells its row count and whether its newest row
+// is wholly in view ("rowCount", "showsNewest").
 class AccessibilityDriver {
 public:
     explicit AccessibilityDriver(MainMenu& menu) : menu_(menu) { }
@@ -35,6 +40,9 @@ private:
     QJsonObject press(const QString& name);
     QJsonObject type(const QString& name, const QString& text);
     QJsonObject grab(const QString& directory) const;
+    QJsonObject key(const QString& windowTitle, const QString& keys);
+    QJsonObject wheel(const QString& name, int notches);
+    QJsonObject resize(const QString& windowTitle, int width, int height);
 
     MainMenu& menu_;
 };

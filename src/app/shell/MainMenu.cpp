@@ -28,6 +28,11 @@ void MainMenu::showLogin(const std::optional<QString>& login)
     logoutMenuItem.setEnabled(login.has_value());
 }
 
+QList<QAction*> MainMenu::items()
+{
+    return { &logoutMenuItem, &alwaysOnTopMenuItem, &preferencesMenuItem, &checkUpdatesMenuItem };
+}
+
 QMenuBar* MainMenu::makeMenuBar(QWidget* window)
 {
     auto* bar = new QMenuBar(window);

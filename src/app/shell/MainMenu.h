@@ -28,6 +28,9 @@ public:
     // login): "Logout" and disabled.
     void showLogin(const std::optional<QString>& login);
 
+    // Every command, in the order the tests and the accessibility driver list them.
+    QList<QAction*> items();
+
     // A menu bar for `window` holding the four commands.
     QMenuBar* makeMenuBar(QWidget* window);
 };
