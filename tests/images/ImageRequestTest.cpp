@@ -3,7 +3,7 @@
 #include "images/model/DecodedImageLoadKey.h"
 #include "images/model/ImageCacheKey.h"
 #include "images/model/ImageLoadKey.h"
-#include "images/model/ImagePipelineError.h"
+#include "images/pipeline/ImagePipelineError.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,6 @@
 #include "images/engine/internal/AsyncOperation.h"
 #include "images/engine/internal/StagePool.h"
+#include "images/pipeline/ImageTask.h"
 #include "platform/OperationQueue.h"
 
 #include <QTest>
@@ -167,6 +168,26 @@ TEST(Stage, KnowsWhetherASubscriberOfAGivenTypeIsAlive)
     EXPECT_TRUE(task->hasSubscriberOfType<ImageTask>());
     imageTask.reset();
     EXPECT_FALSE(task->hasSubscriberOfType<ImageTask>());
+}
+
+TEST(Stage, FindsLiveSubscribersOfATypeThroughTheStagesSubscribedToIt)
+{
+    auto task = makeStage();
+    auto downstream = makeStage();
+    auto direct = std::make_shared<ImageTask>(1, ImageRequest(), std::weak_ptr<ImagePipeline>(), nullptr, false);
+    auto indirect = std::make_shared<ImageTask>(2, ImageRequest(), std::weak_ptr<ImagePipeline>(), nullptr, false);
+    auto gone = std::make_shared<ImageTask>(3, ImageRequest(), std::weak_ptr<ImagePipeline>(), nullptr, false);
+    auto s1 = task->subscribe(StagePriority::normal, direct, [](const StageTask::Event&) {});
+    auto s2 = task->subscribe(StagePriority::normal, downstream, [](const StageTask::Event&) {});
+    auto s3 = downstream->subscribe(StagePriority::normal, indirect, [](const StageTask::Event&) {});
+    auto s4 = downstream->subscribe(StagePriority::normal, gone, [](const StageTask::Event&) {});
+    gone.reset();
+
+    std::vector<qint64> ids;
+    for (const auto& found : task->subscribersOfType<ImageTask>())
+        ids.push_back(found->taskId());
+    EXPECT_EQ(ids, (std::vector<qint64> { 1, 2 }));
+    EXPECT_EQ(task->subscribersOfType<StageTask>(), std::vector { downstream });
 }
 
 TEST(StagePool, WithoutCoalescingEveryRequestGetsItsOwnTask)

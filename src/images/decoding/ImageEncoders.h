@@ -1,9 +1,9 @@
 #pragma once
 
-#include "images/loading/URLResponse.h"
 #include "images/model/AssetType.h"
 #include "images/model/ImageContainer.h"
 #include "images/model/ImageRequest.h"
+#include "images/model/URLResponse.h"
 
 #include <QByteArray>
 #include <QImage>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "images/loading/URLResponse.h"
+#include "images/model/URLResponse.h"
 
 #include <QByteArray>
 #include <QNetworkRequest>

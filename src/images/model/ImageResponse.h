@@ -1,8 +1,8 @@
 #pragma once
 
-#include "images/loading/URLResponse.h"
 #include "images/model/ImageContainer.h"
 #include "images/model/ImageRequest.h"
+#include "images/model/URLResponse.h"
 
 #include <optional>
 

@@ -5,8 +5,8 @@
 #include "images/decoding/ImageDecoding.h"
 #include "images/decoding/ImageEncoders.h"
 #include "images/loading/DataLoading.h"
-#include "images/model/LoadResult.h"
 #include "images/pipeline/ImageTask.h"
+#include "images/pipeline/LoadResult.h"
 #include "platform/SerialQueue.h"
 
 #include <QFuture>

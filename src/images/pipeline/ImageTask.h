@@ -1,6 +1,7 @@
 #pragma once
 
 #include "images/model/ImageRequest.h"
+#include "images/model/ImageTaskProgress.h"
 
 #include <functional>
 #include <memory>
@@ -16,11 +17,7 @@ class SerialQueue;
 class ImageTask {
 public:
     enum class State { running, cancelled, completed };
-    struct Progress {
-        qint64 completed = 0;
-        qint64 total = 0;
-        friend bool operator==(const Progress&, const Progress&) = default;
-    };
+    using Progress = ImageTaskProgress;
 
     ImageTask(qint64 taskId, ImageRequest request, std::weak_ptr<ImagePipeline> pipeline, SerialQueue* callbackQueue,
         bool isDataTask);

@@ -106,21 +106,14 @@ void StageBase::terminateAsCancelled()
         disposed();
 }
 
-std::vector<std::shared_ptr<ImageTask>> StageBase::imageTasks() const
+void StageBase::collectSubscribers(const std::type_info& type, std::vector<std::shared_ptr<void>>& found) const
 {
-    std::vector<std::shared_ptr<ImageTask>> tasks;
-    collectImageTasks(tasks);
-    return tasks;
-}
-
-void StageBase::collectImageTasks(std::vector<std::shared_ptr<ImageTask>>& tasks) const
-{
-    auto visit = [&tasks](const SubscriptionInfo& info) {
-        if (info.subscriberType && *info.subscriberType == typeid(ImageTask)) {
-            if (auto task = std::static_pointer_cast<ImageTask>(info.subscriber.lock()))
-                tasks.push_back(std::move(task));
+    auto visit = [&type, &found](const SubscriptionInfo& info) {
+        if (info.subscriberType && *info.subscriberType == type) {
+            if (auto subscriber = info.subscriber.lock())
+                found.push_back(std::move(subscriber));
         } else if (const auto stage = info.stage.lock()) {
-            stage->collectImageTasks(tasks);
+            stage->collectSubscribers(type, found);
         }
     };
     if (inlineInfo_)

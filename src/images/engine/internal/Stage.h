@@ -2,7 +2,7 @@
 
 #include "images/engine/internal/StagePriority.h"
 #include "images/engine/internal/StageSubscription.h"
-#include "images/pipeline/ImageTask.h"
+#include "images/model/ImageTaskProgress.h"
 #include "platform/QueueOperation.h"
 
 #include <functional>
@@ -28,9 +28,19 @@ public:
     bool isDisposed() const { return isDisposed_; }
     bool isStarted() const { return isStarted_; }
     StagePriority priority() const { return priority_; }
-    // The image tasks waiting for this stage, directly or through the stages
-    // subscribed to it.
-    std::vector<std::shared_ptr<ImageTask>> imageTasks() const;
+    // The live subscribers of type Subscriber waiting for this stage, directly
+    // or through the stages subscribed to it.
+    template <typename Subscriber>
+    std::vector<std::shared_ptr<Subscriber>> subscribersOfType() const
+    {
+        std::vector<std::shared_ptr<void>> found;
+        collectSubscribers(typeid(Subscriber), found);
+        std::vector<std::shared_ptr<Subscriber>> subscribers;
+        subscribers.reserve(found.size());
+        for (auto& subscriber : found)
+            subscribers.push_back(std::static_pointer_cast<Subscriber>(std::move(subscriber)));
+        return subscribers;
+    }
 
     // Run once when the task finishes or is cancelled; the pool uses it to
     // forget the task.
@@ -78,7 +88,7 @@ private:
     void updatePriority(std::optional<StagePriority> suggested);
     void terminateAsCancelled();
     SubscriptionInfo* info(int key);
-    void collectImageTasks(std::vector<std::shared_ptr<ImageTask>>& tasks) const;
+    void collectSubscribers(const std::type_info& type, std::vector<std::shared_ptr<void>>& found) const;
 
     bool isDisposed_ = false;
     bool isStarted_ = false;
@@ -96,7 +106,7 @@ public:
         Value value;
         bool isCompleted;
     };
-    using Event = std::variant<ValueEvent, ImageTask::Progress, Failure>;
+    using Event = std::variant<ValueEvent, ImageTaskProgress, Failure>;
     using Handler = std::function<void(const Event&)>;
 
     // Subscribes `subscriber` (held weakly) with `handler`; none when the task
@@ -136,7 +146,7 @@ public:
     // A final value (isCompleted) or an error ends the task before it is
     // delivered; a disposed task sends nothing.
     void send(Value value, bool isCompleted) { dispatch(Event(ValueEvent { std::move(value), isCompleted })); }
-    void send(ImageTask::Progress progress) { dispatch(Event(progress)); }
+    void send(ImageTaskProgress progress) { dispatch(Event(progress)); }
     void send(Failure error) { dispatch(Event(std::move(error))); }
 
 private:

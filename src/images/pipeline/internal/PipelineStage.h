@@ -2,7 +2,8 @@
 
 #include "images/engine/internal/AsyncOperation.h"
 #include "images/engine/internal/Stage.h"
-#include "images/model/ImagePipelineError.h"
+#include "images/pipeline/ImagePipelineError.h"
+#include "images/pipeline/ImageTask.h"
 #include "images/pipeline/internal/PipelineStages.h"
 
 namespace parley {
@@ -22,6 +23,10 @@ public:
 
 protected:
     ImagePipeline& pipeline() const { return stages_.pipeline(); }
+
+    // The image tasks waiting for this stage, directly or through the stages
+    // subscribed to it.
+    std::vector<std::shared_ptr<ImageTask>> imageTasks() const { return this->template subscribersOfType<ImageTask>(); }
 
     template <typename Self>
     std::weak_ptr<Self> weakSelf(Self* self)

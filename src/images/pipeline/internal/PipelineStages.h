@@ -6,11 +6,11 @@
 #include "images/model/DataLoadKey.h"
 #include "images/model/DecodedImageLoadKey.h"
 #include "images/model/ImageLoadKey.h"
-#include "images/model/ImagePipelineError.h"
 #include "images/model/ImageProcessingKey.h"
 #include "images/model/ImageResponse.h"
 #include "images/model/LoadedData.h"
 #include "images/pipeline/ImagePipeline.h"
+#include "images/pipeline/ImagePipelineError.h"
 #include "platform/OperationQueue.h"
 
 #include <memory>

@@ -1,4 +1,4 @@
-#include "images/model/ImagePipelineError.h"
+#include "images/pipeline/ImagePipelineError.h"
 
 namespace parley {
 

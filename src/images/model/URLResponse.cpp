@@ -1,4 +1,4 @@
-#include "images/loading/URLResponse.h"
+#include "images/model/URLResponse.h"
 
 #include <QNetworkReply>
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "images/model/ImagePipelineError.h"
 #include "images/model/ImageResponse.h"
 #include "images/model/LoadedData.h"
+#include "images/pipeline/ImagePipelineError.h"
 
 #include <variant>
 
