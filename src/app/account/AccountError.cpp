@@ -10,6 +10,16 @@ AccountError AccountError::notMadeForParley()
         QStringLiteral("This sign-in was not made for Parley. Please try again.") };
 }
 
+AccountError AccountError::signInCancelled()
+{
+    return { QStringLiteral("signInCancelled"), QStringLiteral("Sign-in was cancelled.") };
+}
+
+AccountError AccountError::signInNotCompleted()
+{
+    return { QStringLiteral("signInNotCompleted"), QStringLiteral("Twitch did not complete the sign-in. Please try again.") };
+}
+
 AccountError AccountError::keyringSaveFailed(qint32 status)
 {
     return { QStringLiteral("keyringSaveFailed: %1").arg(status),

@@ -102,34 +102,36 @@ QFuture<void> ApplicationController::authenticate(const QUrl& redirectURL)
     setAttempt(SignInAttempt(twitch_));
     if (++authenticationsRunning_ == 1)
         emit isAuthenticatingChanged();
-    // A refusal (the user declined) carries no token: nothing changes.
-    const std::optional<QString> token = TwitchAPI::accessToken(redirectURL);
-    if (!token) {
-        authenticationEnded();
-        return QtFuture::makeReadyFuture();
-    }
-    const quint64 action = ++lastAction_;
     auto promise = std::make_shared<QPromise<void>>();
     promise->start();
+    // A refusal (the user declined) carries no token.
+    const std::optional<QString> token = TwitchAPI::accessToken(redirectURL);
+    if (!token) {
+        const bool declined = TwitchAPI::redirectValue(redirectURL, u"error") == QLatin1String("access_denied");
+        failSignIn(*promise, std::make_exception_ptr(
+                                 declined ? AccountError::signInCancelled() : AccountError::signInNotCompleted()));
+        authenticationEnded();
+        promise->finish();
+        return promise->future();
+    }
+    const quint64 action = ++lastAction_;
     whenFinished(twitch_.validate(*token), this, [this, promise, action](QFuture<TwitchUserAccessToken> validated) {
         const auto ended = qScopeGuard([this, promise] {
             authenticationEnded();
             promise->finish();
         });
-        if (const std::exception_ptr error = failureOf(validated)) {
-            promise->setException(error);
+        const std::exception_ptr error = failureOf(validated);
+        // A logout since then wins, and nothing is said of this attempt.
+        if (action != lastAction_) {
+            if (error)
+                promise->setException(error);
             return;
         }
-        // A logout since then wins.
-        if (action != lastAction_)
-            return;
+        if (error)
+            return failSignIn(*promise, error);
         const TwitchUserAccessToken accessToken = validated.result();
-        if (!isMadeForParley(accessToken.info)) {
-            const auto error = std::make_exception_ptr(AccountError::notMadeForParley());
-            emit errors(error);
-            promise->setException(error);
-            return;
-        }
+        if (!isMadeForParley(accessToken.info))
+            return failSignIn(*promise, std::make_exception_ptr(AccountError::notMadeForParley()));
         finishSignIn(accessToken);
     });
     return promise->future();
@@ -357,6 +359,12 @@ void ApplicationController::setAttempt(std::optional<SignInAttempt> attempt)
 {
     attempt_ = std::move(attempt);
     emit authorizationURLChanged();
+}
+
+void ApplicationController::failSignIn(QPromise<void>& promise, const std::exception_ptr& error)
+{
+    promise.setException(error);
+    emit signInFailed(error);
 }
 
 void ApplicationController::authenticationEnded()

@@ -89,15 +89,16 @@ public:
     // and returns its authorisation URL for the browser.
     QUrl startSignIn();
     // Completes a sign-in from a URL the system handed to the application;
-    // failures end it silently (but for a token made for another client).
+    // a failure is announced by signInFailed.
     void handleRedirect(const QUrl& redirectURL);
     // A redirect that is not the pending sign-in's fails with
-    // IgnoredRedirectError and is never validated. Otherwise the attempt ends:
-    // the token is taken from the redirect, validated, checked, stored, and its
-    // session started. No token: nothing changes. A token for another client
-    // or without the chat scopes fails with AccountError (also sent to
-    // `errors`); a validation failure fails with its error. Either way nothing
-    // changes.
+    // IgnoredRedirectError, is never validated and announces nothing (it may
+    // be a replay). Otherwise the attempt ends: the token is taken from the
+    // redirect, validated, checked, stored, and its session started. A
+    // declined sign-in or a redirect without a token, a token for another
+    // client or without the chat scopes fail with AccountError; a validation
+    // failure fails with its error. Each failure is also sent to signInFailed
+    // and changes nothing else.
     QFuture<void> authenticate(const QUrl& redirectURL);
     // Returns to needsAuthentication at once, revokes the session's token at
     // the identity service (a failure is only logged) and deletes the stored
@@ -119,8 +120,10 @@ signals:
     void isAuthenticatingChanged();
     void isRestoringChanged();
     void authorizationURLChanged();
+    // A sign-in the user started did not succeed; the sign-in screen says why.
+    void signInFailed(const std::exception_ptr& error);
     // Errors for the user: the account layer's own (an ended session, a
-    // foreign sign-in, a keyring failure), and anyone holding the controller
+    // keyring failure), and anyone holding the controller
     // may send more.
     void errors(const std::exception_ptr& error);
 
@@ -149,6 +152,7 @@ private:
     void setTheme(Theme theme);
     void setAttempt(std::optional<SignInAttempt> attempt);
     void authenticationEnded();
+    void failSignIn(QPromise<void>& promise, const std::exception_ptr& error);
 
     const BundleConfig config_;
     const TwitchAPI twitch_;

@@ -2,6 +2,7 @@
 
 #include "app/account/AccountError.h"
 #include "platform/Diagnostics.h"
+#include "platform/ErrorPresenter.h"
 #include "twitch/api/TwitchError.h"
 
 #include <QSignalSpy>
@@ -189,13 +190,17 @@ TEST_F(ApplicationControllerTest, ForgedReplayedAndMismatchedRedirectsAreIgnored
 TEST_F(ApplicationControllerTest, TokensOfAnotherClientOrWithoutBothChatScopesAreRefused)
 {
     auto controller = launchAndRestore();
+    QSignalSpy failures(controller.get(), &ApplicationController::signInFailed);
     for (const char* token : { demo::foreignToken, demo::readOnlyToken }) {
         SCOPED_TRACE(token);
-        alerts.clear();
+        failures.clear();
         QFuture<void> signIn = controller->authenticate(signInRedirect(*controller, QString::fromLatin1(token)));
         ASSERT_TRUE(QTest::qWaitFor([&] { return signIn.isFinished(); }, timeout));
         EXPECT_THROW(signIn.waitForFinished(), AccountError);
-        EXPECT_EQ(alerts, QStringList { notForParley });
+        // The sign-in screen says so; no alert on top.
+        ASSERT_EQ(failures.count(), 1);
+        EXPECT_EQ(ErrorPresenter::userMessage(failures.first().first().value<std::exception_ptr>()), notForParley);
+        EXPECT_TRUE(alerts.isEmpty());
         EXPECT_FALSE(controller->isAuthenticating());
         EXPECT_FALSE(controller->state().isAuthenticated());
         EXPECT_TRUE(storedItems(*controller).isEmpty());
@@ -211,9 +216,13 @@ TEST_F(ApplicationControllerTest, ARefusalRedirectEndsTheAttemptAndChangesNothin
     const QUrl refusal = browse(controller->startSignIn());
     ASSERT_TRUE(refusal.hasQuery());
     QSignalSpy authenticating(controller.get(), &ApplicationController::isAuthenticatingChanged);
+    QSignalSpy failures(controller.get(), &ApplicationController::signInFailed);
     controller->handleRedirect(refusal);
     // Went true, then back to false.
     ASSERT_TRUE(QTest::qWaitFor([&] { return authenticating.count() == 2; }, timeout));
+    ASSERT_EQ(failures.count(), 1);
+    EXPECT_EQ(ErrorPresenter::userMessage(failures.first().first().value<std::exception_ptr>()),
+        QStringLiteral("Sign-in was cancelled."));
     EXPECT_FALSE(controller->isAuthenticating());
     EXPECT_FALSE(controller->state().isAuthenticated());
     EXPECT_NE(QUrlQuery(controller->authorizationURL()).queryItemValue(QStringLiteral("state")),

@@ -18,28 +18,35 @@ namespace {
 
 class AuthenticationViewModelTest : public testing::Test {
 protected:
-    AuthenticationViewModel viewModel { QUrl(QStringLiteral("https://id.example/oauth2/authorize?x=1")),
+    AuthenticationViewModel viewModel {
+        [this] { return QUrl(QStringLiteral("https://id.example/oauth2/authorize?state=%1").arg(++started)); },
         QStringLiteral("twitch.tv"), QStringLiteral("1.2.3"), [this](const QUrl& url) {
             opened.append(url);
             return browserOpens;
         } };
+    int started = 0;
     QList<QUrl> opened;
     bool browserOpens = true;
 };
 
-TEST_F(AuthenticationViewModelTest, ButtonOpensTheAuthorizationPageUnlessASignInIsBeingCompleted)
+TEST_F(AuthenticationViewModelTest, EveryPressStartsASignInUnlessOneIsBeingCompleted)
 {
     EXPECT_EQ(viewModel.signInTitle(), QStringLiteral("Sign in with twitch.tv"));
     EXPECT_TRUE(viewModel.signIn());
     ASSERT_EQ(opened.size(), 1);
-    EXPECT_EQ(opened.first(), QUrl(QStringLiteral("https://id.example/oauth2/authorize?x=1")));
+    EXPECT_EQ(opened.first(), QUrl(QStringLiteral("https://id.example/oauth2/authorize?state=1")));
+    // A sign-in that did not succeed says why until the next press.
+    viewModel.showFailure(QStringLiteral("Sign-in was cancelled."));
+    EXPECT_TRUE(viewModel.signIn());
+    EXPECT_EQ(opened.last(), QUrl(QStringLiteral("https://id.example/oauth2/authorize?state=2")));
+    EXPECT_TRUE(viewModel.failureText().isEmpty());
 
     viewModel.setAuthenticating(true);
     EXPECT_FALSE(viewModel.isSignInEnabled());
     EXPECT_DOUBLE_EQ(viewModel.signInOpacity(), 0.5);
     EXPECT_TRUE(viewModel.showsProgress());
     EXPECT_FALSE(viewModel.signIn());
-    EXPECT_EQ(opened.size(), 1);
+    EXPECT_EQ(opened.size(), 2);
 
     viewModel.setAuthenticating(false);
     EXPECT_TRUE(viewModel.isSignInEnabled());
@@ -54,7 +61,7 @@ TEST_F(AuthenticationViewModelTest, VersionLineIsVAloneWithoutAVersion)
 {
     EXPECT_EQ(viewModel.versionLine(), QStringLiteral("v1.2.3"));
     AuthenticationViewModel unversioned(
-        QUrl(), QStringLiteral("twitch.tv"), QString(), [](const QUrl&) { return true; });
+        [] { return QUrl(); }, QStringLiteral("twitch.tv"), QString(), [](const QUrl&) { return true; });
     EXPECT_EQ(unversioned.versionLine(), QStringLiteral("v"));
 }
 

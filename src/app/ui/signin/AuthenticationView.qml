@@ -195,6 +195,19 @@ Rectangle {
                     Accessible.name: "Signing in"
                 }
             }
+            Text {
+                objectName: "signInFailure"
+                Layout.fillWidth: true
+                Layout.topMargin: -16
+                visible: text !== ""
+                text: viewModel.failureText
+                textFormat: Text.PlainText
+                color: root.primaryColor
+                font.pixelSize: 13
+                wrapMode: Text.Wrap
+                Accessible.role: Accessible.StaticText
+                Accessible.name: text
+            }
         }
     }
 }

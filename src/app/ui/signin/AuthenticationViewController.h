@@ -17,10 +17,12 @@ public:
     AuthenticationViewController(
         ApplicationController& appController, AuthenticationViewModel::OpenURL openURL, QWidget* parent = nullptr);
 
-    AuthenticationViewModel& viewModel() { return viewModel_; }
+    AuthenticationViewModel& viewModel() { return *viewModel_; }
 
 private:
-    AuthenticationViewModel viewModel_;
+    // A child, so it outlives the QML that binds to it (the widget deletes
+    // its QML before its children).
+    AuthenticationViewModel* viewModel_;
 };
 
 } // namespace parley

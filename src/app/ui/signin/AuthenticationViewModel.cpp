@@ -22,9 +22,9 @@ QColor buttonDarkColor()
 } // namespace
 
 AuthenticationViewModel::AuthenticationViewModel(
-    QUrl authorizationURL, const QString& webDomain, const QString& shortVersion, OpenURL openURL, QObject* parent)
+    StartSignIn startSignIn, const QString& webDomain, const QString& shortVersion, OpenURL openURL, QObject* parent)
     : QObject(parent)
-    , authorizationURL_(std::move(authorizationURL))
+    , startSignIn_(std::move(startSignIn))
     , signInTitle_(QStringLiteral("Sign in with ") + webDomain)
     , versionLine_(u'v' + shortVersion)
     , openURL_(std::move(openURL))
@@ -36,6 +36,14 @@ void AuthenticationViewModel::setAuthenticating(bool isAuthenticating)
         return;
     isAuthenticating_ = isAuthenticating;
     emit isAuthenticatingChanged();
+}
+
+void AuthenticationViewModel::showFailure(const QString& text)
+{
+    if (text == failureText_)
+        return;
+    failureText_ = text;
+    emit failureTextChanged();
 }
 
 QColor AuthenticationViewModel::windowColor()
@@ -72,7 +80,8 @@ bool AuthenticationViewModel::signIn()
 {
     if (isAuthenticating_)
         return false;
-    return openURL_(authorizationURL_);
+    showFailure({});
+    return openURL_(startSignIn_());
 }
 
 } // namespace parley

@@ -10,9 +10,10 @@
 namespace parley {
 
 // What the sign-in screen shows and does: its texts, its colours, and the one
-// button that opens the authorisation page in the browser. The button is
-// disabled, half transparent and followed by a progress indicator while a
-// sign-in is being completed.
+// button that starts a sign-in and opens its authorisation page in the
+// browser. The button is disabled, half transparent and followed by a
+// progress indicator while a sign-in is being completed. Under it, why the
+// last sign-in did not succeed, until the next press.
 class AuthenticationViewModel : public QObject {
     Q_OBJECT
     Q_PROPERTY(QString applicationName READ applicationName CONSTANT)
@@ -26,6 +27,7 @@ class AuthenticationViewModel : public QObject {
     Q_PROPERTY(bool isSignInEnabled READ isSignInEnabled NOTIFY isAuthenticatingChanged)
     Q_PROPERTY(double signInOpacity READ signInOpacity NOTIFY isAuthenticatingChanged)
     Q_PROPERTY(bool showsProgress READ showsProgress NOTIFY isAuthenticatingChanged)
+    Q_PROPERTY(QString failureText READ failureText NOTIFY failureTextChanged)
     Q_PROPERTY(QColor backgroundTopColor READ backgroundTopColor CONSTANT)
     Q_PROPERTY(QColor backgroundBottomColor READ backgroundBottomColor CONSTANT)
     Q_PROPERTY(QColor glowColor READ glowColor CONSTANT)
@@ -33,9 +35,11 @@ class AuthenticationViewModel : public QObject {
 public:
     // Opens an address in the user's browser; false when none could be opened.
     using OpenURL = std::function<bool(const QUrl&)>;
+    // Starts a sign-in with a fresh state and answers its authorisation URL.
+    using StartSignIn = std::function<QUrl()>;
 
     // `webDomain` ends the button's title; `shortVersion` follows the "v".
-    AuthenticationViewModel(QUrl authorizationURL, const QString& webDomain, const QString& shortVersion,
+    AuthenticationViewModel(StartSignIn startSignIn, const QString& webDomain, const QString& shortVersion,
         OpenURL openURL, QObject* parent = nullptr);
 
     QString applicationName() const { return QStringLiteral("Parley"); }
@@ -49,13 +53,16 @@ public:
             "Twitch user account is needed to receive and send chat messages to your Twitch channel.");
     }
     const QString& signInTitle() const { return signInTitle_; }
-    const QUrl& authorizationURL() const { return authorizationURL_; }
 
     bool isAuthenticating() const { return isAuthenticating_; }
     bool isSignInEnabled() const { return !isAuthenticating_; }
     double signInOpacity() const { return isAuthenticating_ ? 0.5 : 1.0; }
     bool showsProgress() const { return isAuthenticating_; }
     void setAuthenticating(bool isAuthenticating);
+
+    const QString& failureText() const { return failureText_; }
+    // Why the last sign-in did not succeed, in the user's words.
+    void showFailure(const QString& text);
 
     static QColor windowColor();
     static QColor backgroundTopColor();
@@ -65,19 +72,22 @@ public:
     Q_INVOKABLE static QColor buttonTopColor(bool isPressed);
     Q_INVOKABLE static QColor buttonBottomColor(bool isPressed);
 
-    // The button's action: opens the authorisation page, unless a sign-in is
-    // being completed. Returns whether a browser took the address.
+    // The button's action: unless a sign-in is being completed, starts a new
+    // one and opens its authorisation page. Returns whether a browser took
+    // the address.
     Q_INVOKABLE bool signIn();
 
 signals:
     void isAuthenticatingChanged();
+    void failureTextChanged();
 
 private:
-    const QUrl authorizationURL_;
+    const StartSignIn startSignIn_;
     const QString signInTitle_;
     const QString versionLine_;
     const OpenURL openURL_;
     bool isAuthenticating_ = false;
+    QString failureText_;
 };
 
 } // namespace parley
