@@ -135,11 +135,13 @@ public:
 
     bool showsNewest(const QString& title) { return list(title)[QStringLiteral("showsNewest")].toBool(); }
 
-    // Whether an object of that accessible name is shown in any window.
-    bool shows(const QString& name)
+    // Whether an object of that accessible name is shown in the window
+    // titled `title`, or in any window.
+    bool shows(const QString& name, const QString& title = {})
     {
         for (const QJsonValue& window : describe().value(QStringLiteral("windows")).toArray())
-            for (const QJsonValue& item : window[QStringLiteral("items")].toArray())
+            if (title.isEmpty() || window[QStringLiteral("title")].toString() == title)
+                for (const QJsonValue& item : window[QStringLiteral("items")].toArray())
                 if (item[QStringLiteral("name")].toString() == name)
                     return true;
         return false;
@@ -152,10 +154,11 @@ public:
     }
 
     // Positive notches scroll up.
-    bool wheel(const QString& name, int notches)
+    bool wheel(const QString& window, const QString& name, int notches)
     {
         return run(QStringLiteral("wheel"),
-            QJsonObject { { QStringLiteral("name"), name }, { QStringLiteral("notches"), notches } });
+            QJsonObject { { QStringLiteral("window"), window }, { QStringLiteral("name"), name },
+                { QStringLiteral("notches"), notches } });
     }
 
     bool resize(const QString& window, int width, int height)
@@ -195,6 +198,13 @@ public:
             timeout);
         errors_.clear();
         return printed ? address : QUrl();
+    }
+
+    // What the program wrote to stderr since the last look.
+    QByteArray standardError()
+    {
+        errors_ += process_.readAllStandardError();
+        return std::exchange(errors_, {});
     }
 
     void stop()
@@ -305,6 +315,16 @@ protected:
         post.setHeader(QNetworkRequest::ContentTypeHeader, "text/plain");
         QNetworkReply* reply = finished(network.post(post, landed.toString(QUrl::FullyEncoded).toUtf8()));
         return reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    }
+
+    // Signs in from the sign-in window the way a browser that lands on the
+    // loopback page does, and waits for the chat window.
+    bool signIn(RunningParley& parley)
+    {
+        return !parley.waitForWindow(QStringLiteral("Parley - Sign into Twitch")).isEmpty() &&
+            parley.run(QStringLiteral("press"), QStringLiteral("Sign in with twitch.tv")) &&
+            postToLoopbackPage(authorize(parley.waitForOpenedAddress())) == 200 &&
+            !parley.waitForWindow(QStringLiteral("Parley - #") + QString::fromLatin1(demo::login)).isEmpty();
     }
 
     QStringList storedItems()

@@ -43,46 +43,52 @@ TEST(MessageListScrollState, FollowsOnlyWithinOneHundredPointsOfTheBottom)
     EXPECT_TRUE(MessageListScrollState().shouldScrollToLast(1));
 }
 
-TEST(MessageListScrollState, JudgesAModelChangeByTheGeometryFromBeforeIt)
+TEST(MessageListScrollState, OnlyTheReaderMovesTheFollowingMark)
 {
-    MessageListModel model(QList<TwitchChatMessage> { message("a"), message("b") });
+    MessageListModel model(QList<TwitchChatMessage> { message("a"), message("b"), message("c"), message("d") });
     MessageListScrollState state;
     state.setModel(&model);
     QSignalSpy requests(&state, &MessageListScrollState::scrollToLastRequested);
+    QSignalSpy following(&state, &MessageListScrollState::isFollowingChanged);
+    EXPECT_TRUE(state.isFollowing());
 
-    // At the bottom when the change begins; the view lays the new row out
-    // (content grows by 200) before the change ends: still follows.
+    // Following: a row five lines high arrives and leaves the bottom 300
+    // points away before the view scrolls; rows grow, the view shrinks. Each
+    // keeps the newest row in view.
     state.measure(1000, 600, 400);
-    QObject::connect(&model, &QAbstractItemModel::rowsAboutToBeRemoved, &state, [&] { state.measure(1200, 600, 400); });
     model.messagesDropped(1);
-    EXPECT_EQ(requests.count(), 1);
+    state.measure(1300, 600, 400);
+    state.layoutChanged();
+    state.measure(1300, 600, 300);
+    state.layoutChanged();
+    model.messagesDropped(1);
+    EXPECT_EQ(requests.count(), 4);
+    EXPECT_TRUE(state.isFollowing());
 
-    // Scrolled up 150 points: the change leaves the position alone even if the
-    // geometry it produces would say otherwise.
-    QObject::disconnect(&model, nullptr, &state, nullptr);
+    // The reader scrolls 150 points up: nothing moves them any more.
     state.measure(1000, 450, 400);
-    QObject::connect(&model, &QAbstractItemModel::rowsAboutToBeRemoved, &state, [&] { state.measure(1000, 600, 400); });
+    state.userScrolled();
+    EXPECT_FALSE(state.isFollowing());
     model.messagesDropped(1);
-    EXPECT_EQ(requests.count(), 1);
+    state.layoutChanged();
+    EXPECT_EQ(requests.count(), 4);
+
+    // Back within 100 points by themselves, or by asking for the newest row.
+    state.measure(1000, 540, 400);
+    state.userScrolled();
+    EXPECT_TRUE(state.isFollowing());
+    state.measure(1000, 0, 400);
+    state.userScrolled();
+    state.followLatest();
+    EXPECT_TRUE(state.isFollowing());
+    EXPECT_EQ(requests.count(), 5);
+    EXPECT_EQ(following.count(), 4);
 }
 
-TEST(MessageListScrollState, ABurstFollowsUntilTheViewHasScrolled)
+TEST(MessageListScrollState, AWheelNotchMovesThreeLines)
 {
-    MessageListModel model(QList<TwitchChatMessage> { message("a"), message("b"), message("c") });
-    MessageListScrollState state;
-    state.setModel(&model);
-    QSignalSpy requests(&state, &MessageListScrollState::scrollToLastRequested);
-
-    state.measure(1000, 600, 400);
-    model.messagesDropped(1);
-    // Before the view scrolls it measures the grown content from the old
-    // position: the burst's next change follows all the same.
-    state.measure(5000, 600, 400);
-    model.messagesDropped(1);
-    EXPECT_EQ(requests.count(), 2);
-
-    // Once scrolled, the reader's position rules again.
-    state.scrolledToLast();
-    model.messagesDropped(1);
-    EXPECT_EQ(requests.count(), 2);
+    EXPECT_DOUBLE_EQ(MessageListScrollState::wheelScrollDistance(120, 20), -60);
+    EXPECT_DOUBLE_EQ(MessageListScrollState::wheelScrollDistance(-240, 20), 120);
+    // A high-resolution wheel turns in smaller steps.
+    EXPECT_DOUBLE_EQ(MessageListScrollState::wheelScrollDistance(40, 18), -18);
 }

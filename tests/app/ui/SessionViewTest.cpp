@@ -5,6 +5,7 @@
 #include "app/ui/chat/SessionViewController.h"
 
 #include <QQuickItem>
+#include <QWheelEvent>
 #include <QQuickWidget>
 
 using namespace parley;
@@ -52,6 +53,35 @@ protected:
         for (QQuickItem* body : items("body"))
             names.append(body->parentItem()->parentItem()->property("accessibleName").toString());
         return names;
+    }
+    QQuickItem* lastRow() const
+    {
+        QQuickItem* list = item("rows");
+        const int count = list->property("count").toInt();
+        QQuickItem* last = nullptr;
+        QMetaObject::invokeMethod(list, "itemAtIndex", Q_RETURN_ARG(QQuickItem*, last), Q_ARG(int, count - 1));
+        return last;
+    }
+    QString newestRow() const { return lastRow() ? lastRow()->property("accessibleName").toString() : QString(); }
+    // Whether the newest row lies wholly inside the list.
+    bool showsNewest() const
+    {
+        QQuickItem* list = item("rows");
+        QQuickItem* last = lastRow();
+        if (!last || !last->isVisible())
+            return false;
+        const QRectF row = last->mapRectToItem(list, last->boundingRect());
+        return row.top() >= -0.5 && row.bottom() <= list->height() + 0.5;
+    }
+    // Turns the mouse wheel over `item` by `notches` (positive: up).
+    void turnWheel(QQuickItem* item, int notches)
+    {
+        const QPointF centre = item->mapToScene(QPointF(item->width() / 2, item->height() / 2));
+        for (int i = 0; i < notches; ++i) {
+            QWheelEvent event(centre, view.quickWidget()->mapToGlobal(centre), QPoint(), QPoint(0, 120), Qt::NoButton,
+                Qt::NoModifier, Qt::NoScrollPhase, false);
+            QCoreApplication::sendEvent(view.quickWidget(), &event);
+        }
     }
     bool deliver(const QStringList& lines)
     {
@@ -134,30 +164,37 @@ TEST_F(SessionViewTest, AFailedSendShowsTheRedLineAndKeepsTheText)
     EXPECT_TRUE(disconnected->property("text").toString().startsWith("Disconnected from chat: "));
 }
 
-TEST_F(SessionViewTest, TheListFollowsNewRowsOnlyWhileTheReaderIsAtTheBottom)
+TEST_F(SessionViewTest, TheListFollowsThroughLongRowsAndResizesUntilTheReaderScrollsUp)
 {
     QStringList lines;
     for (int i = 0; i < 40; ++i)
         lines.append(ChatLine { QString::number(i), QStringLiteral("message %1").arg(i) }.toString());
     ASSERT_TRUE(deliver(lines));
-    auto* list = item("messageList");
-    // The last row's bottom edge at the bottom of the visible area.
-    const auto atLastRow = [list] {
-        const double end = list->property("originY").toDouble() + list->property("contentHeight").toDouble();
-        return end - list->property("contentY").toDouble() - list->height() < 1;
-    };
-    ASSERT_TRUE(QTest::qWaitFor(atLastRow, waitMs));
+    auto* list = item("rows");
+    auto* more = item("moreMessagesButton");
+    ASSERT_TRUE(list && more);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return showsNewest(); }, waitMs));
+    EXPECT_FALSE(more->isVisible());
 
-    ASSERT_TRUE(deliver({ ChatLine { "next", "one more" }.toString() }));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return rowNames().contains("Viewer: one more"); }, waitMs));
-    EXPECT_TRUE(QTest::qWaitFor(atLastRow, waitMs));
+    // A row that wraps to many lines, then a narrower and lower window.
+    ASSERT_TRUE(deliver({ ChatLine { "long", QStringLiteral("word ").repeated(60) }.toString() }));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return showsNewest(); }, waitMs));
+    view.resize(270, 380);
+    ASSERT_TRUE(deliver({ ChatLine { "after", "after the resize" }.toString() }));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return showsNewest() && newestRow() == "Viewer: after the resize"; }, waitMs));
 
-    QMetaObject::invokeMethod(list, "positionViewAtBeginning");
-    QTest::qWait(50);
+    // Scrolled up by the wheel, the reader stays put and is offered the way back.
+    turnWheel(list, 10);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return more->isVisible(); }, waitMs));
+    const double position = list->property("contentY").toDouble();
     ASSERT_TRUE(deliver({ ChatLine { "late", "unseen" }.toString() }));
     QTest::qWait(100);
-    EXPECT_FALSE(atLastRow());
-    EXPECT_FALSE(rowNames().contains("Viewer: unseen"));
+    EXPECT_EQ(list->property("contentY").toDouble(), position);
+    EXPECT_FALSE(showsNewest());
+
+    QMetaObject::invokeMethod(more, "clicked");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return showsNewest() && !more->isVisible(); }, waitMs));
+    EXPECT_EQ(newestRow(), "Viewer: unseen");
 }
 
 TEST_F(SessionViewTest, SystemLinesShowTheirHeadlineAndDeletedMessagesOnlyAMarker)

@@ -35,9 +35,6 @@ void MessageListScrollState::setModel(QAbstractItemModel* model)
     if (model) {
         using Model = QAbstractItemModel;
         connections_ = {
-            connect(model, &Model::rowsAboutToBeInserted, this, &MessageListScrollState::rowsAboutToChange),
-            connect(model, &Model::rowsAboutToBeRemoved, this, &MessageListScrollState::rowsAboutToChange),
-            connect(model, &Model::modelAboutToBeReset, this, &MessageListScrollState::rowsAboutToChange),
             connect(model, &Model::rowsInserted, this, &MessageListScrollState::rowsChanged),
             connect(model, &Model::rowsRemoved, this, &MessageListScrollState::rowsChanged),
             connect(model, &Model::modelReset, this, &MessageListScrollState::rowsChanged),
@@ -46,26 +43,41 @@ void MessageListScrollState::setModel(QAbstractItemModel* model)
     emit modelChanged();
 }
 
-void MessageListScrollState::rowsAboutToChange()
+void MessageListScrollState::userScrolled()
 {
-    // The view lays out changes later, so the geometry measured now is the
-    // one from before the change.
-    follow_ = scrollPending_ || shouldScrollToLast(1);
+    setFollowing(shouldScrollToLast(1));
 }
 
-void MessageListScrollState::scrolledToLast()
+void MessageListScrollState::followLatest()
 {
-    scrollPending_ = false;
+    setFollowing(true);
+    emit scrollToLastRequested();
+}
+
+void MessageListScrollState::layoutChanged()
+{
+    if (isFollowing_)
+        emit scrollToLastRequested();
+}
+
+double MessageListScrollState::wheelScrollDistance(double angleDelta, double lineHeight)
+{
+    // One notch is 120 eighths of a degree; turning away from the user goes up.
+    return -angleDelta / 120.0 * linesPerWheelNotch * lineHeight;
+}
+
+void MessageListScrollState::setFollowing(bool isFollowing)
+{
+    if (isFollowing == isFollowing_)
+        return;
+    isFollowing_ = isFollowing;
+    emit isFollowingChanged();
 }
 
 void MessageListScrollState::rowsChanged()
 {
-    const bool follow = follow_;
-    follow_ = false;
-    if (!follow || !model_ || model_->rowCount() == 0)
-        return;
-    scrollPending_ = true;
-    emit scrollToLastRequested();
+    if (isFollowing_ && model_ && model_->rowCount() > 0)
+        emit scrollToLastRequested();
 }
 
 } // namespace parley

@@ -35,7 +35,18 @@ Item {
     Accessible.role: Accessible.ListItem
     Accessible.name: accessibleName
     // A pooled row showing another message: that message comes on screen.
-    ListView.onReused: renderer.appear()
+    ListView.onReused: {
+        tipsShown = false
+        renderer.appear()
+    }
+
+    // A tooltip shows while the pointer rests on the row, and goes when the
+    // rows scroll under a still pointer (no hover event says so).
+    property bool tipsShown: false
+    Connections {
+        target: row.ListView.view
+        function onContentYChanged() { row.tipsShown = false }
+    }
 
     readonly property bool hasSender: displayName !== ""
 
@@ -95,8 +106,11 @@ Item {
                 objectName: "broadcasterBadge"
                 visible: row.isBroadcaster
                 Accessible.ignored: true
-                HoverHandler { id: badgeHover }
-                ToolTip.visible: badgeHover.hovered && row.roleTooltip !== ""
+                HoverHandler {
+                    id: badgeHover
+                    onPointChanged: row.tipsShown = true
+                }
+                ToolTip.visible: badgeHover.hovered && row.tipsShown && row.roleTooltip !== ""
                 ToolTip.text: row.roleTooltip
             }
 
@@ -111,8 +125,11 @@ Item {
                 Layout.maximumWidth: parent.width - time.width - 24
                 Accessible.ignored: true
 
-                HoverHandler { id: nameHover }
-                ToolTip.visible: nameHover.hovered && row.roleTooltip !== ""
+                HoverHandler {
+                    id: nameHover
+                    onPointChanged: row.tipsShown = true
+                }
+                ToolTip.visible: nameHover.hovered && row.tipsShown && row.roleTooltip !== ""
                 ToolTip.text: row.roleTooltip
 
                 // The menu is made on first use: rows come and go by the thousand.
@@ -166,7 +183,8 @@ Item {
             opacity: row.isDeleted ? 0.6 : 1
             selectionColor: colors.highlight
             selectedTextColor: colors.highlightedText
-            activeFocusOnPress: false
+            // Focused by a click, so Ctrl+C copies what the mouse selected.
+            activeFocusOnPress: true
             Accessible.ignored: true
 
             TextWithEmotesRenderer {
