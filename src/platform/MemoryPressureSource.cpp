@@ -1,6 +1,5 @@
 #include "platform/MemoryPressureSource.h"
 
-#include <QCoreApplication>
 #include <QSocketNotifier>
 #include <QThread>
 
@@ -40,22 +39,6 @@ MemoryPressureSource::~MemoryPressureSource()
         delete trigger.notifier;
         ::close(trigger.fd);
     }
-}
-
-MemoryPressureSource& MemoryPressureSource::shared()
-{
-    static MemoryPressureSource* source = [] {
-        auto* app = QCoreApplication::instance();
-        if (!app || QThread::currentThread() == app->thread())
-            return new MemoryPressureSource;
-        // Built here, then handed to the main thread, which starts watching
-        // the kernel as soon as it gets to it.
-        auto* created = new MemoryPressureSource(Unwatched {});
-        created->moveToThread(app->thread());
-        QMetaObject::invokeMethod(created, [created] { created->watchKernel(); });
-        return created;
-    }();
-    return *source;
 }
 
 void MemoryPressureSource::simulate(Level level)

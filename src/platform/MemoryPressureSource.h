@@ -23,10 +23,6 @@ public:
     explicit MemoryPressureSource(QObject* parent = nullptr);
     ~MemoryPressureSource() override;
 
-    // The process-wide source on the main thread, created on first use and
-    // never destroyed.
-    static MemoryPressureSource& shared();
-
     // Whether kernel pressure events are being watched.
     bool isWatchingKernel() const { return !triggers_.empty(); }
 
@@ -37,9 +33,6 @@ signals:
     void pressure(parley::MemoryPressureSource::Level level);
 
 private:
-    struct Unwatched { };
-    explicit MemoryPressureSource(Unwatched) { }
-
     void watchKernel();
     void watch(Level level, const char* trigger);
 

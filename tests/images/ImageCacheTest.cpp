@@ -66,13 +66,3 @@ TEST(ImageCache, MemoryPressureEmptiesIt)
     EXPECT_EQ(cache.totalCost(), 0);
     EXPECT_FALSE(cache.image(key("https://a.test/1")));
 }
-
-TEST(ImageCache, SharedCacheListensToTheSharedPressureSource)
-{
-    const auto& shared = ImageCache::shared();
-    EXPECT_EQ(shared, ImageCache::shared());
-    EXPECT_EQ(shared->configuration().costLimit, ImageCache::defaultCostLimit());
-    shared->setImage(image(4, 4), key("https://a.test/shared"));
-    MemoryPressureSource::shared().simulate(MemoryPressureSource::Level::Critical);
-    EXPECT_EQ(shared->totalCount(), 0);
-}

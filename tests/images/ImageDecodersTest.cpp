@@ -240,7 +240,7 @@ TEST(ImageDecoderRegistry, LatestAcceptingMatchWinsAndClearLeavesNone)
     registry.clear();
     EXPECT_FALSE(registry.decoder(data));
 
-    EXPECT_TRUE(ImageDecoderRegistry::shared().decoder(data));
+    EXPECT_TRUE(ImageDecoderRegistry::withDefaultDecoder()->decoder(data));
 }
 
 TEST(EmptyDecoder, HandsTheBytesBack)

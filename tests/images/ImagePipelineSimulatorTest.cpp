@@ -228,7 +228,7 @@ TEST_F(SimulatorTest, aCancelledDownloadKeepsWhatArrivedForResuming)
     std::optional<ResumableData> kept;
     ASSERT_TRUE(QTest::qWaitFor(
         [&] {
-            kept = ResumableDataStorage::shared().take(pipeline->id(), imageId);
+            kept = pipeline->configuration().services.resumableData->take(pipeline->id(), imageId);
             return kept.has_value();
         },
         10000))

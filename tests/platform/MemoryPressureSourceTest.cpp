@@ -3,6 +3,8 @@
 
 #include <QSignalSpy>
 
+#include <thread>
+
 #include <gtest/gtest.h>
 
 using parley::MemoryPressureSource;
@@ -18,11 +20,15 @@ TEST(MemoryPressureSource, SimulatedPressureIsReportedWithItsLevel)
     EXPECT_EQ(spy[1][0].value<MemoryPressureSource::Level>(), MemoryPressureSource::Level::Warning);
 }
 
-TEST(MemoryPressureSource, SharedSourceLivesOnTheMainThreadWhoeverCreatesIt)
+TEST(MemoryPressureSource, ASourceMadeWhereNoEventLoopRunsOnlySimulates)
 {
-    auto& shared = MemoryPressureSource::shared();
-    EXPECT_EQ(shared.thread(), QCoreApplication::instance()->thread());
-    EXPECT_EQ(&shared, &MemoryPressureSource::shared());
+    std::thread([] {
+        MemoryPressureSource source;
+        EXPECT_FALSE(source.isWatchingKernel());
+        QSignalSpy spy(&source, &MemoryPressureSource::pressure);
+        source.simulate(MemoryPressureSource::Level::Warning);
+        EXPECT_EQ(spy.size(), 1);
+    }).join();
 }
 
 TEST(PhysicalMemory, ReportsAPlausibleSize)

@@ -15,7 +15,7 @@ struct Command {
 // Parses the chat lines of one frame read from standard input.
 int runIrc(const QStringList& arguments);
 
-// Loads image URLs through the shared image pipeline and reports each result.
+// Loads image URLs through an image pipeline like the app's and reports each result.
 int runImages(const QStringList& arguments);
 
 // Joins a chat channel: log lines out, typed lines sent as messages.

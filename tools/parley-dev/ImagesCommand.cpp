@@ -3,6 +3,7 @@
 
 #include "images/loading/DataLoader.h"
 #include "images/pipeline/ImagePipeline.h"
+#include "platform/MemoryPressureSource.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -33,7 +34,7 @@ std::optional<ImageRequest::Priority> priorityNamed(const QString& name)
     return index < 0 ? std::nullopt : std::optional(ImageRequest::Priority(index));
 }
 
-// The bundle identifier names the shared disk HTTP cache, as in the app.
+// The bundle identifier names the disk HTTP cache, as in the app.
 QString bundleIdentifier()
 {
     QFile info(QCoreApplication::applicationDirPath() + QStringLiteral("/../share/parley/Info.json"));
@@ -100,10 +101,12 @@ int runImages(const QStringList& arguments)
     if (urls.isEmpty())
         return usageError(QStringLiteral("no URL given"));
 
-    URLCache::setBundleIdentifier(bundleIdentifier());
-    ImagePipeline& pipeline = ImagePipeline::shared();
+    MemoryPressureSource memoryPressure;
+    ImagePipeline::Configuration configuration;
+    configuration.services = ImageServices::make(&memoryPressure, URLCache::forBundle(bundleIdentifier()));
+    const auto pipeline = ImagePipeline::create(std::move(configuration));
     const auto counter = std::make_shared<RequestCounter>();
-    if (auto* loader = dynamic_cast<DataLoader*>(pipeline.configuration().dataLoader.get()))
+    if (auto* loader = dynamic_cast<DataLoader*>(pipeline->configuration().dataLoader.get()))
         loader->setDelegate(counter);
 
     const qsizetype total = urls.size() * repeat;
@@ -115,7 +118,7 @@ int runImages(const QStringList& arguments)
         for (int i = 0; i < repeat; ++i) {
             ImageRequest request(url);
             request.setPriority(priority);
-            pipeline.loadImage(request, nullptr, {}, [url, total, &completed, &failed](const ImageResult& result) {
+            pipeline->loadImage(request, nullptr, {}, [url, total, &completed, &failed](const ImageResult& result) {
                 if (result.error()) {
                     ++failed;
                     printTerminalLine(stderr, describe(url, result));

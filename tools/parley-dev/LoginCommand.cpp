@@ -6,6 +6,7 @@
 #include "app/account/ApplicationController.h"
 #include "app/account/BundleConfigError.h"
 #include "app/session/SessionController.h"
+#include "images/pipeline/ImagePipeline.h"
 #include "platform/Diagnostics.h"
 #include "platform/Error.h"
 #include "platform/ErrorPresenter.h"
@@ -82,8 +83,9 @@ std::optional<BundleConfig> readBundle(const QStringList& arguments, const char*
 }
 
 // The application controller of the bundle, its stored sign-in restored;
-// what its alerts would show is printed.
-std::unique_ptr<ApplicationController> restoredController(const BundleConfig& config)
+// what its alerts would show is printed. Its sessions load emote images
+// through `images`, which must outlive it.
+std::unique_ptr<ApplicationController> restoredController(const BundleConfig& config, ImagePipeline& images)
 {
     // The chat session a sign-in starts logs its traffic; only the account matters here.
     Diagnostics::setSink([](const QString& line) {
@@ -93,9 +95,8 @@ std::unique_ptr<ApplicationController> restoredController(const BundleConfig& co
     auto controller = std::make_unique<ApplicationController>(config,
         TwitchAPI(config.twitchEndpoints(), config.twitchClientID, config.twitchAuthRedirectURL),
         makeCredentialStore(config), makeUserDefaults(config),
-        [](const TwitchAPI& twitch, const TwitchUserAccessToken& accessToken) {
-            return std::shared_ptr<SessionController>(
-                new SessionController(twitch, accessToken, nullptr, ImagePipeline::shared()),
+        [&images](const TwitchAPI& twitch, const TwitchUserAccessToken& accessToken) {
+            return std::shared_ptr<SessionController>(new SessionController(twitch, accessToken, nullptr, images),
                 [](QObject* session) { session->deleteLater(); });
         });
     QObject::connect(controller.get(), &ApplicationController::errors,
@@ -118,7 +119,8 @@ int runLogin(const QStringList& arguments)
     const std::optional<BundleConfig> config = readBundle(arguments, "login");
     if (!config)
         return 2;
-    const std::unique_ptr<ApplicationController> controller = restoredController(*config);
+    const auto images = ImagePipeline::create();
+    const std::unique_ptr<ApplicationController> controller = restoredController(*config, *images);
 
     print(QStringLiteral("open in a browser and sign in:\n%1")
               .arg(controller->startSignIn().toString(QUrl::FullyEncoded)));
@@ -150,7 +152,8 @@ int runLogout(const QStringList& arguments)
     const std::optional<BundleConfig> config = readBundle(arguments, "logout");
     if (!config)
         return 2;
-    const std::unique_ptr<ApplicationController> controller = restoredController(*config);
+    const auto images = ImagePipeline::create();
+    const std::unique_ptr<ApplicationController> controller = restoredController(*config, *images);
     bool keyringFailed = false;
     QObject::connect(controller.get(), &ApplicationController::errors, [&] { keyringFailed = true; });
     waitFor(controller->logout());

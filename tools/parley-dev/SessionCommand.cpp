@@ -3,6 +3,7 @@
 
 #include "TerminalText.h"
 #include "app/session/SessionController.h"
+#include "images/pipeline/ImagePipeline.h"
 #include "platform/Diagnostics.h"
 #include "platform/Error.h"
 #include "platform/WhenFinished.h"
@@ -135,6 +136,7 @@ int runSession(const QStringList& arguments)
     endpoints.chatURL = QUrl(parser.value("chat-url"));
     const TwitchAPI twitch(endpoints, parser.value("client-id"), QUrl(QStringLiteral("http://localhost:17563")));
 
+    const auto images = ImagePipeline::create();
     std::unique_ptr<SessionController> session;
     std::unique_ptr<SessionPrinter> printer;
     QObject context;
@@ -150,7 +152,7 @@ int runSession(const QStringList& arguments)
         }
         printLine(QStringLiteral("signed in as %1 (user id %2)")
                       .arg(printable(token.info.login), printable(token.info.userID)));
-        session = std::make_unique<SessionController>(twitch, token, nullptr, ImagePipeline::shared());
+        session = std::make_unique<SessionController>(twitch, token, nullptr, *images);
         printer = std::make_unique<SessionPrinter>(*session);
         QObject::connect(session.get(), &SessionController::errors, &context, [&](const std::exception_ptr& error) {
             printLine(QStringLiteral("Disconnected from chat: ") + describe(error));

@@ -107,7 +107,8 @@ int runWindow(const QStringList& arguments)
     token.info.login = QString::fromLatin1(demo::login);
     token.info.userID = QString::fromLatin1(demo::userID);
 
-    SessionController session(twitch, token, nullptr, ImagePipeline::shared());
+    const auto images = ImagePipeline::create();
+    SessionController session(twitch, token, nullptr, *images);
     ThemeOptions options = defaultThemeOptions();
     options.showMessageTimestamp = !parser.isSet("no-timestamps");
     options.spacing = ThemeSpacing::custom(parser.value("spacing").toDouble());

@@ -16,7 +16,7 @@ const Command commands[] = {
     { "api", "api authorize-url|validate|token-from-redirect|emotes ...    call the Twitch web services",
         parley::dev::runApi },
     { "irc", "irc < frame    parse a chat frame's lines into JSON, one object per line", parley::dev::runIrc },
-    { "images", "images load URL... [--repeat N] [--priority P]    load images through the shared pipeline",
+    { "images", "images load URL... [--repeat N] [--priority P]    load images through a pipeline like the app's",
         parley::dev::runImages },
     { "chat",
         "chat [--token -] (--login LOGIN | --identity URL) [--chat-url URL] [--channel NAME]\n"

@@ -1,14 +1,14 @@
 #include "app/shell/SharedImagePipeline.h"
 
-#include "images/loading/URLCache.h"
 #include "images/pipeline/ImagePipeline.h"
 
 namespace parley {
 
-ImagePipeline& sharedImagePipeline(const BundleConfig& config)
+SharedImagePipeline::SharedImagePipeline(const BundleConfig& config)
 {
-    URLCache::setBundleIdentifier(config.bundleIdentifier);
-    return ImagePipeline::shared();
+    ImagePipeline::Configuration configuration;
+    configuration.services = ImageServices::make(&memoryPressure_, URLCache::forBundle(config.bundleIdentifier));
+    pipeline_ = ImagePipeline::create(std::move(configuration));
 }
 
 } // namespace parley

@@ -96,8 +96,9 @@ int main(int argc, char** argv)
     if (AppMover(moverPlatform).moveCheck() == AppMover::Outcome::quitting)
         return 0;
 
+    SharedImagePipeline images(config);
     AppDelegate delegate(
-        config, { makeCredentialStore(config), makeUserDefaults(config), sharedImagePipeline(config), &openInBrowser });
+        config, { makeCredentialStore(config), makeUserDefaults(config), images.pipeline(), &openInBrowser });
     QObject::connect(&channel, &InstanceChannel::urlsOpened, &delegate, &AppDelegate::openURLs);
     // Bundles made for tests answer the end-to-end test's requests as well.
     AccessibilityDriver driver(delegate.menu());

@@ -19,13 +19,6 @@ ImageCache::ImageCache(std::optional<Configuration> configuration, MemoryPressur
     : impl_(configuration.value_or(defaults()), memoryPressure)
 { }
 
-const std::shared_ptr<ImageCache>& ImageCache::shared()
-{
-    static const std::shared_ptr<ImageCache> cache = std::make_shared<ImageCache>(
-        std::nullopt, &MemoryPressureSource::shared());
-    return cache;
-}
-
 qint64 ImageCache::defaultCostLimit(qint64 physicalMemory)
 {
     constexpr qint64 limit = qint64(512) << 20;

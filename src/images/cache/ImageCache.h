@@ -33,9 +33,6 @@ public:
     // Without a memory pressure source it only follows its limits.
     ImageCache(std::optional<Configuration> configuration, MemoryPressureSource* memoryPressure);
 
-    // The cache every pipeline uses unless its configuration brings its own.
-    static const std::shared_ptr<ImageCache>& shared();
-
     // A fifth of physical memory (a tenth up to 512 MiB), at most 512 MiB.
     // Memory below 256 MiB, or unknown (0), counts as 256 MiB.
     static qint64 defaultCostLimit(qint64 physicalMemory);

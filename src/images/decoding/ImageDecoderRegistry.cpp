@@ -4,16 +4,13 @@
 
 namespace parley {
 
-ImageDecoderRegistry& ImageDecoderRegistry::shared()
+std::shared_ptr<ImageDecoderRegistry> ImageDecoderRegistry::withDefaultDecoder()
 {
-    static ImageDecoderRegistry* registry = [] {
-        auto* r = new ImageDecoderRegistry;
-        r->registerDecoder([](const ImageDecodingContext& context) -> std::shared_ptr<ImageDecoding> {
-            return ImageDecoders::Default::make(context);
-        });
-        return r;
-    }();
-    return *registry;
+    auto registry = std::make_shared<ImageDecoderRegistry>();
+    registry->registerDecoder([](const ImageDecodingContext& context) -> std::shared_ptr<ImageDecoding> {
+        return ImageDecoders::Default::make(context);
+    });
+    return registry;
 }
 
 void ImageDecoderRegistry::registerDecoder(Match match)

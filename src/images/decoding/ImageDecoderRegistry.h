@@ -15,10 +15,11 @@ class ImageDecoderRegistry {
 public:
     using Match = std::function<std::shared_ptr<ImageDecoding>(const ImageDecodingContext&)>;
 
-    // An empty registry; the shared one starts with the default decoder.
+    // An empty registry.
     ImageDecoderRegistry() = default;
 
-    static ImageDecoderRegistry& shared();
+    // A registry that starts with the default decoder.
+    static std::shared_ptr<ImageDecoderRegistry> withDefaultDecoder();
 
     void registerDecoder(Match match);
     std::shared_ptr<ImageDecoding> decoder(const ImageDecodingContext& context) const;

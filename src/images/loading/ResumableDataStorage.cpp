@@ -2,12 +2,6 @@
 
 namespace parley {
 
-ResumableDataStorage& ResumableDataStorage::shared()
-{
-    static ResumableDataStorage storage(&MemoryPressureSource::shared());
-    return storage;
-}
-
 void ResumableDataStorage::registerPipeline(const QUuid& pipelineId)
 {
     std::lock_guard lock(mutex_);

@@ -11,18 +11,15 @@
 
 namespace parley {
 
-// The process-wide store of interrupted downloads, kept per pipeline and image
-// so a later load of the same image can continue with a range request. Holds
-// at most 100 entries and 32,000,000 bytes while at least one pipeline is
-// registered; forgets everything when the last one unregisters.
-// Empties itself on memory pressure, like the image cache.
+// A store of interrupted downloads shared by the pipelines given it, kept per
+// pipeline and image so a later load of the same image can continue with a
+// range request. Holds at most 100 entries and 32,000,000 bytes while at
+// least one pipeline is registered; forgets everything when the last one
+// unregisters. Empties itself on memory pressure, like the image cache.
 // Every member may be called from any thread.
 class ResumableDataStorage {
 public:
     explicit ResumableDataStorage(MemoryPressureSource* memoryPressure = nullptr) : memoryPressure_(memoryPressure) { }
-
-    // Follows the process's memory-pressure source.
-    static ResumableDataStorage& shared();
 
     void registerPipeline(const QUuid& pipelineId);
     void unregisterPipeline(const QUuid& pipelineId);

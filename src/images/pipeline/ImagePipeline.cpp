@@ -3,33 +3,15 @@
 #include "images/cache/DataCache.h"
 #include "images/cache/ImageCache.h"
 #include "images/loading/DataLoader.h"
-#include "images/loading/ResumableDataStorage.h"
 #include "images/pipeline/ImagePipelineDelegate.h"
 #include "images/pipeline/internal/PipelineStages.h"
 #include "platform/Diagnostics.h"
 
-#include <QCoreApplication>
 #include <QPromise>
-
-#include <mutex>
 
 namespace parley {
 
 namespace {
-
-std::mutex sharedMutex;
-std::shared_ptr<ImagePipeline> sharedPipeline;
-
-// Runs while the application object is destroyed: loads still in flight end
-// silently and the pipeline's threads stop before anything else goes away.
-void tearDownShared()
-{
-    std::shared_ptr<ImagePipeline> pipeline;
-    {
-        std::lock_guard lock(sharedMutex);
-        pipeline = std::move(sharedPipeline);
-    }
-}
 
 template <typename Value>
 QFuture<Value> futureOf(const std::shared_ptr<QPromise<Value>>& promise)
@@ -120,13 +102,14 @@ ImagePipeline::ImagePipeline(Configuration configuration, std::shared_ptr<ImageP
     , queue_(std::make_unique<SerialQueue>(QStringLiteral("parley.images.ImagePipeline")))
     , stages_(std::make_unique<PipelineStages>(*this, *queue_))
 {
+    configuration_.services = configuration_.services.completed();
     if (!configuration_.dataLoader)
-        configuration_.dataLoader = std::make_shared<DataLoader>(URLCache::shared());
+        configuration_.dataLoader = std::make_shared<DataLoader>(configuration_.services.urlCache);
     if (auto* loader = dynamic_cast<DataLoader*>(configuration_.dataLoader.get()))
         loader->setPrefersIncrementalDelivery(configuration_.isProgressiveDecodingEnabled);
     if (!configuration_.callbackQueue)
         configuration_.callbackQueue = &SerialQueue::main();
-    ResumableDataStorage::shared().registerPipeline(id_);
+    configuration_.services.resumableData->registerPipeline(id_);
 }
 
 ImagePipeline::~ImagePipeline()
@@ -139,20 +122,7 @@ ImagePipeline::~ImagePipeline()
     if (queue_->isCurrent())
         (void)queue_.release(); // released from a hook on its own queue: its idle thread cannot be joined here
     queue_.reset();
-    ResumableDataStorage::shared().unregisterPipeline(id_);
-}
-
-ImagePipeline& ImagePipeline::shared()
-{
-    std::lock_guard lock(sharedMutex);
-    if (!sharedPipeline) {
-        ResumableDataStorage::shared(); // outlives the pipeline, which unregisters from it
-        ImageCache::shared();
-        sharedPipeline = create();
-        if (QCoreApplication::instance())
-            qAddPostRoutine(tearDownShared);
-    }
-    return *sharedPipeline;
+    configuration_.services.resumableData->unregisterPipeline(id_);
 }
 
 std::shared_ptr<ImageTask> ImagePipeline::makeTask(

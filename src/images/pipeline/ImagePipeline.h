@@ -5,6 +5,7 @@
 #include "images/decoding/ImageDecoding.h"
 #include "images/decoding/ImageEncoders.h"
 #include "images/loading/DataLoading.h"
+#include "images/pipeline/ImageServices.h"
 #include "images/pipeline/ImageTask.h"
 #include "images/pipeline/LoadResult.h"
 #include "platform/SerialQueue.h"
@@ -35,22 +36,24 @@ struct AsyncImageTask {
 // progress, cancellation and delivery on the caller's callback queue (the
 // main thread by default). All its state lives on its own serial queue.
 //
-// The application uses one pipeline, ImagePipeline::shared(), and one call:
-//     ImagePipeline::shared().loadImage(url, [](const ImageResult& result) { ... });
+// Its owner creates it with the services it shares (see ImageServices) and
+// loads with one call:
+//     pipeline->loadImage(url, [](const ImageResult& result) { ... });
 // or, as a future continued on the main thread:
-//     ImagePipeline::shared().image(url).then(context, [](const ImageResponse& r) { ... });
-// Create other pipelines with create(); destroying one with loads in flight
-// ends them silently.
+//     pipeline->image(url).then(context, [](const ImageResponse& r) { ... });
+// Destroying a pipeline with loads in flight ends them silently.
 class ImagePipeline : public std::enable_shared_from_this<ImagePipeline> {
 public:
     enum class DataCachePolicy { automatic, storeOriginalData, storeEncodedImages, storeAll };
 
     struct Configuration {
-        // None: a DataLoader over the shared disk HTTP cache.
+        // Empty ones are made for this pipeline alone.
+        ImageServices services;
+        // None: a DataLoader over the services' disk HTTP cache.
         std::shared_ptr<DataLoading> dataLoader;
         std::shared_ptr<DataCaching> dataCache;
         std::shared_ptr<ImageCaching> customImageCache;
-        // None: the shared decoder registry.
+        // None: the services' decoder registry.
         std::function<std::shared_ptr<ImageDecoding>(const ImageDecodingContext&)> makeImageDecoder;
         // None: ImageEncoders::Default, for processed images stored in the data cache.
         std::function<std::shared_ptr<ImageEncoding>(const ImageEncodingContext&)> makeImageEncoder;
@@ -91,10 +94,6 @@ public:
     ~ImagePipeline();
     ImagePipeline(const ImagePipeline&) = delete;
     ImagePipeline& operator=(const ImagePipeline&) = delete;
-
-    // The process's pipeline, created with the defaults on first use; torn
-    // down (its loads ended silently) when the application object goes.
-    static ImagePipeline& shared();
 
     // Loads an image; `completion` runs once on the callback queue, unless the
     // task is cancelled first. The returned task may be ignored. `onCancel`

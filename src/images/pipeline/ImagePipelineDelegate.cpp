@@ -1,6 +1,5 @@
 #include "images/pipeline/ImagePipelineDelegate.h"
 
-#include "images/decoding/ImageDecoderRegistry.h"
 #include "images/pipeline/ImagePipeline.h"
 
 namespace parley {
@@ -14,7 +13,7 @@ std::shared_ptr<ImageDecoding> ImagePipelineDelegate::imageDecoder(
     ImagePipeline& pipeline, const ImageDecodingContext& context)
 {
     const auto& make = pipeline.configuration().makeImageDecoder;
-    return make ? make(context) : ImageDecoderRegistry::shared().decoder(context);
+    return make ? make(context) : pipeline.configuration().services.decoderRegistry->decoder(context);
 }
 
 std::shared_ptr<ImageEncoding> ImagePipelineDelegate::imageEncoder(
@@ -29,7 +28,7 @@ ImageCaching* ImagePipelineDelegate::imageCache(ImagePipeline& pipeline, const I
     const auto& configuration = pipeline.configuration();
     if (configuration.isCustomImageCacheProvided)
         return configuration.customImageCache.get();
-    return ImageCache::shared().get();
+    return configuration.services.imageCache.get();
 }
 
 DataCaching* ImagePipelineDelegate::dataCache(ImagePipeline& pipeline, const ImageRequest&)

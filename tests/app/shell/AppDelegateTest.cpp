@@ -76,7 +76,7 @@ protected:
     void launch()
     {
         delegate = std::make_unique<AppDelegate>(
-            config, AppDelegate::Services { keychain, userDefaults, ImagePipeline::shared(), [this](const QUrl& url) {
+            config, AppDelegate::Services { keychain, userDefaults, *images, [this](const QUrl& url) {
                                                opened.append(url);
                                                return true;
                                            } });
@@ -110,6 +110,7 @@ protected:
     BundleConfig config;
     std::shared_ptr<CredentialStore> keychain;
     std::shared_ptr<QSettings> userDefaults;
+    std::shared_ptr<ImagePipeline> images = ImagePipeline::create();
     QList<QUrl> opened;
     std::unique_ptr<AppDelegate> delegate;
 };
@@ -183,8 +184,8 @@ TEST_F(AppDelegateTest, RestoredSignInOpensTheSessionWindowWithoutShowingSignInF
     ASSERT_EQ(storedItems().size(), 2);
     delegate.reset();
 
-    delegate = std::make_unique<AppDelegate>(config,
-        AppDelegate::Services { keychain, userDefaults, ImagePipeline::shared(), [](const QUrl&) { return true; } });
+    delegate = std::make_unique<AppDelegate>(
+        config, AppDelegate::Services { keychain, userDefaults, *images, [](const QUrl&) { return true; } });
     delegate->applicationDidFinishLaunching();
     QSignalSpy windowsShown(delegate->rootCoordinator(), &RootCoordinator::mainWindowChanged);
     EXPECT_TRUE(visibleMainWindows().isEmpty());

@@ -18,7 +18,8 @@ TEST(SharedImagePipeline, keepsDownloadsInTheUserCacheDirectoryNamedAfterTheBund
     BundleConfig config;
     config.bundleIdentifier = QStringLiteral("app.parley.cachetest");
 
-    ImagePipeline& pipeline = sharedImagePipeline(config);
+    SharedImagePipeline images(config);
+    ImagePipeline& pipeline = images.pipeline();
     const auto* loader = dynamic_cast<const DataLoader*>(pipeline.configuration().dataLoader.get());
     ASSERT_TRUE(loader);
     const QString directory = caches.path() + QStringLiteral("/app.parley.cachetest");
@@ -35,4 +36,17 @@ TEST(SharedImagePipeline, keepsDownloadsInTheUserCacheDirectoryNamedAfterTheBund
     EXPECT_TRUE(QTest::qWaitFor(
         [&] { return QDirIterator(directory, QDir::Files, QDirIterator::Subdirectories).hasNext(); }, 10000))
         << "the download was written to the disk HTTP cache";
+}
+
+TEST(SharedImagePipeline, itsMemoryCacheEmptiesOnMemoryPressure)
+{
+    SharedImagePipeline images(BundleConfig {});
+    const ImageRequest request(QUrl(QStringLiteral("https://a.test/e.png")));
+    QImage bitmap(4, 4, QImage::Format_ARGB32);
+    bitmap.fill(Qt::red);
+    images.pipeline().storeCachedImage(ImageContainer(bitmap, AssetType::png()), request);
+    ASSERT_TRUE(images.pipeline().cachedImage(request));
+
+    images.memoryPressure().simulate(MemoryPressureSource::Level::Warning);
+    EXPECT_FALSE(images.pipeline().cachedImage(request));
 }

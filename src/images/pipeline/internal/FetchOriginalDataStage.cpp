@@ -40,6 +40,7 @@ void FetchOriginalDataStage::enqueueLoad()
 // loader hands over after a cancellation (a buffered body) is still kept for
 // resuming. Touched only on the pipeline's queue.
 struct FetchOriginalDataStage::Download {
+    std::shared_ptr<ResumableDataStorage> storage;
     QUuid pipelineId;
     QString imageId;
     bool isResumableDataEnabled = false;
@@ -89,7 +90,7 @@ struct FetchOriginalDataStage::Download {
         if (!isResumableDataEnabled || !response || data.isEmpty())
             return;
         if (auto kept = ResumableData::capture(*response, data))
-            ResumableDataStorage::shared().store(pipelineId, imageId, std::move(*kept));
+            storage->store(pipelineId, imageId, std::move(*kept));
     }
 };
 
@@ -97,11 +98,12 @@ void FetchOriginalDataStage::load(const AsyncOperation::Finish& finish)
 {
     finish_ = finish;
     download_ = std::make_shared<Download>();
+    download_->storage = stages_.configuration().services.resumableData;
     download_->pipelineId = pipeline().id();
     download_->imageId = request_.originalImageId().value_or(QString());
     download_->isResumableDataEnabled = stages_.configuration().isResumableDataEnabled;
     if (download_->isResumableDataEnabled)
-        download_->resumable = ResumableDataStorage::shared().take(download_->pipelineId, download_->imageId);
+        download_->resumable = download_->storage->take(download_->pipelineId, download_->imageId);
     startLoading();
     onCancelled = [this] {
         download_->isCancelled = true;
