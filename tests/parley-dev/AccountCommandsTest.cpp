@@ -107,6 +107,10 @@ TEST_F(AccountCommandsTest, LoginThenLogoutRevokesAndRemovesTheStoredSignIn)
     EXPECT_EQ(login.exitCode, 0) << login.out.toStdString() << login.err.toStdString();
     EXPECT_TRUE(login.out.contains(QLatin1String("state: authenticated as parley_demo"))) << login.out.toStdString();
     EXPECT_FALSE(login.out.contains(QString::fromLatin1(demo::token)));
+    // The address on a line of its own, after a prompt that is not escaped.
+    EXPECT_TRUE(login.out.contains(QLatin1String("open in a browser and sign in:\nhttp://127.0.0.1:")))
+        << login.out.toStdString();
+    EXPECT_FALSE(login.out.contains(QLatin1String("\\n"))) << login.out.toStdString();
 
     const Run logout = run(bundleArguments("logout"));
     EXPECT_EQ(logout.exitCode, 0) << logout.out.toStdString() << logout.err.toStdString();

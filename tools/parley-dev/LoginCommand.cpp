@@ -122,8 +122,10 @@ int runLogin(const QStringList& arguments)
     const auto images = ImagePipeline::create();
     const std::unique_ptr<ApplicationController> controller = restoredController(*config, *images);
 
-    print(QStringLiteral("open in a browser and sign in:\n%1")
-              .arg(controller->startSignIn().toString(QUrl::FullyEncoded)));
+    // print() escapes control characters, a line feed too: the address,
+    // made from the bundle's configuration, goes on a line of its own.
+    print(QStringLiteral("open in a browser and sign in:"));
+    print(controller->startSignIn().toString(QUrl::FullyEncoded));
     print(QStringLiteral("paste the address the browser was sent back to:"));
     const QString redirect = QTextStream(stdin).readLine().trimmed();
 
