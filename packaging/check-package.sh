@@ -55,6 +55,9 @@ while read -r module; do
     fi
 done <"$scratch/imports"
 has_depend qml6-module-qtqml-workerscript || fail "Depends lacks qml6-module-qtqml-workerscript (QtQuick loads it)"
+# Recommends: without a colour emoji font, emoji in chat are empty boxes.
+dpkg-deb -f "$deb" Recommends | tr ',|' '\n\n' | sed 's/^ *//; s/[ (].*//' | grep -qx fonts-noto-color-emoji \
+    || fail "Recommends lacks fonts-noto-color-emoji"
 
 # The installed bundle says so; the portable one carries no kind, so a
 # downloaded copy offers to move itself.

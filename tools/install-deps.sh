@@ -1,6 +1,7 @@
 #!/bin/sh
 # Installs every Debian package that building, testing and benchmarking Parley
-# needs. Idempotent: it only touches apt when something is missing.
+# needs, and the colour emoji font that screenshots and tests see chat's
+# emoji with. Idempotent: it only touches apt when something is missing.
 set -eu
 
 packages="
@@ -14,6 +15,7 @@ qml6-module-qtqml-workerscript qml6-module-qt-labs-folderlistmodel qml6-module-q
 qt6-image-formats-plugins
 libsecret-1-dev libsecret-tools gnome-keyring dbus dbus-x11 xvfb xauth
 dpkg-dev desktop-file-utils appstream lintian librsvg2-bin
+fonts-noto-color-emoji
 "
 
 missing=""
