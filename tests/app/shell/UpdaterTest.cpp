@@ -126,7 +126,11 @@ TEST_F(UpdaterTest, WithoutAFeedOnlyTheUsersCheckAnswersThatThereIsNone)
     EXPECT_TRUE(finished.isEmpty());
     updater.checkForUpdates();
     ASSERT_EQ(finished.size(), 1);
-    EXPECT_EQ(finished.first().at(0).value<UpdateCheckResult>().outcome, UpdateCheckResult::Outcome::notConfigured);
+    const auto result = finished.first().at(0).value<UpdateCheckResult>();
+    EXPECT_EQ(result.outcome, UpdateCheckResult::Outcome::notConfigured);
+    // Said to the user, who knows nothing of the bundle's configuration.
+    EXPECT_EQ(result.message(), QStringLiteral("This copy of Parley does not check for updates."));
+    EXPECT_FALSE(result.details().contains(QStringLiteral("Info.json")));
 }
 
 } // namespace

@@ -12,7 +12,7 @@ QString UpdateCheckResult::message() const
     case Outcome::failed:
         return QStringLiteral("Parley could not check for updates.");
     case Outcome::notConfigured:
-        return QStringLiteral("This copy of Parley has no update feed.");
+        return QStringLiteral("This copy of Parley does not check for updates.");
     }
     return {};
 }
@@ -27,7 +27,7 @@ QString UpdateCheckResult::details() const
     case Outcome::failed:
         return error;
     case Outcome::notConfigured:
-        return QStringLiteral("Updates are checked only when the bundle's Info.json names an UPDATE_FEED_URL.");
+        return QStringLiteral("Get newer versions of Parley the same way you got this one.");
     }
     return {};
 }
