@@ -43,7 +43,7 @@ set(CPACK_PACKAGE_DESCRIPTION "Parley is a chat companion for Twitch broadcaster
 joins your own channel's chat, shows it live in a small window that can float
 above your game or streaming software (coloured names, broadcaster badge,
 optional time, emotes drawn inline) and lets you write into it.")
-set(CPACK_PACKAGE_HOMEPAGE_URL "https://parley.app/")
+set(CPACK_PACKAGE_HOMEPAGE_URL ${PROJECT_HOMEPAGE_URL})
 set(CPACK_GENERATOR DEB TGZ)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PARLEY_PROCESSOR ${CMAKE_SYSTEM_PROCESSOR})

@@ -4,13 +4,16 @@
 
 #include <QAccessible>
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QJsonArray>
 #include <QKeyEvent>
+#include <QMainWindow>
 #include <QMetaEnum>
 #include <QQuickItem>
 #include <QQuickWidget>
 #include <QWidget>
+#include <QWindow>
 
 namespace parley {
 
@@ -112,6 +115,26 @@ QJsonObject describeObject(QObject* object)
     return description;
 }
 
+// The menu commands of `window`'s menu bar as an assistive technology reaches
+// them: through the bar's menus, only items whose accessible object is valid.
+QJsonArray accessibleMenu(QWidget* window)
+{
+    QJsonArray names;
+    auto* mainWindow = qobject_cast<QMainWindow*>(window);
+    QAccessibleInterface* bar = mainWindow && mainWindow->menuWidget()
+        ? QAccessible::queryAccessibleInterface(mainWindow->menuWidget())
+        : nullptr;
+    for (int index = 0; bar && index < bar->childCount(); ++index) {
+        QAccessibleInterface* title = bar->child(index);
+        QAccessibleInterface* menu = title && title->isValid() ? title->child(0) : nullptr;
+        for (int item = 0; menu && item < menu->childCount(); ++item)
+            if (QAccessibleInterface* command = menu->child(item);
+                command && command->isValid() && command->role() == QAccessible::MenuItem)
+                names.append(command->text(QAccessible::Name));
+    }
+    return names;
+}
+
 QString fileNameFor(const QWidget* window)
 {
     QString name = window->windowTitle().isEmpty() ? window->accessibleName() : window->windowTitle();
@@ -145,6 +168,8 @@ QJsonObject AccessibilityDriver::answer(const QJsonObject& request)
         const QJsonObject wheel = request.value(QStringLiteral("wheel")).toObject();
         return this->wheel(wheel.value(QStringLiteral("name")).toString(), wheel.value(QStringLiteral("notches")).toInt());
     }
+    if (request.contains(QStringLiteral("close")))
+        return close(request.value(QStringLiteral("close")).toString());
     if (request.contains(QStringLiteral("resize"))) {
         const QJsonObject size = request.value(QStringLiteral("resize")).toObject();
         return resize(size.value(QStringLiteral("window")).toString(), size.value(QStringLiteral("width")).toInt(),
@@ -168,7 +193,7 @@ QJsonObject AccessibilityDriver::describe() const
             { QStringLiteral("name"), window->accessibleName() },
             { QStringLiteral("stayOnTop"), window->windowFlags().testFlag(Qt::WindowStaysOnTopHint) },
             { QStringLiteral("width"), window->width() }, { QStringLiteral("height"), window->height() },
-            { QStringLiteral("items"), items } });
+            { QStringLiteral("items"), items }, { QStringLiteral("menuBar"), accessibleMenu(window) } });
     }
     QJsonArray menu;
     for (const QAction* item : menu_.items())
@@ -243,7 +268,12 @@ QJsonObject AccessibilityDriver::key(const QString& windowTitle, const QString& 
     const QKeySequence sequence = QKeySequence::fromString(keys);
     if (!window || sequence.isEmpty())
         return failure(QStringLiteral("no window \"%1\" or no keys \"%2\"").arg(windowTitle, keys));
+    // Keys reach the active window, where its own shortcuts apply (Escape in
+    // Settings): activation is delivered by the window system, so wait for it.
     window->activateWindow();
+    const QDeadlineTimer deadline(1000);
+    while (QApplication::activeWindow() != window && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     QWidget* target = window->focusWidget() ? window->focusWidget() : window;
     // Sent, not posted: the application tries the shortcuts first, as for a
     // key the user pressed.
@@ -271,6 +301,16 @@ QJsonObject AccessibilityDriver::wheel(const QString& name, int notches)
             Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
         QCoreApplication::sendEvent(view, &event);
     }
+    return success();
+}
+
+QJsonObject AccessibilityDriver::close(const QString& windowTitle)
+{
+    QWidget* window = windowTitled(windowTitle);
+    if (!window)
+        return failure(QStringLiteral("no window \"%1\"").arg(windowTitle));
+    // Through the window system's close, as the title bar's close button.
+    window->windowHandle()->close();
     return success();
 }
 

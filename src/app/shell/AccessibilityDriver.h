@@ -26,8 +26,10 @@ class MainMenu;
 //   {"key": {"window": W, "keys": "Ctrl+Q"}}        -> {"ok": true}
 //   {"wheel": {"name": N, "notches": 3}}            -> {"ok": true} (positive: up)
 //   {"resize": {"window": W, "width": X, "height": Y}} -> {"ok": true}
+//   {"close": "Settings"}                  -> {"ok": true} (the title bar's close button)
 // A list in "describe" also tells its row count and whether its newest row
-// is wholly in view ("rowCount", "showsNewest").
+// is wholly in view ("rowCount", "showsNewest"); a window, the commands its
+// menu bar exposes to assistive technologies ("menuBar").
 class AccessibilityDriver {
 public:
     explicit AccessibilityDriver(MainMenu& menu) : menu_(menu) { }
@@ -43,6 +45,7 @@ private:
     QJsonObject key(const QString& windowTitle, const QString& keys);
     QJsonObject wheel(const QString& name, int notches);
     QJsonObject resize(const QString& windowTitle, int width, int height);
+    QJsonObject close(const QString& windowTitle);
 
     MainMenu& menu_;
 };

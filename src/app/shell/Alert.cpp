@@ -1,15 +1,14 @@
 #include "app/shell/Alert.h"
 
-#include <QApplication>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 
 namespace parley {
 
-QMessageBox* Alert::show(const QString& message, const QString& details, std::vector<Button> buttons)
+QMessageBox* Alert::show(QWidget* window, const QString& message, const QString& details, std::vector<Button> buttons)
 {
-    auto* box = new QMessageBox(QApplication::activeWindow());
+    auto* box = new QMessageBox(window);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowModality(Qt::ApplicationModal);
     box->setWindowTitle(QStringLiteral("Parley"));
@@ -29,6 +28,9 @@ QMessageBox* Alert::show(const QString& message, const QString& details, std::ve
     QPushButton* okay = box->addButton(okayTitle, QMessageBox::AcceptRole);
     okay->setAccessibleName(okayTitle);
     box->setDefaultButton(okay);
+    // With more than one button Qt picks none for Escape, and then ignores
+    // the close button as well.
+    box->setEscapeButton(okay);
     box->open();
     return box;
 }

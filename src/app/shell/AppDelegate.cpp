@@ -2,12 +2,15 @@
 
 #include "app/account/ApplicationController.h"
 #include "app/session/SessionController.h"
+#include "app/shell/AboutBox.h"
 #include "app/shell/Alert.h"
+#include "app/shell/HostingWindow.h"
 #include "app/shell/LoopbackRedirectListener.h"
 #include "app/shell/RootCoordinator.h"
 #include "app/shell/SessionCoordinator.h"
 #include "platform/Observe.h"
 
+#include <QCoreApplication>
 #include <QTimer>
 
 #include <cstdio>
@@ -36,11 +39,15 @@ void AppDelegate::applicationDidFinishLaunching()
     connect(&menu_.alwaysOnTopMenuItem, &QAction::triggered, this, &AppDelegate::alwaysOnTopChosen);
     connect(&menu_.preferencesMenuItem, &QAction::triggered, this, &AppDelegate::showPreferences);
     connect(&menu_.checkUpdatesMenuItem, &QAction::triggered, &updateController_, &Updater::checkForUpdates);
+    connect(&menu_.aboutMenuItem, &QAction::triggered, this, &AppDelegate::showAbout);
+    // Qt's quit closes every window first, as closing the last main window
+    // does, and the program ends with status 0.
+    connect(&menu_.quitMenuItem, &QAction::triggered, this, &QCoreApplication::quit);
     if (!updateController_.hasFeed())
         menu_.checkUpdatesMenuItem.setStatusTip(
             UpdateCheckResult { UpdateCheckResult::Outcome::notConfigured, {}, {}, {} }.message());
 
-    ImagePipeline& pipeline = services_.imagePipeline;
+    ImageLoading& pipeline = services_.imagePipeline;
     appController_ = std::make_unique<ApplicationController>(config_,
         TwitchAPI(config_.twitchEndpoints(), config_.twitchClientID, config_.twitchAuthRedirectURL), services_.keychain,
         services_.userDefaults, [&pipeline](const TwitchAPI& twitch, const TwitchUserAccessToken& accessToken) {
@@ -54,6 +61,7 @@ void AppDelegate::applicationDidFinishLaunching()
 
     rootCoordinator_ = std::make_unique<RootCoordinator>(*appController_,
         WindowEnvironment { menu_, *services_.userDefaults, config_.bundleIdentifier, services_.openURL });
+    connect(rootCoordinator_.get(), &RootCoordinator::mainWindowChanged, this, &AppDelegate::showPendingUpdateResult);
     rootCoordinator_->start();
 }
 
@@ -93,6 +101,19 @@ void AppDelegate::toggleAlwaysOnTop()
 void AppDelegate::showPreferences()
 {
     rootCoordinator_->showPreferences();
+}
+
+void AppDelegate::showAbout()
+{
+    if (!aboutBox_)
+        aboutBox_ = AboutBox::show(mainWindow(), config_.shortVersion, services_.openURL);
+    aboutBox_->raise();
+    aboutBox_->activateWindow();
+}
+
+QWidget* AppDelegate::mainWindow() const
+{
+    return rootCoordinator_ ? rootCoordinator_->mainWindow() : nullptr;
 }
 
 void AppDelegate::stateChanged()
@@ -141,11 +162,23 @@ void AppDelegate::showUpdateResult(const UpdateCheckResult& result, bool userIni
 {
     if (!result.isShown(userInitiated))
         return;
+    // The check at launch may end while a stored sign-in is still being
+    // restored: the alert waits for the main window, to stay above it.
+    if (!mainWindow()) {
+        pendingUpdateResult_ = result;
+        return;
+    }
     std::vector<Alert::Button> buttons;
     if (result.release && result.release->pageURL.isValid())
         buttons.push_back({ QStringLiteral("View Release"),
             [open = services_.openURL, page = result.release->pageURL] { open(page); } });
-    Alert::show(result.message(), result.details(), std::move(buttons));
+    Alert::show(mainWindow(), result.message(), result.details(), std::move(buttons));
+}
+
+void AppDelegate::showPendingUpdateResult()
+{
+    if (std::optional<UpdateCheckResult> result = std::exchange(pendingUpdateResult_, std::nullopt))
+        showUpdateResult(*result, true);
 }
 
 } // namespace parley

@@ -5,25 +5,28 @@
 #include "app/shell/install/XWaylandRestartOffer.h"
 #include "app/shell/updates/Updater.h"
 
+#include <QMessageBox>
 #include <QNetworkAccessManager>
 #include <QObject>
+#include <QPointer>
 #include <QSettings>
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace parley {
 
 class ApplicationController;
 class CredentialStore;
-class ImagePipeline;
+class ImageLoading;
 class LoopbackRedirectListener;
 class RootCoordinator;
 
 // The application's delegate: made at launch from the bundle's
 // configuration, it owns the application controller, the root coordinator,
-// the four menu commands and the updater for the life of the process, and
-// routes the browser's redirects to the controller.
+// the menu commands and the updater for the life of the process, and routes
+// the browser's redirects to the controller.
 class AppDelegate : public QObject {
     Q_OBJECT
 
@@ -34,7 +37,7 @@ public:
     struct Services {
         std::shared_ptr<CredentialStore> keychain;
         std::shared_ptr<QSettings> userDefaults;
-        ImagePipeline& imagePipeline;
+        ImageLoading& imagePipeline;
         std::function<bool(const QUrl&)> openURL;
     };
 
@@ -59,26 +62,33 @@ public:
     RootCoordinator* rootCoordinator() const { return rootCoordinator_.get(); }
     // Listening only while the sign-in window waits for a redirect.
     bool isListeningForRedirect() const { return redirectListener_ != nullptr; }
+    // The About box while it is open.
+    QMessageBox* aboutBox() const { return aboutBox_; }
 
 private:
     void logout();
     void alwaysOnTopChosen();
     void toggleAlwaysOnTop();
     void showPreferences();
+    void showAbout();
+    QWidget* mainWindow() const;
     void stateChanged();
     void restoreStayOnTop();
     void updateRedirectListener();
     void showUpdateResult(const UpdateCheckResult& result, bool userInitiated);
+    void showPendingUpdateResult();
 
     const BundleConfig config_;
     Services services_;
     QNetworkAccessManager network_;
     MainMenu menu_;
     Updater updateController_;
-    XWaylandRestartOffer xwaylandRestartOffer_ = XWaylandRestartOffer::forThisProcess();
+    XWaylandRestartOffer xwaylandRestartOffer_ = XWaylandRestartOffer::forThisProcess([this] { return mainWindow(); });
     std::unique_ptr<ApplicationController> appController_;
     std::unique_ptr<RootCoordinator> rootCoordinator_;
     std::unique_ptr<LoopbackRedirectListener> redirectListener_;
+    QPointer<QMessageBox> aboutBox_;
+    std::optional<UpdateCheckResult> pendingUpdateResult_;
 };
 
 } // namespace parley

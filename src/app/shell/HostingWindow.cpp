@@ -36,6 +36,22 @@ void HostingWindow::makeKeyAndOrderFront()
     activateWindow();
 }
 
+void HostingWindow::handDialogsTo(HostingWindow& next)
+{
+    for (QWidget* dialog : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (!dialog->isWindow())
+            continue;
+        const bool wasVisible = dialog->isVisible();
+        const QPoint position = dialog->pos();
+        // Reparenting hides a window.
+        dialog->setParent(&next, dialog->windowFlags());
+        if (wasVisible) {
+            dialog->move(position);
+            dialog->show();
+        }
+    }
+}
+
 void HostingWindow::moveEvent(QMoveEvent* event)
 {
     QMainWindow::moveEvent(event);

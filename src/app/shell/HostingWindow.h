@@ -12,7 +12,9 @@ class MainMenu;
 // A main window: the shared menu bar above one content widget (a view
 // controller's QQuickWidget). Its frame is remembered under its autosave name
 // in the user defaults: restored when it is made, stored whenever it moves or
-// is resized. Closing hides it; its coordinator decides when it goes.
+// is resized. Closing hides it; its coordinator decides when it goes. Dialogs
+// are made its children: they stay above it, go with it, and do not keep
+// Parley running once it is closed.
 class HostingWindow : public QMainWindow {
     Q_OBJECT
 
@@ -26,6 +28,11 @@ public:
 
     // Brings the window to the front as the key window.
     void makeKeyAndOrderFront();
+
+    // The windows opened over this one (Settings, alerts, the About box) go
+    // over `next`, the main window that replaces this one; those on screen
+    // stay where they are.
+    void handDialogsTo(HostingWindow& next);
 
 protected:
     void moveEvent(QMoveEvent* event) override;

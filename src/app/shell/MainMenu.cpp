@@ -1,5 +1,6 @@
 #include "app/shell/MainMenu.h"
 
+#include <QAccessible>
 #include <QMenu>
 #include <QMenuBar>
 
@@ -11,12 +12,22 @@ MainMenu::MainMenu(QObject* parent)
     , alwaysOnTopMenuItem(QStringLiteral("Always on Top"))
     , preferencesMenuItem(QStringLiteral("Settings…"))
     , checkUpdatesMenuItem(QStringLiteral("Check for Updates…"))
+    , quitMenuItem(QStringLiteral("Quit Parley"))
+    , aboutMenuItem(QStringLiteral("About Parley"))
 {
     logoutMenuItem.setEnabled(false);
     alwaysOnTopMenuItem.setCheckable(true);
     preferencesMenuItem.setShortcut(QKeySequence::Preferences);
     preferencesMenuItem.setMenuRole(QAction::PreferencesRole);
     checkUpdatesMenuItem.setMenuRole(QAction::ApplicationSpecificRole);
+    // The desktop's key for Quit; Ctrl+Q where its key scheme has none.
+    quitMenuItem.setShortcuts(QKeySequence::Quit);
+    if (quitMenuItem.shortcuts().isEmpty())
+        quitMenuItem.setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    // From every window of Parley, Settings and the About box too.
+    quitMenuItem.setShortcutContext(Qt::ApplicationShortcut);
+    quitMenuItem.setMenuRole(QAction::QuitRole);
+    aboutMenuItem.setMenuRole(QAction::AboutRole);
 }
 
 void MainMenu::showLogin(const std::optional<QString>& login)
@@ -30,7 +41,8 @@ void MainMenu::showLogin(const std::optional<QString>& login)
 
 QList<QAction*> MainMenu::items()
 {
-    return { &logoutMenuItem, &alwaysOnTopMenuItem, &preferencesMenuItem, &checkUpdatesMenuItem };
+    return { &logoutMenuItem, &alwaysOnTopMenuItem, &preferencesMenuItem, &checkUpdatesMenuItem, &quitMenuItem,
+        &aboutMenuItem };
 }
 
 QMenuBar* MainMenu::makeMenuBar(QWidget* window)
@@ -43,7 +55,25 @@ QMenuBar* MainMenu::makeMenuBar(QWidget* window)
     menu->addAction(&alwaysOnTopMenuItem);
     menu->addSeparator();
     menu->addAction(&logoutMenuItem);
+    menu->addSeparator();
+    menu->addAction(&quitMenuItem);
+    QMenu* help = bar->addMenu(QStringLiteral("Help"));
+    help->addAction(&aboutMenuItem);
+    for (QMenu* each : { menu, help })
+        connect(each, &QObject::destroyed, this, &MainMenu::forgetStaleAccessibleItems, Qt::QueuedConnection);
     return bar;
+}
+
+void MainMenu::forgetStaleAccessibleItems()
+{
+    // Qt keeps one accessible item per action, bound to the menu it was first
+    // shown in; once that menu is gone the item is invalid and assistive
+    // technologies skip it in every later window's menu. Dropped, it is made
+    // anew for the menu that asks next.
+    for (QAction* item : items())
+        if (QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(item);
+            accessible && !accessible->isValid())
+            QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(accessible));
 }
 
 } // namespace parley

@@ -11,8 +11,8 @@ class QWidget;
 
 namespace parley {
 
-// The four commands of the application menu, as actions shared by the menu
-// bar of every main window: a title or check mark changed here shows in all.
+// The commands of the application menu, as actions shared by the menu bar of
+// every main window: a title or check mark changed here shows in all.
 class MainMenu : public QObject {
     Q_OBJECT
 
@@ -23,6 +23,8 @@ public:
     QAction alwaysOnTopMenuItem;
     QAction preferencesMenuItem;
     QAction checkUpdatesMenuItem;
+    QAction quitMenuItem;
+    QAction aboutMenuItem;
 
     // Signed in as `login`: "Logout LOGIN..." and enabled; signed out (no
     // login): "Logout" and disabled.
@@ -31,8 +33,11 @@ public:
     // Every command, in the order the tests and the accessibility driver list them.
     QList<QAction*> items();
 
-    // A menu bar for `window` holding the four commands.
+    // A menu bar for `window` holding the commands: "Parley", then "Help".
     QMenuBar* makeMenuBar(QWidget* window);
+
+private:
+    void forgetStaleAccessibleItems();
 };
 
 } // namespace parley

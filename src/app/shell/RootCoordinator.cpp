@@ -7,6 +7,8 @@
 #include "app/shell/SessionCoordinator.h"
 #include "app/ui/settings/PreferencesViewController.h"
 
+#include <QShortcut>
+
 namespace parley {
 
 RootCoordinator::RootCoordinator(ApplicationController& appController, WindowEnvironment environment, QObject* parent)
@@ -54,19 +56,25 @@ bool RootCoordinator::toggleAlwaysOnTop()
 
 PreferencesViewController& RootCoordinator::showPreferences()
 {
-    std::erase_if(preferencesWindows_, [](const auto& window) { return !window->isVisible(); });
-    auto window = std::make_unique<PreferencesViewController>(appController_, environment_.userDefaults);
+    for (const QPointer<PreferencesViewController>& window : preferencesWindows_)
+        if (window && !window->isVisible())
+            window->deleteLater();
+    std::erase_if(preferencesWindows_, [](const auto& window) { return !window || !window->isVisible(); });
+    auto* window = new PreferencesViewController(appController_, environment_.userDefaults, mainWindow());
+    // A dialog of the main window: above it, even while it floats.
+    window->setWindowFlags(Qt::Dialog);
     window->setWindowTitle(QStringLiteral("Settings"));
+    new QShortcut(QKeySequence::Cancel, window, window, &QWidget::close);
     window->show();
     window->raise();
     window->activateWindow();
-    preferencesWindows_.push_back(std::move(window));
-    return *preferencesWindows_.back();
+    preferencesWindows_.push_back(window);
+    return *window;
 }
 
 void RootCoordinator::presentErrorMessage(const QString& message)
 {
-    Alert::show(message);
+    Alert::show(mainWindow(), message);
 }
 
 void RootCoordinator::showState()
@@ -81,10 +89,14 @@ void RootCoordinator::showState()
     else
         next = std::make_unique<AuthenticationCoordinator>(appController_, environment_);
     // The new window comes up before the old one closes, so the application
-    // never has no window (which would end it).
+    // never has no window (which would end it); the dialogs over the old one
+    // move over it before the old one goes.
+    HostingWindow* previousWindow = mainWindow();
     next->start();
     std::vector<std::unique_ptr<XUICoordinator>> previous = std::exchange(children, {});
     children.push_back(std::move(next));
+    if (previousWindow)
+        previousWindow->handDialogsTo(*mainWindow());
     for (const std::unique_ptr<XUICoordinator>& child : previous)
         child->stop();
     emit mainWindowChanged();

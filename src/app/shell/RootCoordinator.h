@@ -4,6 +4,8 @@
 #include "app/shell/XUICoordinator.h"
 #include "platform/ErrorPresenter.h"
 
+#include <QPointer>
+
 #include <memory>
 #include <vector>
 
@@ -37,7 +39,8 @@ public:
     // Floats the session window, or puts it back among the others; returns
     // whether it floats now. Without a session window: false, nothing changes.
     bool toggleAlwaysOnTop();
-    // Opens a new Settings window, starting from the stored options.
+    // Opens a new Settings window over the main window, starting from the
+    // stored options. Escape closes it, as it does every dialog.
     PreferencesViewController& showPreferences();
 
     void presentErrorMessage(const QString& message) override;
@@ -50,8 +53,9 @@ private:
     void showState();
 
     // Settings windows stay when closed, as the user left them; a closed one
-    // goes when the next one opens.
-    std::vector<std::unique_ptr<PreferencesViewController>> preferencesWindows_;
+    // goes when the next one opens. Each belongs to the main window it is
+    // over, and is handed on with the others when the main window changes.
+    std::vector<QPointer<PreferencesViewController>> preferencesWindows_;
 
     ApplicationController& appController_;
     const WindowEnvironment environment_;

@@ -1,16 +1,20 @@
 #include "app/shell/AppDelegate.h"
 #include "app/account/AccountStorage.h"
 #include "app/account/ApplicationController.h"
+#include "app/shell/AboutBox.h"
 #include "app/shell/HostingWindow.h"
 #include "app/shell/RootCoordinator.h"
 #include "app/shell/SessionCoordinator.h"
+#include "app/ui/settings/PreferencesViewController.h"
 #include "images/pipeline/ImagePipeline.h"
 #include "twitch-sim/TwitchSimulator.h"
 
 #include "support/FutureWait.h"
 #include "support/PrivateKeyring.h"
 
+#include <QAccessible>
 #include <QApplication>
+#include <QMainWindow>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -33,6 +37,45 @@ quint16 freePort()
     QTcpServer probe;
     probe.listen(QHostAddress::LocalHost);
     return probe.serverPort();
+}
+
+// The message box on screen, once there is one.
+QMessageBox* waitForMessageBox()
+{
+    QMessageBox* shown = nullptr;
+    QTest::qWaitFor(
+        [&shown] {
+            for (QWidget* window : QApplication::topLevelWidgets())
+                if (auto* box = qobject_cast<QMessageBox*>(window); box && box->isVisible())
+                    shown = box;
+            return shown != nullptr;
+        },
+        timeout);
+    return shown;
+}
+
+// Whether `dialog` is a dialog of `mainWindow`: kept above it by the window
+// system (its transient parent) and not keeping Parley running on its own.
+bool isDialogOf(QWidget* dialog, QWidget* mainWindow)
+{
+    return dialog->parentWidget() == mainWindow && dialog->windowHandle() &&
+        dialog->windowHandle()->transientParent() == mainWindow->windowHandle();
+}
+
+// The names of the commands that `window`'s menu bar exposes to assistive
+// technologies, as a screen reader walks it: bar, menu, item.
+QStringList accessibleMenuItems(QMainWindow* window)
+{
+    QStringList names;
+    QAccessibleInterface* bar = QAccessible::queryAccessibleInterface(window->menuWidget());
+    for (int index = 0; index < bar->childCount(); ++index) {
+        QAccessibleInterface* menu = bar->child(index)->child(0);
+        for (int item = 0; item < menu->childCount(); ++item)
+            if (QAccessibleInterface* command = menu->child(item);
+                command->isValid() && command->role() == QAccessible::MenuItem)
+                names.append(command->text(QAccessible::Name));
+    }
+    return names;
 }
 
 QList<QWidget*> visibleMainWindows()
@@ -230,6 +273,112 @@ TEST_F(AppDelegateTest, WindowFramesAreRememberedPerAutosaveName)
     other.makeKeyAndOrderFront();
     EXPECT_EQ(window.geometry(), QRect(120, 140, 333, 222));
     EXPECT_NE(other.geometry(), QRect(120, 140, 333, 222));
+}
+
+TEST_F(AppDelegateTest, QuitAndAboutAreInTheMenuAndTheAboutBoxTellsTheVersionAndAddress)
+{
+    launch();
+    EXPECT_TRUE(menu().items().contains(&menu().quitMenuItem));
+    EXPECT_TRUE(menu().items().contains(&menu().aboutMenuItem));
+    EXPECT_EQ(menu().quitMenuItem.text(), QStringLiteral("Quit Parley"));
+    EXPECT_EQ(menu().quitMenuItem.shortcut(), QKeySequence(QStringLiteral("Ctrl+Q")));
+    // Ctrl+Q quits from Settings and dialogs too, not only from the main window.
+    EXPECT_EQ(menu().quitMenuItem.shortcutContext(), Qt::ApplicationShortcut);
+    EXPECT_TRUE(menu().quitMenuItem.isEnabled());
+    EXPECT_TRUE(menu().aboutMenuItem.isEnabled());
+
+    QWidget* signInWindow = visibleMainWindows().value(0);
+    ASSERT_TRUE(signInWindow);
+    menu().aboutMenuItem.trigger();
+    QPointer<QMessageBox> about = delegate->aboutBox();
+    ASSERT_TRUE(about && about->isVisible());
+    EXPECT_EQ(about->windowTitle(), QStringLiteral("About Parley"));
+    EXPECT_TRUE(about->text().contains(config.shortVersion));
+    EXPECT_TRUE(about->informativeText().contains(QStringLiteral("https://parley.app/")));
+    EXPECT_TRUE(isDialogOf(about, signInWindow));
+    // Modeless: the main window can still be closed, which ends Parley.
+    EXPECT_EQ(about->windowModality(), Qt::NonModal);
+    menu().aboutMenuItem.trigger();
+    EXPECT_EQ(delegate->aboutBox(), about);
+
+    for (QAbstractButton* button : about->buttons())
+        if (button->text() == QStringLiteral("Visit Website"))
+            button->click();
+    EXPECT_EQ(opened, QList<QUrl> { AboutBox::projectAddress });
+    EXPECT_TRUE(QTest::qWaitFor([&about] { return !about; }, timeout));
+
+    menu().aboutMenuItem.trigger();
+    about = delegate->aboutBox();
+    ASSERT_TRUE(about);
+    QTest::keyClick(about, Qt::Key_Escape);
+    EXPECT_TRUE(QTest::qWaitFor([&about] { return !about; }, timeout));
+}
+
+TEST_F(AppDelegateTest, SettingsIsADialogOfTheMainWindowClosedByEscapeAndFollowsItToTheSessionWindow)
+{
+    launch();
+    QWidget* signInWindow = visibleMainWindows().value(0);
+    ASSERT_TRUE(signInWindow);
+    PreferencesViewController* settings = &delegate->rootCoordinator()->showPreferences();
+    EXPECT_TRUE(isDialogOf(settings, signInWindow));
+    // Active itself, not only as a dialog of the active main window.
+    ASSERT_TRUE(QTest::qWaitFor([settings] { return QApplication::activeWindow() == settings; }, timeout));
+    QTest::keyClick(settings, Qt::Key_Escape);
+    EXPECT_FALSE(settings->isVisible());
+
+    // Open while the main window changes: still open, over the session window.
+    QPointer<PreferencesViewController> open = &delegate->rootCoordinator()->showPreferences();
+    signIn();
+    QWidget* session = visibleMainWindows().value(0);
+    ASSERT_TRUE(session);
+    ASSERT_TRUE(open);
+    EXPECT_TRUE(open->isVisible());
+    EXPECT_TRUE(isDialogOf(open, session));
+}
+
+TEST_F(AppDelegateTest, UpdateAlertIsADialogOfTheMainWindowClosedByEscapeOrItsCloseButton)
+{
+    simulator.putFile(QStringLiteral("/feed.xml"),
+        sim::SimResource { R"(<rss version="2.0"><channel><item><title>Parley 2.0</title>
+<link>https://parley.example/2.0</link><version>2.0</version></item></channel></rss>)",
+            "application/rss+xml" });
+    config.updateFeedURL = simulator.baseURL().resolved(QUrl(QStringLiteral("/feed.xml")));
+    launch();
+    QMessageBox* alert = waitForMessageBox();
+    ASSERT_TRUE(alert);
+    EXPECT_EQ(alert->text(), QStringLiteral("A new version of Parley is available."));
+    EXPECT_EQ(alert->buttons().size(), 2);
+    EXPECT_TRUE(isDialogOf(alert, visibleMainWindows().value(0)));
+    QPointer<QMessageBox> guard = alert;
+    QTest::keyClick(alert, Qt::Key_Escape);
+    EXPECT_TRUE(QTest::qWaitFor([&guard] { return !guard; }, timeout));
+    EXPECT_TRUE(opened.isEmpty());
+
+    menu().checkUpdatesMenuItem.trigger();
+    guard = waitForMessageBox();
+    ASSERT_TRUE(guard);
+    EXPECT_TRUE(guard->close());
+    EXPECT_TRUE(QTest::qWaitFor([&guard] { return !guard; }, timeout));
+    EXPECT_TRUE(opened.isEmpty());
+}
+
+TEST_F(AppDelegateTest, MenuItemsReachAssistiveTechnologiesInTheWindowOfASignInMadeWhileRunning)
+{
+    launch();
+    const QStringList commands { QStringLiteral("Check for Updates…"), QStringLiteral("Settings…"),
+        QStringLiteral("Always on Top"), QStringLiteral("Logout"), QStringLiteral("Quit Parley"),
+        QStringLiteral("About Parley") };
+    auto* signInWindow = qobject_cast<QMainWindow*>(visibleMainWindows().value(0));
+    ASSERT_TRUE(signInWindow);
+    EXPECT_EQ(accessibleMenuItems(signInWindow), commands);
+
+    signIn();
+    auto* session = qobject_cast<QMainWindow*>(visibleMainWindows().value(0));
+    ASSERT_TRUE(session);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return accessibleMenuItems(session).size() == commands.size(); }, timeout));
+    QStringList expected = commands;
+    expected[3] = QStringLiteral("Logout parley_demo...");
+    EXPECT_EQ(accessibleMenuItems(session), expected);
 }
 
 } // namespace

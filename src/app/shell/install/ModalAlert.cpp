@@ -7,9 +7,9 @@
 
 namespace parley {
 
-int ModalAlert::run() const
+int ModalAlert::run(QWidget* window) const
 {
-    QMessageBox box;
+    QMessageBox box(window);
     box.setIcon(QMessageBox::Information);
     box.setText(message);
     box.setTextFormat(Qt::PlainText);
@@ -22,7 +22,7 @@ int ModalAlert::run() const
         added.append(box.addButton(title, added.isEmpty() ? QMessageBox::AcceptRole : QMessageBox::RejectRole));
     if (!added.isEmpty())
         box.setDefaultButton(qobject_cast<QPushButton*>(added.first()));
-    // Nothing else of Parley is on screen yet: bring the question forward.
+    // Nothing else of Parley may be on screen yet: bring the question forward.
     box.show();
     box.raise();
     box.activateWindow();

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+class QWidget;
+
 namespace parley {
 
 // The texts of a modal alert, its buttons first button first.
@@ -12,8 +14,9 @@ struct ModalAlert {
     QStringList buttons;
 
     // Shows the alert and waits for the answer: the index of the button
-    // chosen, -1 when the alert was closed without one.
-    int run() const;
+    // chosen, -1 when the alert was closed without one. Over `window`, the
+    // main window, when there is one: it stays above it.
+    int run(QWidget* window = nullptr) const;
 
     friend bool operator==(const ModalAlert&, const ModalAlert&) = default;
 };

@@ -15,7 +15,7 @@ XWaylandRestartOffer::XWaylandRestartOffer(QString platformName, bool hasXWaylan
     , restart_(std::move(restart))
 { }
 
-XWaylandRestartOffer XWaylandRestartOffer::forThisProcess()
+XWaylandRestartOffer XWaylandRestartOffer::forThisProcess(std::function<QWidget*()> mainWindow)
 {
     const auto restart = [] {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -26,7 +26,7 @@ XWaylandRestartOffer XWaylandRestartOffer::forThisProcess()
         return true;
     };
     return { QGuiApplication::platformName(), !qEnvironmentVariableIsEmpty("DISPLAY"),
-        [](const ModalAlert& alert) { return alert.run(); }, restart };
+        [mainWindow = std::move(mainWindow)](const ModalAlert& alert) { return alert.run(mainWindow()); }, restart };
 }
 
 bool XWaylandRestartOffer::alwaysOnTopTurnedOn()

@@ -4,6 +4,8 @@
 
 #include <functional>
 
+class QWidget;
+
 namespace parley {
 
 // Most Wayland compositors keep no window above the others on an
@@ -19,9 +21,10 @@ public:
 
     XWaylandRestartOffer(QString platformName, bool hasXWayland, ShowAlert showAlert, Restart restart);
 
-    // Qt's platform, X display and message box; the restart relaunches the
-    // bundle with QT_QPA_PLATFORM=xcb.
-    static XWaylandRestartOffer forThisProcess();
+    // Qt's platform, X display and message box (over the window `mainWindow`
+    // answers when it is shown); the restart relaunches the bundle with
+    // QT_QPA_PLATFORM=xcb.
+    static XWaylandRestartOffer forThisProcess(std::function<QWidget*()> mainWindow);
 
     // Call when the user turns Always on Top on. True when Parley is
     // restarting.
