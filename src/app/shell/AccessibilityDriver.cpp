@@ -15,6 +15,8 @@
 #include <QWidget>
 #include <QWindow>
 
+#include <algorithm>
+
 namespace parley {
 
 namespace {
@@ -166,7 +168,8 @@ QJsonObject AccessibilityDriver::answer(const QJsonObject& request)
     }
     if (request.contains(QStringLiteral("wheel"))) {
         const QJsonObject wheel = request.value(QStringLiteral("wheel")).toObject();
-        return this->wheel(wheel.value(QStringLiteral("name")).toString(), wheel.value(QStringLiteral("notches")).toInt());
+        return this->wheel(wheel.value(QStringLiteral("window")).toString(),
+            wheel.value(QStringLiteral("name")).toString(), wheel.value(QStringLiteral("notches")).toInt());
     }
     if (request.contains(QStringLiteral("close")))
         return close(request.value(QStringLiteral("close")).toString());
@@ -285,14 +288,19 @@ QJsonObject AccessibilityDriver::key(const QString& windowTitle, const QString& 
     return success();
 }
 
-QJsonObject AccessibilityDriver::wheel(const QString& name, int notches)
+QJsonObject AccessibilityDriver::wheel(const QString& windowTitle, const QString& name, int notches)
 {
-    auto* item = qobject_cast<QQuickItem*>(findByName(name));
+    QWidget* window = windowTitled(windowTitle);
+    QList<QObject*> objects;
+    if (window)
+        collect(window, objects);
+    const auto named = std::find_if(
+        objects.cbegin(), objects.cend(), [&name](QObject* object) { return accessibleName(object) == name; });
+    auto* item = named == objects.cend() ? nullptr : qobject_cast<QQuickItem*>(*named);
     QQuickWidget* view = nullptr;
-    for (QWidget* window : QApplication::topLevelWidgets())
-        for (auto* quick : window->findChildren<QQuickWidget*>())
-            if (item && quick->quickWindow() == item->window())
-                view = quick;
+    for (auto* quick : window ? window->findChildren<QQuickWidget*>() : QList<QQuickWidget*>())
+        if (item && quick->quickWindow() == item->window())
+            view = quick;
     if (!item || !view)
         return failure(QStringLiteral("nothing named \"%1\" to scroll").arg(name));
     const QPointF centre = item->mapToScene(QPointF(item->width() / 2, item->height() / 2));

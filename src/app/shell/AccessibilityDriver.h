@@ -24,7 +24,7 @@ class MainMenu;
 //   {"type": {"name": N, "text": T}}       -> {"ok": true}
 //   {"grab": "/directory"}                 -> {"ok": true, "files": [...]}
 //   {"key": {"window": W, "keys": "Ctrl+Q"}}        -> {"ok": true}
-//   {"wheel": {"name": N, "notches": 3}}            -> {"ok": true} (positive: up)
+//   {"wheel": {"window": W, "name": N, "notches": 3}} -> {"ok": true} (positive: up)
 //   {"resize": {"window": W, "width": X, "height": Y}} -> {"ok": true}
 //   {"close": "Settings"}                  -> {"ok": true} (the title bar's close button)
 // A list in "describe" also tells its row count and whether its newest row
@@ -43,7 +43,7 @@ private:
     QJsonObject type(const QString& name, const QString& text);
     QJsonObject grab(const QString& directory) const;
     QJsonObject key(const QString& windowTitle, const QString& keys);
-    QJsonObject wheel(const QString& name, int notches);
+    QJsonObject wheel(const QString& windowTitle, const QString& name, int notches);
     QJsonObject resize(const QString& windowTitle, int width, int height);
     QJsonObject close(const QString& windowTitle);
 
