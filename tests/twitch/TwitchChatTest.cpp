@@ -1,5 +1,6 @@
 #include "twitch/chat/TwitchChat.h"
 #include "platform/Diagnostics.h"
+#include "platform/ErrorPresenter.h"
 #include "twitch-sim/SimChatService.h"
 #include "twitch-sim/TwitchSimulator.h"
 #include "twitch/chat/WebSocketError.h"
@@ -481,4 +482,51 @@ TEST_F(TwitchChatTest, ChannelEventsAndNoticesBecomeSystemLines)
     EXPECT_EQ(notice->text, u"This room is now in emote-only mode.");
     ASSERT_TRUE(notice->sentAt) << "stamped with its arrival";
     EXPECT_GE(*notice->sentAt, std::chrono::time_point_cast<std::chrono::microseconds>(before));
+}
+
+// What ended a connection reads, for the user, as what happened to the chat
+// service; the description keeps the socket layer's words for the log.
+TEST_F(TwitchChatTest, ALostConnectionIsToldInTheUsersWordsAndTriedAgain)
+{
+    auto service = std::make_unique<TwitchSimulator>();
+    const quint16 port = service->start();
+    ASSERT_NE(port, 0);
+    TwitchEndpoints endpoints;
+    endpoints.chatURL = service->chatURL();
+    TwitchUserAccessToken::Info info;
+    info.login = login;
+    TwitchChat chat(endpoints, TwitchUserAccessToken { token, info });
+    TwitchChatTiming timing;
+    timing.firstRetry = timing.lastRetry = std::chrono::milliseconds(200);
+    timing.jitter = 0;
+    chat.setTiming(timing);
+    using Phase = TwitchChatConnectionState::Phase;
+    const auto phase = [&] { return chat.connectionState().phase; };
+    const auto userMessage = [&] { return ErrorPresenter::userMessage(chat.connectionState().error); };
+    auto connection = join(chat);
+    ASSERT_EQ(phase(), Phase::connected);
+
+    // The TCP connection just ends, then a close handshake: the service closed it.
+    service->chat().dropConnections();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return phase() == Phase::reconnecting; }, timeout));
+    EXPECT_EQ(userMessage(), u"The chat service closed the connection.");
+    // The log keeps the socket layer's words.
+    EXPECT_TRUE(chat.connectionState().errorDescription().contains(u"closed the connection"));
+    EXPECT_NE(chat.connectionState().errorDescription(), userMessage());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return phase() == Phase::connected; }, timeout));
+    service->chat().closeConnections();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return phase() == Phase::reconnecting; }, timeout));
+    EXPECT_EQ(userMessage(), u"The chat service closed the connection.");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return phase() == Phase::connected; }, timeout));
+
+    // The service dies: the connection ends, and the next tries find nobody
+    // there (a refused connection, not a close by the service). They go on.
+    service.reset();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return phase() == Phase::reconnecting; }, timeout));
+    EXPECT_EQ(userMessage(), u"The chat service closed the connection.");
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return userMessage() == u"The chat service cannot be reached." && phase() == Phase::reconnecting; },
+        timeout))
+        << userMessage().toStdString();
+    EXPECT_TRUE(connection->isRunning());
 }

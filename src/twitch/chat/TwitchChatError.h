@@ -1,13 +1,15 @@
 #pragma once
 
 #include "platform/Error.h"
+#include "platform/PresentableError.h"
 
 namespace parley {
 
 // A failure of the chat client that is not the network's: a message that
 // could not go out or that the service refused, or a refused login. The
-// description is fit to show the user (a refusal's is the service's own text).
-class TwitchChatError : public Error {
+// description is fit to show the user (a refusal's is the service's own text),
+// and is also its user message.
+class TwitchChatError : public Error, public PresentableError {
 public:
     enum class Code {
         notConnected,
@@ -30,6 +32,7 @@ public:
     }
 
     Code code() const noexcept { return code_; }
+    QString userMessage() const override { return description(); }
 
 private:
     Code code_;

@@ -11,10 +11,16 @@ namespace {
 // Bounds what a hostile or broken server can make us buffer for one message.
 constexpr quint64 maxIncomingMessageSize = 16 * 1024 * 1024;
 
+// Our own failures are worded for the user already.
+std::exception_ptr ownError(QAbstractSocket::SocketError socketError, const char* description)
+{
+    const QString text = QString::fromLatin1(description);
+    return std::make_exception_ptr(WebSocketError(socketError, text, text));
+}
+
 std::exception_ptr timeoutError(const char* description)
 {
-    return std::make_exception_ptr(
-        WebSocketError(QAbstractSocket::SocketTimeoutError, QString::fromLatin1(description)));
+    return ownError(QAbstractSocket::SocketTimeoutError, description);
 }
 
 } // namespace
@@ -58,9 +64,16 @@ void TwitchChatSocket::open()
     connect(socket, &QWebSocket::textMessageReceived, this, &TwitchChatSocket::received);
     connect(socket, qOverload<QAbstractSocket::SocketError>(&QWebSocket::error), this,
         [this, socket] { fail(std::make_exception_ptr(WebSocketError(socket->error(), socket->errorString()))); });
-    connect(socket, &QWebSocket::disconnected, this, [this, socket] {
-        fail(std::make_exception_ptr(WebSocketError::closedByPeer(socket->closeCode(), socket->closeReason())));
-    });
+    // The socket announces the end of a connection before its error: a
+    // refused connection would read as a close by the service. The close is
+    // looked at once the error has had its turn.
+    connect(
+        socket, &QWebSocket::disconnected, this,
+        [this, socket] {
+            if (!failed_)
+                fail(std::make_exception_ptr(WebSocketError::closedByPeer(socket->closeCode(), socket->closeReason())));
+        },
+        Qt::QueuedConnection);
     handshakeTimer_.start();
     socket->open(url_);
 }
@@ -74,8 +87,7 @@ void TwitchChatSocket::send(const QString& frame)
         return;
     }
     if (socket_->bytesToWrite() > maxBufferedBytes)
-        fail(std::make_exception_ptr(
-            WebSocketError(QAbstractSocket::NetworkError, QStringLiteral("The chat service stopped taking data."))));
+        fail(ownError(QAbstractSocket::NetworkError, "The chat service stopped taking data."));
 }
 
 void TwitchChatSocket::markWelcomed()

@@ -52,17 +52,84 @@ TEST_F(PreferencesViewModelTest, CustomPointsApplyOnlyWhileCustomIsSelected)
     EXPECT_EQ(applied.last().spacing, ThemeSpacing::custom(10.0));
 }
 
-TEST_F(PreferencesViewModelTest, InputThatIsNoUsableNumberIsNotAppliedAndTheFieldShowsTheValueInForce)
+TEST_F(PreferencesViewModelTest, FontSizesFrom8To40AreApplied)
 {
-    QSignalSpy changed(&viewModel, &PreferencesViewModel::themeOptionsChanged);
-    for (const char* text : { "abc", "", "0", "-3", "1e9", "nan", "inf" })
-        viewModel.setUserFontSize(QString::fromLatin1(text));
-    EXPECT_TRUE(applied.isEmpty());
-    EXPECT_EQ(changed.size(), 7);
-    EXPECT_EQ(viewModel.userFontSizeText(), QStringLiteral("13"));
+    for (const char* text : { "8", "40", " 12.5 ", "39.75", "8.0" })
+        viewModel.setMessageFontSize(QString::fromLatin1(text));
+    ASSERT_EQ(applied.size(), 5);
+    QList<double> sizes;
+    for (const ThemeOptions& options : applied)
+        sizes.append(options.messageFont.size);
+    EXPECT_EQ(sizes, (QList<double> { 8, 40, 12.5, 39.75, 8 }));
+    EXPECT_EQ(viewModel.messageFontSizeText(), QStringLiteral("8"));
+    EXPECT_EQ(viewModel.messageFontSizeError(), QString());
+}
 
-    viewModel.setMessageFontSize(QStringLiteral(" 12.5 "));
-    EXPECT_EQ(viewModel.themeOptions().messageFont.size, 12.5);
+TEST_F(PreferencesViewModelTest, OtherSizesAreNotAppliedTheFieldKeepsTheLastGoodValueAndTheRangeIsShown)
+{
+    viewModel.setUserFontSize(QStringLiteral("18"));
+    ASSERT_EQ(applied.size(), 1);
+    QSignalSpy changed(&viewModel, &PreferencesViewModel::themeOptionsChanged);
+    QSignalSpy errors(&viewModel, &PreferencesViewModel::fieldErrorsChanged);
+    for (const char* text : { "abc", "", "0", "-5", "7.99", "40.01", "9999", "1e9", "nan", "inf", "12px" }) {
+        viewModel.setUserFontSize(QString::fromLatin1(text));
+        EXPECT_EQ(viewModel.userFontSizeError(), QStringLiteral("Enter a size from 8 to 40 points.")) << text;
+        // The field shows the size in force again.
+        EXPECT_EQ(viewModel.userFontSizeText(), QStringLiteral("18")) << text;
+    }
+    EXPECT_EQ(applied.size(), 1);
+    EXPECT_EQ(viewModel.themeOptions().userFont.size, 18);
+    EXPECT_EQ(changed.size(), 11);
+    EXPECT_EQ(errors.size(), 1);
+    // The other field is not concerned.
+    EXPECT_EQ(viewModel.messageFontSizeError(), QString());
+
+    viewModel.setUserFontSize(QStringLiteral("20"));
+    EXPECT_EQ(viewModel.userFontSizeError(), QString());
+    EXPECT_EQ(applied.last().userFont.size, 20);
+
+    // The field hands over what it shows when it loses focus: the line stays
+    // until an edit is taken.
+    viewModel.setMessageFontSize(QStringLiteral("abc"));
+    EXPECT_EQ(viewModel.messageFontSizeError(), QStringLiteral("Enter a size from 8 to 40 points."));
+    viewModel.setMessageFontSize(viewModel.messageFontSizeText());
+    EXPECT_EQ(viewModel.messageFontSizeError(), QStringLiteral("Enter a size from 8 to 40 points."));
+    viewModel.setMessageFontSize(QStringLiteral("13.0"));
+    EXPECT_EQ(viewModel.messageFontSizeError(), QString());
+    EXPECT_EQ(applied.size(), 2);
+}
+
+TEST_F(PreferencesViewModelTest, CustomSpacingTakes0To40Points)
+{
+    viewModel.selectSpacing(PreferencesViewModel::customSpacing);
+    ASSERT_EQ(viewModel.themeOptions().spacing, ThemeSpacing::custom(8.0));
+    for (const char* text : { "abc", "-1", "40.5", "200" }) {
+        viewModel.setCustomSpacing(QString::fromLatin1(text));
+        EXPECT_EQ(viewModel.customSpacingError(), QStringLiteral("Enter a spacing from 0 to 40 points.")) << text;
+        EXPECT_EQ(viewModel.customSpacingText(), QStringLiteral("8")) << text;
+    }
+    EXPECT_EQ(viewModel.themeOptions().spacing, ThemeSpacing::custom(8.0));
+
+    viewModel.setCustomSpacing(QStringLiteral("0"));
+    EXPECT_EQ(viewModel.themeOptions().spacing, ThemeSpacing::custom(0.0));
+    EXPECT_EQ(viewModel.customSpacingError(), QString());
+    viewModel.setCustomSpacing(QStringLiteral("-0"));
+    EXPECT_EQ(viewModel.customSpacingText(), QStringLiteral("0"));
+    viewModel.setCustomSpacing(QStringLiteral("40"));
+    EXPECT_EQ(viewModel.themeOptions().spacing, ThemeSpacing::custom(40.0));
+    viewModel.setCustomSpacing(QStringLiteral("2.5"));
+    EXPECT_EQ(viewModel.themeOptions().spacing, ThemeSpacing::custom(2.5));
+
+    // Another choice puts the field's line away with the refused text.
+    viewModel.setCustomSpacing(QStringLiteral("abc"));
+    EXPECT_FALSE(viewModel.customSpacingError().isEmpty());
+    viewModel.selectSpacing(PreferencesViewModel::largeSpacing);
+    EXPECT_EQ(viewModel.customSpacingError(), QString());
+    EXPECT_EQ(viewModel.customSpacingText(), QStringLiteral("24"));
+    // While a named choice is selected, the field's text is ignored without a line.
+    viewModel.setCustomSpacing(QStringLiteral("abc"));
+    EXPECT_EQ(viewModel.customSpacingError(), QString());
+    EXPECT_EQ(viewModel.themeOptions().spacing, ThemeSpacing::large());
 }
 
 TEST_F(PreferencesViewModelTest, UnchangedValuesAreNotHandedOverAgain)

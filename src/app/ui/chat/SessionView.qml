@@ -3,7 +3,9 @@ import QtQuick.Controls
 import QtQuick.Layouts
 
 // The chat window's content: the message list, the lines about the
-// connection, and the entry bar with its send button and failure line.
+// connection, and the entry bar with its send button, the message's length
+// near the limit, and the lines about the length and a failed send. The view
+// model decides; this only shows.
 Item {
     id: root
 
@@ -107,7 +109,27 @@ Item {
                         onTextEdited: root.viewModel.newMessage = text
                         onAccepted: root.viewModel.send()
                         focus: true
+                        rightPadding: characterCount.visible ? characterCount.width + 12 : leftPadding
                         Accessible.name: root.viewModel.placeholder
+
+                        // The length, near the limit: inside the field, at its end.
+                        Text {
+                            id: characterCount
+                            objectName: "characterCount"
+                            visible: text !== ""
+                            anchors.right: parent.right
+                            anchors.rightMargin: 6
+                            anchors.verticalCenter: parent.verticalCenter
+                            text: root.viewModel.characterCountText
+                            textFormat: Text.PlainText
+                            font.pointSize: Math.max(8, field.font.pointSize - 2)
+                            font.bold: root.viewModel.isTooLong
+                            color: root.viewModel.isTooLong ? "red" : colors.text
+                            opacity: root.viewModel.isTooLong ? 1 : 0.6
+                            Accessible.role: Accessible.StaticText
+                            Accessible.name: root.viewModel.characterCountName
+                            Accessible.ignored: text === ""
+                        }
                     }
 
                     Button {
@@ -150,7 +172,23 @@ Item {
                 }
 
                 Text {
+                    objectName: "lengthLine"
+                    visible: root.viewModel.lengthMessage !== ""
+                    Layout.fillWidth: true
+                    text: root.viewModel.lengthMessage
+                    textFormat: Text.PlainText
+                    wrapMode: Text.Wrap
+                    color: "red"
+                    font.pointSize: Math.max(8, field.font.pointSize - 2)
+                    Accessible.role: Accessible.StaticText
+                    Accessible.name: text
+                    Accessible.ignored: text === ""
+                }
+
+                Text {
                     objectName: "errorLine"
+                    Layout.fillWidth: true
+                    wrapMode: Text.Wrap
                     visible: root.viewModel.errorMessage !== ""
                     text: root.viewModel.errorMessage
                     textFormat: Text.PlainText

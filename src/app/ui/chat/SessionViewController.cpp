@@ -25,12 +25,10 @@ SessionViewController::SessionViewController(SessionController& session, ThemeMo
     , quickWidget_(new QQuickWidget(this))
 {
     ChatQmlModule::registerTypes();
-    observe(&session, &SessionController::lastError, &SessionController::lastErrorChanged, this,
-        [this](const QString& error) { viewModel_->setListenError(error); });
     TwitchChat* chat = session.chat();
     connect(chat, &TwitchChat::messagesDropped, messages_, &MessageListModel::messagesDropped);
     observe(chat, &TwitchChat::connectionState, &TwitchChat::connectionStateChanged, this,
-        [this](const TwitchChatConnectionState& state) { showConnectionState(state); });
+        [this](const TwitchChatConnectionState& state) { viewModel_->setConnectionState(state); });
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -72,31 +70,6 @@ QFuture<void> SessionViewController::sendMessage(const QString& text)
     if (!session_)
         return QtFuture::makeExceptionalFuture(std::make_exception_ptr(TwitchChatError::notConnected()));
     return session_->chat()->send(text);
-}
-
-// A lost connection shows its error with the countdown to the next try; a
-// run that ended for good keeps its error, shown through the session.
-void SessionViewController::showConnectionState(const TwitchChatConnectionState& state)
-{
-    using Phase = TwitchChatConnectionState::Phase;
-    switch (state.phase) {
-    case Phase::connected:
-        viewModel_->setListenError({});
-        viewModel_->setRetryInSeconds(-1);
-        break;
-    case Phase::reconnecting:
-        viewModel_->setListenError(state.errorDescription());
-        viewModel_->setRetryInSeconds(state.secondsUntilRetry.value_or(-1));
-        break;
-    case Phase::failed:
-        viewModel_->setListenError(state.errorDescription());
-        viewModel_->setRetryInSeconds(-1);
-        break;
-    case Phase::disconnected:
-    case Phase::connecting:
-        viewModel_->setRetryInSeconds(-1);
-        break;
-    }
 }
 
 } // namespace parley

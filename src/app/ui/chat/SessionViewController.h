@@ -2,7 +2,6 @@
 
 #include "app/ui/chat/MessageListModel.h"
 #include "app/ui/chat/SessionViewModel.h"
-#include "twitch/chat/TwitchChatConnectionState.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -35,7 +34,6 @@ public:
 
 private:
     QFuture<void> sendMessage(const QString& text);
-    void showConnectionState(const TwitchChatConnectionState& state);
 
     QPointer<SessionController> session_;
     MessageListModel* messages_;

@@ -1,6 +1,7 @@
 #include "SessionViewModel.h"
 
-#include "twitch/chat/TwitchChatError.h"
+#include "platform/ErrorPresenter.h"
+#include "platform/PresentableError.h"
 
 namespace parley {
 
@@ -13,7 +14,47 @@ void SessionViewModel::setNewMessage(const QString& text)
     if (text == newMessage_)
         return;
     newMessage_ = text;
+    characterCount_ = codePointCount(QStringView(newMessage_).trimmed());
     emit newMessageChanged();
+}
+
+bool SessionViewModel::canSend() const
+{
+    return characterCount_ > 0 && !isTooLong();
+}
+
+QString SessionViewModel::characterCountText() const
+{
+    if (characterCount_ < countShownFrom)
+        return {};
+    return QStringLiteral("%1/%2").arg(characterCount_).arg(maxMessageLength);
+}
+
+QString SessionViewModel::characterCountName() const
+{
+    if (characterCount_ < countShownFrom)
+        return {};
+    return QStringLiteral("%1 of %2 characters").arg(characterCount_).arg(maxMessageLength);
+}
+
+QString SessionViewModel::lengthMessage() const
+{
+    if (!isTooLong())
+        return {};
+    return QStringLiteral("Messages are limited to %1 characters.").arg(maxMessageLength);
+}
+
+int SessionViewModel::codePointCount(QStringView text)
+{
+    int count = 0;
+    for (qsizetype index = 0; index < text.size(); ++index) {
+        // A high surrogate followed by a low one is one code point; a lone
+        // surrogate counts on its own.
+        if (text[index].isHighSurrogate() && index + 1 < text.size() && text[index + 1].isLowSurrogate())
+            ++index;
+        ++count;
+    }
+    return count;
 }
 
 QString SessionViewModel::disconnectedText() const
@@ -30,11 +71,38 @@ QString SessionViewModel::reconnectingText() const
     return QStringLiteral("Reconnecting in %1 s\u2026").arg(retryInSeconds_);
 }
 
-void SessionViewModel::setListenError(const QString& description)
+// A lost connection shows what ended it with the countdown to the next try; a
+// run that ended for good keeps its error. Connected again, every line about
+// a failure goes.
+void SessionViewModel::setConnectionState(const TwitchChatConnectionState& state)
 {
-    if (description == listenError_)
+    using Phase = TwitchChatConnectionState::Phase;
+    switch (state.phase) {
+    case Phase::connected:
+        setListenError({});
+        setRetryInSeconds(-1);
+        setErrorMessage({});
+        break;
+    case Phase::reconnecting:
+        setListenError(ErrorPresenter::userMessage(state.error));
+        setRetryInSeconds(state.secondsUntilRetry.value_or(-1));
+        break;
+    case Phase::failed:
+        setListenError(ErrorPresenter::userMessage(state.error));
+        setRetryInSeconds(-1);
+        break;
+    case Phase::disconnected:
+    case Phase::connecting:
+        setRetryInSeconds(-1);
+        break;
+    }
+}
+
+void SessionViewModel::setListenError(const QString& text)
+{
+    if (text == listenError_)
         return;
-    listenError_ = description;
+    listenError_ = text;
     emit connectionTextChanged();
 }
 
@@ -49,21 +117,28 @@ void SessionViewModel::setRetryInSeconds(int seconds)
 
 void SessionViewModel::send()
 {
-    if (!canSend())
+    if (characterCount_ == 0) {
+        setNewMessage({});
         return;
-    const QString text = newMessage_;
-    // Text typed while the send was under way is kept.
-    onSendMessage_(text)
-        .then(this,
-            [this, text] {
-                if (newMessage_ == text)
-                    setNewMessage({});
-            })
-        .onFailed(this,
-            [this](const TwitchChatError& error) {
-                setErrorMessage(QStringLiteral("Failed to send message: ") + error.description());
-            })
-        .onFailed(this, [this] { setErrorMessage(QStringLiteral("Failed to send message")); });
+    }
+    if (isTooLong())
+        return;
+    const QString typed = newMessage_;
+    onSendMessage_(messageToSend()).then(this, [this, typed](QFuture<void> done) {
+        try {
+            done.waitForFinished();
+        } catch (const PresentableError& error) {
+            setErrorMessage(QStringLiteral("Failed to send message: ") + error.userMessage());
+            return;
+        } catch (...) {
+            setErrorMessage(QStringLiteral("Failed to send message"));
+            return;
+        }
+        // Text typed while the send was under way is kept.
+        if (newMessage_ == typed)
+            setNewMessage({});
+        setErrorMessage({});
+    });
 }
 
 void SessionViewModel::setErrorMessage(const QString& text)

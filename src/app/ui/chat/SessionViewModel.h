@@ -1,5 +1,7 @@
 #pragma once
 
+#include "twitch/chat/TwitchChatConnectionState.h"
+
 #include <QFuture>
 #include <QObject>
 #include <QString>
@@ -10,14 +12,20 @@ class QAbstractItemModel;
 
 namespace parley {
 
-// The chat window's state: the message rows, the entry field's text, the send
-// action and the lines under the entry bar (a failed send, a lost connection).
-// Main thread only.
+// The chat window's state: the message rows, the entry field's text with its
+// length, the send action and the lines under the entry bar (the length
+// limit, a failed send, a lost connection). Everything the view shows is
+// decided here. Main thread only.
 class SessionViewModel final : public QObject {
     Q_OBJECT
     Q_PROPERTY(QAbstractItemModel* messages READ messages CONSTANT)
     Q_PROPERTY(QString newMessage READ newMessage WRITE setNewMessage NOTIFY newMessageChanged)
     Q_PROPERTY(bool canSend READ canSend NOTIFY newMessageChanged)
+    Q_PROPERTY(int characterCount READ characterCount NOTIFY newMessageChanged)
+    Q_PROPERTY(QString characterCountText READ characterCountText NOTIFY newMessageChanged)
+    Q_PROPERTY(QString characterCountName READ characterCountName NOTIFY newMessageChanged)
+    Q_PROPERTY(bool isTooLong READ isTooLong NOTIFY newMessageChanged)
+    Q_PROPERTY(QString lengthMessage READ lengthMessage NOTIFY newMessageChanged)
     Q_PROPERTY(QString placeholder READ placeholder CONSTANT)
     Q_PROPERTY(QString sendButtonName READ sendButtonName CONSTANT)
     Q_PROPERTY(QString errorMessage READ errorMessage NOTIFY errorMessageChanged)
@@ -25,6 +33,12 @@ class SessionViewModel final : public QObject {
     Q_PROPERTY(QString reconnectingText READ reconnectingText NOTIFY connectionTextChanged)
 
 public:
+    // The chat service's limit on one message, in Unicode code points (an
+    // emoji made of one code point is one character).
+    static constexpr int maxMessageLength = 500;
+    // From this length on the field shows its count.
+    static constexpr int countShownFrom = 450;
+
     // Sends one chat message; the future fails when the message could not be sent.
     using SendMessage = std::function<QFuture<void>(const QString& text)>;
 
@@ -35,32 +49,54 @@ public:
 
     const QString& newMessage() const { return newMessage_; }
     void setNewMessage(const QString& text);
-    // A message of nothing but white space is not sent: the service drops it
-    // without an answer.
-    bool canSend() const { return !newMessage_.trimmed().isEmpty(); }
+    // The text that a send would send: the field's text without white space
+    // at its ends.
+    QString messageToSend() const { return newMessage_.trimmed(); }
+    // A message of nothing but white space is not sent (the service drops it
+    // without an answer), nor one longer than the service takes.
+    bool canSend() const;
+
+    // The length of the message to send, in code points.
+    int characterCount() const { return characterCount_; }
+    // "480/500" from countShownFrom characters on; empty below.
+    QString characterCountText() const;
+    // The count in words for screen readers, "480 of 500 characters"; empty
+    // while no count is shown.
+    QString characterCountName() const;
+    bool isTooLong() const { return characterCount_ > maxMessageLength; }
+    // "Messages are limited to 500 characters." while the message is too
+    // long; empty otherwise.
+    QString lengthMessage() const;
 
     QString placeholder() const { return QStringLiteral("Message..."); }
     QString sendButtonName() const { return QStringLiteral("Send"); }
 
     // "Failed to send message" once a send has failed, followed by ": " and
-    // the reason when the chat gave one (the service refused the message);
-    // empty before.
+    // the error presenter's words when the error has some; empty before, and
+    // again after the next successful send or once the chat is connected
+    // again.
     const QString& errorMessage() const { return errorMessage_; }
 
-    // "Disconnected from chat: " and the error's description once the
-    // connection ended with an error; empty while connected.
+    // "Disconnected from chat: " and the error presenter's words for what
+    // ended the connection; empty while connected.
     QString disconnectedText() const;
     // "Reconnecting in N s…" while a new attempt is waiting; empty otherwise.
     QString reconnectingText() const;
 
-    // The error that ended the connection (empty: connected again).
-    void setListenError(const QString& description);
-    // Seconds until the next connection attempt; negative when none is waiting.
-    void setRetryInSeconds(int seconds);
+    // Follows the chat connection: its lines, and a failed send's line goes
+    // away once the chat is connected (again).
+    void setConnectionState(const TwitchChatConnectionState& state);
 
-    // Sends the field's text as it is. On success the field is emptied (unless
-    // it was edited meanwhile), on failure the text stays and the error line
-    // appears. Returns at once.
+    // The number of Unicode code points in `text`: a surrogate pair counts
+    // once, as the service counts it.
+    static int codePointCount(QStringView text);
+
+    // Sends the field's text without the white space at its ends. A field of
+    // nothing but white space sends nothing and is emptied; a message longer
+    // than maxMessageLength is not sent (lengthMessage says why). On success
+    // the field is emptied (unless it was edited meanwhile) and the error line
+    // goes; on failure the text stays and the error line appears. Returns at
+    // once.
     Q_INVOKABLE void send();
 
 signals:
@@ -70,10 +106,13 @@ signals:
 
 private:
     void setErrorMessage(const QString& text);
+    void setListenError(const QString& text);
+    void setRetryInSeconds(int seconds);
 
     QAbstractItemModel& messages_;
     const SendMessage onSendMessage_;
     QString newMessage_;
+    int characterCount_ = 0;
     QString errorMessage_;
     QString listenError_;
     int retryInSeconds_ = -1;

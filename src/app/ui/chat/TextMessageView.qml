@@ -97,12 +97,22 @@ Item {
             Accessible.ignored: true
         }
 
-        RowLayout {
+        // Badge, name and, at the far end, the time; when name and time do
+        // not fit side by side (large fonts), the time goes under the name.
+        // A hidden time takes no room from the name.
+        GridLayout {
+            id: header
             visible: row.hasSender
             width: parent.width
-            spacing: 4
+            columnSpacing: 4
+            rowSpacing: 0
+            readonly property real badgeRoom: badge.visible ? badge.implicitWidth + columnSpacing : 0
+            readonly property bool timeBeside: !time.visible
+                || badgeRoom + name.implicitWidth + 2 * columnSpacing + time.implicitWidth <= width
+            columns: (badge.visible ? 1 : 0) + (timeBeside ? 3 : 2)
 
             BroadcasterBadge {
+                id: badge
                 objectName: "broadcasterBadge"
                 visible: row.isBroadcaster
                 Accessible.ignored: true
@@ -122,7 +132,8 @@ Item {
                 font: row.theme.userFont
                 color: row.nameColor !== undefined ? row.nameColor : colors.text
                 elide: Text.ElideRight
-                Layout.maximumWidth: parent.width - time.width - 24
+                Layout.maximumWidth: header.width - header.badgeRoom - header.columnSpacing
+                    - (header.timeBeside && time.visible ? time.implicitWidth + header.columnSpacing : 0)
                 Accessible.ignored: true
 
                 HoverHandler {
@@ -154,6 +165,7 @@ Item {
             Text {
                 id: time
                 objectName: "time"
+                Layout.columnSpan: header.timeBeside ? 1 : header.columns
                 visible: row.theme.showMessageTimestamp
                 text: row.timeText
                 textFormat: Text.PlainText

@@ -1,4 +1,5 @@
-// A font row: its size in a number field, the default size under it, and Bold.
+// A font row: its size in a number field, the allowed range under it after
+// text that was not taken, the default size, and Bold.
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
@@ -8,6 +9,7 @@ PreferenceRow {
 
     property string name
     property string sizeText
+    property string sizeError
     property bool isBold
     signal sizeEdited(string text)
     signal boldToggled(bool isBold)
@@ -19,8 +21,26 @@ PreferenceRow {
         text: fontRow.sizeText
         selectByMouse: true
         inputMethodHints: Qt.ImhFormattedNumbersOnly
-        onEditingFinished: fontRow.sizeEdited(text)
+        // The field then shows the size in force, whether or not it took the text.
+        onEditingFinished: {
+            fontRow.sizeEdited(text)
+            text = Qt.binding(() => fontRow.sizeText)
+        }
         Accessible.name: fontRow.name + " font size"
+        Accessible.description: fontRow.sizeError
+    }
+    Text {
+        objectName: "sizeError"
+        visible: text !== ""
+        Layout.fillWidth: true
+        text: fontRow.sizeError
+        textFormat: Text.PlainText
+        wrapMode: Text.Wrap
+        color: "red"
+        font.pointSize: 9
+        Accessible.role: Accessible.StaticText
+        Accessible.name: text
+        Accessible.ignored: text === ""
     }
     Text {
         text: "Default system font size is 13.0"
@@ -35,5 +55,6 @@ PreferenceRow {
         checked: fontRow.isBold
         onToggled: fontRow.boldToggled(checked)
         Accessible.name: fontRow.name + " font bold"
+        Accessible.onPressAction: fontRow.boldToggled(!fontRow.isBold)
     }
 }

@@ -29,6 +29,7 @@ SplitView {
             FontPreferences {
                 name: "Username"
                 sizeText: viewModel.userFontSizeText
+                sizeError: viewModel.userFontSizeError
                 isBold: viewModel.isUserFontBold
                 onSizeEdited: (text) => viewModel.setUserFontSize(text)
                 onBoldToggled: (isBold) => viewModel.setUserFontBold(isBold)
@@ -37,6 +38,7 @@ SplitView {
             FontPreferences {
                 name: "Message"
                 sizeText: viewModel.messageFontSizeText
+                sizeError: viewModel.messageFontSizeError
                 isBold: viewModel.isMessageFontBold
                 onSizeEdited: (text) => viewModel.setMessageFontSize(text)
                 onBoldToggled: (isBold) => viewModel.setMessageFontBold(isBold)
@@ -56,6 +58,7 @@ SplitView {
                         checked: viewModel.spacingChoice === index
                         onClicked: viewModel.selectSpacing(index)
                         Accessible.name: "Spacing " + modelData
+                        Accessible.onPressAction: viewModel.selectSpacing(index)
                     }
                 }
                 RowLayout {
@@ -66,6 +69,7 @@ SplitView {
                         checked: viewModel.spacingChoice === 3
                         onClicked: viewModel.selectSpacing(3)
                         Accessible.name: "Spacing Custom"
+                        Accessible.onPressAction: viewModel.selectSpacing(3)
                     }
                     TextField {
                         Layout.preferredWidth: 45
@@ -73,8 +77,13 @@ SplitView {
                         placeholderText: "Points"
                         selectByMouse: true
                         inputMethodHints: Qt.ImhFormattedNumbersOnly
-                        onEditingFinished: viewModel.setCustomSpacing(text)
+                        // The field then shows the spacing in force.
+                        onEditingFinished: {
+                            viewModel.setCustomSpacing(text)
+                            text = Qt.binding(() => viewModel.customSpacingText)
+                        }
                         Accessible.name: "Points"
+                        Accessible.description: viewModel.customSpacingError
                     }
                     Text {
                         text: "points"
@@ -84,6 +93,19 @@ SplitView {
                         Accessible.name: text
                     }
                 }
+                Text {
+                    objectName: "spacingError"
+                    visible: text !== ""
+                    Layout.fillWidth: true
+                    text: viewModel.customSpacingError
+                    textFormat: Text.PlainText
+                    wrapMode: Text.Wrap
+                    color: "red"
+                    font.pointSize: 9
+                    Accessible.role: Accessible.StaticText
+                    Accessible.name: text
+                    Accessible.ignored: text === ""
+                }
             }
             PreferenceRow {
                 label: ""
@@ -92,6 +114,7 @@ SplitView {
                     checked: viewModel.showMessageTimestamp
                     onToggled: viewModel.setShowMessageTimestamp(checked)
                     Accessible.name: text
+                    Accessible.onPressAction: viewModel.setShowMessageTimestamp(!viewModel.showMessageTimestamp)
                 }
             }
         }

@@ -6,6 +6,31 @@
 
 namespace parley {
 
+namespace {
+
+QString sizeRangeMessage()
+{
+    return QStringLiteral("Enter a size from %1 to %2 points.")
+        .arg(PreferencesViewModel::format(PreferencesViewModel::minFontSize),
+            PreferencesViewModel::format(PreferencesViewModel::maxFontSize));
+}
+
+QString spacingRangeMessage()
+{
+    return QStringLiteral("Enter a spacing from %1 to %2 points.")
+        .arg(PreferencesViewModel::format(PreferencesViewModel::minSpacing),
+            PreferencesViewModel::format(PreferencesViewModel::maxSpacing));
+}
+
+// The field hands over its text again when it loses focus, unedited: that is
+// no edit, and a refusal's line stays.
+bool isShownAlready(const QString& text, const QString& shown)
+{
+    return text.trimmed() == shown;
+}
+
+} // namespace
+
 PreferencesViewModel::PreferencesViewModel(
     ThemeOptions themeOptions, SetThemeOptions onSetThemeOptions, QObject* parent)
     : QObject(parent), themeOptions_(std::move(themeOptions)), onSetThemeOptions_(std::move(onSetThemeOptions))
@@ -28,8 +53,11 @@ int PreferencesViewModel::spacingChoice() const
 
 void PreferencesViewModel::setUserFontSize(const QString& text)
 {
-    const std::optional<double> size = parse(text);
-    if (!size || *size <= 0 || *size > maxFontSize)
+    if (isShownAlready(text, userFontSizeText()))
+        return;
+    const std::optional<double> size = parseWithin(text, minFontSize, maxFontSize);
+    setFieldError(userFontSizeError_, size ? QString() : sizeRangeMessage());
+    if (!size)
         return refuse();
     edit([size](ThemeOptions& options) { options.userFont.size = *size; });
 }
@@ -41,8 +69,11 @@ void PreferencesViewModel::setUserFontBold(bool isBold)
 
 void PreferencesViewModel::setMessageFontSize(const QString& text)
 {
-    const std::optional<double> size = parse(text);
-    if (!size || *size <= 0 || *size > maxFontSize)
+    if (isShownAlready(text, messageFontSizeText()))
+        return;
+    const std::optional<double> size = parseWithin(text, minFontSize, maxFontSize);
+    setFieldError(messageFontSizeError_, size ? QString() : sizeRangeMessage());
+    if (!size)
         return refuse();
     edit([size](ThemeOptions& options) { options.messageFont.size = *size; });
 }
@@ -56,6 +87,9 @@ void PreferencesViewModel::selectSpacing(int choice)
 {
     if (choice == spacingChoice())
         return;
+    // The field shows the new choice's points: what was refused there is past.
+    if (choice >= minimumSpacing && choice <= customSpacing)
+        setFieldError(customSpacingError_, {});
     switch (choice) {
     case minimumSpacing:
         return edit([](ThemeOptions& options) { options.spacing = ThemeSpacing::minimum(); });
@@ -72,8 +106,15 @@ void PreferencesViewModel::selectSpacing(int choice)
 
 void PreferencesViewModel::setCustomSpacing(const QString& text)
 {
-    const std::optional<double> points = parse(text);
-    if (spacingChoice() != customSpacing || !points || *points < 0 || *points > maxSpacing)
+    if (isShownAlready(text, customSpacingText()))
+        return;
+    if (spacingChoice() != customSpacing) {
+        setFieldError(customSpacingError_, {});
+        return refuse();
+    }
+    const std::optional<double> points = parseWithin(text, minSpacing, maxSpacing);
+    setFieldError(customSpacingError_, points ? QString() : spacingRangeMessage());
+    if (!points)
         return refuse();
     edit([points](ThemeOptions& options) { options.spacing = ThemeSpacing::custom(*points); });
 }
@@ -99,6 +140,14 @@ std::optional<double> PreferencesViewModel::parse(const QString& text)
     return value;
 }
 
+std::optional<double> PreferencesViewModel::parseWithin(const QString& text, double minimum, double maximum)
+{
+    const std::optional<double> value = parse(text);
+    if (!value || *value < minimum || *value > maximum)
+        return std::nullopt;
+    return *value + 0.0; // -0 is 0
+}
+
 void PreferencesViewModel::edit(const std::function<void(ThemeOptions&)>& change)
 {
     ThemeOptions changed = themeOptions_;
@@ -113,6 +162,14 @@ void PreferencesViewModel::edit(const std::function<void(ThemeOptions&)>& change
 void PreferencesViewModel::refuse()
 {
     emit themeOptionsChanged();
+}
+
+void PreferencesViewModel::setFieldError(QString& error, const QString& text)
+{
+    if (error == text)
+        return;
+    error = text;
+    emit fieldErrorsChanged();
 }
 
 } // namespace parley

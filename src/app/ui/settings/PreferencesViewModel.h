@@ -14,17 +14,23 @@ namespace parley {
 // to `onSetThemeOptions` (the application controller, which applies and
 // stores them). There is no Save or Cancel.
 //
-// Number fields are edited as text: a value that is not a number, or not a
-// size a font or a gap can have, is not applied, and the field shows the
-// current value again.
+// Number fields are edited as text, in whole or decimal points: font sizes
+// from minFontSize to maxFontSize, custom spacing from minSpacing to
+// maxSpacing. Text that is not such a number is not applied: the field shows
+// the value in force again, and a line under it the range it takes, until
+// the field's next edit that is taken (or, for the spacing, another choice).
+// The text the field shows now, handed over again, is no edit.
 class PreferencesViewModel : public QObject {
     Q_OBJECT
     Q_PROPERTY(QString userFontSizeText READ userFontSizeText NOTIFY themeOptionsChanged)
+    Q_PROPERTY(QString userFontSizeError READ userFontSizeError NOTIFY fieldErrorsChanged)
     Q_PROPERTY(bool isUserFontBold READ isUserFontBold NOTIFY themeOptionsChanged)
     Q_PROPERTY(QString messageFontSizeText READ messageFontSizeText NOTIFY themeOptionsChanged)
+    Q_PROPERTY(QString messageFontSizeError READ messageFontSizeError NOTIFY fieldErrorsChanged)
     Q_PROPERTY(bool isMessageFontBold READ isMessageFontBold NOTIFY themeOptionsChanged)
     Q_PROPERTY(int spacingChoice READ spacingChoice NOTIFY themeOptionsChanged)
     Q_PROPERTY(QString customSpacingText READ customSpacingText NOTIFY themeOptionsChanged)
+    Q_PROPERTY(QString customSpacingError READ customSpacingError NOTIFY fieldErrorsChanged)
     Q_PROPERTY(bool showMessageTimestamp READ showMessageTimestamp NOTIFY themeOptionsChanged)
 
 public:
@@ -39,13 +45,18 @@ public:
     const ThemeOptions& themeOptions() const { return themeOptions_; }
 
     QString userFontSizeText() const { return format(themeOptions_.userFont.size); }
+    // "Enter a size from 8 to 40 points." after text that was not applied;
+    // empty otherwise. The same for the other fields.
+    const QString& userFontSizeError() const { return userFontSizeError_; }
     bool isUserFontBold() const { return themeOptions_.userFont.isBold; }
     QString messageFontSizeText() const { return format(themeOptions_.messageFont.size); }
+    const QString& messageFontSizeError() const { return messageFontSizeError_; }
     bool isMessageFontBold() const { return themeOptions_.messageFont.isBold; }
     int spacingChoice() const;
     // The custom choice's points: the custom value, or the points of the
     // named spacing selected now.
     QString customSpacingText() const { return format(themeOptions_.spacing.points()); }
+    const QString& customSpacingError() const { return customSpacingError_; }
     bool showMessageTimestamp() const { return themeOptions_.showMessageTimestamp; }
 
     Q_INVOKABLE void setUserFontSize(const QString& text);
@@ -55,7 +66,8 @@ public:
     // Selecting the custom choice keeps the points shown: `medium` becomes
     // custom(16).
     Q_INVOKABLE void selectSpacing(int choice);
-    // Applies only while the custom choice is selected.
+    // Applies only while the custom choice is selected; while a named choice
+    // is, the text is ignored and the field shows that choice's points.
     Q_INVOKABLE void setCustomSpacing(const QString& text);
     Q_INVOKABLE void setShowMessageTimestamp(bool show);
 
@@ -63,20 +75,29 @@ public:
     static QString format(double value);
     // The number in `text` (the user's locale or the C locale), if any.
     static std::optional<double> parse(const QString& text);
+    // The number in `text` when it lies within [minimum, maximum].
+    static std::optional<double> parseWithin(const QString& text, double minimum, double maximum);
 
-    static constexpr double maxFontSize = 200.0;
-    static constexpr double maxSpacing = 200.0;
+    static constexpr double minFontSize = 8.0;
+    static constexpr double maxFontSize = 40.0;
+    static constexpr double minSpacing = 0.0;
+    static constexpr double maxSpacing = 40.0;
 
 signals:
     void themeOptionsChanged();
+    void fieldErrorsChanged();
 
 private:
     void edit(const std::function<void(ThemeOptions&)>& change);
     // Refreshes the fields when an edit was refused, so they show the value in force.
     void refuse();
+    void setFieldError(QString& error, const QString& text);
 
     ThemeOptions themeOptions_;
     const SetThemeOptions onSetThemeOptions_;
+    QString userFontSizeError_;
+    QString messageFontSizeError_;
+    QString customSpacingError_;
 };
 
 } // namespace parley
