@@ -109,6 +109,16 @@ Item {
                         onTextEdited: root.viewModel.newMessage = text
                         onAccepted: root.viewModel.send()
                         focus: true
+                        // The list's keys reach it from the field as well.
+                        Keys.onPressed: (event) => {
+                            if (event.key === Qt.Key_End && (event.modifiers & Qt.ControlModifier))
+                                messageList.followLatest()
+                            else if (event.key === Qt.Key_PageUp || event.key === Qt.Key_PageDown)
+                                messageList.scrollPage(event.key === Qt.Key_PageUp ? -1 : 1)
+                            else
+                                return
+                            event.accepted = true
+                        }
                         rightPadding: characterCount.visible ? characterCount.width + 12 : leftPadding
                         Accessible.name: root.viewModel.placeholder
 
