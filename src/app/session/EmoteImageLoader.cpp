@@ -1,14 +1,13 @@
-#include "EmoteImageLoader.h"
+#include "app/session/EmoteImageLoader.h"
 
-#include "images/pipeline/ImagePipeline.h"
 #include "platform/Observe.h"
 
 #include <QTimer>
 
 namespace parley {
 
-EmoteImageLoader::EmoteImageLoader(EmoteRegistryProtocol& registry, ImagePipeline& pipeline, QObject* parent)
-    : QObject(parent), registry_(registry), pipeline_(pipeline)
+EmoteImageLoader::EmoteImageLoader(EmoteRegistryProtocol& registry, ImageLoading& images, QObject* parent)
+    : QObject(parent), registry_(registry), images_(images)
 {
     // Queued ids are looked up again whenever the queue changes to a new,
     // non-empty set and whenever the registry's table changes; the table
@@ -60,7 +59,7 @@ void EmoteImageLoader::loadQueued()
 void EmoteImageLoader::requestImage(const QString& id, const QUrl& url)
 {
     // The completion holds the loader weakly; the load itself is never cancelled.
-    pipeline_.loadImage(url, [loader = QPointer(this), id](const ImageResult& result) {
+    images_.loadImage(url, [loader = QPointer(this), id](const ImageResult& result) {
         if (loader && result.isSuccess())
             loader->finishLoad(id, result.value()->image());
     });

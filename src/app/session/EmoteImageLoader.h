@@ -2,7 +2,7 @@
 
 #include "app/session/EmoteImageStore.h"
 #include "app/session/EmoteRegistryProtocol.h"
-#include "images/pipeline/ImagePipeline.h"
+#include "images/pipeline/ImageLoading.h"
 
 #include <QObject>
 #include <QPointer>
@@ -15,7 +15,7 @@ namespace parley {
 
 // Turns emote ids into images ready to draw inline with text: it looks the
 // id up in the registry, loads the record's double-scale image through the
-// image pipeline and keeps it, scaled to the line height, for the life of
+// image loader and keeps it, scaled to the line height, for the life of
 // the session. Ids whose record has not arrived wait in `queue` and are
 // loaded as soon as the registry's table brings their record. Main thread
 // only, except `store()`, which image providers may read from any thread.
@@ -26,8 +26,8 @@ class EmoteImageLoader final : public QObject {
     Q_PROPERTY(int imageCount READ imageCount NOTIFY imagesChanged)
 
 public:
-    // The registry must outlive the loader; images load through `pipeline`.
-    explicit EmoteImageLoader(EmoteRegistryProtocol& registry, ImagePipeline& pipeline, QObject* parent = nullptr);
+    // The registry and `images`, which loads the images, must outlive the loader.
+    explicit EmoteImageLoader(EmoteRegistryProtocol& registry, ImageLoading& images, QObject* parent = nullptr);
 
     EmoteRegistryProtocol& emoteRegistry() const { return registry_; }
 
@@ -54,7 +54,7 @@ private:
     void finishLoad(const QString& id, const QImage& decoded);
 
     EmoteRegistryProtocol& registry_;
-    ImagePipeline& pipeline_;
+    ImageLoading& images_;
     const std::shared_ptr<EmoteImageStore> store_ = std::make_shared<EmoteImageStore>();
     QSet<QString> queue_;
     // The last non-empty queue that was looked up; an equal queue is not looked up again.

@@ -1,4 +1,4 @@
-#include "SessionController.h"
+#include "app/session/SessionController.h"
 
 #include "platform/Error.h"
 #include "platform/Observe.h"
@@ -7,14 +7,14 @@
 
 namespace parley {
 
-SessionController::SessionController(TwitchAPI twitch, TwitchUserAccessToken accessToken,
-    SessionControllerDelegate* delegate, ImagePipeline& imagePipeline)
+SessionController::SessionController(
+    TwitchAPI twitch, TwitchUserAccessToken accessToken, SessionControllerDelegate* delegate, ImageLoading& images)
     : twitch_(std::move(twitch))
     , accessToken_(std::move(accessToken))
     , delegate_(delegate)
     , chat_(std::make_unique<TwitchChat>(twitch_.endpoints(), accessToken_, accessToken_.info.login))
     , emoteRegistry_(std::make_unique<EmoteRegistry>(twitch_, accessToken_))
-    , emoteImageLoader_(std::make_unique<EmoteImageLoader>(*emoteRegistry_, imagePipeline))
+    , emoteImageLoader_(std::make_unique<EmoteImageLoader>(*emoteRegistry_, images))
 {
     // Started on the next turn so the owner can wire itself up first.
     QTimer::singleShot(0, this, &SessionController::start);

@@ -3,7 +3,7 @@
 #include "app/session/EmoteImageLoader.h"
 #include "app/session/EmoteRegistry.h"
 #include "app/session/SessionControllerDelegate.h"
-#include "images/pipeline/ImagePipeline.h"
+#include "images/pipeline/ImageLoading.h"
 #include "twitch/api/TwitchAPI.h"
 #include "twitch/api/TwitchUserAccessToken.h"
 #include "twitch/chat/TwitchChat.h"
@@ -37,9 +37,9 @@ public:
     // names the channel to join. The chat service's address comes from
     // `twitch.endpoints()`. `delegate` (may be null) is the owner; it is not
     // owned and must outlive the session. Emote images load through
-    // `imagePipeline`.
-    SessionController(TwitchAPI twitch, TwitchUserAccessToken accessToken, SessionControllerDelegate* delegate,
-        ImagePipeline& imagePipeline);
+    // `images`, which must outlive the session too.
+    SessionController(
+        TwitchAPI twitch, TwitchUserAccessToken accessToken, SessionControllerDelegate* delegate, ImageLoading& images);
     ~SessionController() override;
 
     TwitchChat* chat() const { return chat_.get(); }

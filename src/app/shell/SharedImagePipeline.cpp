@@ -1,7 +1,5 @@
 #include "app/shell/SharedImagePipeline.h"
 
-#include "images/pipeline/ImagePipeline.h"
-
 namespace parley {
 
 SharedImagePipeline::SharedImagePipeline(const BundleConfig& config)

@@ -1,13 +1,12 @@
 #pragma once
 
 #include "app/account/BundleConfig.h"
+#include "images/pipeline/ImagePipeline.h"
 #include "platform/MemoryPressureSource.h"
 
 #include <memory>
 
 namespace parley {
-
-class ImagePipeline;
 
 // The application's image pipeline and the services behind it, made once at
 // launch and handed down to the sessions: its memory cache and its store of

@@ -5,6 +5,7 @@
 #include "images/decoding/ImageDecoding.h"
 #include "images/decoding/ImageEncoders.h"
 #include "images/loading/DataLoading.h"
+#include "images/pipeline/ImageLoading.h"
 #include "images/pipeline/ImageServices.h"
 #include "images/pipeline/ImageTask.h"
 #include "images/pipeline/LoadResult.h"
@@ -42,7 +43,7 @@ struct AsyncImageTask {
 // or, as a future continued on the main thread:
 //     pipeline->image(url).then(context, [](const ImageResponse& r) { ... });
 // Destroying a pipeline with loads in flight ends them silently.
-class ImagePipeline : public std::enable_shared_from_this<ImagePipeline> {
+class ImagePipeline : public ImageLoading, public std::enable_shared_from_this<ImagePipeline> {
 public:
     enum class DataCachePolicy { automatic, storeOriginalData, storeEncodedImages, storeAll };
 
@@ -83,7 +84,6 @@ public:
         static const QString dataCacheName;
     };
 
-    using ImageCompletion = std::function<void(const ImageResult& result)>;
     using DataCompletion = std::function<void(const DataResult& result)>;
     // A preview (progressive decoding) or none, then bytes received and expected.
     using Progress = std::function<void(const std::optional<ImageResponse>& preview, qint64 completed, qint64 total)>;
@@ -91,14 +91,14 @@ public:
     static std::shared_ptr<ImagePipeline> create();
     static std::shared_ptr<ImagePipeline> create(
         Configuration configuration, std::shared_ptr<ImagePipelineDelegate> delegate = nullptr);
-    ~ImagePipeline();
+    ~ImagePipeline() override;
     ImagePipeline(const ImagePipeline&) = delete;
     ImagePipeline& operator=(const ImagePipeline&) = delete;
 
     // Loads an image; `completion` runs once on the callback queue, unless the
     // task is cancelled first. The returned task may be ignored. `onCancel`
     // becomes the task's, set before the task can start or be cancelled.
-    std::shared_ptr<ImageTask> loadImage(const QUrl& url, ImageCompletion completion);
+    std::shared_ptr<ImageTask> loadImage(const QUrl& url, ImageCompletion completion) override;
     std::shared_ptr<ImageTask> loadImage(ImageRequest request, SerialQueue* callbackQueue, Progress progress,
         ImageCompletion completion, std::function<void()> onCancel = {});
     // Loads only the bytes of an image.

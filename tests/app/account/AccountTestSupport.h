@@ -3,6 +3,7 @@
 #include "app/account/AccountStorage.h"
 #include "app/account/ApplicationController.h"
 #include "app/session/SessionController.h"
+#include "images/pipeline/ImagePipeline.h"
 #include "platform/ErrorPresenter.h"
 #include "twitch-sim/TwitchSimulator.h"
 

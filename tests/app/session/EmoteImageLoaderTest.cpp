@@ -137,3 +137,53 @@ TEST(EmoteImageLoaderLifetime, ALoadFinishingAfterTheLoaderIsGoneIsDropped)
     QCoreApplication::processEvents();
     EXPECT_EQ(store->size(), 0);
 }
+
+namespace {
+
+// Images from wherever the test says: records each address asked for and
+// completes the loads when told to.
+class ScriptedImages : public ImageLoading {
+public:
+    std::shared_ptr<ImageTask> loadImage(const QUrl& url, ImageCompletion completion) override
+    {
+        urls.append(url);
+        completions.push_back(std::move(completion));
+        return nullptr;
+    }
+
+    void succeed(std::size_t index, QSize size)
+    {
+        QImage image(size, QImage::Format_ARGB32);
+        image.fill(Qt::blue);
+        completions.at(index)(ImageResult(ImageResponse { ImageContainer(image), ImageRequest(urls.at(index)) }));
+    }
+    void fail(std::size_t index) { completions.at(index)(ImageResult(ImagePipelineError::dataIsEmpty())); }
+
+    QList<QUrl> urls;
+    std::vector<ImageCompletion> completions;
+};
+
+} // namespace
+
+TEST(EmoteImageLoaderSource, AnyImageSourceServesTheLoaderAndOnlyDecodedImagesAreKept)
+{
+    SimulatedTwitch twitch;
+    EmoteRegistry registry(*twitch.api, SimulatedTwitch::token());
+    registry.loadEmoteSet(EmoteSet::global());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return registry.emotes().contains("9"); }, waitMs));
+    ScriptedImages images;
+    EmoteImageLoader loader(registry, images);
+
+    loader.loadImage("1");
+    loader.loadImage("9");
+    ASSERT_EQ(images.urls,
+        (QList<QUrl> { registry.emotes().value("1").images.url2x, registry.emotes().value("9").images.url2x }));
+    images.succeed(0, QSize(56, 56));
+    images.fail(1);
+    EXPECT_EQ(loader.images().value("1").size, QSizeF(24, 24));
+    EXPECT_FALSE(loader.images().contains("9"));
+
+    loader.loadImage("1");
+    loader.loadImage("9");
+    EXPECT_EQ(images.urls.size(), 3) << "only the failed image is asked for again";
+}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "images/pipeline/ImagePipeline.h"
 #include "twitch-sim/TwitchSimulator.h"
 #include "twitch/api/TwitchAPI.h"
 #include "twitch/api/TwitchUserAccessToken.h"
