@@ -4,7 +4,10 @@
 #include "twitch/chat/TwitchChatError.h"
 #include "twitch/chat/TwitchChatIRCEncoder.h"
 #include "twitch/chat/WebSocketError.h"
-#include "twitch/chat/internal/SlidingList.h"
+#include "twitch/chat/internal/ChatLineReading.h"
+#include "twitch/chat/internal/TwitchChatHistory.h"
+#include "twitch/chat/internal/TwitchChatOutbox.h"
+#include "twitch/chat/internal/TwitchChatReconnectSchedule.h"
 
 #include <QRandomGenerator>
 
@@ -16,82 +19,18 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-void fail(QPromise<void>& promise, const std::exception_ptr& error)
-{
-    promise.setException(error);
-    promise.finish();
-}
-
 QFuture<void> failed(const TwitchChatError& error)
 {
     QPromise<void> promise;
     promise.start();
-    fail(promise, std::make_exception_ptr(error));
+    promise.setException(std::make_exception_ptr(error));
+    promise.finish();
     return promise.future();
 }
 
 Instant currentInstant()
 {
     return std::chrono::time_point_cast<std::chrono::microseconds>(std::chrono::system_clock::now());
-}
-
-// The position of the next CR LF at or after `from`, or the frame's size.
-qsizetype lineEnd(const QString& frame, qsizetype from)
-{
-    for (qsizetype end = from;; ++end) {
-        end = frame.indexOf(u'\r', end);
-        if (end < 0)
-            return frame.size();
-        if (end + 1 < frame.size() && frame.at(end + 1) == u'\n')
-            return end;
-    }
-}
-
-// The word at `from` and the position after it and its space.
-QStringView word(QStringView line, qsizetype& from)
-{
-    const qsizetype space = line.indexOf(u' ', from);
-    const qsizetype end = space < 0 ? line.size() : space;
-    const QStringView result = line.sliced(from, end - from);
-    from = end + 1;
-    return result;
-}
-
-// The command word of a line, past its tags and source.
-QStringView commandWord(QStringView line)
-{
-    qsizetype from = 0;
-    QStringView first = word(line, from);
-    if (first.startsWith(u'@') && from < line.size())
-        first = word(line, from);
-    if (first.startsWith(u':') && from < line.size())
-        first = word(line, from);
-    return first;
-}
-
-// The service's answer to a PING carries the PING's text.
-QString pongFor(QStringView ping)
-{
-    QStringView text = ping.sliced(4).trimmed();
-    if (text.startsWith(u':'))
-        text = text.sliced(1);
-    return TwitchChatIRCEncoder::pong(text);
-}
-
-bool isChatAddress(const QUrl& url)
-{
-    return url.isValid() && (url.scheme() == u"ws" || url.scheme() == u"wss");
-}
-
-bool isLoginRefusal(QStringView text)
-{
-    return text == u"Login authentication failed" || text == u"Improperly formatted auth";
-}
-
-// The NOTICE ids with which the service refuses the user's message.
-bool isMessageRefusal(QStringView noticeID)
-{
-    return noticeID.startsWith(u"msg_") || noticeID == u"unrecognized_cmd";
 }
 
 } // namespace
@@ -109,6 +48,8 @@ TwitchChat::TwitchChat(
     , endpoints_(std::move(endpoints))
     , accessToken_(std::move(accessToken))
     , channel_(channel.value_or(accessToken_.info.login))
+    , history_(std::make_unique<TwitchChatHistory>(maxMessages))
+    , outbox_(std::make_unique<TwitchChatOutbox>())
 {
     for (QTimer* timer : { &confirmationTimer_, &retryTimer_, &stableTimer_ })
         timer->setSingleShot(true);
@@ -127,6 +68,16 @@ TwitchChat::~TwitchChat()
     if (connection_)
         endConnection(connection_);
     closeSockets();
+}
+
+const QList<TwitchChatMessage>& TwitchChat::messages() const
+{
+    return history_->messages();
+}
+
+const QList<PendingMessage>& TwitchChat::pendingMessages() const
+{
+    return outbox_->messages();
 }
 
 std::unique_ptr<TwitchChatConnection> TwitchChat::connect()
@@ -154,32 +105,22 @@ QFuture<void> TwitchChat::send(const QString& text)
 {
     if (!socket_)
         return failed(TwitchChatError::notConnected());
-    if (!isWithinRateLimit())
+    if (!outbox_->admit(Clock::now(), rateLimit(), timing_.rateWindow))
         return failed(TwitchChatError::sendingTooQuickly());
-    const QString body = TwitchChatIRCEncoder::chatText(text);
-    pendingMessages_.append(PendingMessage { body, currentInstant() });
-    auto done = std::make_shared<QPromise<void>>();
-    done->start();
-    pendingSends_.push_back({ done, Clock::now() + timing_.confirmationLimit, false });
+    QFuture<void> done = outbox_->add(
+        { TwitchChatIRCEncoder::chatText(text), currentInstant() }, Clock::now() + timing_.confirmationLimit);
     if (!confirmationTimer_.isActive())
         scheduleConfirmationCheck();
     if (socket_->isWelcomed())
         writePendingFrames();
-    return done->future();
+    return done;
 }
 
-// The service counts every message of the last window; the broadcaster may
-// send more in their own channel.
-bool TwitchChat::isWithinRateLimit()
+// The broadcaster may send more in their own channel.
+qsizetype TwitchChat::rateLimit() const
 {
-    const qsizetype limit = channel_.compare(accessToken_.info.login, Qt::CaseInsensitive) == 0 ? 100 : 20;
-    const auto now = Clock::now();
-    while (!recentSends_.empty() && now - recentSends_.front() >= timing_.rateWindow)
-        recentSends_.pop_front();
-    if (qsizetype(recentSends_.size()) >= limit)
-        return false;
-    recentSends_.push_back(now);
-    return true;
+    return channel_.compare(accessToken_.info.login, Qt::CaseInsensitive) == 0 ? timing_.ownChannelRateLimit
+                                                                               : timing_.rateLimit;
 }
 
 TwitchChat::SocketPointer TwitchChat::makeSocket()
@@ -212,7 +153,7 @@ void TwitchChat::receiveFrame(TwitchChatSocket* socket, const QString& frame)
     // this client; the rest of the frame is then dropped.
     const QPointer<TwitchChat> self(this);
     for (qsizetype start = 0; start < frame.size();) {
-        const qsizetype end = lineEnd(frame, start);
+        const qsizetype end = chatLineEnd(frame, start);
         if (end > start) {
             // The line only lives while the frame does: no copy needed.
             receiveLine(socket, QString::fromRawData(frame.constData() + start, end - start));
@@ -227,10 +168,10 @@ void TwitchChat::receiveLine(TwitchChatSocket* socket, const QString& line)
 {
     Diagnostics::write(QStringLiteral("TwitchChat.msgReceived: ") + line);
     if (line.startsWith(u"PING")) {
-        socket->send(pongFor(line));
+        socket->send(chatPongFor(line));
         return;
     }
-    if (!socket->isWelcomed() && commandWord(line) == u"001")
+    if (!socket->isWelcomed() && chatCommandWord(line) == u"001")
         welcomed(socket);
     if (socket == standby_.get())
         receiveStandbyLine(line);
@@ -279,7 +220,7 @@ void TwitchChat::socketFailed(TwitchChatSocket* socket, const std::exception_ptr
         socket_ = std::move(standby_);
         return;
     }
-    failUnwritten(error);
+    outbox_->failUnwritten(error);
     scheduleRetry(error);
 }
 
@@ -302,59 +243,36 @@ void TwitchChat::promoteStandby()
 
 void TwitchChat::writePendingFrames()
 {
-    for (qsizetype index = 0; index < pendingMessages_.size() && socket_; ++index) {
-        PendingSend& pending = pendingSends_[std::size_t(index)];
-        if (pending.written)
-            continue;
-        pending.written = true;
-        socket_->send(TwitchChatIRCEncoder::privateMessage(channel_, pendingMessages_.at(index).body));
+    while (socket_) {
+        const std::optional<QString> body = outbox_->takeUnwritten();
+        if (!body)
+            return;
+        socket_->send(TwitchChatIRCEncoder::privateMessage(channel_, *body));
     }
-}
-
-void TwitchChat::failPending(qsizetype index, const std::exception_ptr& error)
-{
-    pendingMessages_.removeAt(index);
-    const PendingSend pending = pendingSends_[std::size_t(index)];
-    pendingSends_.erase(pendingSends_.begin() + index);
-    fail(*pending.done, error);
-}
-
-// Messages that never went out cannot be confirmed by any later connection.
-void TwitchChat::failUnwritten(const std::exception_ptr& error)
-{
-    for (qsizetype index = pendingMessages_.size() - 1; index >= 0; --index)
-        if (!pendingSends_[std::size_t(index)].written)
-            failPending(index, error);
 }
 
 void TwitchChat::dropUnconfirmed()
 {
-    const auto now = Clock::now();
-    const auto error = std::make_exception_ptr(TwitchChatError::messageNotConfirmed());
-    while (!pendingSends_.empty() && pendingSends_.front().deadline <= now)
-        failPending(0, error);
+    outbox_->failExpired(Clock::now(), std::make_exception_ptr(TwitchChatError::messageNotConfirmed()));
     scheduleConfirmationCheck();
 }
 
 void TwitchChat::scheduleConfirmationCheck()
 {
-    if (pendingSends_.empty()) {
+    const std::optional<Clock::time_point> deadline = outbox_->nextDeadline();
+    if (!deadline) {
         confirmationTimer_.stop();
         return;
     }
-    const auto left = pendingSends_.front().deadline - Clock::now();
     confirmationTimer_.start(
-        std::max(std::chrono::milliseconds(0), std::chrono::ceil<std::chrono::milliseconds>(left)));
+        std::max(std::chrono::milliseconds(0), std::chrono::ceil<std::chrono::milliseconds>(*deadline - Clock::now())));
 }
 
 void TwitchChat::scheduleRetry(const std::exception_ptr& error)
 {
     stableTimer_.stop();
-    const std::chrono::milliseconds base = std::min<std::chrono::milliseconds>(
-        timing_.firstRetry * (qint64(1) << std::min(retries_, 20)), timing_.lastRetry);
-    ++retries_;
-    const double factor = 1.0 + timing_.jitter * (2.0 * QRandomGenerator::global()->generateDouble() - 1.0);
-    retryTimer_.start(std::chrono::milliseconds(qint64(double(base.count()) * factor)));
+    retryTimer_.start(
+        TwitchChatReconnectSchedule(timing_).nextDelay(retries_++, QRandomGenerator::global()->generateDouble()));
     countdownTimer_.start();
     Diagnostics::write(QStringLiteral("TwitchChat.reconnecting: in %1 ms").arg(retryTimer_.interval()));
     setConnectionState({ TwitchChatConnectionState::Phase::reconnecting, error, std::nullopt });
@@ -393,7 +311,7 @@ void TwitchChat::finishRun(const std::exception_ptr& error)
     connection_ = nullptr;
     closeSockets();
     if (error)
-        failUnwritten(error);
+        outbox_->failUnwritten(error);
     setConnectionState(
         { error ? TwitchChatConnectionState::Phase::failed : TwitchChatConnectionState::Phase::disconnected, error,
             std::nullopt });
@@ -474,7 +392,7 @@ void TwitchChat::handleRoomState(const TwitchChatIRCMessage& message)
 void TwitchChat::handleClear(const TwitchChatIRCMessage& message)
 {
     const std::optional<TwitchChatClear> clear = TwitchChatClear::fromLine(message);
-    if (!clear || !markDeleted(*clear))
+    if (!clear || !announceDeleted(history_->markDeleted(*clear)))
         return;
     if (std::optional<TwitchChatSystemMessage> line = clear->systemMessage())
         appendSystemLine(std::move(*line));
@@ -485,13 +403,13 @@ void TwitchChat::handleNotice(const TwitchChatIRCMessage& message)
     using Tag = TwitchChatIRCMessage::Tag;
     const qsizetype colon = message.parameters().indexOf(u':');
     const QStringView text = colon < 0 ? QStringView() : message.parameters().sliced(colon + 1);
-    if (isLoginRefusal(text)) {
+    if (isChatLoginRefusal(text)) {
         finishRun(std::make_exception_ptr(TwitchChatError(TwitchChatError::Code::loginRefused, text.toString())));
         return;
     }
-    if (!pendingMessages_.isEmpty() && isMessageRefusal(message.tags()[Tag::msgID]))
-        failPending(
-            0, std::make_exception_ptr(TwitchChatError(TwitchChatError::Code::messageRefused, text.toString())));
+    if (isChatMessageRefusal(message.tags()[Tag::msgID]))
+        outbox_->failOldest(
+            std::make_exception_ptr(TwitchChatError(TwitchChatError::Code::messageRefused, text.toString())));
     handleSystemLine(message);
 }
 
@@ -501,40 +419,17 @@ void TwitchChat::handleSystemLine(const TwitchChatIRCMessage& message)
         appendSystemLine(std::move(*line));
 }
 
-// Returns false when an observer destroyed this client.
-bool TwitchChat::markDeleted(const TwitchChatClear& clear)
-{
-    switch (clear.kind) {
-    case TwitchChatClear::Kind::message:
-        if (const std::optional<qsizetype> position = messageIndex_.positionOfMessage(clear.targetMessageID))
-            return markDeleted(QList<qsizetype> { *position });
-        return true;
-    case TwitchChatClear::Kind::user:
-        return clear.targetUserID.isEmpty() || markDeleted(messageIndex_.positionsOfUser(clear.targetUserID));
-    case TwitchChatClear::Kind::chat:
-        break;
-    }
-    return true;
-}
-
-// Marks the text messages at `positions` deleted, newest first, announcing
-// each that was not already. Returns false when an observer destroyed this
-// client.
-bool TwitchChat::markDeleted(const QList<qsizetype>& positions)
+// Announces each message a deletion changed, then the list once. Returns
+// false when an observer destroyed this client.
+bool TwitchChat::announceDeleted(const QList<qsizetype>& positions)
 {
     const QPointer<TwitchChat> self(this);
-    bool updated = false;
-    for (auto position = positions.crbegin(); position != positions.crend(); ++position) {
-        TwitchChatTextMessage* text = messages_[*position].text();
-        if (!text || text->isDeleted())
-            continue;
-        text->setDeleted(true);
-        updated = true;
-        emit messageUpdated(*position);
+    for (const qsizetype position : positions) {
+        emit messageUpdated(position);
         if (!self)
             return false;
     }
-    if (updated)
+    if (!positions.isEmpty())
         emit messagesChanged();
     return self;
 }
@@ -552,18 +447,16 @@ bool TwitchChat::appendSystemLine(TwitchChatSystemMessage line)
 void TwitchChat::handleUserState(const TwitchChatIRCMessage& message)
 {
     using Tag = TwitchChatIRCMessage::Tag;
-    if (pendingMessages_.isEmpty() || !message.tags().contains(Tag::id))
+    if (outbox_->isEmpty() || !message.tags().contains(Tag::id))
         return;
     if (!TwitchBadges::fromTagValue(message.tags()[Tag::badges]).isPositive(TwitchBadge::broadcaster))
         return;
-    const PendingMessage pending = pendingMessages_.takeFirst();
-    const std::shared_ptr<QPromise<void>> done = pendingSends_.front().done;
-    pendingSends_.pop_front();
+    const TwitchChatOutbox::Confirmed confirmed = outbox_->takeOldest();
     scheduleConfirmationCheck();
     const TwitchChatTextMessage own = TwitchChatTextMessage::fromConfirmation(
-        message, pending, accessToken_.info.login);
+        message, confirmed.message, accessToken_.info.login);
     const QPointer<TwitchChat> self(this);
-    done->finish();
+    confirmed.done->finish();
     if (self && append(TwitchChatMessage(own)))
         emit ownMessageConfirmed(own);
 }
@@ -572,18 +465,12 @@ void TwitchChat::handleUserState(const TwitchChatIRCMessage& message)
 bool TwitchChat::append(TwitchChatMessage message)
 {
     const QPointer<TwitchChat> self(this);
-    if (messages_.size() >= maxMessages) {
-        const qsizetype dropped = messages_.size() - maxMessages + 1;
-        messageIndex_.dropFront(dropped);
-        messages_.remove(0, dropped);
-        keepSlidingRoom(messages_);
+    if (const qsizetype dropped = history_->makeRoom()) {
         emit messagesDropped(dropped);
         if (!self)
             return false;
     }
-    messages_.append(std::move(message));
-    messageIndex_.appendLast();
-    emit messageAppended(messages_.constLast());
+    emit messageAppended(history_->append(std::move(message)));
     if (self)
         emit messagesChanged();
     return self;

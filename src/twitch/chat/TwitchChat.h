@@ -8,7 +8,6 @@
 #include "twitch/chat/TwitchChatConnection.h"
 #include "twitch/chat/TwitchChatConnectionState.h"
 #include "twitch/chat/TwitchChatMessage.h"
-#include "twitch/chat/TwitchChatMessageIndex.h"
 #include "twitch/chat/TwitchChatSocket.h"
 #include "twitch/chat/TwitchChatTiming.h"
 #include "twitch/chat/UserState.h"
@@ -21,12 +20,13 @@
 #include <QString>
 #include <QTimer>
 
-#include <chrono>
-#include <deque>
 #include <memory>
 #include <optional>
 
 namespace parley {
+
+class TwitchChatHistory;
+class TwitchChatOutbox;
 
 // The client of one chat channel: a WebSocket to the chat service, logged in
 // with the user's token, joined to one channel. It publishes what it receives
@@ -77,10 +77,10 @@ public:
     // fails before the frame went out.
     QFuture<void> send(const QString& text);
 
-    const QList<TwitchChatMessage>& messages() const { return messages_; }
+    const QList<TwitchChatMessage>& messages() const;
     QList<UserState> users() const { return users_; }
     const std::optional<RoomState>& room() const { return room_; }
-    const QList<PendingMessage>& pendingMessages() const { return pendingMessages_; }
+    const QList<PendingMessage>& pendingMessages() const;
     const QString& channel() const { return channel_; }
     // A connection is open or being opened (sends are taken).
     bool isConnected() const { return socket_ != nullptr; }
@@ -107,11 +107,6 @@ signals:
 private:
     friend class TwitchChatConnection;
 
-    struct PendingSend {
-        std::shared_ptr<QPromise<void>> done;
-        std::chrono::steady_clock::time_point deadline;
-        bool written = false;
-    };
     struct SocketDeleter {
         void operator()(TwitchChatSocket* socket) const;
     };
@@ -131,19 +126,16 @@ private:
     void handleClear(const TwitchChatIRCMessage& message);
     void handleNotice(const TwitchChatIRCMessage& message);
     void handleSystemLine(const TwitchChatIRCMessage& message);
-    bool markDeleted(const TwitchChatClear& clear);
-    bool markDeleted(const QList<qsizetype>& positions);
+    bool announceDeleted(const QList<qsizetype>& positions);
     bool appendSystemLine(TwitchChatSystemMessage line);
     bool append(TwitchChatMessage message);
 
     void openStandby();
     void promoteStandby();
     void writePendingFrames();
-    void failPending(qsizetype index, const std::exception_ptr& error);
-    void failUnwritten(const std::exception_ptr& error);
     void dropUnconfirmed();
     void scheduleConfirmationCheck();
-    bool isWithinRateLimit();
+    qsizetype rateLimit() const;
 
     void scheduleRetry(const std::exception_ptr& error);
     void retry();
@@ -158,13 +150,10 @@ private:
     const QString channel_;
     TwitchChatTiming timing_;
 
-    QList<TwitchChatMessage> messages_;
-    TwitchChatMessageIndex messageIndex_ { messages_ };
+    const std::unique_ptr<TwitchChatHistory> history_;
     QList<UserState> users_;
     std::optional<RoomState> room_;
-    QList<PendingMessage> pendingMessages_;
-    std::deque<PendingSend> pendingSends_; // in step with pendingMessages_
-    std::deque<std::chrono::steady_clock::time_point> recentSends_;
+    const std::unique_ptr<TwitchChatOutbox> outbox_;
     QTimer confirmationTimer_;
 
     SocketPointer socket_;

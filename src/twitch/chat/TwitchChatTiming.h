@@ -4,7 +4,7 @@
 
 namespace parley {
 
-// The time limits and intervals of the chat client. The defaults are those
+// The time limits, intervals and send limits of the chat client. The defaults are those
 // of a long-lived connection to the service; tests shorten them.
 struct TwitchChatTiming {
     using milliseconds = std::chrono::milliseconds;
@@ -24,8 +24,11 @@ struct TwitchChatTiming {
     milliseconds lastRetry { 30'000 };
     double jitter = 0.2;
     milliseconds stableAfter { 60'000 };
-    // The service's window for counting a user's messages.
+    // The service's window for counting a user's messages, and how many it
+    // takes in one: more from the broadcaster in their own channel.
     milliseconds rateWindow { 30'000 };
+    int rateLimit = 20;
+    int ownChannelRateLimit = 100;
 };
 
 } // namespace parley
