@@ -54,18 +54,17 @@ ApplicationController::ApplicationController(BundleConfig config, TwitchAPI twit
     , config_(std::move(config))
     , twitch_(std::move(twitch))
     , keychain_(std::move(keychain))
-    , userDefaults_(std::move(userDefaults))
     , makeSession_(std::move(makeSession))
     , keychainQueue_(QStringLiteral("ApplicationController.keychain"))
-    , theme_(defaultTheme())
+    , themeSettings_(std::move(userDefaults))
 {
     // A sign-in window shows this URL from the start; every accepted redirect
     // makes way for a fresh attempt.
     attempt_.emplace(twitch_);
     validationTimer_.setInterval(defaultValidationInterval);
     connect(&validationTimer_, &QTimer::timeout, this, &ApplicationController::validateSession);
+    connect(&themeSettings_, &ThemeSettings::themeChanged, this, &ApplicationController::themeChanged);
     restoreAccessToken();
-    setTheme(makeTheme(loadThemeOptions(*userDefaults_)));
 }
 
 ApplicationController::~ApplicationController()
@@ -108,8 +107,8 @@ QFuture<void> ApplicationController::authenticate(const QUrl& redirectURL)
     const std::optional<QString> token = TwitchAPI::accessToken(redirectURL);
     if (!token) {
         const bool declined = TwitchAPI::redirectValue(redirectURL, u"error") == QLatin1String("access_denied");
-        failSignIn(*promise, std::make_exception_ptr(
-                                 declined ? AccountError::signInCancelled() : AccountError::signInNotCompleted()));
+        failSignIn(*promise,
+            std::make_exception_ptr(declined ? AccountError::signInCancelled() : AccountError::signInNotCompleted()));
         authenticationEnded();
         promise->finish();
         return promise->future();
@@ -171,8 +170,7 @@ QFuture<void> ApplicationController::logout()
 
 void ApplicationController::setThemeOptions(const ThemeOptions& options)
 {
-    setTheme(makeTheme(options));
-    storeThemeOptions(*userDefaults_, options);
+    themeSettings_.setThemeOptions(options);
 }
 
 QFuture<QStringList> ApplicationController::storedAccessTokenItems()
@@ -347,12 +345,6 @@ void ApplicationController::setState(ApplicationState state)
     // The old state, and with it the old session, is released here.
     state_ = std::move(state);
     emit stateChanged();
-}
-
-void ApplicationController::setTheme(Theme theme)
-{
-    theme_ = std::move(theme);
-    emit themeChanged();
 }
 
 void ApplicationController::setAttempt(std::optional<SignInAttempt> attempt)

@@ -3,6 +3,7 @@
 #include "app/account/ApplicationState.h"
 #include "app/account/BundleConfig.h"
 #include "app/account/SignInAttempt.h"
+#include "app/account/ThemeSettings.h"
 #include "app/theme/Theme.h"
 #include "credentials/CredentialStore.h"
 #include "platform/SerialQueue.h"
@@ -75,7 +76,9 @@ public:
     ~ApplicationController() override;
 
     const ApplicationState& state() const { return state_; }
-    const Theme& theme() const { return theme_; }
+    const Theme& theme() const { return themeSettings_.theme(); }
+    // The theme alone, for the windows that follow it.
+    ThemeSettings& themeSettings() { return themeSettings_; }
     bool isAuthenticating() const { return authenticationsRunning_ > 0; }
     bool isRestoring() const { return isRestoring_; }
     // The URL the pending sign-in opens in the browser. One attempt is pending
@@ -149,7 +152,6 @@ private:
     bool isMadeForParley(const TwitchUserAccessToken::Info& info) const;
     void startSession(const TwitchUserAccessToken& accessToken);
     void setState(ApplicationState state);
-    void setTheme(Theme theme);
     void setAttempt(std::optional<SignInAttempt> attempt);
     void authenticationEnded();
     void failSignIn(QPromise<void>& promise, const std::exception_ptr& error);
@@ -157,7 +159,6 @@ private:
     const BundleConfig config_;
     const TwitchAPI twitch_;
     const std::shared_ptr<CredentialStore> keychain_;
-    const std::shared_ptr<QSettings> userDefaults_;
     const SessionFactory makeSession_;
     SerialQueue keychainQueue_;
     ApplicationState state_;
@@ -170,7 +171,7 @@ private:
     std::optional<TwitchUserAccessToken> sessionToken_;
     quint64 sessionsStarted_ = 0;
     QTimer validationTimer_;
-    Theme theme_;
+    ThemeSettings themeSettings_;
     int authenticationsRunning_ = 0;
     bool isRestoring_ = true;
 };

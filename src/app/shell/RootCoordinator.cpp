@@ -60,7 +60,7 @@ PreferencesViewController& RootCoordinator::showPreferences()
         if (window && !window->isVisible())
             window->deleteLater();
     std::erase_if(preferencesWindows_, [](const auto& window) { return !window || !window->isVisible(); });
-    auto* window = new PreferencesViewController(appController_, environment_.userDefaults, mainWindow());
+    auto* window = new PreferencesViewController(appController_.themeSettings(), mainWindow());
     // A dialog of the main window: above it, even while it floats.
     window->setWindowFlags(Qt::Dialog);
     window->setWindowTitle(QStringLiteral("Settings"));
@@ -85,7 +85,7 @@ void RootCoordinator::showState()
     const ApplicationState& state = appController_.state();
     std::unique_ptr<XUICoordinator> next;
     if (SessionController* session = state.session())
-        next = std::make_unique<SessionCoordinator>(*session, appController_, environment_);
+        next = std::make_unique<SessionCoordinator>(*session, appController_.themeSettings(), environment_);
     else
         next = std::make_unique<AuthenticationCoordinator>(appController_, environment_);
     // The new window comes up before the old one closes, so the application

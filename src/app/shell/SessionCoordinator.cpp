@@ -1,18 +1,18 @@
 #include "app/shell/SessionCoordinator.h"
 
-#include "app/account/ApplicationController.h"
+#include "app/account/ThemeSettings.h"
 #include "app/session/SessionController.h"
 #include "app/shell/HostingWindow.h"
 #include "app/ui/chat/SessionViewController.h"
 
 namespace parley {
 
-SessionCoordinator::SessionCoordinator(SessionController& sessionController, ApplicationController& themeSource,
+SessionCoordinator::SessionCoordinator(SessionController& sessionController, ThemeSettings& themeSource,
     const WindowEnvironment& environment, QObject* parent)
     : XUICoordinator(parent), sessionController_(sessionController)
 {
     // The view starts with the current theme, then follows it.
-    themeModifier_.follow(&themeSource, &ApplicationController::theme, &ApplicationController::themeChanged);
+    themeModifier_.follow(&themeSource, &ThemeSettings::theme, &ThemeSettings::themeChanged);
     viewController_ = new SessionViewController(sessionController, themeModifier_);
     window_ = std::make_unique<HostingWindow>(viewController_, environment.menu, environment.userDefaults,
         environment.bundleIdentifier + QStringLiteral(".SessionWindow"));

@@ -8,10 +8,10 @@
 
 namespace parley {
 
-class ApplicationController;
 class HostingWindow;
 class SessionController;
 class SessionViewController;
+class ThemeSettings;
 
 // The session window: the chat of the signed-in user's channel, titled
 // "Parley - #" and the channel, its frame remembered as
@@ -20,8 +20,8 @@ class SessionCoordinator : public XUICoordinator {
     Q_OBJECT
 
 public:
-    // Styled by the application controller's published theme.
-    SessionCoordinator(SessionController& sessionController, ApplicationController& themeSource,
+    // Styled by the published theme of `themeSource`.
+    SessionCoordinator(SessionController& sessionController, ThemeSettings& themeSource,
         const WindowEnvironment& environment, QObject* parent = nullptr);
     ~SessionCoordinator() override;
 

@@ -1,6 +1,6 @@
 #include "app/ui/settings/PreferencesViewController.h"
 
-#include "app/account/ApplicationController.h"
+#include "app/account/ThemeSettings.h"
 #include "app/ui/chat/ChatQmlModule.h"
 #include "app/ui/chat/MessageListModel.h"
 #include "app/ui/settings/PreviewMessages.h"
@@ -15,19 +15,18 @@ static void initSettingsResources()
 
 namespace parley {
 
-PreferencesViewController::PreferencesViewController(
-    ApplicationController& appController, QSettings& userDefaults, QWidget* parent)
+PreferencesViewController::PreferencesViewController(ThemeSettings& themeSettings, QWidget* parent)
     : QQuickWidget(parent)
-    , viewModel_(loadThemeOptions(userDefaults),
-          [controller = QPointer(&appController)](const ThemeOptions& options) {
-              if (controller)
-                  controller->setThemeOptions(options);
+    , viewModel_(themeSettings.themeOptions(),
+          [settings = QPointer(&themeSettings)](const ThemeOptions& options) {
+              if (settings)
+                  settings->setThemeOptions(options);
           })
     , previewModel_(new MessageListModel(previewMessages(), this))
 {
     initSettingsResources();
     ChatQmlModule::registerTypes();
-    themeModifier_.follow(&appController, &ApplicationController::theme, &ApplicationController::themeChanged);
+    themeModifier_.follow(&themeSettings, &ThemeSettings::theme, &ThemeSettings::themeChanged);
     themeModifier_.wrap(rootContext());
     rootContext()->setContextProperty(QStringLiteral("viewModel"), &viewModel_);
     rootContext()->setContextProperty(QStringLiteral("previewModel"), previewModel_);

@@ -5,22 +5,20 @@
 
 #include <QQuickWidget>
 
-class QSettings;
-
 namespace parley {
 
-class ApplicationController;
 class MessageListModel;
+class ThemeSettings;
 
 // The Settings window's content: the options on the left, a preview of sample
-// chat on the right, both styled by the application controller's theme. It
-// starts from the options stored in `userDefaults` and hands every edit to
-// the controller, which applies and stores them.
+// chat on the right, both styled by the published theme. It starts from the
+// stored options and hands every edit to `themeSettings`, which applies and
+// stores them.
 class PreferencesViewController : public QQuickWidget {
     Q_OBJECT
 
 public:
-    PreferencesViewController(ApplicationController& appController, QSettings& userDefaults, QWidget* parent = nullptr);
+    explicit PreferencesViewController(ThemeSettings& themeSettings, QWidget* parent = nullptr);
     ~PreferencesViewController() override;
 
     PreferencesViewModel& viewModel() { return viewModel_; }

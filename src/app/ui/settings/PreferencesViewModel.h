@@ -11,8 +11,8 @@ namespace parley {
 
 // The Settings window's state: the theme options being edited. Every edit
 // changes one field, publishes the new options and hands the complete options
-// to `onSetThemeOptions` (the application controller, which applies and
-// stores them). There is no Save or Cancel.
+// to `onSetThemeOptions` (the theme settings, which apply and store
+// them). There is no Save or Cancel.
 //
 // Number fields are edited as text, in whole or decimal points: font sizes
 // from minFontSize to maxFontSize, custom spacing from minSpacing to
