@@ -93,7 +93,9 @@ TEST_F(WindowsEndToEndTest, CtrlQQuitsFromTheSignInWindowWithSettingsOpen)
     ASSERT_FALSE(parley->waitForWindow(QStringLiteral("Settings")).isEmpty());
 
     parley->key(QStringLiteral("Settings"), QStringLiteral("Ctrl+Q"));
-    EXPECT_TRUE(endsWithStatusZero(*parley)) << parley->standardError().toStdString();
+    ASSERT_TRUE(endsWithStatusZero(*parley));
+    // Settings' QML goes before its view model, so its bindings stay quiet.
+    EXPECT_FALSE(parley->standardError().contains("TypeError"));
 }
 
 } // namespace

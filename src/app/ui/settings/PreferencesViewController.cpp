@@ -36,6 +36,11 @@ PreferencesViewController::PreferencesViewController(ThemeSettings& themeSetting
     setAccessibleName(QStringLiteral("Settings"));
 }
 
-PreferencesViewController::~PreferencesViewController() = default;
+PreferencesViewController::~PreferencesViewController()
+{
+    // The QML binds to members that go before the widget would delete it:
+    // delete it first, or each binding logs a TypeError on the way out.
+    setSource(QUrl());
+}
 
 } // namespace parley
