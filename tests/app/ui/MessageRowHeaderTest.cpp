@@ -1,11 +1,4 @@
-#include "ChatTestSupport.h"
-
-#include "app/session/SessionController.h"
-#include "app/ui/ThemeModifier.h"
-#include "app/ui/chat/SessionViewController.h"
-
-#include <QQuickItem>
-#include <QQuickWidget>
+#include "ShownSessionView.h"
 
 using namespace parley;
 using parley::test::ChatLine;
@@ -14,27 +7,13 @@ using parley::test::waitMs;
 
 namespace {
 
-QQuickItem* find(QQuickItem* item, const QString& name)
-{
-    if (item->objectName() == name && item->isVisible())
-        return item;
-    for (QQuickItem* child : item->childItems())
-        if (QQuickItem* found = find(child, name))
-            return found;
-    return nullptr;
-}
-
 // A chat row's header (name and time) in a window as narrow as the Settings
 // preview, at the largest font sizes Settings takes.
-class MessageRowHeaderTest : public ::testing::Test {
+class MessageRowHeaderTest : public parley::test::ShownSessionView {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(QTest::qWaitFor([&] { return session.chat()->room().has_value(); }, waitMs));
-        ASSERT_TRUE(view.rootObject());
-        view.resize(340, 500);
-        view.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+        show(340, 500);
         const int before = view.messageListModel().rowCount();
         twitch.sim.chat().sendText(ChatLine { "r", "hello", "RedUser", {}, "#FF0000" }.toString());
         ASSERT_TRUE(QTest::qWaitFor([&] { return view.messageListModel().rowCount() == before + 1; }, waitMs));
@@ -51,14 +30,8 @@ protected:
         QTest::qWait(50);
     }
 
-    QQuickItem* item(const QString& name) const { return find(view.quickWidget()->rootObject(), name); }
+    QQuickItem* item(const QString& name) const { return ShownSessionView::item(name, true); }
     bool nameWhole() const { return !item("name")->property("truncated").toBool(); }
-
-    SimulatedTwitch twitch;
-    std::shared_ptr<ImagePipeline> pipeline = ImagePipeline::create();
-    SessionController session { *twitch.api, SimulatedTwitch::token(), nullptr, *pipeline };
-    ThemeModifier theme;
-    SessionViewController view { session, theme };
 };
 
 } // namespace

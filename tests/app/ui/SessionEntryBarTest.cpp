@@ -1,11 +1,4 @@
-#include "ChatTestSupport.h"
-
-#include "app/session/SessionController.h"
-#include "app/ui/ThemeModifier.h"
-#include "app/ui/chat/SessionViewController.h"
-
-#include <QQuickItem>
-#include <QQuickWidget>
+#include "ShownSessionView.h"
 
 using namespace parley;
 using parley::test::SimulatedTwitch;
@@ -13,27 +6,13 @@ using parley::test::waitMs;
 
 namespace {
 
-QQuickItem* find(QQuickItem* item, const QString& name)
-{
-    if (item->objectName() == name)
-        return item;
-    for (QQuickItem* child : item->childItems())
-        if (QQuickItem* found = find(child, name))
-            return found;
-    return nullptr;
-}
-
 // The chat window's entry bar and connection lines, in a session joined to
 // the simulator's demo channel, shown offscreen and typed into as a user does.
-class SessionEntryBarTest : public ::testing::Test {
+class SessionEntryBarTest : public parley::test::ShownSessionView {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(QTest::qWaitFor([&] { return session.chat()->room().has_value(); }, waitMs));
-        ASSERT_TRUE(view.rootObject());
-        view.resize(400, 500);
-        view.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+        show(400, 500);
         connect();
     }
 
@@ -45,7 +24,6 @@ protected:
         });
     }
 
-    QQuickItem* item(const QString& name) const { return find(view.quickWidget()->rootObject(), name); }
     QString text(const QString& name) const { return item(name)->property("text").toString(); }
 
     // Types into the message field with key presses, as the keyboard does.
@@ -56,11 +34,6 @@ protected:
     }
     void pressReturn() { QTest::keyClick(view.quickWidget(), Qt::Key_Return); }
 
-    SimulatedTwitch twitch;
-    std::shared_ptr<ImagePipeline> pipeline = ImagePipeline::create();
-    SessionController session { *twitch.api, SimulatedTwitch::token(), nullptr, *pipeline };
-    ThemeModifier theme;
-    SessionViewController view { session, theme };
     // The texts of the PRIVMSG frames the service received.
     QStringList sent;
 };

@@ -1,12 +1,6 @@
-#include "ChatTestSupport.h"
+#include "ShownSessionView.h"
 
-#include "app/session/SessionController.h"
-#include "app/ui/ThemeModifier.h"
-#include "app/ui/chat/SessionViewController.h"
-
-#include <QQuickItem>
 #include <QWheelEvent>
-#include <QQuickWidget>
 
 using namespace parley;
 using parley::test::ChatLine;
@@ -15,37 +9,11 @@ using parley::test::waitMs;
 
 namespace {
 
-void collect(QQuickItem* item, const QString& name, QList<QQuickItem*>& found)
-{
-    if (item->objectName() == name)
-        found.append(item);
-    for (QQuickItem* child : item->childItems())
-        collect(child, name, found);
-}
-
-// The chat window of a session joined to the simulator's demo channel, shown
-// offscreen.
-class SessionViewTest : public ::testing::Test {
+// The chat window of a session joined to the simulator's demo channel.
+class SessionViewTest : public parley::test::ShownSessionView {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(QTest::qWaitFor([&] { return session.chat()->room().has_value(); }, waitMs));
-        ASSERT_TRUE(view.rootObject());
-        view.resize(400, 500);
-        view.show();
-    }
+    void SetUp() override { show(400, 500); }
 
-    QList<QQuickItem*> items(const QString& name) const
-    {
-        QList<QQuickItem*> found;
-        collect(view.quickWidget()->rootObject(), name, found);
-        return found;
-    }
-    QQuickItem* item(const QString& name) const
-    {
-        const QList<QQuickItem*> found = items(name);
-        return found.isEmpty() ? nullptr : found.first();
-    }
     // The rows in view, as their accessible names.
     QStringList rowNames() const
     {
@@ -89,12 +57,6 @@ protected:
         twitch.sim.chat().sendText(lines.join("\r\n"));
         return QTest::qWaitFor([&] { return view.messageListModel().rowCount() == before + lines.size(); }, waitMs);
     }
-
-    SimulatedTwitch twitch;
-    std::shared_ptr<ImagePipeline> pipeline = ImagePipeline::create();
-    SessionController session { *twitch.api, SimulatedTwitch::token(), nullptr, *pipeline };
-    ThemeModifier theme;
-    SessionViewController view { session, theme };
 };
 
 } // namespace
