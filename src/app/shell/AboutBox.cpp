@@ -19,7 +19,7 @@ QMessageBox* AboutBox::show(QWidget* window, const QString& version, std::functi
     box->setTextFormat(Qt::PlainText);
     box->setText(QStringLiteral("Parley %1").arg(version));
     box->setInformativeText(
-        QStringLiteral("Your Twitch channel's chat in a small window.\n%1").arg(projectAddress.toString()));
+        QStringLiteral("Your Twitch channel's chat in a small window.\n\n%1").arg(projectAddress.toString()));
     box->setTextInteractionFlags(Qt::TextSelectableByMouse);
     const QString visitTitle = QStringLiteral("Visit Website");
     QPushButton* visit = box->addButton(visitTitle, QMessageBox::AcceptRole);

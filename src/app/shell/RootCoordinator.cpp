@@ -97,8 +97,12 @@ void RootCoordinator::showState()
     children.push_back(std::move(next));
     if (previousWindow)
         previousWindow->handDialogsTo(*mainWindow());
-    for (const std::unique_ptr<XUICoordinator>& child : previous)
+    // The old window goes once control is back in the event loop: the change
+    // may come from its own menu (Logout), whose code still runs on return.
+    for (std::unique_ptr<XUICoordinator>& child : previous) {
         child->stop();
+        child.release()->deleteLater();
+    }
     emit mainWindowChanged();
 }
 

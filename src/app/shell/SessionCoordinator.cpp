@@ -5,6 +5,8 @@
 #include "app/shell/HostingWindow.h"
 #include "app/ui/chat/SessionViewController.h"
 
+#include <QWindow>
+
 namespace parley {
 
 SessionCoordinator::SessionCoordinator(SessionController& sessionController, ThemeSettings& themeSource,
@@ -43,11 +45,14 @@ void SessionCoordinator::setFloating(bool isFloating)
 {
     if (isFloating == this->isFloating())
         return;
-    const bool wasVisible = window_->isVisible();
-    // Changing a window's flags hides it; show it again where it was.
-    window_->setWindowFlag(Qt::WindowStaysOnTopHint, isFloating);
-    if (wasVisible)
-        window_->show();
+    // Told to the window system on the native window as it is: a widget's
+    // new flags hide it and make a new native window, and the dialogs over
+    // the old one would no longer be kept above it.
+    Qt::WindowFlags flags = window_->windowFlags();
+    flags.setFlag(Qt::WindowStaysOnTopHint, isFloating);
+    window_->overrideWindowFlags(flags);
+    if (QWindow* native = window_->windowHandle())
+        native->setFlags(flags);
 }
 
 } // namespace parley

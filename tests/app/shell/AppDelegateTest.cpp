@@ -188,8 +188,13 @@ TEST_F(AppDelegateTest, RedirectSignsInToTheSessionWindowAndLogoutReturnsToSignI
     EXPECT_FALSE(delegate->isListeningForRedirect());
     EXPECT_EQ(storedItems().size(), 2);
 
+    // Logout runs from the chat window's own menu: the window closes at once
+    // but is deleted only back in the event loop, after the menu's code.
+    QPointer<QWidget> chatWindow = windows.first();
     menu().logoutMenuItem.trigger();
+    EXPECT_TRUE(chatWindow);
     ASSERT_TRUE(QTest::qWaitFor([this] { return !delegate->appController()->state().isAuthenticated(); }, timeout));
+    EXPECT_TRUE(QTest::qWaitFor([&chatWindow] { return !chatWindow; }, timeout));
     windows = visibleMainWindows();
     ASSERT_EQ(windows.size(), 1);
     EXPECT_EQ(windows.first()->windowTitle(), QStringLiteral("Parley - Sign into Twitch"));
@@ -333,6 +338,15 @@ TEST_F(AppDelegateTest, SettingsIsADialogOfTheMainWindowClosedByEscapeAndFollows
     ASSERT_TRUE(session);
     ASSERT_TRUE(open);
     EXPECT_TRUE(open->isVisible());
+    EXPECT_TRUE(isDialogOf(open, session));
+
+    // Floating keeps the chat window's native window, the one the window
+    // system keeps Settings above.
+    const WId native = session->winId();
+    menu().alwaysOnTopMenuItem.trigger();
+    EXPECT_TRUE(session->windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_EQ(session->winId(), native);
+    EXPECT_TRUE(session->isVisible());
     EXPECT_TRUE(isDialogOf(open, session));
 }
 
