@@ -1,8 +1,18 @@
 # Fails when a library under src/ includes a header of a library later in the
 # dependency order, or a header from another library's internal/ folder.
-# Run in script mode: cmake -DROOT=<source dir> -P CheckLayering.cmake
-set(order platform twitch credentials images images/ui
-          app/theme app/account app/session app/ui app/shell)
+# Run in script mode: cmake -DROOT=<source dir> -DPARLEY_FOLDERS=<folders>
+# -P CheckLayering.cmake, where <folders> is the build's PARLEY_FOLDERS joined
+# with commas; its folders under src/ are the libraries in dependency order.
+if(NOT PARLEY_FOLDERS)
+    message(FATAL_ERROR "CheckLayering.cmake needs -DPARLEY_FOLDERS=<the build's folders, comma-separated>")
+endif()
+string(REPLACE "," ";" folders "${PARLEY_FOLDERS}")
+set(order "")
+foreach(folder IN LISTS folders)
+    if(folder MATCHES "^src/(.+)$")
+        list(APPEND order ${CMAKE_MATCH_1})
+    endif()
+endforeach()
 
 # The library a path under src/ belongs to: the longest folder of `order`
 # that prefixes it. Sets `index` and `library` in the caller.
@@ -29,6 +39,10 @@ foreach(file IN LISTS files)
     library_of(${file})
     set(ownIndex ${index})
     set(ownLibrary ${library})
+    if(ownIndex EQUAL -1)
+        string(APPEND problems "\n  src/${file}: its folder is not a library of PARLEY_FOLDERS")
+        continue()
+    endif()
     file(STRINGS ${ROOT}/src/${file} includes REGEX "^#include \"[^\"]+\"")
     foreach(line IN LISTS includes)
         string(REGEX REPLACE "^#include \"([^\"]+)\".*" "\\1" header "${line}")
