@@ -1,4 +1,4 @@
-#include "PipelineTestSupport.h"
+#include "images/PipelineTestSupport.h"
 
 #include "images/cache/DataCache.h"
 #include "images/pipeline/ImagePipelineDelegate.h"

@@ -1,4 +1,4 @@
-#include "TestImages.h"
+#include "images/TestImages.h"
 
 #include "images/decoding/ImageDecoderRegistry.h"
 #include "images/decoding/ImageDecoders.h"

@@ -1,4 +1,4 @@
-#include "PipelineTestSupport.h"
+#include "images/PipelineTestSupport.h"
 
 #include "images/extras/ImagePrefetcher.h"
 #include "images/extras/ImagePublisher.h"

@@ -1,4 +1,4 @@
-#include "PipelineTestSupport.h"
+#include "images/PipelineTestSupport.h"
 
 #include "images/pipeline/ImagePipelineDelegate.h"
 

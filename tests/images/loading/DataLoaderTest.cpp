@@ -1,4 +1,4 @@
-#include "LocalHttpServer.h"
+#include "images/LocalHttpServer.h"
 
 #include "images/loading/DataLoader.h"
 #include "platform/TransportError.h"
