@@ -18,7 +18,9 @@ export QT_QPA_PLATFORM=offscreen
 # Tells keyring tests that the keyring they write to is this private one.
 export PARLEY_TEST_KEYRING=private
 
+# The daemon outlives the session; it must not keep the caller's descriptors
+# (a build lock taken with flock would stay held until it exits).
 dbus-run-session -- sh -c '
-    printf pw | gnome-keyring-daemon --unlock --components=secrets >/dev/null
+    printf pw | gnome-keyring-daemon --unlock --components=secrets >/dev/null 3>&- 4>&- 5>&- 6>&- 7>&- 8>&- 9>&-
     "$@"
 ' sh "$@"
