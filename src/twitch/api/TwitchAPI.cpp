@@ -1,5 +1,6 @@
 #include "twitch/api/TwitchAPI.h"
 
+#include "platform/FailedFuture.h"
 #include "platform/TransferDeadline.h"
 #include "platform/TransportError.h"
 #include "twitch/api/InvalidRequestError.h"
@@ -34,7 +35,7 @@ QUrl serviceURL(QUrl base, const QString& path, const QString& encodedQuery = {}
     return base;
 }
 
-// Ids go into the URL as they are, so only characters that need no encoding
+// IDs go into the URL as they are, so only characters that need no encoding
 // are accepted: anything else would break the URL or change the request.
 bool isURLSafeID(const QString& id)
 {
@@ -56,12 +57,6 @@ QNetworkRequest makeRequest(const QUrl& url)
     // another origin.
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::SameOriginRedirectPolicy);
     return request;
-}
-
-template <typename T, typename E>
-QFuture<T> failed(const E& error)
-{
-    return QtFuture::makeExceptionalFuture<T>(std::make_exception_ptr(error));
 }
 
 // What a request has read so far, and why it was stopped early if it was.
@@ -167,7 +162,7 @@ QFuture<std::optional<TwitchUserAccessToken>> TwitchAPI::userAccessToken(const Q
 QFuture<TwitchUserAccessToken> TwitchAPI::validate(const QString& token) const
 {
     if (!isHeaderSafeToken(token))
-        return failed<TwitchUserAccessToken>(
+        return failedFuture<TwitchUserAccessToken>(
             InvalidRequestError(QStringLiteral("The access token contains characters that cannot be sent")));
     QNetworkRequest request = makeRequest(serviceURL(endpoints_.identityURL, QStringLiteral("/oauth2/validate")));
     request.setRawHeader("Authorization", "OAuth " + token.toLatin1());
@@ -194,7 +189,7 @@ QFuture<TwitchEmoteSet> TwitchAPI::channelEmotes(
     const QString& broadcasterID, const TwitchUserAccessToken& accessToken) const
 {
     if (!isURLSafeID(broadcasterID))
-        return failed<TwitchEmoteSet>(InvalidRequestError(
+        return failedFuture<TwitchEmoteSet>(InvalidRequestError(
             QStringLiteral("The broadcaster id \"%1\" cannot be used in a request URL").arg(broadcasterID)));
     return fetchEmotes(
         QStringLiteral("/helix/chat/emotes"), QStringLiteral("broadcaster_id=") + broadcasterID, accessToken);
@@ -203,7 +198,7 @@ QFuture<TwitchEmoteSet> TwitchAPI::channelEmotes(
 QFuture<TwitchEmoteSet> TwitchAPI::emoteSet(const QString& setID, const TwitchUserAccessToken& accessToken) const
 {
     if (!isURLSafeID(setID))
-        return failed<TwitchEmoteSet>(
+        return failedFuture<TwitchEmoteSet>(
             InvalidRequestError(QStringLiteral("The emote set id \"%1\" cannot be used in a request URL").arg(setID)));
     return fetchEmotes(QStringLiteral("/helix/chat/emotes/set"), QStringLiteral("emote_set_id=") + setID, accessToken);
 }
@@ -212,7 +207,7 @@ QFuture<TwitchEmoteSet> TwitchAPI::fetchEmotes(
     const QString& path, const QString& query, const TwitchUserAccessToken& accessToken) const
 {
     if (!isHeaderSafeToken(accessToken.token) || !isHeaderSafeToken(clientID_))
-        return failed<TwitchEmoteSet>(InvalidRequestError(
+        return failedFuture<TwitchEmoteSet>(InvalidRequestError(
             QStringLiteral("The access token or client id contains characters that cannot be sent")));
     QNetworkRequest request = makeRequest(serviceURL(endpoints_.helixURL, path, query));
     request.setRawHeader("Authorization", "Bearer " + accessToken.token.toLatin1());
