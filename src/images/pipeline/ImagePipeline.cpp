@@ -129,7 +129,7 @@ std::shared_ptr<ImageTask> ImagePipeline::makeTask(
     ImageRequest request, SerialQueue* callbackQueue, bool isDataTask, std::function<void()> onCancel)
 {
     auto task = std::make_shared<ImageTask>(
-        ++nextTaskId_, std::move(request), weak_from_this(), callbackQueue, isDataTask);
+        ++nextTaskID_, std::move(request), weak_from_this(), callbackQueue, isDataTask);
     task->onCancel = std::move(onCancel);
     delegate_->imageTaskCreated(*this, *task);
     return task;

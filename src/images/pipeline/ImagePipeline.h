@@ -41,7 +41,7 @@ struct AsyncImageTask {
 // loads with one call:
 //     pipeline->loadImage(url, [](const ImageResult& result) { ... });
 // or, as a future continued on the main thread:
-//     pipeline->image(url).then(context, [](const ImageResponse& r) { ... });
+//     whenFinished(pipeline->image(url), context, [](QFuture<ImageResponse> r) { ... });
 // Destroying a pipeline with loads in flight ends them silently.
 class ImagePipeline : public ImageLoading, public std::enable_shared_from_this<ImagePipeline> {
 public:
@@ -151,7 +151,7 @@ private:
     Configuration configuration_;
     std::shared_ptr<ImagePipelineDelegate> delegate_;
     QUuid id_ = QUuid::createUuid();
-    std::atomic<qint64> nextTaskId_ = 0;
+    std::atomic<qint64> nextTaskID_ = 0;
 
     std::unique_ptr<SerialQueue> queue_;
     std::unique_ptr<PipelineStages> stages_;

@@ -1,5 +1,7 @@
 #include "images/ui/FetchImage.h"
 
+#include "platform/WhenFinished.h"
+
 #include <QPointer>
 
 namespace parley {
@@ -66,16 +68,18 @@ void FetchImage::load(QFuture<ImageResponse> response)
     producer_ = response;
     // A producer replaced before it delivered must not finish the newer load.
     const int generation = generation_;
-    response
-        .then(this,
-            [this, generation](const ImageResponse& value) {
-                if (generation == generation_)
-                    finish(value);
-            })
-        .onFailed(this, [this, generation](const ImagePipelineError& error) {
-            if (generation == generation_)
-                finish(error);
-        });
+    whenFinished(std::move(response), this, [this, generation](QFuture<ImageResponse> done) {
+        if (generation != generation_)
+            return;
+        try {
+            done.waitForFinished();
+            // A cancelled producer delivers nothing.
+            if (done.resultCount() > 0)
+                finish(done.result());
+        } catch (const ImagePipelineError& error) {
+            finish(error);
+        }
+    });
 }
 
 void FetchImage::reset()
