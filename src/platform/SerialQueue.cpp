@@ -42,12 +42,12 @@ void SerialQueue::async(Work work)
     QMetaObject::invokeMethod(context_, std::move(work), Qt::QueuedConnection);
 }
 
-void SerialQueue::asyncAfter(int milliseconds, Work work)
+void SerialQueue::asyncAfter(std::chrono::milliseconds delay, Work work)
 {
     // The timer must be created on the queue's own thread, which has the event
     // loop that fires it.
-    async([this, milliseconds, work = std::move(work)]() mutable {
-        QTimer::singleShot(milliseconds, context_, std::move(work));
+    async([this, delay, work = std::move(work)]() mutable {
+        QTimer::singleShot(delay, context_, std::move(work));
     });
 }
 

@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QThread>
 
+#include <chrono>
 #include <functional>
 #include <memory>
 
@@ -29,8 +30,8 @@ public:
 
     // Runs `work` on the queue later; never inside this call.
     void async(Work work);
-    // Runs `work` on the queue once `milliseconds` have passed.
-    void asyncAfter(int milliseconds, Work work);
+    // Runs `work` on the queue once `delay` has passed.
+    void asyncAfter(std::chrono::milliseconds delay, Work work);
     // Runs `work` on the queue and returns when it has run; runs it at once
     // when the caller is already on the queue.
     void sync(const Work& work);

@@ -54,7 +54,7 @@ TEST(SerialQueue, AsyncAfterRunsLaterThanWorkPostedAfterIt)
         std::lock_guard lock(mutex);
         order.push_back(QString::fromLatin1(name));
     };
-    queue.asyncAfter(50, [&] { record("delayed"); });
+    queue.asyncAfter(std::chrono::milliseconds(50), [&] { record("delayed"); });
     queue.async([&] { record("immediate"); });
     EXPECT_TRUE(QTest::qWaitFor(
         [&] {

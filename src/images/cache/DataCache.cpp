@@ -103,7 +103,7 @@ std::optional<QByteArray> DataCache::cachedData(const QString& key)
         std::lock_guard lock(lock_);
         if (const auto change = staging_.changes.constFind(key); change != staging_.changes.cend())
             return change->data;
-        if (staging_.removeAllId)
+        if (staging_.removeAllID)
             return std::nullopt;
     }
     QFile reader(*file);
@@ -127,7 +127,7 @@ bool DataCache::containsData(const QString& key)
         std::lock_guard lock(lock_);
         if (const auto change = staging_.changes.constFind(key); change != staging_.changes.cend())
             return change->data.has_value();
-        if (staging_.removeAllId)
+        if (staging_.removeAllID)
             return false;
     }
     return QFileInfo::exists(*file);
@@ -147,7 +147,7 @@ void DataCache::removeAll()
 {
     std::lock_guard lock(lock_);
     staging_.changes.clear();
-    staging_.removeAllId = staging_.nextChangeId++;
+    staging_.removeAllID = staging_.nextChangeId++;
     scheduleFlush();
 }
 
@@ -165,7 +165,7 @@ void DataCache::scheduleFlush()
     isFlushNeeded_ = true;
     if (std::exchange(isFlushScheduled_, true))
         return;
-    queue_->asyncAfter(int(flushInterval_.count()), [this] { flushStaged(); });
+    queue_->asyncAfter(flushInterval_, [this] { flushStaged(); });
 }
 
 void DataCache::flush()
@@ -183,7 +183,7 @@ void DataCache::flushStaged()
         flushing = staging_;
         isFlushNeeded_ = false;
     }
-    if (flushing.removeAllId) {
+    if (flushing.removeAllID) {
         QDir(path_).removeRecursively();
         makeDirectory();
     }
@@ -200,8 +200,8 @@ void DataCache::flushStaged()
         if (staged != staging_.changes.cend() && staged->id == change->id)
             staging_.changes.erase(staged);
     }
-    if (staging_.removeAllId == flushing.removeAllId)
-        staging_.removeAllId.reset();
+    if (staging_.removeAllID == flushing.removeAllID)
+        staging_.removeAllID.reset();
     isFlushScheduled_ = false;
     if (isFlushNeeded_)
         scheduleFlush();
@@ -242,7 +242,7 @@ void DataCache::scheduleSweep(std::chrono::seconds sweepInterval, std::chrono::m
         const auto last = lastSweepDate();
         if (last && last->secsTo(QDateTime::currentDateTimeUtc()) < sweepInterval.count())
             return;
-        queue_->asyncAfter(int(sweepDelay.count()), [this] {
+        queue_->asyncAfter(sweepDelay, [this] {
             sweep();
             recordSweep();
         });

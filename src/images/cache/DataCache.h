@@ -96,7 +96,7 @@ private:
     };
     struct Staging {
         QHash<QString, Change> changes;
-        std::optional<int> removeAllId;
+        std::optional<int> removeAllID;
         int nextChangeId = 0;
     };
 

@@ -275,7 +275,7 @@ private:
     std::shared_ptr<std::atomic<bool>> isCancelled_ = std::make_shared<std::atomic<bool>>(false);
 };
 
-std::atomic<quint64> nextLoadId = 0;
+std::atomic<quint64> nextLoadID = 0;
 
 } // namespace
 
@@ -347,7 +347,7 @@ void DataLoader::setDelegate(std::shared_ptr<Delegate> delegate)
 std::shared_ptr<Cancellable> DataLoader::loadData(
     const QNetworkRequest& request, DataHandler didReceiveData, CompletionHandler completion)
 {
-    const quint64 id = ++nextLoadId;
+    const quint64 id = ++nextLoadID;
     auto task = std::make_shared<DataTask>(control_, id);
     Session::Handler handler;
     handler.request = request;

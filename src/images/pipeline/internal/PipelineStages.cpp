@@ -35,7 +35,7 @@ PipelineStages::PipelineStages(ImagePipeline& pipeline, SerialQueue& queue)
 {
     if (configuration().isRateLimiterEnabled)
         rateLimiter_.emplace([queue = &queue](std::chrono::milliseconds delay, std::function<void()> drain) {
-            queue->asyncAfter(int(delay.count()), std::move(drain));
+            queue->asyncAfter(delay, std::move(drain));
         });
 }
 
