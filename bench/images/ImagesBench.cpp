@@ -1,5 +1,5 @@
 // Memory cache throughput and decoding cost of typical emote images.
-#include "TestImages.h"
+#include "support/TestImages.h"
 
 #include "images/cache/ImageCache.h"
 #include "images/decoding/ImageDecoders.h"

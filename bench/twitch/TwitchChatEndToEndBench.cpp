@@ -9,6 +9,7 @@
 
 #include "TwitchChatCorpus.h"
 #include "platform/Diagnostics.h"
+#include "support/ThreadCPUTime.h"
 #include "twitch-sim/SimChatService.h"
 #include "twitch-sim/TwitchSimulator.h"
 #include "twitch/chat/TwitchChat.h"
@@ -19,7 +20,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <ctime>
 #include <fstream>
 #include <malloc.h>
 #include <string>
@@ -27,19 +27,13 @@
 
 using namespace parley;
 using namespace parley::sim;
+using parley::test::threadCPUSeconds;
 
 namespace {
 
 constexpr int messagesPerPass = 20000;
 constexpr int linesPerFrame = 10;
 constexpr int corpusLineCount = 200000;
-
-double threadCPUSeconds()
-{
-    timespec now {};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
-}
 
 // The resident set size of this process, in bytes, after the allocator has
 // handed back what it no longer uses (the dropped messages' memory among it).

@@ -4,6 +4,7 @@
 // frame times with 10,000 rows while chat arrives at 200 messages a second.
 
 #include "ChatWindowHarness.h"
+#include "support/ThreadCPUTime.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -12,21 +13,14 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
-#include <ctime>
 
 using namespace parley;
 using namespace parley::bench;
+using parley::test::threadCPUSeconds;
 
 namespace {
 
 constexpr int batch = 500;
-
-double threadCPUSeconds()
-{
-    timespec now {};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
-}
 
 // Fills the list to state.range(0) rows, then measures the main thread's CPU
 // time per message for further batches: chat client, list model, list view.

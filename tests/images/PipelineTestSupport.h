@@ -1,29 +1,17 @@
 #pragma once
 
-#include "LocalHttpServer.h"
+#include "images/LocalHttpServer.h"
+#include "support/TestImages.h"
 
 #include "images/cache/ImageCache.h"
 #include "images/loading/DataLoader.h"
 #include "images/pipeline/ImagePipeline.h"
 
-#include <QBuffer>
-#include <QImage>
 #include <QTest>
 
 #include <atomic>
 
 namespace parley::test {
-
-inline QByteArray pngData(QSize size, QColor color)
-{
-    QImage image(size, QImage::Format_ARGB32);
-    image.fill(color);
-    QByteArray data;
-    QBuffer buffer(&data);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return data;
-}
 
 // A data loader that counts what the pipeline asks of the real one.
 class CountingLoader : public DataLoading {

@@ -1,11 +1,13 @@
 #include "SessionTestSupport.h"
 
 #include "app/session/SessionController.h"
+#include "support/ChatLine.h"
 #include "twitch-sim/SimChatService.h"
 
 #include <QSignalSpy>
 
 using namespace parley;
+using parley::test::ChatLine;
 using parley::test::SimulatedTwitch;
 using parley::test::waitMs;
 
@@ -96,9 +98,7 @@ TEST_F(SessionControllerTest, ReleasingTheSessionEndsTheConnectionQuietly)
 TEST_F(SessionControllerTest, ALostConnectionIsMadeAgainAndARefusedLoginIsReportedOnceAndEndsListening)
 {
     ASSERT_TRUE(joined());
-    chatService().sendText(
-        "@badges=;color=#FF0000;display-name=sim_viewer;emotes=;id=m1;tmi-sent-ts=1700000000000;user-type= "
-        ":sim_viewer!sim_viewer@sim_viewer.tmi.twitch.tv PRIVMSG #parley_demo :hello");
+    chatService().sendText(ChatLine { QStringLiteral("m1"), QStringLiteral("hello") }.toString());
     ASSERT_TRUE(QTest::qWaitFor([&] { return session->chat()->messages().size() == 1; }, waitMs));
 
     QSignalSpy errors(session.get(), &SessionController::errors);

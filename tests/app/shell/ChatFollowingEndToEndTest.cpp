@@ -1,4 +1,5 @@
 #include "app/shell/EndToEnd.h"
+#include "support/ChatLine.h"
 
 using namespace parley;
 using namespace parley::endtoend;
@@ -14,11 +15,7 @@ protected:
     // A viewer's message as the chat service sends it.
     void chat(const QString& id, const QString& text)
     {
-        simulator.chat().sendText(
-            QStringLiteral("@badges=;color=#1E90FF;display-name=Viewer;emotes=;id=%1;mod=0;room-id=%2;subscriber=0;"
-                           "tmi-sent-ts=1700000000000;turbo=0;user-id=7;user-type= :viewer!viewer@viewer.tmi.twitch.tv "
-                           "PRIVMSG #%3 :%4")
-                .arg(id, QString::fromLatin1(demo::userID), QString::fromLatin1(demo::login), text));
+        simulator.chat().sendText(test::ChatLine { id, text }.toString());
     }
 
     // Whether the chat window keeps its newest row wholly in view for a

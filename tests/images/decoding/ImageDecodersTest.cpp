@@ -1,4 +1,4 @@
-#include "images/TestImages.h"
+#include "support/TestImages.h"
 
 #include "images/decoding/ImageDecoderRegistry.h"
 #include "images/decoding/ImageDecoders.h"

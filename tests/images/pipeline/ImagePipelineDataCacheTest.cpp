@@ -15,7 +15,7 @@ using namespace std::chrono_literals;
 namespace {
 
 struct DataCacheTest : ::testing::Test {
-    QByteArray image = pngData({ 28, 28 }, Qt::red);
+    QByteArray image = testimages::png({ 28, 28 }, Qt::red);
     LocalHttpServer server { [this](const auto&) {
         return LocalHttpServer::Response { 200, { { "Content-Type", "image/png" } }, image };
     } };

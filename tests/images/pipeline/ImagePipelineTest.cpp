@@ -31,7 +31,7 @@ LocalHttpServer::Response held()
 }
 
 struct PipelineTest : ::testing::Test {
-    QByteArray image = pngData({ 28, 28 }, Qt::red);
+    QByteArray image = testimages::png({ 28, 28 }, Qt::red);
     std::shared_ptr<CountingLoader> loader = std::make_shared<CountingLoader>();
     std::function<LocalHttpServer::Response(const LocalHttpServer::Request&)> respond = [this](const auto&) {
         return png(image);

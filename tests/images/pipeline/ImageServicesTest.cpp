@@ -18,14 +18,12 @@ ImageRequest request()
 
 ImageContainer redSquare()
 {
-    QImage bitmap(4, 4, QImage::Format_ARGB32);
-    bitmap.fill(Qt::red);
-    return ImageContainer(bitmap, AssetType::png());
+    return ImageContainer(testimages::filled({ 4, 4 }, Qt::red), AssetType::png());
 }
 
 ImageDecodingContext pngContext()
 {
-    return { request(), pngData({ 4, 4 }, Qt::red), true, std::nullopt, std::nullopt };
+    return { request(), testimages::png({ 4, 4 }, Qt::red), true, std::nullopt, std::nullopt };
 }
 
 } // namespace
@@ -92,7 +90,8 @@ TEST(ImagePipelineServices, PipelinesGivenTheSameServicesShareTheirMemoryCacheAn
 TEST(ImagePipelineServices, DownloadsThroughTheServicesDiskCacheAndDecodesWithTheirDecoders)
 {
     LocalHttpServer server([](const auto&) {
-        return LocalHttpServer::Response { 200, { { "Content-Type", "image/png" } }, pngData({ 4, 4 }, Qt::red) };
+        return LocalHttpServer::Response { 200, { { "Content-Type", "image/png" } },
+            testimages::png({ 4, 4 }, Qt::red) };
     });
     QTemporaryDir caches;
     ImagePipeline::Configuration configuration;

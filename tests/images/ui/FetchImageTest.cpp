@@ -18,7 +18,7 @@ using namespace parley::test;
 namespace {
 
 struct FetchImageTest : ::testing::Test {
-    QByteArray image = pngData({ 28, 28 }, Qt::red);
+    QByteArray image = testimages::png({ 28, 28 }, Qt::red);
     LocalHttpServer server { [this](const LocalHttpServer::Request& request) {
         LocalHttpServer::Response response { 200, { { "Content-Type", "image/png" } }, image };
         response.isHeld = request.path.startsWith("/held");

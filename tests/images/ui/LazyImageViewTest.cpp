@@ -13,7 +13,7 @@ using namespace parley::test;
 namespace {
 
 struct LazyImageViewTest : ::testing::Test {
-    QByteArray image = pngData({ 40, 40 }, Qt::red);
+    QByteArray image = testimages::png({ 40, 40 }, Qt::red);
     LocalHttpServer server { [this](const LocalHttpServer::Request& request) -> LocalHttpServer::Response {
         if (request.path == "/missing.png")
             return { 404, {}, "Not Found" };

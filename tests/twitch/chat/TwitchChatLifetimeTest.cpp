@@ -1,4 +1,6 @@
 #include "platform/Diagnostics.h"
+#include "support/ChatLine.h"
+#include "support/FutureFailure.h"
 #include "twitch-sim/SimChatService.h"
 #include "twitch-sim/TwitchSimulator.h"
 #include "twitch/chat/TwitchChat.h"
@@ -11,6 +13,7 @@
 
 using namespace parley;
 using namespace parley::sim;
+using namespace parley::test;
 using namespace std::chrono_literals;
 using Phase = TwitchChatConnectionState::Phase;
 
@@ -26,20 +29,7 @@ const QString login = QString::fromLatin1(demo::login);
 
 QString chatLine(int number)
 {
-    return QStringLiteral("@badges=;color=;display-name=V;emotes=;id=m%1;room-id=1;tmi-sent-ts=1700000000000;"
-                          "user-id=7;user-type= :v!v@v.tmi.twitch.tv PRIVMSG #%2 :line %1")
-        .arg(number)
-        .arg(login);
-}
-
-QString failure(QFuture<void> future)
-{
-    try {
-        future.waitForFinished();
-    } catch (const Error& error) {
-        return error.description();
-    }
-    return {};
+    return ChatLine { u"m%1"_qs.arg(number), u"line %1"_qs.arg(number) }.toString();
 }
 
 TwitchChatTiming fastTiming()
@@ -187,7 +177,7 @@ TEST_F(TwitchChatLifetimeTest, ALostConnectionIsMadeAgainAfterGrowingWaits)
 
     // No sends while waiting; once back, the same login, the history kept.
     if (!chat->isConnected())
-        EXPECT_EQ(failure(chat->send(u"lost"_qs)), u"Not connected to chat.");
+        EXPECT_EQ(failureOf(chat->send(u"lost"_qs)), u"Not connected to chat.");
     service.setStalled(false);
     waitForPhase(*chat, Phase::connected);
     EXPECT_TRUE(connection->isRunning());
@@ -227,7 +217,7 @@ TEST_F(TwitchChatLifetimeTest, TheServicesReconnectMovesToANewConnectionWithoutA
     QFuture<void> sent = chat->send(u"after the move"_qs);
     service.sendText(chatLine(2));
     ASSERT_TRUE(QTest::qWaitFor([&] { return sent.isFinished() && chat->messages().size() == 2; }, timeout));
-    EXPECT_EQ(failure(sent), QString());
+    EXPECT_EQ(failureOf(sent), QString());
     EXPECT_TRUE(connection->isRunning());
 }
 
@@ -246,8 +236,8 @@ TEST_F(TwitchChatLifetimeTest, SendsThatCannotSucceedFail)
     QFuture<void> refused = chat->send(u"same"_qs);
     QFuture<void> accepted = chat->send(u"different"_qs);
     ASSERT_TRUE(QTest::qWaitFor([&] { return accepted.isFinished(); }, timeout));
-    EXPECT_EQ(failure(refused), u"Your message was not sent because it is identical.");
-    EXPECT_EQ(failure(accepted), QString());
+    EXPECT_EQ(failureOf(refused), u"Your message was not sent because it is identical.");
+    EXPECT_EQ(failureOf(accepted), QString());
     ASSERT_EQ(confirmed.size(), 1);
     EXPECT_EQ(confirmed.at(0).at(0).value<TwitchChatTextMessage>().body(), u"different");
 
@@ -255,7 +245,7 @@ TEST_F(TwitchChatLifetimeTest, SendsThatCannotSucceedFail)
     service.setStalled(true);
     QFuture<void> unanswered = chat->send(u"into the void"_qs);
     ASSERT_TRUE(QTest::qWaitFor([&] { return unanswered.isFinished(); }, timeout));
-    EXPECT_EQ(failure(unanswered), u"The chat service did not confirm the message.");
+    EXPECT_EQ(failureOf(unanswered), u"The chat service did not confirm the message.");
     EXPECT_TRUE(chat->pendingMessages().isEmpty());
 }
 
@@ -265,7 +255,7 @@ TEST_F(TwitchChatLifetimeTest, TheRateLimitIsNeverPassed)
         QStringList failures;
         for (int i = 0; i < count; ++i)
             if (QFuture<void> sent = chat.send(QString::number(i)); sent.isFinished())
-                failures.append(failure(sent));
+                failures.append(failureOf(sent));
         return failures;
     };
     service.setStalled(true); // no echoes needed

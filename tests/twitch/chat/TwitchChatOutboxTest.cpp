@@ -1,4 +1,5 @@
 #include "twitch/chat/internal/TwitchChatOutbox.h"
+#include "support/FutureFailure.h"
 
 #include <gtest/gtest.h>
 
@@ -28,14 +29,7 @@ QStringList bodies(const TwitchChatOutbox& outbox)
 
 bool failedWith(QFuture<void> future, const char* what)
 {
-    if (!future.isFinished())
-        return false;
-    try {
-        future.waitForFinished();
-    } catch (const std::runtime_error& error) {
-        return std::string(error.what()) == what;
-    }
-    return false;
+    return future.isFinished() && test::failureOf(future) == QLatin1String(what);
 }
 
 const std::exception_ptr lost = std::make_exception_ptr(std::runtime_error("lost"));

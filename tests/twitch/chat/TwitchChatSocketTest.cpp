@@ -77,13 +77,8 @@ QString sendUntilFailed(RawPeer& peer, qint64 limit)
     const bool awaitDelivery = peer.reads();
     TwitchChatSocket socket(peer.url(), { QStringLiteral("PASS oauth:x") }, TwitchChatTiming());
     QString failure;
-    QObject::connect(&socket, &TwitchChatSocket::failed, &socket, [&](const std::exception_ptr& error) {
-        try {
-            std::rethrow_exception(error);
-        } catch (const Error& caught) {
-            failure = caught.description();
-        }
-    });
+    QObject::connect(&socket, &TwitchChatSocket::failed, &socket,
+        [&](const std::exception_ptr& error) { failure = describe(error); });
     socket.open();
     if (!QTest::qWaitFor([&] { return peer.isUpgraded(); }, 5000))
         return QStringLiteral("no connection");

@@ -1,6 +1,8 @@
 #include "twitch/chat/TwitchChat.h"
 #include "platform/Diagnostics.h"
 #include "platform/ErrorPresenter.h"
+#include "support/ChatLine.h"
+#include "support/FutureFailure.h"
 #include "twitch-sim/SimChatService.h"
 #include "twitch-sim/TwitchSimulator.h"
 #include "twitch/chat/WebSocketError.h"
@@ -14,6 +16,7 @@
 
 using namespace parley;
 using namespace parley::sim;
+using namespace parley::test;
 
 namespace {
 
@@ -23,31 +26,12 @@ const QString token = QString::fromLatin1(demo::token);
 const QString login = QString::fromLatin1(demo::login);
 const QString roomID = QString::fromLatin1(demo::userID);
 
-QString chatLine(const QString& id, const QString& text)
-{
-    return QStringLiteral("@badges=;color=#1E90FF;display-name=Viewer;emotes=;id=%1;mod=0;"
-                          "room-id=%2;subscriber=0;tmi-sent-ts=1700000000000;turbo=0;user-id=7;"
-                          "user-type= :viewer!viewer@viewer.tmi.twitch.tv PRIVMSG #%3 :%4")
-        .arg(id, roomID, login, text);
-}
-
 QString confirmation(const QString& tags)
 {
     return QStringLiteral("@%1 :tmi.twitch.tv USERSTATE #%2").arg(tags, login);
 }
 
 // The bodies of the text messages (system lines left out).
-// The description of the error a finished future failed with; empty when it did not fail.
-QString failure(QFuture<void> future)
-{
-    try {
-        future.waitForFinished();
-    } catch (const Error& error) {
-        return error.description();
-    }
-    return {};
-}
-
 QStringList bodies(const TwitchChat& chat)
 {
     QStringList bodies;
@@ -125,7 +109,7 @@ TEST_F(TwitchChatTest, APingInTheSameFrameAsAChatLineIsAnswered)
 {
     auto chat = makeChat();
     auto connection = join(*chat);
-    deliver(u"PING :tmi.twitch.tv\r\n"_qs + chatLine(u"m1"_qs, u"hello"_qs));
+    deliver(u"PING :tmi.twitch.tv\r\n"_qs + ChatLine { u"m1"_qs, u"hello"_qs }.toString());
 
     EXPECT_EQ(bodies(*chat), QStringList { u"hello"_qs });
     ASSERT_TRUE(QTest::qWaitFor([&] { return service.pongCount() == 1; }, timeout));
@@ -138,7 +122,8 @@ TEST_F(TwitchChatTest, SplitsFramesAtCarriageReturnLineFeedOnly)
     auto connection = join(*chat);
     QSignalSpy appended(chat.get(), &TwitchChat::messageAppended);
 
-    deliver(u"\r\n"_qs + chatLine(u"m1"_qs, u"one\ntwo\rthree"_qs) + u"\r\n\r\n"_qs + chatLine(u"m2"_qs, u"four"_qs));
+    deliver(u"\r\n"_qs + ChatLine { u"m1"_qs, u"one\ntwo\rthree"_qs }.toString() + u"\r\n\r\n"_qs +
+        ChatLine { u"m2"_qs, u"four"_qs }.toString());
 
     EXPECT_EQ(bodies(*chat), (QStringList { u"one\ntwo\rthree"_qs, u"four"_qs }));
     ASSERT_EQ(appended.size(), 2);
@@ -228,7 +213,7 @@ TEST_F(TwitchChatTest, SendingWithoutAConnectionFails)
     auto chat = makeChat();
     QFuture<void> sent = chat->send(u"hello"_qs);
     ASSERT_TRUE(sent.isFinished());
-    EXPECT_EQ(failure(sent), u"Not connected to chat.");
+    EXPECT_EQ(failureOf(sent), u"Not connected to chat.");
     EXPECT_TRUE(chat->pendingMessages().isEmpty());
     EXPECT_EQ(service.connectionCount(), 0);
 }
@@ -265,10 +250,10 @@ TEST_F(TwitchChatTest, BadLinesAreLoggedAndTheLoopGoesOn)
     log.takeLines();
 
     deliver(u"@mystery=1 :tmi.twitch.tv NOTICE #parley_demo :hi\r\n:tmi.twitch.tv CAP * ACK :x\r\n"_qs +
-        chatLine(u"m1"_qs, u"still here"_qs));
+        ChatLine { u"m1"_qs, u"still here"_qs }.toString());
     service.sendBinary(QByteArray("PING :binary"));
     service.sendMalformedLines();
-    deliver(chatLine(u"m2"_qs, u"and here"_qs));
+    deliver(ChatLine { u"m2"_qs, u"and here"_qs }.toString());
 
     const QStringList lines = log.lines();
     EXPECT_EQ(lines.count(u"TwitchChat.IRCMessage.unknownTag: mystery"_qs), 1);
@@ -307,7 +292,7 @@ TEST_F(TwitchChatTest, CancellingEndsNormallyAndKeepsWhatWasReceived)
 {
     auto chat = makeChat();
     auto connection = join(*chat);
-    deliver(chatLine(u"m1"_qs, u"before"_qs));
+    deliver(ChatLine { u"m1"_qs, u"before"_qs }.toString());
     QSignalSpy finished(connection.get(), &TwitchChatConnection::finished);
     QSignalSpy closed(&service, &SimChatService::connectionClosed);
 
@@ -321,7 +306,7 @@ TEST_F(TwitchChatTest, CancellingEndsNormallyAndKeepsWhatWasReceived)
 
     // A new connection appends to the same list.
     auto again = join(*chat);
-    deliver(chatLine(u"m2"_qs, u"after"_qs));
+    deliver(ChatLine { u"m2"_qs, u"after"_qs }.toString());
     EXPECT_EQ(bodies(*chat), (QStringList { u"before"_qs, u"after"_qs }));
     EXPECT_EQ(finished.size(), 1);
 }
@@ -401,11 +386,12 @@ TEST_F(TwitchChatTest, AnObserverMayDestroyTheClientWhileAFrameIsHandled)
     auto connection = join(*chat);
     QObject::connect(chat.get(), &TwitchChat::messageAppended, chat.get(), [&] { chat.reset(); });
 
-    service.sendText(chatLine(u"m1"_qs, u"one"_qs) + u"\r\n"_qs + chatLine(u"m2"_qs, u"two"_qs));
+    service.sendText(
+        ChatLine { u"m1"_qs, u"one"_qs }.toString() + u"\r\n"_qs + ChatLine { u"m2"_qs, u"two"_qs }.toString());
 
     ASSERT_TRUE(QTest::qWaitFor([&] { return !chat; }, timeout));
     EXPECT_FALSE(connection->isRunning());
-    EXPECT_FALSE(log.lines().contains(u"TwitchChat.msgReceived: "_qs + chatLine(u"m2"_qs, u"two"_qs)));
+    EXPECT_FALSE(log.lines().contains(u"TwitchChat.msgReceived: "_qs + ChatLine { u"m2"_qs, u"two"_qs }.toString()));
 }
 
 TEST_F(TwitchChatTest, AnObserverMayCancelWhileAFrameIsHandled)
@@ -414,7 +400,8 @@ TEST_F(TwitchChatTest, AnObserverMayCancelWhileAFrameIsHandled)
     auto connection = join(*chat);
     QObject::connect(chat.get(), &TwitchChat::messageAppended, chat.get(), [&] { connection.reset(); });
 
-    service.sendText(chatLine(u"m1"_qs, u"one"_qs) + u"\r\n"_qs + chatLine(u"m2"_qs, u"two"_qs));
+    service.sendText(
+        ChatLine { u"m1"_qs, u"one"_qs }.toString() + u"\r\n"_qs + ChatLine { u"m2"_qs, u"two"_qs }.toString());
 
     ASSERT_TRUE(QTest::qWaitFor([&] { return !connection; }, timeout));
     EXPECT_EQ(bodies(*chat), QStringList { u"one"_qs });
@@ -425,9 +412,10 @@ TEST_F(TwitchChatTest, ModeratorsDeleteMessagesInPlaceAndTimeoutsBansAndClearsAr
 {
     auto chat = makeChat();
     auto connection = join(*chat);
-    QString otherUser = chatLine(u"m3"_qs, u"other"_qs);
+    QString otherUser = ChatLine { u"m3"_qs, u"other"_qs }.toString();
     otherUser.replace(u"user-id=7;"_qs, u"user-id=8;"_qs);
-    deliver(chatLine(u"m1"_qs, u"one"_qs) + u"\r\n"_qs + chatLine(u"m2"_qs, u"two"_qs) + u"\r\n"_qs + otherUser);
+    deliver(ChatLine { u"m1"_qs, u"one"_qs }.toString() + u"\r\n"_qs + ChatLine { u"m2"_qs, u"two"_qs }.toString() +
+        u"\r\n"_qs + otherUser);
     QSignalSpy updated(chat.get(), &TwitchChat::messageUpdated);
     const auto isDeleted = [&](qsizetype index) { return chat->messages().at(index).text()->isDeleted(); };
 

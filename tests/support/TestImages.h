@@ -2,6 +2,7 @@
 
 #include <QBuffer>
 #include <QByteArray>
+#include <QColor>
 #include <QImage>
 #include <QImageWriter>
 
@@ -32,6 +33,17 @@ inline QByteArray encode(const QImage& image, const char* format, bool progressi
 inline QByteArray png(int width = 28, int height = 28)
 {
     return encode(gradient(width, height, true), "png");
+}
+
+inline QImage filled(QSize size, QColor color)
+{
+    QImage image(size, QImage::Format_ARGB32);
+    image.fill(color);
+    return image;
+}
+inline QByteArray png(QSize size, QColor color)
+{
+    return encode(filled(size, color), "png");
 }
 inline QByteArray jpeg(int width, int height, bool progressive)
 {
