@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 using namespace parley;
 using namespace parley::test;
 using sim::HttpFault;
@@ -59,17 +61,28 @@ TEST_F(SimulatorTest, emoteImagesLoadOnceForManyWaiters)
     EXPECT_EQ(gifs, 5);
 }
 
-TEST_F(SimulatorTest, serverFaultsBecomePipelineErrors)
+TEST_F(SimulatorTest, serverFaultsAndUnusableAnswersBecomePipelineErrors)
 {
     simulator.setFault(emote().path(), HttpFault::withStatus(404));
     simulator.setFault(emote("9").path(), HttpFault::truncated(0));
     pipeline->loadImage(emote(), completions.add());
     ASSERT_TRUE(completions.waitFor(1));
+    EXPECT_EQ(completions.errorText(0),
+        "Failed to load image data. Underlying error: Response status code was unacceptable: 404.");
     pipeline->loadImage(emote("9"), completions.add());
-    ASSERT_TRUE(completions.waitFor(2));
-    EXPECT_TRUE(completions.errorText(0).contains("Response status code was unacceptable: 404"));
-    EXPECT_EQ(completions.results[0].error()->kind(), ImagePipelineError::Kind::dataLoadingFailed);
-    EXPECT_EQ(completions.errorText(1), "Data loader returned empty data.");
+    pipeline->loadImage(simulator.blobURL(1000, "garbage"), completions.add());
+    pipeline->loadImage(QUrl(), completions.add());
+    ASSERT_TRUE(completions.waitFor(4));
+
+    std::map<ImagePipelineError::Kind, QString> texts;
+    for (const auto& result : completions.results)
+        texts[result.error()->kind()] = result.error()->description();
+    EXPECT_EQ(texts.size(), 3u) << "404 and a missing URL both fail the download";
+    EXPECT_TRUE(
+        texts[ImagePipelineError::Kind::dataLoadingFailed].startsWith("Failed to load image data. Underlying error: "));
+    EXPECT_EQ(texts[ImagePipelineError::Kind::dataIsEmpty], "Data loader returned empty data.");
+    EXPECT_TRUE(
+        texts[ImagePipelineError::Kind::decodingFailed].startsWith("Failed to decode image data using decoder"));
 }
 
 TEST_F(SimulatorTest, droppedDownloadResumesFromWhereItBrokeOff)
@@ -86,7 +99,10 @@ TEST_F(SimulatorTest, droppedDownloadResumesFromWhereItBrokeOff)
     ASSERT_TRUE(results[1].isSuccess());
     EXPECT_EQ(results[1].value()->data, TwitchSimulator::blobBody(50000, "resume"));
     EXPECT_EQ(results[1].value()->urlResponse->statusCode, 206);
-    EXPECT_EQ(simulator.requests().last().header("Range"), "bytes=10000-");
+    const sim::SimRequest retry = simulator.requests().last();
+    EXPECT_EQ(retry.header("Range"), "bytes=10000-");
+    EXPECT_FALSE(retry.header("If-Range").isEmpty());
+    EXPECT_EQ(retry.header("If-Range"), results[1].value()->urlResponse->header("ETag"));
 }
 
 TEST_F(SimulatorTest, processorsShareTheDownloadAndFailByName)

@@ -63,21 +63,14 @@ TEST_F(PipelineTest, loadsAndDecodesAnImageOnTheMainThread)
     EXPECT_TRUE(isOnMainThread);
 }
 
-TEST_F(PipelineTest, identicalLoadsShareOneDownloadAndCancellingOneLeavesTheOther)
+TEST_F(PipelineTest, cancellingOneOfTwoIdenticalLoadsLeavesTheSharedDownload)
 {
-    respond = [this](const LocalHttpServer::Request& request) { return request.path == "/held" ? held() : png(image); };
+    // Both wait on a held response, so the cancel surely comes first.
+    respond = [](const auto&) { return held(); };
     auto pipeline = makePipeline();
+    auto cancelled = pipeline->loadImage(server.url("/shared.png"), completions.add());
     pipeline->loadImage(server.url("/shared.png"), completions.add());
-    pipeline->loadImage(server.url("/shared.png"), completions.add());
-    ASSERT_TRUE(completions.waitFor(2));
-    EXPECT_EQ(server.requestCount(), 1);
-    EXPECT_EQ(completions.results[0].value()->image(), completions.results[1].value()->image());
-
-    // The second pair waits on a held response, so the cancel surely comes first.
-    respond = [this](const auto&) { return held(); };
-    auto cancelled = pipeline->loadImage(server.url("/other.png"), completions.add());
-    pipeline->loadImage(server.url("/other.png"), completions.add());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return server.requestCount() == 2; }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return server.requestCount() == 1; }, 10000));
     pipeline->cancel(cancelled);
     QTest::qWait(50);
     EXPECT_EQ(loader->cancels, 0) << "the other waiter still wants the download";
@@ -97,38 +90,6 @@ TEST_F(PipelineTest, cancellingTheOnlyTaskCancelsTheDownloadAndNeverCompletes)
     EXPECT_TRUE(QTest::qWaitFor([&] { return isOnCancelCalled; }, 10000));
     QTest::qWait(50);
     EXPECT_TRUE(completions.results.empty());
-}
-
-TEST_F(PipelineTest, failuresCarryTheirDescriptions)
-{
-    respond = [this](const LocalHttpServer::Request& request) -> LocalHttpServer::Response {
-        if (request.path == "/missing.png")
-            return { 404, {}, "Not Found" };
-        if (request.path == "/empty.png")
-            return { 200, {}, {} };
-        if (request.path == "/garbage.png")
-            return { 200, {}, "this is not an image" };
-        return png(image);
-    };
-    auto pipeline = makePipeline();
-    pipeline->loadImage(server.url("/missing.png"), completions.add());
-    ASSERT_TRUE(completions.waitFor(1));
-    pipeline->loadImage(server.url("/empty.png"), completions.add());
-    pipeline->loadImage(server.url("/garbage.png"), completions.add());
-    pipeline->loadImage(QUrl(), completions.add());
-    ASSERT_TRUE(completions.waitFor(4));
-
-    std::map<ImagePipelineError::Kind, QString> texts;
-    for (const auto& result : completions.results)
-        texts[result.error()->kind()] = result.error()->description();
-    EXPECT_EQ(texts.size(), 3u) << "404 and a missing URL both fail the download";
-    EXPECT_TRUE(
-        texts[ImagePipelineError::Kind::dataLoadingFailed].startsWith("Failed to load image data. Underlying error: "));
-    EXPECT_EQ(completions.errorText(0),
-        "Failed to load image data. Underlying error: Response status code was unacceptable: 404.");
-    EXPECT_EQ(texts[ImagePipelineError::Kind::dataIsEmpty], "Data loader returned empty data.");
-    EXPECT_TRUE(
-        texts[ImagePipelineError::Kind::decodingFailed].startsWith("Failed to decode image data using decoder"));
 }
 
 TEST_F(PipelineTest, memoryCacheHitMakesNoRequest)
@@ -213,36 +174,31 @@ TEST_F(PipelineTest, rateLimiterStartsTheBurstThenWaitsForTokens)
     EXPECT_GE(clock.elapsed(), 26) << "burst took " << burstDone << " ms";
 }
 
-TEST_F(PipelineTest, interruptedDownloadResumesWithARangeRequest)
+TEST_F(PipelineTest, aServerThatIgnoresTheResumeRangeSendsTheWholeBodyAgain)
 {
     QByteArray body(50000, 0);
     for (int i = 0; i < body.size(); ++i)
         body[i] = char(i * 7);
-    for (int secondStatus : { 206, 200 }) {
-        const QByteArray path = "/resumable" + QByteArray::number(secondStatus) + ".bin";
-        int attempt = 0;
-        respond = [&](const LocalHttpServer::Request&) {
-            LocalHttpServer::Response response { 200, { { "Accept-Ranges", "bytes" }, { "ETag", "\"t1\"" } }, body };
-            if (attempt++ == 0)
-                response.dropAfter = 10000;
-            else if (secondStatus == 206)
-                response = { 206, { { "Content-Range", "bytes 10000-49999/50000" } }, body.mid(10000) };
-            return response;
-        };
-        auto pipeline = makePipeline();
-        std::vector<DataResult> results;
-        for (int load = 0; load < 2; ++load) {
-            pipeline->loadData(ImageRequest(server.url(path)), nullptr, {},
-                [&](const DataResult& result) { results.push_back(result); });
-            ASSERT_TRUE(QTest::qWaitFor([&] { return int(results.size()) == load + 1; }, 10000));
-        }
-        EXPECT_FALSE(results[0].isSuccess());
-        ASSERT_TRUE(results[1].isSuccess()) << results[1].error()->description().toStdString();
-        EXPECT_EQ(results[1].value()->data, body) << "second answer " << secondStatus;
-        const auto& retry = server.requests().last();
-        EXPECT_EQ(retry.headers.value("range"), "bytes=10000-");
-        EXPECT_EQ(retry.headers.value("if-range"), "\"t1\"");
+    int attempt = 0;
+    respond = [&](const LocalHttpServer::Request&) {
+        LocalHttpServer::Response response { 200, { { "Accept-Ranges", "bytes" }, { "ETag", "\"t1\"" } }, body };
+        if (attempt++ == 0)
+            response.dropAfter = 10000;
+        return response;
+    };
+    auto pipeline = makePipeline();
+    std::vector<DataResult> results;
+    for (int load = 0; load < 2; ++load) {
+        pipeline->loadData(ImageRequest(server.url("/resumable.bin")), nullptr, {},
+            [&](const DataResult& result) { results.push_back(result); });
+        ASSERT_TRUE(QTest::qWaitFor([&] { return int(results.size()) == load + 1; }, 10000));
     }
+    EXPECT_FALSE(results[0].isSuccess());
+    ASSERT_TRUE(results[1].isSuccess()) << results[1].error()->description().toStdString();
+    EXPECT_EQ(results[1].value()->data, body) << "not the kept part joined to a whole body";
+    const auto& retry = server.requests().last();
+    EXPECT_EQ(retry.headers.value("range"), "bytes=10000-");
+    EXPECT_EQ(retry.headers.value("if-range"), "\"t1\"");
 }
 
 TEST_F(PipelineTest, diskHttpCacheServesASecondLaunchWithoutTheNetwork)
