@@ -168,7 +168,7 @@ int appendedMessages(const QStringList& frames)
 
 void BM_ChatEndToEnd(benchmark::State& state)
 {
-    const Diagnostics::Sink previous = Diagnostics::setSink(Diagnostics::discard);
+    DiagnosticsSilence quiet;
     SimulatorThread simulator;
     const QString channel = QString::fromLatin1(demo::login);
     const QStringList frames = simulator.trafficFrames(channel, messagesPerPass);
@@ -196,7 +196,6 @@ void BM_ChatEndToEnd(benchmark::State& state)
     state.counters["chat_lines_per_pass"] = messagesPerPass;
     state.counters["appended_per_pass"] = perPass;
     connection->cancel();
-    Diagnostics::setSink(previous);
 }
 
 // The corpus once through a fresh client: CPU per chat message of the corpus
@@ -210,7 +209,7 @@ void BM_ChatCorpus(benchmark::State& state)
         state.SkipWithError("PARLEY_CHAT_CORPUS names no readable corpus file");
         return;
     }
-    const Diagnostics::Sink previous = Diagnostics::setSink(Diagnostics::discard);
+    DiagnosticsSilence quiet;
     SimulatorThread simulator;
     const int perPass = appendedMessages(frames);
     const QString channel = QString::fromLatin1(demo::login);
@@ -242,7 +241,6 @@ void BM_ChatCorpus(benchmark::State& state)
         state.counters["appended"] = double(appended);
         connection->cancel();
     }
-    Diagnostics::setSink(previous);
 }
 
 // Five passes, each through a fresh client: the machine's noise shows in the

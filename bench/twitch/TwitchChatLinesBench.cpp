@@ -14,15 +14,10 @@ constexpr int corpusSize = 1000;
 
 // Unknown tags (USERNOTICE has many) are logged; the benchmark drops the
 // lines but still pays for writing them.
-struct DiscardDiagnostics {
-    DiscardDiagnostics() : previous(Diagnostics::setSink(Diagnostics::discard)) { }
-    ~DiscardDiagnostics() { Diagnostics::setSink(std::move(previous)); }
-    Diagnostics::Sink previous;
-};
 
 void parseOnly(benchmark::State& state, const QStringList& corpus)
 {
-    DiscardDiagnostics discard;
+    DiagnosticsSilence quiet;
     for (auto _ : state)
         for (const QString& line : corpus)
             benchmark::DoNotOptimize(TwitchChatIRCMessage::tryParse(line));
@@ -31,7 +26,7 @@ void parseOnly(benchmark::State& state, const QStringList& corpus)
 
 void parseAndTextMessage(benchmark::State& state, const QStringList& corpus)
 {
-    DiscardDiagnostics discard;
+    DiagnosticsSilence quiet;
     for (auto _ : state)
         for (const QString& line : corpus)
             if (const auto message = TwitchChatIRCMessage::tryParse(line))

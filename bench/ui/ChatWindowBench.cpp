@@ -26,7 +26,7 @@ constexpr int batch = 500;
 // time per message for further batches: chat client, list model, list view.
 void BM_AppendAtRows(benchmark::State& state)
 {
-    const Diagnostics::Sink previous = Diagnostics::setSink(Diagnostics::discard);
+    DiagnosticsSilence quiet;
     SimulatorThread simulator;
     ChatWindowHarness window(simulator);
     const int fill = int(state.range(0));
@@ -52,7 +52,6 @@ void BM_AppendAtRows(benchmark::State& state)
     const double end = list->property("originY").toDouble() + list->property("contentHeight").toDouble();
     state.counters["points_below_view"] = end - list->property("contentY").toDouble() - list->height();
     state.counters["cpu_us_per_message"] = cpu * 1e6 / double(appended);
-    Diagnostics::setSink(previous);
 }
 
 double percentile(std::vector<double> values, double p)
@@ -68,7 +67,7 @@ double percentile(std::vector<double> values, double p)
 // time between frames.
 void BM_FramesAt200MessagesPerSecond(benchmark::State& state)
 {
-    const Diagnostics::Sink previous = Diagnostics::setSink(Diagnostics::discard);
+    DiagnosticsSilence quiet;
     SimulatorThread simulator;
     ChatWindowHarness window(simulator);
     simulator.flood(simulator.framesForRows(10000));
@@ -105,7 +104,6 @@ void BM_FramesAt200MessagesPerSecond(benchmark::State& state)
     state.counters["frame_ms_p99"] = percentile(frameMs, 0.99);
     state.counters["interval_ms_p50"] = percentile(intervalMs, 0.50);
     state.counters["interval_ms_p99"] = percentile(intervalMs, 0.99);
-    Diagnostics::setSink(previous);
 }
 
 BENCHMARK(BM_AppendAtRows)->Arg(1000)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(10);

@@ -26,7 +26,7 @@ void settle(int milliseconds)
 // 10,000 rows' worth of chat ten times over, so what it holds stays small.
 void BM_ResidentMemory(benchmark::State& state)
 {
-    const Diagnostics::Sink previous = Diagnostics::setSink(Diagnostics::discard);
+    DiagnosticsSilence quiet;
     SimulatorThread simulator;
     const QStringList frames = simulator.framesForRows(10000);
     const int perFlood = rowsIn(frames);
@@ -43,7 +43,6 @@ void BM_ResidentMemory(benchmark::State& state)
         state.counters["messages"] = 10.0 * perFlood;
         state.counters["rows"] = window.rows();
     }
-    Diagnostics::setSink(previous);
 }
 
 BENCHMARK(BM_ResidentMemory)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);

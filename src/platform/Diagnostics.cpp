@@ -7,12 +7,12 @@ namespace parley {
 
 namespace {
 
-void writeToStandardOutput(const QString& line)
+void writeLine(std::FILE* stream, const QString& line)
 {
     const QByteArray bytes = line.toUtf8();
-    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout);
-    std::fputc('\n', stdout);
-    std::fflush(stdout);
+    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stream);
+    std::fputc('\n', stream);
+    std::fflush(stream);
 }
 
 std::shared_mutex& sinkMutex()
@@ -21,9 +21,10 @@ std::shared_mutex& sinkMutex()
     return mutex;
 }
 
+// Empty while the lines go to the standard streams.
 Diagnostics::Sink& currentSink()
 {
-    static Diagnostics::Sink sink = writeToStandardOutput;
+    static Diagnostics::Sink sink;
     return sink;
 }
 
@@ -32,18 +33,33 @@ Diagnostics::Sink& currentSink()
 void Diagnostics::write(const QString& line)
 {
     std::shared_lock lock(sinkMutex());
-    currentSink()(line);
+    if (const Diagnostics::Sink& sink = currentSink())
+        sink(line);
+    else
+        writeLine(stdout, line);
+}
+
+void Diagnostics::warn(const QString& line)
+{
+    std::shared_lock lock(sinkMutex());
+    if (const Diagnostics::Sink& sink = currentSink())
+        sink(line);
+    else
+        writeLine(stderr, line);
 }
 
 Diagnostics::Sink Diagnostics::setSink(Sink sink)
 {
     std::unique_lock lock(sinkMutex());
-    Sink previous = std::move(currentSink());
-    currentSink() = sink ? std::move(sink) : Sink(writeToStandardOutput);
-    return previous;
+    return std::exchange(currentSink(), std::move(sink));
 }
 
-void Diagnostics::discard(const QString&) { }
+DiagnosticsSilence::DiagnosticsSilence() : previous_(Diagnostics::setSink([](const QString&) {})) { }
+
+DiagnosticsSilence::~DiagnosticsSilence()
+{
+    Diagnostics::setSink(std::move(previous_));
+}
 
 DiagnosticsCapture::DiagnosticsCapture()
     : previous_(Diagnostics::setSink([this](const QString& line) {

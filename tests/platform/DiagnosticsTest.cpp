@@ -7,6 +7,7 @@
 
 using parley::Diagnostics;
 using parley::DiagnosticsCapture;
+using parley::DiagnosticsSilence;
 
 TEST(Diagnostics, CaptureCollectsLinesAndRestoresThePreviousSink)
 {
@@ -22,6 +23,18 @@ TEST(Diagnostics, CaptureCollectsLinesAndRestoresThePreviousSink)
     Diagnostics::write(QStringLiteral("after"));
     Diagnostics::setSink(std::move(previous));
     EXPECT_EQ(outer, QStringList { QStringLiteral("after") });
+}
+
+TEST(Diagnostics, SilenceDropsLinesAndWarningsAndRestoresThePreviousSink)
+{
+    DiagnosticsCapture capture;
+    {
+        DiagnosticsSilence silence;
+        Diagnostics::write(QStringLiteral("TwitchChat.msgReceived: a"));
+        Diagnostics::warn(QStringLiteral("parley: dropped"));
+    }
+    Diagnostics::warn(QStringLiteral("parley: kept"));
+    EXPECT_EQ(capture.lines(), QStringList { QStringLiteral("parley: kept") });
 }
 
 TEST(Diagnostics, WritesFromManyThreadsAreAllKept)

@@ -10,13 +10,13 @@ namespace {
 
 TwitchChatIRCMessage parse(const QString& line)
 {
-    DiagnosticsCapture quiet;
+    DiagnosticsSilence quiet;
     return TwitchChatIRCMessage::parse(line);
 }
 
 bool isInvalid(const QString& line)
 {
-    DiagnosticsCapture quiet;
+    DiagnosticsSilence quiet;
     return !TwitchChatIRCMessage::tryParse(line).has_value();
 }
 

@@ -292,7 +292,7 @@ TEST_F(TwitchChatLifetimeTest, TheHistoryKeepsTheNewestMessages)
     QStringList frames;
     for (qsizetype i = 0; i < lines.size(); i += 100)
         frames.append(lines.mid(i, 100).join(u"\r\n"_qs));
-    Diagnostics::setSink(Diagnostics::discard);
+    DiagnosticsSilence quiet;
     service.flood(frames);
     ASSERT_TRUE(QTest::qWaitFor(
         [&] { return !chat->messages().isEmpty() && chat->messages().constLast().id() == u"m10004"; }, timeout));

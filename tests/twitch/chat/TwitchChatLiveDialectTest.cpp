@@ -14,7 +14,7 @@ namespace {
 
 TwitchChatIRCMessage line(const QString& text)
 {
-    DiagnosticsCapture quiet;
+    DiagnosticsSilence quiet;
     return TwitchChatIRCMessage::parse(text);
 }
 

@@ -14,7 +14,7 @@ namespace {
 
 TwitchChatIRCMessage line(const QString& text)
 {
-    DiagnosticsCapture quiet;
+    DiagnosticsSilence quiet;
     return TwitchChatIRCMessage::parse(text);
 }
 
@@ -221,7 +221,7 @@ TEST(TwitchChatTextMessage, PackedMessageReadsBackEveryFieldAsBuilt)
     EXPECT_EQ(message.packedID(), TwitchChatTextMessage::packedID(fields.id));
     EXPECT_EQ(message.packedUserID(), "1234");
 
-    // Ids that are not lower-case UUIDs are kept as written.
+    // IDs that are not lower-case UUIDs are kept as written.
     fields.reply->parentMessageDisplayName = u""_qs;
     for (const QString& id : { u"5B9A2C1E-0000-4000-8000-000000000001"_qs, u"5b9a2c1e-0000-4000-8000-00000000000g"_qs,
              u"5b9a2c1e00000-4000-8000-000000000001"_qs, u"preview-1"_qs }) {
