@@ -2,101 +2,15 @@
 
 #include "twitch/WireText.h"
 #include "twitch/chat/internal/ChatLineFields.h"
-#include "twitch/chat/internal/PackedText.h"
+#include "twitch/chat/internal/TextPacking.h"
 #include "twitch/chat/internal/UUIDText.h"
-
-#include <cstring>
 
 namespace parley {
 
 namespace {
 
 using Tag = TwitchChatIRCMessage::Tag;
-
-// The fixed fields at the start of the packed block.
-struct Header {
-    enum Flag : std::uint16_t {
-        hasColor = 1 << 0,
-        isModerator = 1 << 1,
-        isSubscriber = 1 << 2,
-        isBroadcaster = 1 << 3,
-        turbo = 1 << 4,
-        isAction = 1 << 5,
-        hasReply = 1 << 6,
-        hasReplyDisplayName = 1 << 7,
-        idIsUUID = 1 << 8, // the id's 16 bytes follow the header
-        isDeleted = 1 << 9,
-    };
-
-    qint64 sentAtMicroseconds = 0;
-    std::array<std::uint8_t, 3> color {};
-    TwitchUserType userType = TwitchUserType::normal;
-    std::uint16_t flags = 0;
-
-    bool has(Flag flag) const { return flags & flag; }
-    void set(Flag flag, bool on)
-    {
-        if (on)
-            flags |= flag;
-        else
-            flags &= ~flag;
-    }
-};
-
-// The texts after the header, in this order; the reply's only when it has one.
-enum Text : int {
-    body,
-    id,
-    displayName,
-    userID,
-    badges,
-    emotes,
-    emoteSets,
-    replyID,
-    replyUserID,
-    replyLogin,
-    replyDisplayName,
-    replyBody,
-};
-
-Header readHeader(const QByteArray& packed)
-{
-    Header header;
-    if (packed.size() >= qsizetype(sizeof(Header)))
-        std::memcpy(&header, packed.constData(), sizeof(Header));
-    return header;
-}
-
-qsizetype headSize(const Header& header)
-{
-    return sizeof(Header) + (header.has(Header::idIsUUID) ? sizeof(uuidtext::Bytes) : 0);
-}
-
-QByteArrayView uuidOf(const QByteArray& packed)
-{
-    return QByteArrayView(packed).sliced(sizeof(Header), sizeof(uuidtext::Bytes));
-}
-
-QByteArrayView textOf(const QByteArray& packed, Text text)
-{
-    if (packed.isEmpty())
-        return {};
-    return packedtext::at(QByteArrayView(packed).sliced(headSize(readHeader(packed))), text);
-}
-
-QString stringOf(const QByteArray& packed, Text text)
-{
-    return QString::fromUtf8(textOf(packed, text));
-}
-
-std::array<std::uint8_t, 3> colorBytes(const TwitchColor& color)
-{
-    const auto byte = [](double channel) {
-        const double scaled = channel * 255 + 0.5;
-        return std::uint8_t(scaled <= 0 ? 0 : scaled >= 255 ? 255 : int(scaled));
-    };
-    return { byte(color.red), byte(color.green), byte(color.blue) };
-}
+using namespace textpacking;
 
 QString badgesTagValue(const TwitchBadges& badges)
 {
@@ -149,27 +63,6 @@ bool takeTypedAction(QString& body)
     return true;
 }
 
-QByteArray pack(Header header, const std::optional<TwitchChatMessageReply>& reply, QStringView body, QStringView id,
-    QStringView displayName, QStringView userID, QStringView badges, QStringView emotes, QStringView emoteSets)
-{
-    const std::optional<uuidtext::Bytes> uuid = uuidtext::bytesOf(id);
-    header.set(Header::idIsUUID, uuid.has_value());
-    header.set(Header::hasReply, reply.has_value());
-    header.set(Header::hasReplyDisplayName, reply && reply->parentMessageDisplayName);
-    std::array<char, sizeof(Header) + sizeof(uuidtext::Bytes)> head;
-    std::memcpy(head.data(), &header, sizeof(Header));
-    if (uuid) {
-        std::memcpy(head.data() + sizeof(Header), uuid->data(), uuid->size());
-        id = {};
-    }
-    const QByteArrayView headBytes(head.data(), headSize(header));
-    if (!reply)
-        return packedtext::pack(headBytes, { body, id, displayName, userID, badges, emotes, emoteSets });
-    return packedtext::pack(headBytes,
-        { body, id, displayName, userID, badges, emotes, emoteSets, reply->parentMessageID, reply->parentMessageUserID,
-            reply->parentMessageLogin, reply->parentMessageDisplayName.value_or(QString()), reply->parentMessageBody });
-}
-
 } // namespace
 
 TwitchChatTextMessage::TwitchChatTextMessage() = default;
@@ -178,9 +71,8 @@ TwitchChatTextMessage::TwitchChatTextMessage(const Fields& fields)
 {
     Header header;
     header.sentAtMicroseconds = fields.sentAt.time_since_epoch().count();
-    header.set(Header::hasColor, fields.color.has_value());
     if (fields.color)
-        header.color = colorBytes(*fields.color);
+        header.setColor(*fields.color);
     header.userType = fields.userType;
     header.set(Header::isModerator, fields.isModerator);
     header.set(Header::isSubscriber, fields.isSubscriber);
@@ -188,8 +80,12 @@ TwitchChatTextMessage::TwitchChatTextMessage(const Fields& fields)
     header.set(Header::turbo, fields.turbo);
     header.set(Header::isAction, fields.isAction);
     header.set(Header::isDeleted, fields.isDeleted);
-    packed_ = pack(header, fields.reply, fields.body, fields.id, fields.displayName, fields.userID,
-        badgesTagValue(fields.badges), emotesTagValue(fields.emotes), fields.emoteSets.join(u','));
+    const QString badges = badgesTagValue(fields.badges);
+    const QString emotes = emotesTagValue(fields.emotes);
+    const QString emoteSets = fields.emoteSets.join(u',');
+    packed_ = pack(header, fields.reply,
+        { .body = fields.body, .id = fields.id, .displayName = fields.displayName, .userID = fields.userID,
+            .badges = badges, .emotes = emotes, .emoteSets = emoteSets });
 }
 
 std::optional<TwitchChatTextMessage> TwitchChatTextMessage::fromLine(const TwitchChatIRCMessage& line)
@@ -215,10 +111,8 @@ std::optional<TwitchChatTextMessage> TwitchChatTextMessage::fromSenderLine(const
     Header header;
     header.sentAtMicroseconds = sentAt->time_since_epoch().count();
     header.set(Header::isAction, takeAction(*body));
-    if (const auto color = TwitchColor::fromString(tags[Tag::color])) {
-        header.set(Header::hasColor, true);
-        header.color = colorBytes(*color);
-    }
+    if (const auto color = TwitchColor::fromString(tags[Tag::color]))
+        header.setColor(*color);
     header.userType = twitchUserType(tags[Tag::userType]);
     header.set(Header::isModerator, tags[Tag::mod] == u"1");
     header.set(Header::isSubscriber, tags[Tag::subscriber] == u"1");
@@ -232,9 +126,9 @@ std::optional<TwitchChatTextMessage> TwitchChatTextMessage::fromSenderLine(const
     const auto name = tags.value(Tag::displayName);
     const QStringView displayName = name ? unescaped(*name, nameStorage)
                                          : tags.value(Tag::login).value_or(line.source().nick);
-    TwitchChatTextMessage message(pack(header, TwitchChatMessageReply::fromTags(tags), *body, *id, displayName,
-        tags[Tag::userID], tags[Tag::badges], tags[Tag::emotes], tags[Tag::emoteSets]));
-    return message;
+    return TwitchChatTextMessage(pack(header, TwitchChatMessageReply::fromTags(tags),
+        { .body = *body, .id = *id, .displayName = displayName, .userID = tags[Tag::userID],
+            .badges = tags[Tag::badges], .emotes = tags[Tag::emotes], .emoteSets = tags[Tag::emoteSets] }));
 }
 
 TwitchChatTextMessage TwitchChatTextMessage::fromConfirmation(
@@ -368,15 +262,11 @@ bool TwitchChatTextMessage::isDeleted() const
     return readHeader(packed_).has(Header::isDeleted);
 }
 
-// Writing through data() detaches a block another copy shares, so copies
-// keep their own state.
 void TwitchChatTextMessage::setDeleted(bool deleted)
 {
-    if (packed_.isEmpty())
-        packed_ = pack({}, std::nullopt, {}, {}, {}, {}, {}, {}, {});
     Header header = readHeader(packed_);
     header.set(Header::isDeleted, deleted);
-    std::memcpy(packed_.data(), &header, sizeof(Header));
+    writeHeader(packed_, header);
 }
 
 QByteArrayView TwitchChatTextMessage::packedID() const
