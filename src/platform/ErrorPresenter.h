@@ -17,6 +17,9 @@ public:
 
     // The message presentError shows for `error`.
     static QString userMessage(const std::exception_ptr& error);
+    // The chat window's lines about a send that failed and a connection lost.
+    static QString sendFailedMessage(const std::exception_ptr& error);
+    static QString disconnectedMessage(const std::exception_ptr& error);
 };
 
 } // namespace parley
