@@ -2,11 +2,12 @@
 # make run: Parley signed in to a busy chat, without a Twitch account. Starts
 # the local Twitch simulator on a free port with generated chat (emotes,
 # replies, actions, moderators, channel events), writes a demo bundle pointed
-# at it (its own bundle identifier, so its keyring items and settings never
-# mix with a real sign-in), and starts Parley from that bundle. Sign in with
-# the button: the simulator's authorize page sends the browser straight back
-# to Parley. Closing Parley stops the simulator. With no Secret Service
-# running, a throwaway one is started for the demo.
+# at it and at its community emote services (its own bundle identifier, so
+# its keyring items and settings never mix with a real sign-in), and starts
+# Parley from that bundle. Sign in with the button: the simulator's authorize
+# page sends the browser straight back to Parley. Closing Parley stops the
+# simulator. With no Secret Service running, a throwaway one is started for
+# the demo.
 set -eu
 build=${1:-build}
 rate=${PARLEY_DEMO_CHAT_RATE:-5}
@@ -34,6 +35,10 @@ done
 [ -n "$base" ] || { echo "The Twitch simulator did not start." >&2; exit 1; }
 chat=$(sed -n 's/^chat: //p' "$sim_log")
 client=$(sed -n 's/^client id: //p' "$sim_log")
+bttv=$(sed -n 's/^bttv: //p' "$sim_log")
+bttv_cdn=$(sed -n 's/^bttv cdn: //p' "$sim_log")
+ffz=$(sed -n 's/^ffz: //p' "$sim_log")
+seventv=$(sed -n 's/^7tv: //p' "$sim_log")
 redirect_port=$(free_port 17563)
 
 # The program finds Info.json beside its own binary: copy it into the bundle.
@@ -48,7 +53,11 @@ cat >"$demo/share/parley/Info.json" <<JSON
     "TWITCH_IDENTITY_URL": "$base",
     "TWITCH_HELIX_URL": "$base",
     "TWITCH_CHAT_URL": "$chat",
-    "TWITCH_WEB_DOMAIN": "twitch.tv"
+    "TWITCH_WEB_DOMAIN": "twitch.tv",
+    "BTTV_API_URL": "$bttv",
+    "BTTV_CDN_URL": "$bttv_cdn",
+    "FFZ_API_URL": "$ffz",
+    "SEVENTV_API_URL": "$seventv"
 }
 JSON
 

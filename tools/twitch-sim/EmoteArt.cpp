@@ -7,6 +7,7 @@
 #include <QCryptographicHash>
 #include <QImage>
 #include <QList>
+#include <QPainter>
 #include <QRgb>
 
 #include <cmath>
@@ -71,13 +72,39 @@ int EmoteArt::pixelSize(const QString& scale)
     return 0;
 }
 
-QByteArray EmoteArt::png(const QString& emoteID, bool dark, int size)
+QImage EmoteArt::frameImage(const QString& emoteID, bool dark, int size, int index)
 {
-    const QByteArray pixels = frame(emoteID, size, 0);
+    const QByteArray pixels = frame(emoteID, size, index);
     QImage image(size, size, QImage::Format_Indexed8);
     image.setColorTable(palette(emoteID, dark));
     for (int y = 0; y < size; ++y)
         std::copy_n(pixels.constData() + qsizetype(y) * size, size, image.scanLine(y));
+    return image;
+}
+
+QByteArray EmoteArt::widePng(const QString& emoteID, int width, int height)
+{
+    QImage image(width, height, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor::fromRgb(palette(emoteID, false).at(fill)));
+    painter.drawRoundedRect(QRectF(0, 0, width, height), height / 2.0, height / 2.0);
+    painter.setBrush(QColor::fromRgb(palette(emoteID, false).at(dot)));
+    for (int i = 1; i <= 3; ++i)
+        painter.drawEllipse(QPointF(width * i / 4.0, height / 2.0), height / 5.0, height / 5.0);
+    painter.end();
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
+}
+
+QByteArray EmoteArt::png(const QString& emoteID, bool dark, int size)
+{
+    const QImage image = frameImage(emoteID, dark, size, 0);
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);

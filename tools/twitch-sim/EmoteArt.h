@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QImage>
 #include <QString>
 
 namespace parley::sim {
@@ -15,6 +16,10 @@ public:
 
     static QByteArray png(const QString& emoteID, bool dark, int size);
     static QByteArray gif(const QString& emoteID, bool dark, int size);
+    // One frame of the animation as an image, for encoders other than GIF.
+    static QImage frameImage(const QString& emoteID, bool dark, int size, int index);
+    // A still banner `width` wide and `height` high (a wide emote).
+    static QByteArray widePng(const QString& emoteID, int width, int height);
 
     static constexpr int animationFrames = 4;
 };

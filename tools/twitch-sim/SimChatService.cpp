@@ -144,8 +144,8 @@ void SimChatService::sendTraffic()
             return;
         auto& traffic = traffic_[client.channel];
         if (!traffic)
-            traffic = std::make_unique<SimChatTraffic>(
-                client.channel, roomID(client.channel), chatEmotes(client.channel));
+            traffic = std::make_unique<SimChatTraffic>(client.channel, roomID(client.channel),
+                chatEmotes(client.channel), 1, communityWords(client.channel));
         QStringList lines;
         for (qint64 i = 0; i < due; ++i)
             lines.append(traffic->nextLine().text);
@@ -279,6 +279,18 @@ QList<SimChatEmote> SimChatService::chatEmotes(const QString&) const
     for (const SimEmote& emote : model_.emotes())
         emotes.append(SimChatEmote { emote.id, emote.name });
     return emotes;
+}
+
+// The community services' names the channel's chat can show: the global
+// ones and the channel's own.
+QStringList SimChatService::communityWords(const QString& channel) const
+{
+    const QString channelID = roomID(channel);
+    QStringList words;
+    for (const SimCommunityEmote& emote : model_.communityEmotes())
+        if ((emote.isGlobal() || emote.channelID == channelID) && !words.contains(emote.name))
+            words.append(emote.name);
+    return words;
 }
 
 void SimChatService::receive(Client& client, const QString& frame)

@@ -80,6 +80,7 @@ public:
     // The emotes chatters of a channel use: the global ones, the channel's and
     // other channels' (which only the template address serves).
     QList<SimChatEmote> chatEmotes(const QString& channel) const;
+    QStringList communityWords(const QString& channel) const;
 
 signals:
     void frameReceived(const QString& frame);

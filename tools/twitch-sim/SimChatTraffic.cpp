@@ -116,8 +116,13 @@ int codePoints(const QString& text)
 
 } // namespace
 
-SimChatTraffic::SimChatTraffic(QString channel, QString roomID, QList<SimChatEmote> emotes, quint32 seed)
-    : channel_(std::move(channel)), roomID_(std::move(roomID)), emotes_(std::move(emotes)), random_(seed)
+SimChatTraffic::SimChatTraffic(
+    QString channel, QString roomID, QList<SimChatEmote> emotes, quint32 seed, QStringList communityWords)
+    : channel_(std::move(channel))
+    , roomID_(std::move(roomID))
+    , emotes_(std::move(emotes))
+    , communityWords_(std::move(communityWords))
+    , random_(seed)
 {
     int userID = 40000001;
     for (const CastMember& member : castMembers) {
@@ -254,6 +259,11 @@ QString SimChatTraffic::messageText(const QString& prefix, QString& emotesTag)
     if (withEmotes)
         for (quint32 n = 1 + random_.bounded(3u); n > 0; --n)
             addEmote();
+    // Drawn only when there are community words, so traffic without them
+    // stays as it was for a given seed.
+    if (!communityWords_.isEmpty() && random_.bounded(3u) == 0)
+        for (quint32 n = 1 + random_.bounded(2u); n > 0; --n)
+            text += communityWords_.at(random_.bounded(communityWords_.size())) + u' ';
     text.chop(1);
     QStringList pieces;
     for (auto it = ranges.cbegin(); it != ranges.cend(); ++it)

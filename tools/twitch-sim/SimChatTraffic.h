@@ -27,10 +27,12 @@ struct SimChatLine {
 // counted in code points, some messages with emoji before the emotes); and
 // now and then a partial room state, a channel event (sub, resub, gift,
 // mystery gift, raid, announcement), a deleted message, a timeout, a ban or a
-// cleared chat. Deterministic for a given seed.
+// cleared chat. Messages also use `communityWords`, the community services'
+// emote names, which carry no emote tag. Deterministic for a given seed.
 class SimChatTraffic {
 public:
-    SimChatTraffic(QString channel, QString roomID, QList<SimChatEmote> emotes, quint32 seed = 1);
+    SimChatTraffic(QString channel, QString roomID, QList<SimChatEmote> emotes, quint32 seed = 1,
+        QStringList communityWords = {});
 
     SimChatLine nextLine();
 
@@ -67,6 +69,7 @@ private:
     QString channel_;
     QString roomID_;
     QList<SimChatEmote> emotes_;
+    QStringList communityWords_;
     QList<Chatter> cast_;
     QStringList recentIDs_;
     QRandomGenerator random_;

@@ -33,6 +33,41 @@ SimEmote channel(const char* id, const char* name, const char* setID, const char
         QString::fromLatin1(ownerID), QString::fromLatin1(type), QString::fromLatin1(tier), animated };
 }
 
+// The community services' stand-in content: each service has global and
+// demo-channel emotes; the other channel has 7TV emotes only (the rest answer
+// 404 for it). "catJAM" is in two channel sets, to show which one wins.
+void addCommunityContent(SimModel& model)
+{
+    using Service = SimCommunityEmote::Service;
+    using Art = SimCommunityEmote::Art;
+    const QString demoChannel = QString::fromLatin1(demo::userID);
+    const QString otherChannel = QString::fromLatin1(demo::otherChannelUserID);
+    const QList<SimCommunityEmote> emotes {
+        { Service::betterTTV, QStringLiteral("5e76d338d6581c3724c0f0b2"), QStringLiteral("SimPog"), {}, Art::still },
+        { Service::betterTTV, QStringLiteral("5f1b0186cf6d2144653d2970"), QStringLiteral("SimVibe"), {}, Art::gif },
+        { Service::betterTTV, QStringLiteral("5e76d2d2d112fc372574d222"), QStringLiteral("KEKW"), demoChannel },
+        { Service::betterTTV, QStringLiteral("5f1b0186cf6d2144653d2971"), QStringLiteral("catJAM"), demoChannel,
+            Art::gif },
+        { Service::betterTTV, QStringLiteral("60a0f1b2c3d4e5f607182930"), QStringLiteral("SimLongBoi"), demoChannel,
+            Art::wide },
+        { Service::frankerFaceZ, QStringLiteral("128054"), QStringLiteral("SimFrank"), {}, Art::still, false, {},
+            false },
+        { Service::frankerFaceZ, QStringLiteral("381875"), QStringLiteral("OMEGALUL"), demoChannel },
+        { Service::frankerFaceZ, QStringLiteral("720507"), QStringLiteral("SimBlink"), demoChannel, Art::webp },
+        { Service::sevenTV, QStringLiteral("01F6MQ33FG000FFJ97ZB8MWV52"), QStringLiteral("SimRain"), {}, Art::still,
+            true },
+        { Service::sevenTV, QStringLiteral("01F6NACCD80006SZ7ZW5FMWKWK"), QStringLiteral("SimWave"), {}, Art::webp },
+        { Service::sevenTV, QStringLiteral("01F78CHJ2G0005TDE6SJ9A8R3K"), QStringLiteral("catJAM"), demoChannel,
+            Art::webp, false, QStringLiteral("SimCatDance") },
+        { Service::sevenTV, QStringLiteral("01GB2W0G2R0004GN6EJSWWK9GW"), QStringLiteral("SimHat"), demoChannel,
+            Art::still, true },
+        { Service::sevenTV, QStringLiteral("01GQ4PS2A80005VK3BWA2B3Z1X"), QStringLiteral("SimStreamer"), otherChannel,
+            Art::still },
+    };
+    for (const SimCommunityEmote& emote : emotes)
+        model.addCommunityEmote(emote);
+}
+
 } // namespace
 
 SimModel SimModel::demoContent()
@@ -67,6 +102,7 @@ SimModel SimModel::demoContent()
     model.addEmote(channel("301000202", "streamPog", "400000011", demo::otherChannelUserID, "subscriptions", "2000"));
     model.addEmote(channel("emotesv2_5e9d0c1b2a3f4e5d6c7b8a9f0e1d2c3b", "streamClap", "400000011",
         demo::otherChannelUserID, "subscriptions", "2000", true));
+    addCommunityContent(model);
     return model;
 }
 
@@ -101,6 +137,28 @@ void SimModel::grantToken(const QString& token)
 void SimModel::addEmote(SimEmote emote)
 {
     emotes_.append(std::move(emote));
+}
+
+void SimModel::addCommunityEmote(SimCommunityEmote emote)
+{
+    communityEmotes_.append(std::move(emote));
+}
+
+std::optional<SimCommunityEmote> SimModel::communityEmote(SimCommunityEmote::Service service, const QString& id) const
+{
+    for (const SimCommunityEmote& emote : communityEmotes_)
+        if (emote.service == service && emote.id == id)
+            return emote;
+    return std::nullopt;
+}
+
+QList<SimCommunityEmote> SimModel::communityEmotes(SimCommunityEmote::Service service, const QString& channelID) const
+{
+    QList<SimCommunityEmote> result;
+    for (const SimCommunityEmote& emote : communityEmotes_)
+        if (emote.service == service && emote.channelID == channelID)
+            result.append(emote);
+    return result;
 }
 
 std::optional<SimUser> SimModel::user(const QString& userID) const

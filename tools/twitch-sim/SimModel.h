@@ -1,5 +1,7 @@
 #pragma once
 
+#include "SimCommunityEmote.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -65,6 +67,7 @@ public:
     void revokeToken(const QString& token);
     void grantToken(const QString& token);
     void addEmote(SimEmote emote);
+    void addCommunityEmote(SimCommunityEmote emote);
 
     std::optional<SimUser> user(const QString& userID) const;
     std::optional<SimUser> userByLogin(const QString& login) const;
@@ -76,11 +79,17 @@ public:
     QList<SimEmote> channelEmotes(const QString& broadcasterID) const;
     QList<SimEmote> emoteSet(const QString& setID) const;
 
+    const QList<SimCommunityEmote>& communityEmotes() const { return communityEmotes_; }
+    std::optional<SimCommunityEmote> communityEmote(SimCommunityEmote::Service service, const QString& id) const;
+    // A service's global emotes (empty `channelID`) or one channel's.
+    QList<SimCommunityEmote> communityEmotes(SimCommunityEmote::Service service, const QString& channelID) const;
+
 private:
     QList<SimUser> users_;
     QList<SimToken> tokens_;
     QList<SimToken> revoked_;
     QList<SimEmote> emotes_;
+    QList<SimCommunityEmote> communityEmotes_;
 };
 
 } // namespace parley::sim

@@ -65,6 +65,13 @@ QUrl TwitchSimulator::chatURL() const
     return QUrl(QStringLiteral("ws://127.0.0.1:%1").arg(port_));
 }
 
+QUrl TwitchSimulator::serviceURL(const QString& path) const
+{
+    QUrl url = baseURL();
+    url.setPath(path);
+    return url;
+}
+
 QUrl TwitchSimulator::emoteImageURL(
     const QString& emoteID, const QString& format, const QString& theme, const QString& scale) const
 {
@@ -193,6 +200,8 @@ HttpReply TwitchSimulator::route(const SimRequest& request)
         return emoteImage(request);
     if (request.path.startsWith(QLatin1String("/blob/")))
         return blob(request);
+    if (CommunityStandIns::handles(request.path))
+        return community_.route(request, model_, baseURL());
     return HttpReply::error(404, QStringLiteral("not found"));
 }
 

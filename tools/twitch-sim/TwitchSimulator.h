@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CommunityStandIns.h"
 #include "HttpFault.h"
 #include "HttpReply.h"
 #include "SimModel.h"
@@ -26,8 +27,10 @@ class SimHttpServer;
 // the identity service (/oauth2/authorize, /oauth2/validate, POST
 // /oauth2/revoke; the authorize page hands "state" back), the Helix emote
 // catalogue (/helix/chat/emotes...), emote images (/emoticons/v2/ID/FORMAT/
-// THEME/SCALE) and test downloads (/blob/SIZE, files put in by tests). It
-// counts and records every request and misbehaves on demand (HttpFault).
+// THEME/SCALE), test downloads (/blob/SIZE, files put in by tests) and the
+// community emote services' stand-ins (CommunityStandIns). It counts and
+// records every request and misbehaves on demand (HttpFault: a fault on
+// "/bttv/*" makes BetterTTV's API answer 404 or 500, say).
 class TwitchSimulator : public QObject {
     Q_OBJECT
 public:
@@ -42,6 +45,11 @@ public:
     QUrl identityURL() const { return baseURL(); }
     QUrl helixURL() const { return baseURL(); }
     QUrl chatURL() const;
+    // The community services' stand-ins, as their bundle keys take them.
+    QUrl betterTTVAPIURL() const { return serviceURL(QStringLiteral("/bttv/3")); }
+    QUrl betterTTVCDNURL() const { return serviceURL(QStringLiteral("/bttv-cdn")); }
+    QUrl frankerFaceZAPIURL() const { return serviceURL(QStringLiteral("/ffz/v1")); }
+    QUrl sevenTVAPIURL() const { return serviceURL(QStringLiteral("/7tv/v3")); }
 
     SimModel& model() { return model_; }
     const SimModel& model() const { return model_; }
@@ -88,6 +96,7 @@ signals:
     void requestServed(const parley::sim::SimRequest& request, int status);
 
 private:
+    QUrl serviceURL(const QString& path) const;
     void handle(const QHttpServerRequest& request, QTcpSocket* socket);
     void record(const SimRequest& request);
     std::optional<HttpFault> takeFault(const QString& path);
@@ -113,6 +122,7 @@ private:
     int total_ = 0;
     QList<SimRequest> recorded_;
     mutable QHash<QString, QByteArray> imageCache_;
+    CommunityStandIns community_;
 };
 
 } // namespace parley::sim

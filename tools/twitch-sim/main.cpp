@@ -34,7 +34,7 @@ int main(int argc, char** argv)
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
-        "Serves the Twitch identity service, Helix emote catalogue, emote images and chat on 127.0.0.1."));
+        "Serves the Twitch identity service, Helix emote catalogue, emote images, chat and stand-ins of the community emote services on 127.0.0.1."));
     parser.addHelpOption();
     parser.addOptions({
         { QStringLiteral("port"), QStringLiteral("Port to listen on (default: a free one)."), QStringLiteral("port"),
@@ -99,6 +99,10 @@ int main(int argc, char** argv)
     print(QStringLiteral("parley-twitch-sim listening on %1").arg(simulator.baseURL().toString()));
     print(QStringLiteral("chat: %1").arg(simulator.chatURL().toString()));
     print(QStringLiteral("client id: %1").arg(QString::fromLatin1(demo::clientID)));
+    print(QStringLiteral("bttv: %1").arg(simulator.betterTTVAPIURL().toString()));
+    print(QStringLiteral("bttv cdn: %1").arg(simulator.betterTTVCDNURL().toString()));
+    print(QStringLiteral("ffz: %1").arg(simulator.frankerFaceZAPIURL().toString()));
+    print(QStringLiteral("7tv: %1").arg(simulator.sevenTVAPIURL().toString()));
     for (const char* token : { demo::token, demo::readOnlyToken, demo::foreignToken }) {
         const SimToken known = *simulator.model().token(QString::fromLatin1(token));
         print(QStringLiteral("token %1: %2 (user %3, client %4) %5")
