@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
+#include <memory>
 #include <vector>
 
 class QMessageBox;
@@ -10,11 +12,10 @@ class QWidget;
 
 namespace parley {
 
-// A modal alert over `window` (the main window, which it stays above): the
-// message, optional details, and an "Okay" button that dismisses it, as do
-// Escape and the title bar's close button. Extra buttons come before "Okay"
-// and run their action. The alert blocks input to the window, not the event
-// loop: chat keeps flowing while it is up.
+// Parley's one alert: a message box titled "Parley" over `window` (the main
+// window, which it stays above, when there is one) with a message and plain
+// details. Both are text, never markup: details may come from outside (an
+// update feed, a file's path).
 class Alert {
 public:
     struct Button {
@@ -22,9 +23,28 @@ public:
         std::function<void()> action;
     };
 
+    enum class Icon { none, information, critical };
+
+    static inline const QString okayTitle = QStringLiteral("Okay");
+
+    // Shows the alert and returns at once: it blocks input to the window, not
+    // the event loop, so chat keeps flowing while it is up. Extra buttons come
+    // before "Okay" and run their action; "Okay", Escape and the title bar's
+    // close button dismiss it. It deletes itself once closed.
     static QMessageBox* show(
         QWidget* window, const QString& message, const QString& details = {}, std::vector<Button> buttons = {});
-    static inline const QString okayTitle = QStringLiteral("Okay");
+
+    // Shows the alert and waits for the answer: the index of the button
+    // chosen (the first is the default, Escape chooses the last), -1 when it
+    // was closed without one. For questions asked before anything else of
+    // Parley may be on screen, so it comes forward.
+    static int ask(QWidget* window, const QString& message, const QString& details, const QStringList& buttons,
+        Icon icon = Icon::information);
+
+    // The alert not yet shown, for a caller that shows it its own way (the
+    // About box); `addButtons` gives it the buttons `show` gives.
+    static std::unique_ptr<QMessageBox> create(QWidget* window, const QString& message, const QString& details);
+    static void addButtons(QMessageBox& box, std::vector<Button> buttons);
 };
 
 } // namespace parley

@@ -8,12 +8,11 @@
 #include "app/shell/LoopbackRedirectListener.h"
 #include "app/shell/RootCoordinator.h"
 #include "app/shell/SessionCoordinator.h"
+#include "platform/Diagnostics.h"
 #include "platform/Observe.h"
 
 #include <QCoreApplication>
 #include <QTimer>
-
-#include <cstdio>
 
 namespace parley {
 
@@ -148,9 +147,9 @@ void AppDelegate::updateRedirectListener()
         return;
     redirectListener_ = std::make_unique<LoopbackRedirectListener>(config_.twitchAuthRedirectURL);
     if (!redirectListener_->start()) {
-        std::fprintf(stderr,
-            "parley: cannot listen on 127.0.0.1:%d for the sign-in redirect; is another program using it?\n",
-            config_.twitchAuthRedirectURL.port());
+        Diagnostics::warn(
+            QStringLiteral("parley: cannot listen on 127.0.0.1:%1 for the sign-in redirect; is another program using it?")
+                .arg(config_.twitchAuthRedirectURL.port()));
         redirectListener_.reset();
         return;
     }

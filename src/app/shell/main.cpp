@@ -5,19 +5,18 @@
 #include "app/account/AccountStorage.h"
 #include "app/account/BundleConfigError.h"
 #include "app/shell/AccessibilityDriver.h"
+#include "app/shell/Alert.h"
 #include "app/shell/AppDelegate.h"
 #include "app/shell/InstanceChannel.h"
 #include "app/shell/SharedImagePipeline.h"
 #include "app/shell/install/AppMover.h"
 #include "app/shell/install/DesktopAppMoverPlatform.h"
+#include "platform/Diagnostics.h"
 
 #include <QApplication>
 #include <QDesktopServices>
 #include <QIcon>
-#include <QMessageBox>
 #include <QQuickWindow>
-
-#include <cstdio>
 
 using namespace parley;
 
@@ -34,13 +33,9 @@ QList<QUrl> urlArguments(const QStringList& arguments)
 
 int failLaunch(const QString& problem)
 {
-    std::fprintf(stderr, "parley: %s\n", qPrintable(problem));
-    QMessageBox box(QMessageBox::Critical, QStringLiteral("Parley"),
-        QStringLiteral("Parley cannot start: its configuration is broken."), QMessageBox::NoButton);
-    box.setTextFormat(Qt::PlainText);
-    box.setInformativeText(problem);
-    box.addButton(QStringLiteral("Okay"), QMessageBox::AcceptRole);
-    box.exec();
+    Diagnostics::warn(QStringLiteral("parley: %1").arg(problem));
+    Alert::ask(nullptr, QStringLiteral("Parley cannot start: its configuration is broken."), problem,
+        { Alert::okayTitle }, Alert::Icon::critical);
     return 1;
 }
 
@@ -48,8 +43,8 @@ bool openInBrowser(const QUrl& url)
 {
     if (QDesktopServices::openUrl(url))
         return true;
-    std::fprintf(stderr, "No web browser could be opened. Open this address in one to continue:\n%s\n",
-        qPrintable(url.toString(QUrl::FullyEncoded)));
+    Diagnostics::warn(QStringLiteral("No web browser could be opened. Open this address in one to continue:\n%1")
+                          .arg(url.toString(QUrl::FullyEncoded)));
     return false;
 }
 
@@ -88,8 +83,8 @@ int main(int argc, char** argv)
         return 0;
     InstanceChannel channel(config.bundleIdentifier);
     if (!channel.listen())
-        std::fprintf(stderr, "parley: cannot listen on %s; redirects opened later will not reach this Parley\n",
-            qPrintable(InstanceChannel::serverName(config.bundleIdentifier)));
+        Diagnostics::warn(QStringLiteral("parley: cannot listen on %1; redirects opened later will not reach this Parley")
+                              .arg(InstanceChannel::serverName(config.bundleIdentifier)));
 
     // The move check runs when launching is about to finish.
     DesktopAppMoverPlatform moverPlatform = DesktopAppMoverPlatform::forThisProgram();

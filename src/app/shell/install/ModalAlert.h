@@ -13,9 +13,9 @@ struct ModalAlert {
     QString informativeText;
     QStringList buttons;
 
-    // Shows the alert and waits for the answer: the index of the button
-    // chosen, -1 when the alert was closed without one. Over `window`, the
-    // main window, when there is one: it stays above it.
+    // Asks with Parley's one Alert and waits for the answer: the index of the
+    // button chosen, -1 when the alert was closed without one. Over `window`,
+    // the main window, when there is one: it stays above it.
     int run(QWidget* window = nullptr) const;
 
     friend bool operator==(const ModalAlert&, const ModalAlert&) = default;
