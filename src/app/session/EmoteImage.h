@@ -16,6 +16,9 @@ struct EmoteImage {
     // `decoded` at its own device pixel ratio; a null or empty image gives a
     // null EmoteImage.
     static EmoteImage fromDecoded(QImage decoded);
+    // `overlay` drawn over `base`, both centred, as large as the larger of
+    // the two; a null part leaves the other alone.
+    static EmoteImage stacked(const EmoteImage& base, const EmoteImage& overlay);
 
     QImage image;
     // The drawn size in points (the image's device-independent size).

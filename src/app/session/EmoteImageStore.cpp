@@ -1,4 +1,4 @@
-#include "EmoteImageStore.h"
+#include "app/session/EmoteImageStore.h"
 
 namespace parley {
 

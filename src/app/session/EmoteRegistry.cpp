@@ -1,4 +1,4 @@
-#include "EmoteRegistry.h"
+#include "app/session/EmoteRegistry.h"
 
 #include "platform/Diagnostics.h"
 #include "platform/Error.h"

@@ -1,4 +1,4 @@
-#include "EmoteSet.h"
+#include "app/session/EmoteSet.h"
 
 namespace parley {
 

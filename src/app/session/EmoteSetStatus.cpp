@@ -1,4 +1,4 @@
-#include "EmoteSetStatus.h"
+#include "app/session/EmoteSetStatus.h"
 
 namespace parley {
 

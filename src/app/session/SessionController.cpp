@@ -1,21 +1,38 @@
 #include "app/session/SessionController.h"
 
+#include "platform/Diagnostics.h"
 #include "platform/Error.h"
 #include "platform/Observe.h"
 
+#include <QNetworkAccessManager>
 #include <QTimer>
 
 namespace parley {
 
-SessionController::SessionController(
-    TwitchAPI twitch, TwitchUserAccessToken accessToken, SessionControllerDelegate* delegate, ImageLoading& images)
+namespace {
+
+std::unique_ptr<CommunityEmoteCatalogue> makeCommunityEmotes(const std::optional<CommunityEmoteServices>& services)
+{
+    if (!services)
+        return nullptr;
+    return std::make_unique<CommunityEmoteCatalogue>(
+        CommunityEmoteClient(*services, std::make_shared<QNetworkAccessManager>()));
+}
+
+} // namespace
+
+SessionController::SessionController(TwitchAPI twitch, TwitchUserAccessToken accessToken,
+    SessionControllerDelegate* delegate, ImageLoading& images, std::optional<CommunityEmoteServices> communityServices)
     : twitch_(std::move(twitch))
     , accessToken_(std::move(accessToken))
     , delegate_(delegate)
     , chat_(std::make_unique<TwitchChat>(twitch_.endpoints(), accessToken_, accessToken_.info.login))
     , emoteRegistry_(std::make_unique<EmoteRegistry>(twitch_, accessToken_))
+    , communityEmotes_(makeCommunityEmotes(communityServices))
     , emoteImageLoader_(std::make_unique<EmoteImageLoader>(*emoteRegistry_, images))
 {
+    if (communityEmotes_)
+        useCommunityEmotes();
     // Started on the next turn so the owner can wire itself up first.
     QTimer::singleShot(0, this, &SessionController::start);
 }
@@ -49,10 +66,28 @@ void SessionController::listenFinished()
     emit errors(error);
 }
 
+// Every room state names the room; the community sets load for the first.
 void SessionController::loadChannelEmotes(const std::optional<RoomState>& room)
 {
-    if (room)
-        emoteRegistry_->loadEmoteSet(EmoteSet::channel(room->id));
+    if (!room)
+        return;
+    emoteRegistry_->loadEmoteSet(EmoteSet::channel(room->id));
+    if (communityEmotes_ && communityEmotes_->roomID() != room->id)
+        communityEmotes_->load(room->id);
+}
+
+void SessionController::useCommunityEmotes()
+{
+    CommunityEmoteCatalogue* catalogue = communityEmotes_.get();
+    emoteImageLoader_->setCommunityEmotes([catalogue](const QString& word) { return catalogue->find(word); });
+    connect(catalogue, &CommunityEmoteCatalogue::emotesChanged, emoteImageLoader_.get(),
+        &EmoteImageLoader::imagesChanged);
+    connect(catalogue, &CommunityEmoteCatalogue::loadFailed, this,
+        [](CommunityEmoteProvider provider, CommunityEmoteCatalogue::Scope scope, const QString& description) {
+            const QStringView scopeName = scope == CommunityEmoteCatalogue::Scope::global ? u"global" : u"channel";
+            Diagnostics::write(QStringLiteral("SessionController.communityEmotesFailed: %1 %2: %3")
+                                   .arg(wireName(provider), scopeName, description));
+        });
 }
 
 } // namespace parley

@@ -3,6 +3,8 @@
 #include "app/session/EmoteImageLoader.h"
 #include "app/session/EmoteRegistry.h"
 #include "app/session/SessionControllerDelegate.h"
+#include "community/CommunityEmoteCatalogue.h"
+#include "community/CommunityEmoteServices.h"
 #include "images/pipeline/ImageLoading.h"
 #include "twitch/api/TwitchAPI.h"
 #include "twitch/api/TwitchUserAccessToken.h"
@@ -14,6 +16,7 @@
 
 #include <exception>
 #include <memory>
+#include <optional>
 
 namespace parley {
 
@@ -37,14 +40,17 @@ public:
     // names the channel to join. The chat service's address comes from
     // `twitch.endpoints()`. `delegate` (may be null) is the owner; it is not
     // owned and must outlive the session. Emote images load through
-    // `images`, which must outlive the session too.
-    SessionController(
-        TwitchAPI twitch, TwitchUserAccessToken accessToken, SessionControllerDelegate* delegate, ImageLoading& images);
+    // `images`, which must outlive the session too. With `communityServices`,
+    // the channel's community emotes load once its room id is known.
+    SessionController(TwitchAPI twitch, TwitchUserAccessToken accessToken, SessionControllerDelegate* delegate,
+        ImageLoading& images, std::optional<CommunityEmoteServices> communityServices = std::nullopt);
     ~SessionController() override;
 
     TwitchChat* chat() const { return chat_.get(); }
     EmoteRegistry* emoteRegistry() const { return emoteRegistry_.get(); }
     EmoteImageLoader* emoteImageLoader() const { return emoteImageLoader_.get(); }
+    // Null without community services.
+    CommunityEmoteCatalogue* communityEmotes() const { return communityEmotes_.get(); }
     SessionControllerDelegate* delegate() const { return delegate_; }
     const TwitchUserAccessToken& accessToken() const { return accessToken_; }
 
@@ -66,14 +72,16 @@ private:
     void start();
     void listenFinished();
     void loadChannelEmotes(const std::optional<RoomState>& room);
+    void useCommunityEmotes();
 
     const TwitchAPI twitch_;
     const TwitchUserAccessToken accessToken_;
     SessionControllerDelegate* const delegate_;
     // Destroyed in reverse order: the listen run before its chat client, the
-    // loader before the registry it reads.
+    // loader before the registry and the community emotes it reads.
     const std::unique_ptr<TwitchChat> chat_;
     const std::unique_ptr<EmoteRegistry> emoteRegistry_;
+    const std::unique_ptr<CommunityEmoteCatalogue> communityEmotes_;
     const std::unique_ptr<EmoteImageLoader> emoteImageLoader_;
     std::unique_ptr<TwitchChatConnection> chatListenTask_;
     QString lastError_;

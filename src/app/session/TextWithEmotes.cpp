@@ -1,4 +1,4 @@
-#include "TextWithEmotes.h"
+#include "app/session/TextWithEmotes.h"
 
 #include "app/session/EmoteImageLoader.h"
 
@@ -52,6 +52,61 @@ void appendText(QList<TextWithEmotesPiece>& pieces, const QString& text)
         pieces.append({ text, {}, {} });
 }
 
+void appendTextRun(QList<TextWithEmotesRun>& runs, QStringView text)
+{
+    if (text.isEmpty())
+        return;
+    if (!runs.isEmpty() && runs.last().isText())
+        runs.last().text += text;
+    else
+        runs.append({ text.toString(), {}, std::nullopt });
+}
+
+// Splits `text` on whitespace; a word naming a community emote becomes it.
+void appendCommunityWords(QList<TextWithEmotesRun>& runs, const QString& text, const CommunityEmoteLookup& lookup)
+{
+    qsizetype done = 0;
+    qsizetype i = 0;
+    while (i < text.size()) {
+        if (text.at(i).isSpace()) {
+            ++i;
+            continue;
+        }
+        const qsizetype begin = i;
+        while (i < text.size() && !text.at(i).isSpace())
+            ++i;
+        const QString word = text.mid(begin, i - begin);
+        if (const CommunityEmote* emote = lookup(word)) {
+            appendTextRun(runs, QStringView(text).sliced(done, begin - done));
+            runs.append({ word, {}, *emote });
+            done = i;
+        }
+    }
+    appendTextRun(runs, QStringView(text).sliced(done));
+}
+
+// Draws a zero-width emote over the image just before it (only whitespace
+// between them); false when there is none, so it is drawn alone.
+bool stackOnPrevious(
+    QList<TextWithEmotesPiece>& pieces, const TextWithEmotesRun& run, const QString& key, EmoteImageStore& images)
+{
+    qsizetype base = pieces.size() - 1;
+    QString between;
+    if (base >= 0 && !pieces[base].isImage() && pieces[base].text.trimmed().isEmpty()) {
+        between = pieces[base].text;
+        --base;
+    }
+    if (base < 0 || !pieces[base].isImage())
+        return false;
+    const QString stackedKey = pieces[base].emoteID + u'+' + key;
+    if (!images.contains(stackedKey))
+        images.insert(stackedKey, EmoteImage::stacked(images.image(pieces[base].emoteID), images.image(key)));
+    TextWithEmotesPiece stacked { pieces[base].text + between + run.text, stackedKey, images.image(stackedKey).size };
+    pieces.resize(base);
+    pieces.append(std::move(stacked));
+    return true;
+}
+
 } // namespace
 
 TextWithEmotes::TextWithEmotes(QString text, QList<TwitchEmoteMark> emotes, QStringList emoteSets)
@@ -77,41 +132,63 @@ QList<TwitchEmoteMark> TextWithEmotes::usableMarks() const
     return usable;
 }
 
-QList<TextWithEmotesPiece> TextWithEmotes::compose(
-    const EmoteImageStore& images, const std::function<void(const QString&)>& requestImage) const
+QList<TextWithEmotesRun> TextWithEmotes::runs(const CommunityEmoteLookup& communityEmote) const
 {
-    QList<TextWithEmotesPiece> pieces;
+    QList<TextWithEmotesRun> runs;
+    const auto appendWords = [&](const QString& text) {
+        if (communityEmote)
+            appendCommunityWords(runs, text, communityEmote);
+        else
+            appendTextRun(runs, text);
+    };
     CodePointCursor cursor(text_);
     qsizetype done = 0;
     for (const TwitchEmoteMark& mark : usableMarks()) {
         const qsizetype begin = cursor.offsetOf(mark.begin);
         const qsizetype end = cursor.offsetOf(mark.end + 1);
-        appendText(pieces, text_.mid(done, begin - done));
-        QString code = text_.mid(begin, end - begin);
-        const EmoteImage image = images.image(mark.emoteID);
-        if (image.isNull()) {
-            requestImage(mark.emoteID);
-            appendText(pieces, code);
-        } else {
-            pieces.append({ std::move(code), mark.emoteID, image.size });
-        }
+        appendWords(text_.mid(done, begin - done));
+        runs.append({ text_.mid(begin, end - begin), mark.emoteID, std::nullopt });
         done = end;
     }
-    appendText(pieces, text_.mid(done));
+    appendWords(text_.mid(done));
+    return runs;
+}
+
+QList<TextWithEmotesPiece> TextWithEmotes::compose(const TextWithEmotesSources& sources) const
+{
+    QList<TextWithEmotesPiece> pieces;
+    for (const TextWithEmotesRun& run : runs(sources.communityEmote)) {
+        if (run.isText()) {
+            appendText(pieces, run.text);
+            continue;
+        }
+        const QString key = run.communityEmote ? imageKey(*run.communityEmote) : run.twitchEmoteID;
+        const EmoteImage image = sources.images.image(key);
+        if (image.isNull()) {
+            sources.requestImage(key, run.communityEmote ? run.communityEmote->imageURL : QUrl());
+            appendText(pieces, run.text);
+        } else if (!(run.communityEmote && run.communityEmote->zeroWidth && stackOnPrevious(pieces, run, key, sources.images))) {
+            pieces.append({ run.text, key, image.size });
+        }
+    }
     return pieces;
 }
 
 QList<TextWithEmotesPiece> TextWithEmotes::compose(EmoteImageLoader& loader) const
 {
-    return compose(*loader.store(), [&loader](const QString& id) { loader.loadImage(id); });
+    return compose(loader.sources());
+}
+
+QString TextWithEmotes::imageKey(const CommunityEmote& emote)
+{
+    return wireName(emote.provider).toString() + u':' + emote.id;
 }
 
 void TextWithEmotes::appear(EmoteImageLoader& loader) const
 {
     for (const QString& set : emoteSets_)
         loader.emoteRegistry().loadEmoteSet(EmoteSet::custom(set));
-    for (const TwitchEmoteMark& mark : emotes_)
-        loader.loadImage(mark.emoteID);
+    compose(loader);
 }
 
 } // namespace parley

@@ -30,6 +30,13 @@ QSize thumbnailSize(QSize size, const ImageRequest::ThumbnailOptions& options)
         std::max(1, int(std::lround(size.width() * factor))), std::max(1, int(std::lround(size.height() * factor))));
 }
 
+// An extended WEBP whose header sets the animation flag.
+bool isAnimatedWebP(const QByteArray& data)
+{
+    return AssetType::detect(data) == AssetType::webp() && data.size() > 20 &&
+        QByteArrayView(data).sliced(12, 4) == "VP8X" && (data.at(20) & 0x02);
+}
+
 } // namespace
 
 std::shared_ptr<Default> Default::make(const ImageDecodingContext& context)
@@ -75,7 +82,8 @@ ImageContainer Default::decode(const QByteArray& data)
         throw ImageDecodingError();
     const auto type = AssetType::detect(data);
     ImageContainer container(std::move(image), type);
-    if (type == AssetType::gif())
+    // Animations keep their bytes, for whoever plays them.
+    if (type == AssetType::gif() || isAnimatedWebP(data))
         container.setData(data);
     if (scanner_.numberOfScans() > 0)
         container.setUserInfo(ImageContainer::scanNumberKey, scanner_.numberOfScans());

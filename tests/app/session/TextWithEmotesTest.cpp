@@ -27,18 +27,40 @@ Piece emote(const QString& code, const QString& id)
     return { code, id, QSizeF(24, 24) };
 }
 
-// Composes `body` with the images in `loaded`, recording what is asked for.
+EmoteImage wideImage()
+{
+    QImage pixels(112, 56, QImage::Format_ARGB32);
+    pixels.fill(Qt::blue);
+    return EmoteImage::fromDecoded(pixels);
+}
+
+CommunityEmote communityEmote(const QString& name, CommunityEmoteProvider provider, bool zeroWidth = false)
+{
+    return { name, name.toLower(), provider, QUrl("https://cdn.example/" + name), std::nullopt, false, zeroWidth };
+}
+
+// Composes `body` with the images in `loaded` and the community emotes in
+// `community`, recording what is asked for.
 struct Composition {
-    Composition(const QString& body, QList<TwitchEmoteMark> marks, const QStringList& loaded = {})
+    Composition(const QString& body, QList<TwitchEmoteMark> marks, const QStringList& loaded = {},
+        const QList<CommunityEmote>& community = {}, const QStringList& loadedWide = {})
     {
         for (const QString& id : loaded)
             images.insert(id, image28());
-        pieces = TextWithEmotes(body, std::move(marks), {}).compose(images, [this](const QString& id) {
-            requested.append(id);
-        });
+        for (const QString& id : loadedWide)
+            images.insert(id, wideImage());
+        for (const CommunityEmote& emote : community)
+            names.insert(emote.name, emote);
+        const CommunityEmoteLookup lookup = [this](const QString& word) {
+            const auto found = names.constFind(word);
+            return found == names.cend() ? nullptr : &*found;
+        };
+        pieces = TextWithEmotes(body, std::move(marks), {})
+                     .compose({ images, lookup, [this](const QString& key, const QUrl&) { requested.append(key); } });
     }
 
     EmoteImageStore images;
+    QHash<QString, CommunityEmote> names;
     QList<Piece> pieces;
     QStringList requested;
 };
@@ -97,4 +119,38 @@ TEST(TextWithEmotes, MarksThatCannotBeDrawnAreToleratedAndTheirTextKept)
     const QString lone = QString(QChar(0xD83D)) + QStringLiteral("Kappa");
     EXPECT_EQ(Composition(lone, { { "1", 1, 5 } }, { "1" }).pieces,
         (QList<Piece> { text(QString(QChar(0xD83D))), emote("Kappa", "1") }));
+}
+
+TEST(TextWithEmotes, WholeWordsNamingCommunityEmotesBecomeThemAndTwitchMarksWin)
+{
+    const QList<CommunityEmote> community { communityEmote("KEKW", CommunityEmoteProvider::BetterTTV),
+        communityEmote("Kappa", CommunityEmoteProvider::SevenTV) };
+    // Case-sensitive, whole words only; an emoji before a Twitch mark shifts nothing.
+    const QString body = QStringLiteral("\U0001F600 Kappa KEKW kekw KEKWW xKEKW\tKEKW");
+    const Composition composition(body, { { "25", 2, 6 } }, { "25", "bttv:kekw" }, community);
+    EXPECT_EQ(composition.pieces,
+        (QList<Piece> { text(QStringLiteral("\U0001F600 ")), emote("Kappa", "25"), text(" "),
+            emote("KEKW", "bttv:kekw"), text(" kekw KEKWW xKEKW\t"), emote("KEKW", "bttv:kekw") }));
+
+    // Not loaded yet: the word shows and its image is asked for by its key.
+    const Composition missing("KEKW", {}, {}, community);
+    EXPECT_EQ(missing.pieces, QList<Piece> { text("KEKW") });
+    EXPECT_EQ(missing.requested, QStringList { "bttv:kekw" });
+}
+
+TEST(TextWithEmotes, ZeroWidthEmotesStackOnTheEmoteBeforeThemOrStandAlone)
+{
+    const QList<CommunityEmote> community { communityEmote("cvHazmat", CommunityEmoteProvider::SevenTV, true),
+        communityEmote("WideDance", CommunityEmoteProvider::SevenTV) };
+    const Composition composition(
+        "WideDance cvHazmat hi cvHazmat", {}, { "7tv:cvhazmat" }, community, { "7tv:widedance" });
+    const QList<Piece>& pieces = composition.pieces;
+    ASSERT_EQ(pieces.size(), 3);
+    // Stacked: one image as wide as the wider part, read as both names.
+    EXPECT_EQ(pieces[0].text, "WideDance cvHazmat");
+    EXPECT_EQ(pieces[0].imageSize, QSizeF(48, 24));
+    EXPECT_FALSE(composition.images.image(pieces[0].emoteID).isNull());
+    EXPECT_EQ(pieces[1], text(" hi "));
+    // After text: drawn alone.
+    EXPECT_EQ(pieces[2], emote("cvHazmat", "7tv:cvhazmat"));
 }

@@ -10,7 +10,15 @@ EmoteImageProvider::EmoteImageProvider(std::shared_ptr<const EmoteImageStore> st
 
 QImage EmoteImageProvider::requestImage(const QString& id, QSize* size, const QSize& requestedSize)
 {
-    QImage image = store_->image(QUrl::fromPercentEncoding(id.toUtf8())).image;
+    const QString key = QUrl::fromPercentEncoding(id.toUtf8());
+    QImage image = store_->image(key.startsWith(blankPrefix) ? key.sliced(blankPrefix.size()) : key).image;
+    // An animated emote's place in the text: the item playing it is drawn over it.
+    if (key.startsWith(blankPrefix) && !image.isNull()) {
+        QImage blank(image.size(), QImage::Format_ARGB32_Premultiplied);
+        blank.setDevicePixelRatio(image.devicePixelRatio());
+        blank.fill(Qt::transparent);
+        image = std::move(blank);
+    }
     if (!image.isNull() && requestedSize.isValid() && requestedSize != image.size())
         image = image.scaled(requestedSize, Qt::KeepAspectRatio, Qt::SmoothTransformation);
     if (size)
@@ -22,6 +30,11 @@ QUrl EmoteImageProvider::url(const QString& emoteID)
 {
     return QUrl(QStringLiteral("image://%1/%2")
                     .arg(QLatin1String(providerID), QString::fromLatin1(QUrl::toPercentEncoding(emoteID))));
+}
+
+QUrl EmoteImageProvider::blankURL(const QString& emoteID)
+{
+    return url(blankPrefix + emoteID);
 }
 
 } // namespace parley

@@ -23,6 +23,9 @@ public:
 
     // The address of an emote's image for QML.
     static QUrl url(const QString& emoteID);
+    // A transparent image of the same size, holding an animated emote's place.
+    static QUrl blankURL(const QString& emoteID);
+    static inline const QString blankPrefix = QStringLiteral("blank/");
 
 private:
     const std::shared_ptr<const EmoteImageStore> store_;

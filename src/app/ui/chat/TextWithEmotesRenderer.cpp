@@ -60,15 +60,21 @@ void TextWithEmotesRenderer::render()
         pieces = content_.compose(*loader_);
     else if (!content_.text().isEmpty())
         pieces = { { content_.text(), {}, {} } };
-    if (written_ && pieces == pieces_)
+    QSet<QString> animated;
+    for (const TextWithEmotesPiece& piece : std::as_const(pieces))
+        if (piece.isImage() && loader_->animation(piece.emoteID))
+            animated.insert(piece.emoteID);
+    if (written_ && pieces == pieces_ && animated == animated_)
         return;
-    write(pieces);
+    write(pieces, animated);
     pieces_ = std::move(pieces);
+    animated_ = std::move(animated);
     written_ = true;
 }
 
-void TextWithEmotesRenderer::write(const QList<TextWithEmotesPiece>& pieces)
+void TextWithEmotesRenderer::write(const QList<TextWithEmotesPiece>& pieces, const QSet<QString>& animated)
 {
+    QVariantList animatedEmotes;
     QTextDocument* document = document_->textDocument();
     QTextCursor cursor(document);
     cursor.beginEditBlock();
@@ -80,7 +86,12 @@ void TextWithEmotesRenderer::write(const QList<TextWithEmotesPiece>& pieces)
             continue;
         }
         QTextImageFormat image;
-        image.setName(EmoteImageProvider::url(piece.emoteID).toString());
+        const bool isAnimated = animated.contains(piece.emoteID);
+        if (isAnimated)
+            animatedEmotes.append(QVariantMap { { "key", piece.emoteID }, { "position", cursor.position() },
+                { "width", piece.imageSize.width() }, { "height", piece.imageSize.height() } });
+        image.setName((isAnimated ? EmoteImageProvider::blankURL(piece.emoteID) : EmoteImageProvider::url(piece.emoteID))
+                          .toString());
         image.setWidth(piece.imageSize.width());
         image.setHeight(piece.imageSize.height());
         image.setVerticalAlignment(QTextCharFormat::AlignMiddle);
@@ -88,6 +99,10 @@ void TextWithEmotesRenderer::write(const QList<TextWithEmotesPiece>& pieces)
         cursor.insertImage(image);
     }
     cursor.endEditBlock();
+    if (animatedEmotes != animatedEmotes_) {
+        animatedEmotes_ = std::move(animatedEmotes);
+        emit animatedEmotesChanged();
+    }
 }
 
 } // namespace parley

@@ -6,6 +6,8 @@
 #include <QObject>
 #include <QPointer>
 #include <QQuickTextDocument>
+#include <QSet>
+#include <QVariantList>
 
 namespace parley {
 
@@ -19,6 +21,7 @@ class TextWithEmotesRenderer : public QObject {
     Q_PROPERTY(QQuickTextDocument* document READ document WRITE setDocument NOTIFY documentChanged)
     Q_PROPERTY(parley::TextWithEmotes content READ content WRITE setContent NOTIFY contentChanged)
     Q_PROPERTY(parley::EmoteImageLoader* loader READ loader WRITE setLoader NOTIFY loaderChanged)
+    Q_PROPERTY(QVariantList animatedEmotes READ animatedEmotes NOTIFY animatedEmotesChanged)
 
 public:
     using QObject::QObject;
@@ -35,21 +38,28 @@ public:
 
     // The pieces drawn last.
     const QList<TextWithEmotesPiece>& pieces() const { return pieces_; }
+    // The animated emotes among them, for the items that play them over
+    // their places: maps of "key", "position" (in the document), "width"
+    // and "height" (points).
+    const QVariantList& animatedEmotes() const { return animatedEmotes_; }
 
 signals:
     void documentChanged();
     void contentChanged();
     void loaderChanged();
+    void animatedEmotesChanged();
 
 private:
     void render();
-    void write(const QList<TextWithEmotesPiece>& pieces);
+    void write(const QList<TextWithEmotesPiece>& pieces, const QSet<QString>& animated);
 
     QPointer<QQuickTextDocument> document_;
     TextWithEmotes content_;
     QPointer<EmoteImageLoader> loader_;
     QList<QMetaObject::Connection> loaderConnections_;
     QList<TextWithEmotesPiece> pieces_;
+    QSet<QString> animated_;
+    QVariantList animatedEmotes_;
     bool written_ = false;
 };
 
