@@ -120,7 +120,7 @@ void AppDelegate::stateChanged()
     const ApplicationState& state = appController_->state();
     if (SessionController* session = state.session()) {
         menu_.showLogin(session->accessToken().info.login);
-        QTimer::singleShot(stayOnTopRestoreDelayMs, this, &AppDelegate::restoreStayOnTop);
+        QTimer::singleShot(stayOnTopRestoreDelay, this, &AppDelegate::restoreStayOnTop);
     } else {
         menu_.showLogin(std::nullopt);
     }

@@ -11,6 +11,7 @@
 #include <QPointer>
 #include <QSettings>
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -42,7 +43,7 @@ public:
     };
 
     static inline const QString stayOnTopKey = QStringLiteral("stayOnTop");
-    static constexpr int stayOnTopRestoreDelayMs = 1000;
+    static constexpr std::chrono::milliseconds stayOnTopRestoreDelay = std::chrono::seconds(1);
 
     AppDelegate(BundleConfig config, Services services, QObject* parent = nullptr);
     ~AppDelegate() override;

@@ -34,8 +34,10 @@ QString InstanceChannel::serverName(const QString& bundleIdentifier)
     return QDir(directory).filePath(bundleIdentifier + QStringLiteral(".socket"));
 }
 
-bool InstanceChannel::sendToRunningInstance(const QString& bundleIdentifier, const QList<QUrl>& urls, int timeoutMs)
+bool InstanceChannel::sendToRunningInstance(
+    const QString& bundleIdentifier, const QList<QUrl>& urls, std::chrono::milliseconds timeout)
 {
+    const int timeoutMs = int(timeout.count());
     QLocalSocket socket;
     socket.connectToServer(serverName(bundleIdentifier));
     if (!socket.waitForConnected(timeoutMs))

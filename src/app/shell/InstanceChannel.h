@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QUrl>
 
+#include <chrono>
 #include <functional>
 
 class QLocalSocket;
@@ -31,8 +32,9 @@ public:
     static QString serverName(const QString& bundleIdentifier);
 
     // Hands `urls` to the running instance. False when there is none (or it
-    // did not answer within `timeoutMs`).
-    static bool sendToRunningInstance(const QString& bundleIdentifier, const QList<QUrl>& urls, int timeoutMs = 3000);
+    // did not answer within `timeout`).
+    static bool sendToRunningInstance(const QString& bundleIdentifier, const QList<QUrl>& urls,
+        std::chrono::milliseconds timeout = std::chrono::seconds(3));
 
     // Becomes the running instance. False when the socket cannot be made.
     bool listen();

@@ -211,9 +211,10 @@ TEST_F(AppDelegateTest, StayOnTopIsRestoredOneSecondAfterSignInAndTogglesOff)
     SessionCoordinator* session = delegate->rootCoordinator()->sessionCoordinator();
     ASSERT_NE(session, nullptr);
     EXPECT_FALSE(session->isFloating());
-    QTest::qWait(AppDelegate::stayOnTopRestoreDelayMs / 2);
+    QTest::qWait(int(AppDelegate::stayOnTopRestoreDelay.count()) / 2);
     EXPECT_FALSE(session->isFloating());
-    ASSERT_TRUE(QTest::qWaitFor([session] { return session->isFloating(); }, 2 * AppDelegate::stayOnTopRestoreDelayMs));
+    ASSERT_TRUE(QTest::qWaitFor([session] { return session->isFloating(); },
+        2 * int(AppDelegate::stayOnTopRestoreDelay.count())));
     EXPECT_TRUE(session->window().windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     EXPECT_TRUE(session->window().isVisible());
     EXPECT_TRUE(menu().alwaysOnTopMenuItem.isChecked());

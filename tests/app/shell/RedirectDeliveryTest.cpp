@@ -125,7 +125,7 @@ TEST(InstanceChannel, ALaterLaunchHandsItsUrlsToTheRunningInstance)
     const QString identifier = QStringLiteral("app.parley.test.channel");
     const QList<QUrl> urls { QUrl(QStringLiteral("http://localhost:1/#access_token=a")),
         QUrl(QStringLiteral("x-other:b")) };
-    EXPECT_FALSE(InstanceChannel::sendToRunningInstance(identifier, urls, 500));
+    EXPECT_FALSE(InstanceChannel::sendToRunningInstance(identifier, urls, std::chrono::milliseconds(500)));
 
     InstanceChannel running(identifier);
     ASSERT_TRUE(running.listen());

@@ -36,7 +36,7 @@ void Updater::check(bool userInitiated)
     if (running_)
         return;
     QNetworkRequest request(*feedURL_);
-    request.setTransferTimeout(timeoutMs);
+    request.setTransferTimeout(int(timeout.count()));
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
     running_ = network_.get(request);
     QNetworkReply* reply = running_;

@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <QUrl>
 
+#include <chrono>
 #include <optional>
 
 class QNetworkAccessManager;
@@ -30,7 +31,7 @@ public:
     void checkForUpdates();
 
     static constexpr qint64 maxFeedSize = 1024 * 1024;
-    static constexpr int timeoutMs = 30000;
+    static constexpr std::chrono::milliseconds timeout = std::chrono::seconds(30);
 
 signals:
     void checkFinished(const parley::UpdateCheckResult& result, bool userInitiated);
