@@ -1,6 +1,6 @@
-#include "Commands.h"
-#include "TerminalText.h"
-#include "TokenInput.h"
+#include "parley-dev/Commands.h"
+#include "parley-dev/TerminalText.h"
+#include "parley-dev/TokenInput.h"
 
 #include "app/account/SignInAttempt.h"
 #include "platform/Error.h"

@@ -1,5 +1,5 @@
-#include "Commands.h"
-#include "TerminalText.h"
+#include "parley-dev/Commands.h"
+#include "parley-dev/TerminalText.h"
 
 #include "images/loading/DataLoader.h"
 #include "images/pipeline/ImagePipeline.h"

@@ -1,4 +1,4 @@
-#include "Commands.h"
+#include "parley-dev/Commands.h"
 
 #include "platform/Diagnostics.h"
 #include "twitch/chat/RoomState.h"

@@ -1,6 +1,6 @@
-#include "Commands.h"
+#include "parley-dev/Commands.h"
 
-#include "TerminalText.h"
+#include "parley-dev/TerminalText.h"
 #include "app/account/AccountError.h"
 #include "app/account/AccountStorage.h"
 #include "app/account/ApplicationController.h"

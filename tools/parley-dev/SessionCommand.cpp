@@ -1,7 +1,7 @@
-#include "Commands.h"
-#include "TokenInput.h"
+#include "parley-dev/Commands.h"
+#include "parley-dev/TokenInput.h"
 
-#include "TerminalText.h"
+#include "parley-dev/TerminalText.h"
 #include "app/session/SessionController.h"
 #include "images/pipeline/ImagePipeline.h"
 #include "platform/Diagnostics.h"

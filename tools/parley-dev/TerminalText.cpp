@@ -1,4 +1,4 @@
-#include "TerminalText.h"
+#include "parley-dev/TerminalText.h"
 
 namespace parley::dev {
 

@@ -1,4 +1,4 @@
-#include "TokenInput.h"
+#include "parley-dev/TokenInput.h"
 
 #include <QByteArray>
 

@@ -1,5 +1,5 @@
-#include "Commands.h"
-#include "TerminalText.h"
+#include "parley-dev/Commands.h"
+#include "parley-dev/TerminalText.h"
 
 #include "platform/Diagnostics.h"
 

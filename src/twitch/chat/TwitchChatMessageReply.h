@@ -18,7 +18,7 @@ struct TwitchChatMessageReply {
     QString parentMessageBody;
 
     // Present only when the parent's id, user id, login and body tags all are;
-    // the display name is optional. Id and body are read from the live keys
+    // the display name is optional. ID and body are read from the live keys
     // ("reply-parent-msg-id", "reply-parent-msg-body") or their older
     // spellings; display name and body are unescaped.
     static std::optional<TwitchChatMessageReply> fromTags(const TwitchChatIRCMessage::Tags& tags);

@@ -1,4 +1,4 @@
-#include "AccountTestSupport.h"
+#include "app/account/AccountTestSupport.h"
 
 #include "app/account/AccountError.h"
 #include "platform/Diagnostics.h"

@@ -1,4 +1,4 @@
-#include "KeyringLock.h"
+#include "app/account/KeyringLock.h"
 
 #include <libsecret/secret.h>
 

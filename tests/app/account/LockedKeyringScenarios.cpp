@@ -3,8 +3,8 @@
 // test writing to the shared one, and it cannot be unlocked again here: no
 // prompt can be shown, so every unlock request counts as refused.
 
-#include "AccountTestSupport.h"
-#include "KeyringLock.h"
+#include "app/account/AccountTestSupport.h"
+#include "app/account/KeyringLock.h"
 
 #include "platform/Diagnostics.h"
 

@@ -1,4 +1,4 @@
-#include "SessionTestSupport.h"
+#include "app/session/SessionTestSupport.h"
 
 #include "app/session/EmoteImageLoader.h"
 #include "app/session/EmoteRegistry.h"
@@ -59,7 +59,7 @@ TEST_F(EmoteImageLoaderTest, StoresTheDoubleScaleImageAtLineHeightWithItsPixels)
     EXPECT_TRUE(loader.queue().isEmpty());
 }
 
-TEST_F(EmoteImageLoaderTest, AnIdAskedForBeforeItsSetIsQueuedOnceAndLoadsWhenItsRecordArrives)
+TEST_F(EmoteImageLoaderTest, AnIDAskedForBeforeItsSetIsQueuedOnceAndLoadsWhenItsRecordArrives)
 {
     const QString id = QStringLiteral("301000101"); // in set 400000001 only
     QSignalSpy queueChanges(&loader, &EmoteImageLoader::queueChanged);

@@ -1,4 +1,4 @@
-#include "SessionTestSupport.h"
+#include "app/session/SessionTestSupport.h"
 
 #include "app/session/EmoteRegistry.h"
 #include "app/session/NoopEmoteRegistry.h"
@@ -29,7 +29,7 @@ protected:
 
 } // namespace
 
-TEST_F(EmoteRegistryTest, OverlappingRequestsFetchTwiceAndKeepOneRecordPerId)
+TEST_F(EmoteRegistryTest, OverlappingRequestsFetchTwiceAndKeepOneRecordPerID)
 {
     registry.loadEmoteSet(EmoteSet::global());
     EXPECT_EQ(registry.sets().value(EmoteSet::global()), EmoteSetStatus::loading);
@@ -156,7 +156,7 @@ TEST_F(EmoteRegistryTest, ObserversOfATableChangeSeeTheNewRecords)
     EXPECT_EQ(statusesSeen, (QList<EmoteSetStatus> { EmoteSetStatus::loading, EmoteSetStatus::loaded }));
 }
 
-TEST_F(EmoteRegistryTest, UnusableAnswersAndIdsFailOnlyTheirSet)
+TEST_F(EmoteRegistryTest, UnusableAnswersAndIDsFailOnlyTheirSet)
 {
     twitch.sim.setFault(test::setPath, sim::HttpFault::truncated(20));
     registry.loadEmoteSet(EmoteSet::custom("400000001"));

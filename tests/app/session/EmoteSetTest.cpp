@@ -8,7 +8,7 @@
 
 using parley::EmoteSet;
 
-TEST(EmoteSet, KindAndIdTogetherMakeTheIdentity)
+TEST(EmoteSet, KindAndIDTogetherMakeTheIdentity)
 {
     const QList<EmoteSet> distinct = {
         EmoteSet::global(),

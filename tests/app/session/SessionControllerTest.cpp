@@ -1,4 +1,4 @@
-#include "SessionTestSupport.h"
+#include "app/session/SessionTestSupport.h"
 
 #include "app/session/SessionController.h"
 #include "support/ChatLine.h"

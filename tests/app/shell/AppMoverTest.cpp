@@ -64,7 +64,7 @@ public:
     }
     bool relaunch(qint64 pid, const QString& destination) override
     {
-        EXPECT_EQ(pid, processId());
+        EXPECT_EQ(pid, processID());
         relaunched.append(destination);
         return !relaunchFails;
     }

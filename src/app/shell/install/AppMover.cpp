@@ -138,7 +138,7 @@ AppMover::Outcome AppMover::moveWithoutAuthorization(const QString& source, cons
 // this process can go on launching from.
 AppMover::Outcome AppMover::finishMove(const QString& source, const QString& destination)
 {
-    if (!platform_.relaunch(platform_.processId(), destination))
+    if (!platform_.relaunch(platform_.processID(), destination))
         return Outcome::continueLaunching;
     platform_.remove(source);
     return quit();

@@ -29,7 +29,7 @@ public:
     // Its Info.json's "PARLEY_BUNDLE_KIND"; none for a downloaded copy.
     virtual std::optional<QString> bundleKind() const = 0;
     virtual QString applicationName() const = 0;
-    virtual qint64 processId() const = 0;
+    virtual qint64 processID() const = 0;
     // The Applications folders in the platform's order, "~" expanded.
     virtual QStringList applicationsFolders() const = 0;
 

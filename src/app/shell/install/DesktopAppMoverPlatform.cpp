@@ -55,7 +55,7 @@ QString DesktopAppMoverPlatform::applicationName() const
     return QGuiApplication::applicationDisplayName();
 }
 
-qint64 DesktopAppMoverPlatform::processId() const
+qint64 DesktopAppMoverPlatform::processID() const
 {
     return QCoreApplication::applicationPid();
 }

@@ -17,7 +17,7 @@ public:
     QString bundlePath() const override;
     std::optional<QString> bundleKind() const override;
     QString applicationName() const override;
-    qint64 processId() const override;
+    qint64 processID() const override;
     QStringList applicationsFolders() const override;
 
     QString resolvedPath(const QString& path) const override;

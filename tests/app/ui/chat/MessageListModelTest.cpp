@@ -1,4 +1,4 @@
-#include "ChatTestSupport.h"
+#include "app/ui/chat/ChatTestSupport.h"
 
 #include "app/session/TextWithEmotes.h"
 #include "app/ui/chat/MessageListModel.h"

@@ -1,4 +1,4 @@
-#include "ShownSessionView.h"
+#include "app/ui/chat/ShownSessionView.h"
 
 using namespace parley;
 using parley::test::SimulatedTwitch;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ChatTestSupport.h"
+#include "app/ui/chat/ChatTestSupport.h"
 
 #include "app/session/SessionController.h"
 #include "app/ui/ThemeModifier.h"
