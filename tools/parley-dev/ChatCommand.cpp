@@ -1,8 +1,9 @@
-#include "Commands.h"
-#include "TerminalText.h"
-#include "TokenInput.h"
+#include "parley-dev/Commands.h"
+#include "parley-dev/TerminalText.h"
+#include "parley-dev/TokenInput.h"
 
 #include "platform/Error.h"
+#include "platform/WhenFinished.h"
 #include "twitch/api/TwitchAPI.h"
 #include "twitch/chat/TwitchChat.h"
 #include "twitch/chat/TwitchChatError.h"
@@ -12,6 +13,7 @@
 #include <QSocketNotifier>
 #include <QTimer>
 
+#include <chrono>
 #include <cstdio>
 #include <unistd.h>
 
@@ -20,7 +22,7 @@ namespace parley::dev {
 namespace {
 
 // How long the end of input waits for the service to confirm what was sent.
-constexpr int confirmationGrace = 5000;
+constexpr std::chrono::milliseconds confirmationGrace = std::chrono::seconds(5);
 
 void printError(const QString& text)
 {
@@ -84,14 +86,16 @@ private:
 
     void send(const QString& text)
     {
-        chat_.send(text)
-            .onFailed(this,
-                [text](const TwitchChatError& error) {
-                    printTerminalLine(stdout, QStringLiteral("refused %1: %2").arg(text, error.description()));
-                })
-            .onFailed(
-                this, [](const Error& error) { printError(QStringLiteral("sending failed: ") + error.description()); })
-            .then(this, [this] { endIfSettled(); });
+        whenFinished(chat_.send(text), this, [this, text](QFuture<void> sent) {
+            try {
+                sent.waitForFinished();
+            } catch (const TwitchChatError& error) {
+                printTerminalLine(stdout, QStringLiteral("refused %1: %2").arg(text, error.description()));
+            } catch (const Error& error) {
+                printError(QStringLiteral("sending failed: ") + error.description());
+            }
+            endIfSettled();
+        });
     }
 
     // Cancels the connection once what was sent is settled, or after a grace
@@ -161,9 +165,13 @@ int runChat(const QStringList& arguments)
         loggedIn.info.login = parser.value(login);
         start(std::move(loggedIn));
     } else {
-        api.validate(*accessToken).then(qApp, start).onFailed(qApp, [](const Error& error) {
-            printError(error.description());
-            QCoreApplication::exit(1);
+        whenFinished(api.validate(*accessToken), qApp, [&start](QFuture<TwitchUserAccessToken> validated) {
+            try {
+                start(validated.result());
+            } catch (const Error& error) {
+                printError(error.description());
+                QCoreApplication::exit(1);
+            }
         });
     }
     return QCoreApplication::exec();

@@ -1,4 +1,4 @@
-#include "Commands.h"
+#include "parley-dev/Commands.h"
 
 #include "app/session/SessionController.h"
 #include "app/ui/ThemeModifier.h"
@@ -11,12 +11,14 @@
 #include <QCommandLineParser>
 #include <QTimer>
 
+#include <chrono>
 #include <cstdio>
 
 namespace parley::dev {
 namespace {
 
 using namespace parley::sim;
+using namespace std::chrono_literals;
 
 QString line(const QString& tags, const QString& login, const QString& text)
 {
@@ -125,23 +127,23 @@ int runWindow(const QStringList& arguments)
         simulator.chat().sendText(scriptedLines().join(QStringLiteral("\r\n")));
         simulator.chat().startTraffic(parser.value("rate").toDouble());
     });
-    const int seconds = parser.value("seconds").toInt();
+    const std::chrono::seconds shown(parser.value("seconds").toInt());
     if (parser.isSet("disconnect")) {
         // A wait long enough for the picture to show the reconnect line.
         TwitchChatTiming timing;
         timing.firstRetry = std::chrono::seconds(8);
         session.chat()->setTiming(timing);
-        QTimer::singleShot(std::max(seconds - 1, 0) * 1000 + 500, &view, [&] {
+        QTimer::singleShot(std::max(shown - 1s, 0s) + 500ms, &view, [&] {
             simulator.chat().stopTraffic();
             simulator.chat().dropConnections();
-            QTimer::singleShot(300, &view, [&] {
+            QTimer::singleShot(300ms, &view, [&] {
                 view.viewModel().setNewMessage(QStringLiteral("anyone still here?"));
                 view.viewModel().send();
             });
         });
     }
     if (parser.isSet("shot")) {
-        QTimer::singleShot(seconds * 1000 + 500, &view, [&] {
+        QTimer::singleShot(shown + 500ms, &view, [&] {
             const bool saved = view.grab().save(parser.value("shot"));
             std::fprintf(stderr, saved ? "saved %s\n" : "could not save %s\n", qPrintable(parser.value("shot")));
             QCoreApplication::exit(saved ? 0 : 1);
