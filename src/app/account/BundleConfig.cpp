@@ -113,6 +113,13 @@ BundleConfig BundleConfig::fromJson(const QByteArray& json, const QString& sourc
         info.string("TWITCH_CHAT_URL", "wss://irc-ws.chat.twitch.tv:443"), "TWITCH_CHAT_URL", { "wss", "ws" });
     config.twitchCapabilityNamespace = info.string("TWITCH_CAPABILITY_NAMESPACE", "twitch.tv");
     config.twitchWebDomain = info.string("TWITCH_WEB_DOMAIN", "twitch.tv");
+    const auto webURL = [&info](const char* key, const char* fallback) {
+        return info.url(info.string(key, fallback), key, { "https", "http" });
+    };
+    config.betterTTVAPIURL = webURL("BTTV_API_URL", "https://api.betterttv.net/3");
+    config.betterTTVCDNURL = webURL("BTTV_CDN_URL", "https://cdn.betterttv.net");
+    config.frankerFaceZAPIURL = webURL("FFZ_API_URL", "https://api.frankerfacez.com/v1");
+    config.sevenTVAPIURL = webURL("SEVENTV_API_URL", "https://7tv.io/v3");
     if (const std::optional<QString> feed = info.optionalString("UPDATE_FEED_URL"); feed && !feed->isEmpty())
         config.updateFeedURL = info.url(*feed, "UPDATE_FEED_URL", { "https", "http" });
     config.bundleKind = info.optionalString("PARLEY_BUNDLE_KIND");

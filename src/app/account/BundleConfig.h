@@ -1,5 +1,6 @@
 #pragma once
 
+#include "community/CommunityEmoteServices.h"
 #include "twitch/api/TwitchEndpoints.h"
 
 #include <QString>
@@ -25,6 +26,10 @@ struct BundleConfig {
     QUrl twitchChatURL;
     QString twitchCapabilityNamespace;
     QString twitchWebDomain;
+    QUrl betterTTVAPIURL;
+    QUrl betterTTVCDNURL;
+    QUrl frankerFaceZAPIURL;
+    QUrl sevenTVAPIURL;
     std::optional<QUrl> updateFeedURL;
     // "PARLEY_BUNDLE_KIND": "build", "demo", "installed", "test"; none for a
     // downloaded copy.
@@ -45,6 +50,11 @@ struct BundleConfig {
     TwitchEndpoints twitchEndpoints() const
     {
         return { twitchIdentityURL, twitchHelixURL, twitchChatURL, twitchCapabilityNamespace, twitchWebDomain };
+    }
+
+    CommunityEmoteServices communityEmoteServices() const
+    {
+        return { betterTTVAPIURL, betterTTVCDNURL, frankerFaceZAPIURL, sevenTVAPIURL };
     }
 
     // The credential items' account names start with this.

@@ -66,6 +66,10 @@ TEST_F(BundleConfigTest, ReadsEveryKeyOfTheBundle)
     info.insert(QStringLiteral("TWITCH_CAPABILITY_NAMESPACE"), QStringLiteral("sim.local"));
     info.insert(QStringLiteral("TWITCH_WEB_DOMAIN"), QStringLiteral("sim.local"));
     info.insert(QStringLiteral("UPDATE_FEED_URL"), QStringLiteral("https://example.org/appcast.xml"));
+    info.insert(QStringLiteral("BTTV_API_URL"), QStringLiteral("http://127.0.0.1:4000/bttv/3"));
+    info.insert(QStringLiteral("BTTV_CDN_URL"), QStringLiteral("http://127.0.0.1:4000/bttv-cdn"));
+    info.insert(QStringLiteral("FFZ_API_URL"), QStringLiteral("http://127.0.0.1:4000/ffz/v1"));
+    info.insert(QStringLiteral("SEVENTV_API_URL"), QStringLiteral("http://127.0.0.1:4000/7tv/v3"));
     writeInfo(info);
 
     const BundleConfig config = BundleConfig::read(bundle.path());
@@ -78,6 +82,11 @@ TEST_F(BundleConfigTest, ReadsEveryKeyOfTheBundle)
     EXPECT_EQ(config.twitchChatURL, QUrl(QStringLiteral("ws://127.0.0.1:4001")));
     EXPECT_EQ(config.twitchCapabilityNamespace, QStringLiteral("sim.local"));
     EXPECT_EQ(config.updateFeedURL, QUrl(QStringLiteral("https://example.org/appcast.xml")));
+    const CommunityEmoteServices community = config.communityEmoteServices();
+    EXPECT_EQ(community.betterTTVAPI, QUrl(QStringLiteral("http://127.0.0.1:4000/bttv/3")));
+    EXPECT_EQ(community.betterTTVCDN, QUrl(QStringLiteral("http://127.0.0.1:4000/bttv-cdn")));
+    EXPECT_EQ(community.frankerFaceZAPI, QUrl(QStringLiteral("http://127.0.0.1:4000/ffz/v1")));
+    EXPECT_EQ(community.sevenTVAPI, QUrl(QStringLiteral("http://127.0.0.1:4000/7tv/v3")));
 }
 
 TEST_F(BundleConfigTest, ServiceAddressesDefaultToTheRealService)
@@ -90,6 +99,10 @@ TEST_F(BundleConfigTest, ServiceAddressesDefaultToTheRealService)
     EXPECT_EQ(config.twitchWebDomain, QStringLiteral("twitch.tv"));
     EXPECT_EQ(config.shortVersion, QString());
     EXPECT_EQ(config.updateFeedURL, std::nullopt);
+    EXPECT_EQ(config.communityEmoteServices(),
+        (CommunityEmoteServices { QUrl(QStringLiteral("https://api.betterttv.net/3")),
+            QUrl(QStringLiteral("https://cdn.betterttv.net")), QUrl(QStringLiteral("https://api.frankerfacez.com/v1")),
+            QUrl(QStringLiteral("https://7tv.io/v3")) }));
 }
 
 TEST_F(BundleConfigTest, AMissingOrUnreadableFileIsFatal)
@@ -123,6 +136,10 @@ TEST_F(BundleConfigTest, MissingOrUnusableKeysAreFatalAndNamed)
             QStringLiteral("\"TWITCH_HELIX_URL\" is not a https or http address") },
         { with(minimalInfo, QStringLiteral("TWITCH_CHAT_URL"), QStringLiteral("https://host")),
             QStringLiteral("\"TWITCH_CHAT_URL\" is not a wss or ws address") },
+        { with(minimalInfo, QStringLiteral("SEVENTV_API_URL"), QStringLiteral("wss://host")),
+            QStringLiteral("\"SEVENTV_API_URL\" is not a https or http address") },
+        { with(minimalInfo, QStringLiteral("BTTV_CDN_URL"), QStringLiteral("cdn")),
+            QStringLiteral("\"BTTV_CDN_URL\" is not an absolute URL") },
     };
     for (const auto& [info, expected] : cases) {
         writeInfo(info);
