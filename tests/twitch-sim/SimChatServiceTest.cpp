@@ -1,5 +1,6 @@
 #include "twitch-sim/SimChatService.h"
 #include "platform/Diagnostics.h"
+#include "support/ParsedLine.h"
 #include "twitch-sim/TwitchSimulator.h"
 #include "twitch/chat/TwitchChatClear.h"
 #include "twitch/chat/TwitchChatIRCMessage.h"
@@ -13,6 +14,7 @@
 #include <gtest/gtest.h>
 
 using namespace parley;
+using parley::test::parsedLine;
 using namespace parley::sim;
 using Tag = TwitchChatIRCMessage::Tag;
 
@@ -51,12 +53,6 @@ public:
         return QTest::qWaitFor([&] { return !frames.filter(text).isEmpty(); }, timeout);
     }
 
-    static TwitchChatIRCMessage parse(const QString& line)
-    {
-        DiagnosticsCapture quiet;
-        return TwitchChatIRCMessage::parse(line);
-    }
-
     QWebSocket socket;
     QStringList frames;
 };
@@ -91,7 +87,7 @@ TEST_F(SimChatServiceTest, AnswersTheLoginSequenceAsTheServiceDoes)
     EXPECT_EQ(numerics,
         (QStringList { u"001 parley_demo"_qs, u"002 parley_demo"_qs, u"003 parley_demo"_qs, u"004 parley_demo"_qs,
             u"375 parley_demo"_qs, u"372 parley_demo"_qs, u"376 parley_demo"_qs }));
-    EXPECT_EQ(Peer::parse(peer.frames[2]).command(), TwitchChatIRCCommand::globalUserState);
+    EXPECT_EQ(parsedLine(peer.frames[2]).command(), TwitchChatIRCCommand::globalUserState);
 
     EXPECT_EQ(peer.frames[3].split(u"\r\n"_qs),
         (QStringList { u":parley_demo!parley_demo@parley_demo.tmi.twitch.tv JOIN #parley_demo"_qs,
@@ -100,11 +96,11 @@ TEST_F(SimChatServiceTest, AnswersTheLoginSequenceAsTheServiceDoes)
 
     const QStringList states = peer.frames[4].split(u"\r\n"_qs);
     ASSERT_EQ(states.size(), 2);
-    const TwitchChatIRCMessage userState = Peer::parse(states[0]);
+    const TwitchChatIRCMessage userState = parsedLine(states[0]);
     EXPECT_EQ(userState.command(), TwitchChatIRCCommand::userState);
     EXPECT_FALSE(userState.tags().contains(Tag::id));
     EXPECT_EQ(userState.tags()[Tag::badges], u"broadcaster/1");
-    const TwitchChatIRCMessage roomState = Peer::parse(states[1]);
+    const TwitchChatIRCMessage roomState = parsedLine(states[1]);
     EXPECT_EQ(roomState.command(), TwitchChatIRCCommand::roomState);
     EXPECT_EQ(roomState.tags()[Tag::roomID], QString::fromLatin1(demo::userID));
 }
@@ -129,10 +125,10 @@ TEST_F(SimChatServiceTest, EchoesASentMessageAndRelaysItToTheChannel)
     ASSERT_TRUE(viewer.waitFor(u"PRIVMSG"_qs));
     ASSERT_TRUE(broadcaster.waitFor(u" USERSTATE #parley_demo"_qs) && broadcaster.frames.size() == 6);
 
-    const TwitchChatIRCMessage echo = Peer::parse(broadcaster.frames.constLast());
+    const TwitchChatIRCMessage echo = parsedLine(broadcaster.frames.constLast());
     EXPECT_EQ(echo.command(), TwitchChatIRCCommand::userState);
     EXPECT_EQ(echo.tags()[Tag::badges], u"broadcaster/1");
-    const auto relayed = TwitchChatTextMessage::fromLine(Peer::parse(viewer.frames.constLast()));
+    const auto relayed = TwitchChatTextMessage::fromLine(parsedLine(viewer.frames.constLast()));
     ASSERT_TRUE(relayed);
     EXPECT_EQ(relayed->id(), echo.tags()[Tag::id]);
     EXPECT_EQ(relayed->body(), u"\U0001F525 ParleyHi there ParleyHi"_qs);
@@ -141,7 +137,7 @@ TEST_F(SimChatServiceTest, EchoesASentMessageAndRelaysItToTheChannel)
     // A viewer's echo carries no broadcaster badge.
     viewer.send({ u"PRIVMSG #parley_demo :hi"_qs });
     ASSERT_TRUE(QTest::qWaitFor([&] { return viewer.frames.constLast().contains(u" USERSTATE "_qs); }, timeout));
-    EXPECT_TRUE(Peer::parse(viewer.frames.constLast()).tags().contains(Tag::id));
+    EXPECT_TRUE(parsedLine(viewer.frames.constLast()).tags().contains(Tag::id));
     EXPECT_FALSE(viewer.frames.constLast().contains(u"broadcaster/"_qs));
 }
 

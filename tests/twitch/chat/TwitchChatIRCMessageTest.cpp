@@ -1,18 +1,14 @@
 #include "twitch/chat/TwitchChatIRCMessage.h"
 #include "platform/Diagnostics.h"
+#include "support/ParsedLine.h"
 
 #include <gtest/gtest.h>
 
 using namespace parley;
+using parley::test::parsedLine;
 using Tag = TwitchChatIRCMessage::Tag;
 
 namespace {
-
-TwitchChatIRCMessage parse(const QString& line)
-{
-    DiagnosticsSilence quiet;
-    return TwitchChatIRCMessage::parse(line);
-}
 
 bool isInvalid(const QString& line)
 {
@@ -24,7 +20,7 @@ bool isInvalid(const QString& line)
 
 TEST(TwitchChatIRCMessage, NumericReplyFromTheServer)
 {
-    const auto message = parse(u":tmi.twitch.tv 001 justinfan :Welcome, GLHF!"_qs);
+    const auto message = parsedLine(u":tmi.twitch.tv 001 justinfan :Welcome, GLHF!"_qs);
     EXPECT_TRUE(message.tags().isEmpty());
     EXPECT_EQ(message.source().nick, u"");
     EXPECT_EQ(message.source().host, u"tmi.twitch.tv");
@@ -34,7 +30,7 @@ TEST(TwitchChatIRCMessage, NumericReplyFromTheServer)
 
 TEST(TwitchChatIRCMessage, ChatLineKeepsEmptyTagValuesAndSplitsTheUserPrefix)
 {
-    const auto message = parse(
+    const auto message = parsedLine(
         u"@badges=;color=;display-name=Foo;user-type= :foo!foo@foo.tmi.twitch.tv PRIVMSG #bar :hi  there "_qs);
     const auto& tags = message.tags();
     EXPECT_EQ(tags.size(), 4);
@@ -69,26 +65,26 @@ TEST(TwitchChatIRCMessage, UnknownTagsAreLoggedAndDropped)
 
 TEST(TwitchChatIRCMessage, TagsSectionEdgeCases)
 {
-    const auto repeated = parse(u"@room-id=1;room-id=2 :t ROOMSTATE #c"_qs);
+    const auto repeated = parsedLine(u"@room-id=1;room-id=2 :t ROOMSTATE #c"_qs);
     EXPECT_EQ(repeated.tags().value(Tag::roomID), QStringView(u"2"));
     EXPECT_EQ(repeated.tags().size(), 1);
 
-    EXPECT_TRUE(parse(u"@nothing-here :t JOIN #c"_qs).tags().isEmpty());
-    EXPECT_EQ(parse(u"@id=1;broken :t JOIN #c"_qs).tags().size(), 1);
-    EXPECT_EQ(parse(u"@id= :t JOIN"_qs).tags().value(Tag::id), QStringView(u""));
+    EXPECT_TRUE(parsedLine(u"@nothing-here :t JOIN #c"_qs).tags().isEmpty());
+    EXPECT_EQ(parsedLine(u"@id=1;broken :t JOIN #c"_qs).tags().size(), 1);
+    EXPECT_EQ(parsedLine(u"@id= :t JOIN"_qs).tags().value(Tag::id), QStringView(u""));
     // Keys are case-sensitive.
-    EXPECT_TRUE(parse(u"@ID=1 :t JOIN"_qs).tags().isEmpty());
+    EXPECT_TRUE(parsedLine(u"@ID=1 :t JOIN"_qs).tags().isEmpty());
 }
 
 TEST(TwitchChatIRCMessage, CommandsAndParameters)
 {
-    EXPECT_EQ(parse(u":t USERSTATE"_qs).parameters(), u"");
-    EXPECT_EQ(parse(u":t USERSTATE"_qs).command(), TwitchChatIRCCommand::userState);
-    EXPECT_EQ(parse(u":t PART  #c"_qs).parameters(), u" #c");
-    EXPECT_EQ(parse(u":t numeric x"_qs).command(), TwitchChatIRCCommand::numeric);
+    EXPECT_EQ(parsedLine(u":t USERSTATE"_qs).parameters(), u"");
+    EXPECT_EQ(parsedLine(u":t USERSTATE"_qs).command(), TwitchChatIRCCommand::userState);
+    EXPECT_EQ(parsedLine(u":t PART  #c"_qs).parameters(), u" #c");
+    EXPECT_EQ(parsedLine(u":t numeric x"_qs).command(), TwitchChatIRCCommand::numeric);
     for (const auto& number : { u"353"_qs, u"-1"_qs, u"+0"_qs, u"0000000000000000000000009223372036854775807"_qs,
              u"-9223372036854775808"_qs })
-        EXPECT_EQ(parse(u":t "_qs + number).command(), TwitchChatIRCCommand::numeric) << qPrintable(number);
+        EXPECT_EQ(parsedLine(u":t "_qs + number).command(), TwitchChatIRCCommand::numeric) << qPrintable(number);
 }
 
 TEST(TwitchChatIRCMessage, InvalidLines)
@@ -125,11 +121,11 @@ TEST(TwitchChatIRCMessage, TagsAreParsedEvenWhenTheCommandFails)
 
 TEST(TwitchChatIRCMessage, SourcePieces)
 {
-    EXPECT_EQ(parse(u":a!b!c JOIN"_qs).source(), (TwitchChatIRCMessage::Source { u"a", u"b" }));
-    EXPECT_EQ(parse(u":!!a JOIN"_qs).source(), (TwitchChatIRCMessage::Source { u"", u"a" }));
-    EXPECT_EQ(parse(u":a! JOIN"_qs).source(), (TwitchChatIRCMessage::Source { u"", u"a" }));
+    EXPECT_EQ(parsedLine(u":a!b!c JOIN"_qs).source(), (TwitchChatIRCMessage::Source { u"a", u"b" }));
+    EXPECT_EQ(parsedLine(u":!!a JOIN"_qs).source(), (TwitchChatIRCMessage::Source { u"", u"a" }));
+    EXPECT_EQ(parsedLine(u":a! JOIN"_qs).source(), (TwitchChatIRCMessage::Source { u"", u"a" }));
     // The prefix marker is one code point, even outside the BMP.
-    EXPECT_EQ(parse(u"\U0001F600nick JOIN"_qs).source().host, u"nick");
+    EXPECT_EQ(parsedLine(u"\U0001F600nick JOIN"_qs).source().host, u"nick");
 }
 
 TEST(TwitchChatIRCMessage, TextStaysValidAfterTheLineAndTheOriginalAreGone)
@@ -137,7 +133,7 @@ TEST(TwitchChatIRCMessage, TextStaysValidAfterTheLineAndTheOriginalAreGone)
     std::optional<TwitchChatIRCMessage> copy;
     {
         QString line = u"@id=abc :n!n@h PRIVMSG #c :hello"_qs;
-        const auto message = parse(line);
+        const auto message = parsedLine(line);
         line.fill(u'x');
         copy = message;
     }
@@ -148,11 +144,11 @@ TEST(TwitchChatIRCMessage, TextStaysValidAfterTheLineAndTheOriginalAreGone)
 
 TEST(TwitchChatIRCMessage, EqualityComparesContentNotOrigin)
 {
-    const auto a = parse(u"@id=1;mod=0 :n!n@h PRIVMSG #c :x"_qs);
-    EXPECT_EQ(a, parse(u"@mod=0;id=1;bogus=2 :n!n@h PRIVMSG #c :x"_qs));
-    EXPECT_NE(a, parse(u"@id=1;mod= :n!n@h PRIVMSG #c :x"_qs));
-    EXPECT_NE(a, parse(u"@id=1 :n!n@h PRIVMSG #c :x"_qs));
-    EXPECT_NE(a, parse(u"@id=1;mod=0 :n!n@h NOTICE #c :x"_qs));
+    const auto a = parsedLine(u"@id=1;mod=0 :n!n@h PRIVMSG #c :x"_qs);
+    EXPECT_EQ(a, parsedLine(u"@mod=0;id=1;bogus=2 :n!n@h PRIVMSG #c :x"_qs));
+    EXPECT_NE(a, parsedLine(u"@id=1;mod= :n!n@h PRIVMSG #c :x"_qs));
+    EXPECT_NE(a, parsedLine(u"@id=1 :n!n@h PRIVMSG #c :x"_qs));
+    EXPECT_NE(a, parsedLine(u"@id=1;mod=0 :n!n@h NOTICE #c :x"_qs));
 }
 
 TEST(TwitchChatIRCMessage, RawValuesRoundTrip)

@@ -1,5 +1,6 @@
 // Chat lines as the live service sends them: one group per mend.
 #include "platform/Diagnostics.h"
+#include "support/ParsedLine.h"
 #include "twitch/WireText.h"
 #include "twitch/chat/RoomState.h"
 #include "twitch/chat/TwitchChatClear.h"
@@ -9,19 +10,14 @@
 #include <gtest/gtest.h>
 
 using namespace parley;
+using parley::test::parsedLine;
 
 namespace {
 
-TwitchChatIRCMessage line(const QString& text)
-{
-    DiagnosticsSilence quiet;
-    return TwitchChatIRCMessage::parse(text);
-}
-
 std::optional<TwitchChatTextMessage> privmsg(const QString& tags, const QString& text = u"hi"_qs)
 {
-    return TwitchChatTextMessage::fromLine(
-        line(u"@id=m1;tmi-sent-ts=1700000000000;"_qs + tags + u" :ana!ana@ana.tmi.twitch.tv PRIVMSG #c :"_qs + text));
+    return TwitchChatTextMessage::fromLine(parsedLine(
+        u"@id=m1;tmi-sent-ts=1700000000000;"_qs + tags + u" :ana!ana@ana.tmi.twitch.tv PRIVMSG #c :"_qs + text));
 }
 
 } // namespace
@@ -71,8 +67,8 @@ TEST(LiveDialect, EscapedTagValuesAreDecodedWhereTheyAreShown)
     EXPECT_EQ(message->displayName(), u"Caf\u00e9 Bot");
     EXPECT_EQ(message->userID(), u"1\\s2") << "ids stay as on the wire";
     // The parsed line itself keeps the raw value.
-    EXPECT_EQ(
-        line(u"@display-name=a\\sb :n!n@h PRIVMSG #c :x"_qs).tags()[TwitchChatIRCMessage::Tag::displayName], u"a\\sb");
+    EXPECT_EQ(parsedLine(u"@display-name=a\\sb :n!n@h PRIVMSG #c :x"_qs).tags()[TwitchChatIRCMessage::Tag::displayName],
+        u"a\\sb");
 }
 
 TEST(LiveDialect, ActionsAreTheTextAloneWithEmotePositionsInIt)
@@ -86,7 +82,7 @@ TEST(LiveDialect, ActionsAreTheTextAloneWithEmotePositionsInIt)
     EXPECT_FALSE(privmsg({}, u"\u0001ACTIONx\u0001"_qs)->isAction());
     EXPECT_FALSE(privmsg({}, u"ACTION waves"_qs)->isAction());
 
-    const auto confirmation = line(u"@badges=broadcaster/1;id=c1 :tmi.twitch.tv USERSTATE #me"_qs);
+    const auto confirmation = parsedLine(u"@badges=broadcaster/1;id=c1 :tmi.twitch.tv USERSTATE #me"_qs);
     const auto own = TwitchChatTextMessage::fromConfirmation(confirmation, { u"/me dances"_qs, {} }, u"me"_qs);
     EXPECT_EQ(own.body(), u"dances");
     EXPECT_TRUE(own.isAction());
@@ -96,7 +92,8 @@ TEST(LiveDialect, ActionsAreTheTextAloneWithEmotePositionsInIt)
 TEST(LiveDialect, RoomStateValuesAndMerging)
 {
     const auto room = [](const QString& tags, const std::optional<RoomState>& previous = std::nullopt) {
-        return *RoomState::fromLine(line(u"@room-id=1;"_qs + tags + u" :tmi.twitch.tv ROOMSTATE #c"_qs), previous);
+        return *RoomState::fromLine(
+            parsedLine(u"@room-id=1;"_qs + tags + u" :tmi.twitch.tv ROOMSTATE #c"_qs), previous);
     };
     for (const QString& on : { u"0"_qs, u"10"_qs, u"-0"_qs, u"99999999999999999999999"_qs })
         EXPECT_TRUE(room(u"followers-only="_qs + on).isFollowersOnly) << on.toStdString();
@@ -116,7 +113,7 @@ TEST(LiveDialect, RoomStateValuesAndMerging)
 
 TEST(LiveDialect, DeletionsTimeoutsBansAndClears)
 {
-    const auto clear = [](const QString& text) { return TwitchChatClear::fromLine(line(text)); };
+    const auto clear = [](const QString& text) { return TwitchChatClear::fromLine(parsedLine(text)); };
 
     const auto deleted = clear(u"@login=ana;room-id=1;target-msg-id=m1;tmi-sent-ts=1700000000000 "
                                ":tmi.twitch.tv CLEARMSG #c :bad words"_qs);
@@ -145,7 +142,7 @@ TEST(LiveDialect, DeletionsTimeoutsBansAndClears)
 
 TEST(LiveDialect, ChannelEventsAnnouncementsAndNotices)
 {
-    const auto system = [](const QString& text) { return TwitchChatSystemMessage::fromLine(line(text)); };
+    const auto system = [](const QString& text) { return TwitchChatSystemMessage::fromLine(parsedLine(text)); };
 
     const auto resub = system(
         u"@badges=subscriber/6;color=#FF0000;display-name=Ana\\sB;emotes=25:0-4;id=u1;login=ana;msg-id=resub;"

@@ -1,5 +1,6 @@
 #include "twitch/chat/TwitchChatTextMessage.h"
 #include "platform/Diagnostics.h"
+#include "support/ParsedLine.h"
 #include "twitch/chat/RoomState.h"
 #include "twitch/chat/TwitchChatMessage.h"
 
@@ -8,19 +9,14 @@
 #include <gtest/gtest.h>
 
 using namespace parley;
+using parley::test::parsedLine;
 using namespace std::chrono;
 
 namespace {
 
-TwitchChatIRCMessage line(const QString& text)
-{
-    DiagnosticsSilence quiet;
-    return TwitchChatIRCMessage::parse(text);
-}
-
 std::optional<TwitchChatTextMessage> textOf(const QString& tags, const QString& parameters = u"#c :hi"_qs)
 {
-    return TwitchChatTextMessage::fromLine(line(u"@"_qs + tags + u" :nick!nick@h PRIVMSG "_qs + parameters));
+    return TwitchChatTextMessage::fromLine(parsedLine(u"@"_qs + tags + u" :nick!nick@h PRIVMSG "_qs + parameters));
 }
 
 const QString minimalTags = u"id=m1;tmi-sent-ts=1507246572675"_qs;
@@ -29,7 +25,7 @@ const QString minimalTags = u"id=m1;tmi-sent-ts=1507246572675"_qs;
 
 TEST(TwitchChatTextMessage, FromAFullChatLine)
 {
-    const auto message = TwitchChatTextMessage::fromLine(line(
+    const auto message = TwitchChatTextMessage::fromLine(parsedLine(
         u"@badge-info=subscriber/8;badges=broadcaster/1,subscriber/3012,vip/1,premium/1;color=#1E90FF;"
         "display-name=Ronni;emote-sets=0,33,50;emotes=25:0-4,12-16/1902:6-10;id=b34ccfc7;mod=1;subscriber=1;"
         "tmi-sent-ts=1507246572675.001;turbo=0;user-type=global_mod;reply-parent-msg-id=x;"
@@ -64,7 +60,7 @@ TEST(TwitchChatTextMessage, LinesThatYieldNoMessage)
     EXPECT_FALSE(textOf(minimalTags, u"#c"_qs));
     EXPECT_FALSE(textOf(minimalTags, u"#c "_qs));
     EXPECT_FALSE(textOf(minimalTags, u""_qs));
-    EXPECT_FALSE(TwitchChatTextMessage::fromLine(line(u"@"_qs + minimalTags + u" :n!n@h WHISPER #c :hi"_qs)));
+    EXPECT_FALSE(TwitchChatTextMessage::fromLine(parsedLine(u"@"_qs + minimalTags + u" :n!n@h WHISPER #c :hi"_qs)));
 }
 
 TEST(TwitchChatTextMessage, SendTimeMustBeAFiniteDecimalNumber)
@@ -153,8 +149,8 @@ TEST(TwitchChatTextMessage, ReplyNeedsItsFourMainTags)
 TEST(TwitchChatTextMessage, OwnMessageFromAConfirmation)
 {
     const PendingMessage pending { u"my text"_qs, Instant(microseconds(42)) };
-    const auto confirmation = line(u"@badges=broadcaster/1,turbo/0;color=#FF0000;emote-sets=0,1;id=c1;mod=1;"
-                                   "subscriber=1;user-type=mod :tmi.twitch.tv USERSTATE #me"_qs);
+    const auto confirmation = parsedLine(u"@badges=broadcaster/1,turbo/0;color=#FF0000;emote-sets=0,1;id=c1;mod=1;"
+                                         "subscriber=1;user-type=mod :tmi.twitch.tv USERSTATE #me"_qs);
     const auto message = TwitchChatTextMessage::fromConfirmation(confirmation, pending, u"me"_qs);
     EXPECT_EQ(message.body(), u"my text");
     EXPECT_EQ(message.sentAt(), pending.sentAt);
@@ -171,7 +167,7 @@ TEST(TwitchChatTextMessage, OwnMessageFromAConfirmation)
 
 TEST(TwitchChatTextMessage, RoomStateFromALine)
 {
-    const auto room = [](const QString& text) { return RoomState::fromLine(line(text)); };
+    const auto room = [](const QString& text) { return RoomState::fromLine(parsedLine(text)); };
     EXPECT_EQ(room(u"@emote-only=1;room-id=12 :tmi.twitch.tv ROOMSTATE #c"_qs),
         (RoomState { u"12"_qs, false, true, false, false }));
     EXPECT_EQ(room(u"@followers-only=10;r9k=1;room-id=1;slow=30;subs-only=1 :t ROOMSTATE #c"_qs),
