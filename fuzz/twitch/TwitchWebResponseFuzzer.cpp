@@ -2,7 +2,7 @@
 // validation, emote catalogues) and to the redirect token reader: each must
 // either decode or throw a DecodingError, and what decodes must be stable once
 // written in its own JSON form (URLs may be normalised by the first writing).
-#include "twitch/DecodingError.h"
+#include "platform/DecodingError.h"
 #include "twitch/api/TwitchAPI.h"
 #include "twitch/api/TwitchEmotesResponse.h"
 #include "twitch/api/TwitchUserAccessToken.h"

@@ -1,12 +1,12 @@
 #include "app/account/BundleConfig.h"
 
 #include "app/account/BundleConfigError.h"
+#include "platform/DecodingError.h"
+#include "platform/JsonReader.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QJsonDocument>
-#include <QJsonObject>
 
 #include <initializer_list>
 
@@ -14,28 +14,26 @@ namespace parley {
 
 namespace {
 
+// Reads Info.json's strings; a value that does not fit is a DecodingError
+// naming its key ("\"TWITCH_CLIENT_ID\" is empty").
 class InfoReader {
 public:
-    InfoReader(QJsonObject info, QString source) : info_(std::move(info)), source_(std::move(source)) { }
+    explicit InfoReader(JsonReader info) : info_(std::move(info)) { }
 
     std::optional<QString> optionalString(const char* key) const
     {
-        const QJsonValue value = info_.value(QLatin1String(key));
-        if (value.isUndefined())
-            return std::nullopt;
-        if (!value.isString())
-            fail(key, QStringLiteral("is not a string"));
-        return value.toString();
+        if (const std::optional<JsonReader> value = info_.optional(QLatin1String(key)))
+            return value->toString();
+        return std::nullopt;
     }
 
     QString string(const char* key) const
     {
-        const std::optional<QString> value = optionalString(key);
-        if (!value)
-            fail(key, QStringLiteral("is missing"));
-        if (value->trimmed().isEmpty())
-            fail(key, QStringLiteral("is empty"));
-        return *value;
+        const JsonReader value = info_[QLatin1String(key)];
+        const QString text = value.toString();
+        if (text.trimmed().isEmpty())
+            value.fail(QStringLiteral("is empty"));
+        return text;
     }
 
     QString string(const char* key, const char* fallback) const
@@ -53,12 +51,12 @@ public:
         return url;
     }
 
-    [[noreturn]] void fail(const char* key, const QString& problem) const
+private:
+    [[noreturn]] static void fail(const char* key, const QString& problem)
     {
-        throw BundleConfigError(QStringLiteral("%1: \"%2\" %3").arg(source_, QLatin1String(key), problem));
+        JsonReader(QJsonValue(), QString::fromLatin1(key)).fail(problem);
     }
 
-private:
     static bool hasScheme(const QUrl& url, std::initializer_list<const char*> schemes)
     {
         for (const char* scheme : schemes)
@@ -75,31 +73,12 @@ private:
         return names.join(QStringLiteral(" or "));
     }
 
-    QJsonObject info_;
-    QString source_;
+    JsonReader info_;
 };
 
-} // namespace
-
-BundleConfig BundleConfig::read(const QString& bundleDirectory)
+BundleConfig decode(const JsonReader& json)
 {
-    const QString path = infoPath(bundleDirectory);
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw BundleConfigError(QStringLiteral("%1: cannot be read (%2)").arg(path, file.errorString()));
-    return fromJson(file.readAll(), path);
-}
-
-BundleConfig BundleConfig::fromJson(const QByteArray& json, const QString& source)
-{
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(json, &error);
-    if (error.error != QJsonParseError::NoError)
-        throw BundleConfigError(QStringLiteral("%1: not valid JSON (%2)").arg(source, error.errorString()));
-    if (!document.isObject())
-        throw BundleConfigError(QStringLiteral("%1: not a JSON object").arg(source));
-    const InfoReader info(document.object(), source);
-
+    const InfoReader info(json);
     BundleConfig config;
     config.bundleIdentifier = info.string("CFBundleIdentifier");
     config.shortVersion = info.string("CFBundleShortVersionString", "");
@@ -124,6 +103,26 @@ BundleConfig BundleConfig::fromJson(const QByteArray& json, const QString& sourc
         config.updateFeedURL = info.url(*feed, "UPDATE_FEED_URL", { "https", "http" });
     config.bundleKind = info.optionalString("PARLEY_BUNDLE_KIND");
     return config;
+}
+
+} // namespace
+
+BundleConfig BundleConfig::read(const QString& bundleDirectory)
+{
+    const QString path = infoPath(bundleDirectory);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw BundleConfigError(QStringLiteral("%1: cannot be read (%2)").arg(path, file.errorString()));
+    return fromJson(file.readAll(), path);
+}
+
+BundleConfig BundleConfig::fromJson(const QByteArray& json, const QString& source)
+{
+    try {
+        return decode(JsonReader::parse(json));
+    } catch (const DecodingError& error) {
+        throw BundleConfigError(QStringLiteral("%1: %2").arg(source, error.description()));
+    }
 }
 
 QString BundleConfig::programBundleDirectory()

@@ -1,6 +1,7 @@
 #include "app/theme/ThemeOptions.h"
 
-#include "app/theme/ThemeDecodingError.h"
+#include "platform/DecodingError.h"
+#include "platform/JsonReader.h"
 
 #include <QJsonDocument>
 #include <QSettings>
@@ -11,86 +12,23 @@ namespace parley {
 
 namespace {
 
-// Reads one document strictly, naming the failing member in its error.
-class Reader {
-public:
-    Reader(QJsonObject object, QString path) : object_(std::move(object)), path_(std::move(path)) { }
-
-    QJsonValue required(const QString& key) const
-    {
-        const QJsonValue value = object_.value(key);
-        if (value.isUndefined())
-            fail(key, QStringLiteral("missing"));
-        return value;
-    }
-
-    // Absent and null both mean no value.
-    std::optional<QJsonValue> optional(const QString& key) const
-    {
-        const QJsonValue value = object_.value(key);
-        if (value.isUndefined() || value.isNull())
-            return std::nullopt;
-        return value;
-    }
-
-    double number(const QString& key) const { return number(key, required(key)); }
-
-    double number(const QString& key, const QJsonValue& value) const
-    {
-        if (!value.isDouble())
-            fail(key, QStringLiteral("expected a number"));
-        return value.toDouble();
-    }
-
-    bool boolean(const QString& key) const
-    {
-        const QJsonValue value = required(key);
-        if (!value.isBool())
-            fail(key, QStringLiteral("expected true or false"));
-        return value.toBool();
-    }
-
-    Reader object(const QString& key) const { return object(key, required(key)); }
-
-    Reader object(const QString& key, const QJsonValue& value) const
-    {
-        if (!value.isObject())
-            fail(key, QStringLiteral("expected an object"));
-        return Reader(value.toObject(), member(key));
-    }
-
-    [[noreturn]] void fail(const QString& key, const QString& problem) const
-    {
-        throw ThemeDecodingError(QStringLiteral("%1: %2").arg(member(key), problem));
-    }
-
-private:
-    QString member(const QString& key) const { return path_.isEmpty() ? key : path_ + u'.' + key; }
-
-    QJsonObject object_;
-    QString path_;
-};
-
-ThemeOptions::Font readFont(const Reader& font)
+ThemeOptions::Font readFont(const JsonReader& font)
 {
     ThemeOptions::Font result;
-    if (const std::optional<QJsonValue> family = font.optional(QStringLiteral("family"))) {
-        if (!family->isString())
-            font.fail(QStringLiteral("family"), QStringLiteral("expected a string"));
+    if (const std::optional<JsonReader> family = font.optional(QLatin1String("family")))
         result.family = family->toString();
-    }
-    result.size = font.number(QStringLiteral("size"));
-    result.isBold = font.boolean(QStringLiteral("isBold"));
+    result.size = font[QLatin1String("size")].toDouble();
+    result.isBold = font[QLatin1String("isBold")].toBool();
     return result;
 }
 
-ThemeOptions::Color readColor(const Reader& color)
+ThemeOptions::Color readColor(const JsonReader& color)
 {
     return {
-        color.number(QStringLiteral("red")),
-        color.number(QStringLiteral("green")),
-        color.number(QStringLiteral("blue")),
-        color.number(QStringLiteral("alpha")),
+        color[QLatin1String("red")].toDouble(),
+        color[QLatin1String("green")].toDouble(),
+        color[QLatin1String("blue")].toDouble(),
+        color[QLatin1String("alpha")].toDouble(),
     };
 }
 
@@ -146,26 +84,19 @@ std::optional<QByteArray> ThemeOptions::encoded() const
 
 ThemeOptions ThemeOptions::decode(const QByteArray& json)
 {
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(json, &error);
-    if (error.error != QJsonParseError::NoError)
-        throw ThemeDecodingError(QStringLiteral("malformed JSON: %1").arg(error.errorString()));
-    if (!document.isObject())
-        throw ThemeDecodingError(QStringLiteral("expected an object"));
-    return fromJson(document.object());
+    return fromJson(JsonReader::parse(json));
 }
 
-ThemeOptions ThemeOptions::fromJson(const QJsonObject& json)
+ThemeOptions ThemeOptions::fromJson(const JsonReader& options)
 {
-    const Reader options(json, QString());
     ThemeOptions result;
-    result.userFont = readFont(options.object(QStringLiteral("userFont")));
-    result.messageFont = readFont(options.object(QStringLiteral("messageFont")));
-    result.spacing = ThemeSpacing::fromJson(options.required(QStringLiteral("spacing")));
-    if (const std::optional<QJsonValue> color = options.optional(QStringLiteral("backgroundColor")))
-        result.backgroundColor = readColor(options.object(QStringLiteral("backgroundColor"), *color));
-    result.windowOpacity = options.number(QStringLiteral("windowOpacity"));
-    result.showMessageTimestamp = options.boolean(QStringLiteral("showMessageTimestamp"));
+    result.userFont = readFont(options[QLatin1String("userFont")]);
+    result.messageFont = readFont(options[QLatin1String("messageFont")]);
+    result.spacing = ThemeSpacing::fromJson(options[QLatin1String("spacing")]);
+    if (const std::optional<JsonReader> color = options.optional(QLatin1String("backgroundColor")))
+        result.backgroundColor = readColor(*color);
+    result.windowOpacity = options[QLatin1String("windowOpacity")].toDouble();
+    result.showMessageTimestamp = options[QLatin1String("showMessageTimestamp")].toBool();
     return result;
 }
 
@@ -189,7 +120,7 @@ ThemeOptions loadThemeOptions(QSettings& settings)
         return defaultThemeOptions();
     try {
         return ThemeOptions::decode(stored.toByteArray());
-    } catch (const ThemeDecodingError&) {
+    } catch (const DecodingError&) {
         settings.remove(themeSettingsKey);
         return defaultThemeOptions();
     }

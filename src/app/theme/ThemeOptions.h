@@ -12,6 +12,8 @@ class QSettings;
 
 namespace parley {
 
+class JsonReader;
+
 // The appearance the user edits and Parley stores between launches, as JSON
 // under the per-user setting "theme".
 struct ThemeOptions {
@@ -45,10 +47,10 @@ struct ThemeOptions {
     // The stored form; no value when a number has no JSON form (NaN, infinity).
     std::optional<QByteArray> encoded() const;
     QJsonObject toJson() const;
-    // Throws ThemeDecodingError for malformed JSON, a missing required key, a
+    // Throws DecodingError for malformed JSON, a missing required key, a
     // wrong type or a bad spacing object.
     static ThemeOptions decode(const QByteArray& json);
-    static ThemeOptions fromJson(const QJsonObject& json);
+    static ThemeOptions fromJson(const JsonReader& json);
 
     friend bool operator==(const ThemeOptions&, const ThemeOptions&) = default;
 };

@@ -1,6 +1,7 @@
 #include "app/theme/ThemeSpacing.h"
 
-#include "app/theme/ThemeDecodingError.h"
+#include "platform/DecodingError.h"
+#include "platform/JsonReader.h"
 
 #include <array>
 #include <utility>
@@ -30,27 +31,22 @@ QJsonObject ThemeSpacing::toJson() const
     return {};
 }
 
-ThemeSpacing ThemeSpacing::fromJson(const QJsonValue& json)
+ThemeSpacing ThemeSpacing::fromJson(const JsonReader& json)
 {
-    if (!json.isObject())
-        throw ThemeDecodingError(QStringLiteral("spacing: expected an object"));
-    const QJsonObject object = json.toObject();
-    if (object.size() != 1)
-        throw ThemeDecodingError(QStringLiteral("Invalid number of keys found, expected one."));
-    const QString name = object.begin().key();
-    const QJsonValue payload = object.begin().value();
-    if (!payload.isObject())
-        throw ThemeDecodingError(QStringLiteral("spacing.%1: expected an object").arg(name));
-    if (name == customKey) {
-        const QJsonValue points = payload.toObject().value(payloadKey);
-        if (!points.isDouble())
-            throw ThemeDecodingError(QStringLiteral("spacing.custom._0: expected a number"));
-        return custom(points.toDouble());
-    }
+    const QStringList keys = json.keys();
+    if (keys.size() != 1)
+        throw DecodingError(QStringLiteral("Invalid number of keys found, expected one."));
+    const QString& name = keys.first();
+    const QByteArray latin1Name = name.toLatin1();
+    const JsonReader payload = json[QLatin1String(latin1Name)];
+    // Every case's payload is an object, empty for the named ones.
+    payload.keys();
+    if (name == customKey)
+        return custom(payload[QLatin1String("_0")].toDouble());
     for (const auto& [make, caseName] : namedCases)
         if (name == caseName)
             return make();
-    throw ThemeDecodingError(QStringLiteral("spacing: unknown case \"%1\"").arg(name));
+    json.fail(QStringLiteral("has the unknown case \"%1\"").arg(name));
 }
 
 } // namespace parley

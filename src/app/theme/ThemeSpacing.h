@@ -5,6 +5,8 @@
 
 namespace parley {
 
+class JsonReader;
+
 // How far apart chat rows are. Each case stands for a number of points: the
 // gap between rows and the padding of the list and of each row. Inside a row
 // the name line and the body are a quarter of that apart. Theme::Spacing.
@@ -29,8 +31,8 @@ public:
 
     // {"minimum":{}} or {"custom":{"_0":12}}.
     QJsonObject toJson() const;
-    // Throws ThemeDecodingError for anything but exactly one known case.
-    static ThemeSpacing fromJson(const QJsonValue& json);
+    // Throws DecodingError for anything but exactly one known case.
+    static ThemeSpacing fromJson(const JsonReader& json);
 
     friend bool operator==(const ThemeSpacing&, const ThemeSpacing&) = default;
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "twitch/RawValue.h"
-#include "twitch/api/JsonReader.h"
+#include "platform/RawValue.h"
+#include "platform/JsonReader.h"
 #include "twitch/api/TwitchEmoteImages.h"
 
 #include <QJsonObject>

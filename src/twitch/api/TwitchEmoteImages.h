@@ -1,6 +1,6 @@
 #pragma once
 
-#include "twitch/api/JsonReader.h"
+#include "platform/JsonReader.h"
 
 #include <QHashFunctions>
 #include <QJsonObject>

@@ -2,7 +2,7 @@
 
 #include "platform/Error.h"
 #include "platform/PresentableError.h"
-#include "twitch/RawValue.h"
+#include "platform/RawValue.h"
 
 #include <QHashFunctions>
 

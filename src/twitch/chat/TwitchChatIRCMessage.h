@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/Error.h"
-#include "twitch/RawValue.h"
+#include "platform/RawValue.h"
 #include "twitch/chat/TwitchChatIRCCommand.h"
 
 #include <QString>

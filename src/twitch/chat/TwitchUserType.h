@@ -1,6 +1,6 @@
 #pragma once
 
-#include "twitch/RawValue.h"
+#include "platform/RawValue.h"
 
 #include <QStringView>
 

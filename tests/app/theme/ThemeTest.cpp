@@ -1,6 +1,7 @@
 #include "app/theme/Theme.h"
-#include "app/theme/ThemeDecodingError.h"
 #include "app/theme/ThemeOptions.h"
+#include "platform/DecodingError.h"
+#include "platform/JsonReader.h"
 
 #include <QFontDatabase>
 #include <QFontInfo>
@@ -25,7 +26,7 @@ QString decodingError(const QByteArray& json)
 {
     try {
         ThemeOptions::decode(json);
-    } catch (const ThemeDecodingError& error) {
+    } catch (const DecodingError& error) {
         return error.description();
     }
     return {};
@@ -66,7 +67,7 @@ TEST(ThemeOptions, SpacingCasesHaveTheirPointsAndJson)
     EXPECT_EQ(ThemeSpacing::custom(12).toJson(), parse(R"({"custom":{"_0":12}})"));
     for (const ThemeSpacing& spacing :
         { ThemeSpacing::minimum(), ThemeSpacing::medium(), ThemeSpacing::large(), ThemeSpacing::custom(10) })
-        EXPECT_EQ(ThemeSpacing::fromJson(spacing.toJson()), spacing);
+        EXPECT_EQ(ThemeSpacing::fromJson(JsonReader(spacing.toJson())), spacing);
     EXPECT_EQ(ThemeSpacing::minimum().points(), 8.0);
     EXPECT_EQ(ThemeSpacing::minimum().nameToBodyPoints(), 2.0);
     EXPECT_EQ(ThemeSpacing::medium().nameToBodyPoints(), 4.0);

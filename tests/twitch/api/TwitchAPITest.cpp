@@ -1,8 +1,8 @@
 #include "twitch/api/TwitchAPI.h"
+#include "platform/DecodingError.h"
 #include "platform/TransportError.h"
 #include "support/FutureWait.h"
 #include "twitch-sim/TwitchSimulator.h"
-#include "twitch/DecodingError.h"
 #include "twitch/api/InvalidRequestError.h"
 
 #include <QJsonDocument>
@@ -219,7 +219,7 @@ TEST_F(TwitchAPITest, ValidationOfANonHttpResponseIsInvalidResponse)
     EXPECT_EQ(error->code(), TwitchError::Code::invalidResponse);
 }
 
-TEST_F(TwitchAPITest, RevokeSendsTheClientIdAndTokenAsAForm)
+TEST_F(TwitchAPITest, RevokeSendsTheClientIDAndTokenAsAForm)
 {
     const TwitchAPI twitch = api();
     QFuture<void> revoked = twitch.revoke(QString::fromLatin1(demo::token));
@@ -387,7 +387,7 @@ TEST_F(TwitchAPITest, SlowHugeAndEndlessAnswersRunIntoTheRequestLimits)
 
 // --- Emote catalogue ------------------------------------------------------------
 
-TEST_F(TwitchAPITest, CatalogueRequestsCarryBearerAndClientIdAndTheIdUnchanged)
+TEST_F(TwitchAPITest, CatalogueRequestsCarryBearerAndClientIDAndTheIDUnchanged)
 {
     await(api().globalEmotes(token()));
     await(api().channelEmotes(QString::fromLatin1(demo::userID), token()));
@@ -488,7 +488,7 @@ TEST_F(TwitchAPITest, EmptyCatalogueKeepsTheTemplate)
     EXPECT_EQ(set.template_, QStringLiteral("T"));
 }
 
-TEST_F(TwitchAPITest, IdsThatWouldBreakTheURLFailWithoutARequest)
+TEST_F(TwitchAPITest, IDsThatWouldBreakTheURLFailWithoutARequest)
 {
     for (const QString& id : { QStringLiteral("1 2"), QStringLiteral("1&broadcaster_id=2"), QStringLiteral("1#x"),
              QStringLiteral("1/../x"), QStringLiteral("\u00e9") }) {

@@ -1,5 +1,5 @@
-#include "twitch/DecodingError.h"
-#include "twitch/api/JsonReader.h"
+#include "platform/DecodingError.h"
+#include "platform/JsonReader.h"
 #include "twitch/api/TwitchEmoteSet.h"
 #include "twitch/api/TwitchUserAccessToken.h"
 #include "twitch/api/TwitchUserInfo.h"
@@ -48,7 +48,7 @@ TEST(TwitchValuesTest, ScopesParleyHasNoUseForAreLeftOut)
     EXPECT_EQ(info.scopes, QSet<TwitchAuthScope> { TwitchAuthScope::chatRead });
 }
 
-TEST(TwitchValuesTest, EmoteSetIdIsOptionalAndOmittedWhenAbsent)
+TEST(TwitchValuesTest, EmoteSetIDIsOptionalAndOmittedWhenAbsent)
 {
     const QByteArray json = R"({"id":"1","name":"a","images":{"url_1x":"http://x/1","url_2x":"http://x/2",
         "url_4x":"http://x/4"},"format":["static","animated"],"scale":["1.0","2.0","3.0"],"theme_mode":["light"]})";

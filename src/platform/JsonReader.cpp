@@ -1,4 +1,4 @@
-#include "twitch/api/JsonReader.h"
+#include "platform/JsonReader.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -21,34 +21,51 @@ JsonReader::JsonReader(QJsonValue value, QString path) : value_(std::move(value)
 
 JsonReader JsonReader::operator[](QLatin1String key) const
 {
-    std::optional<JsonReader> member = optional(key);
-    if (!member)
-        fail(QStringLiteral("missing key \"%1\"").arg(key));
-    return *member;
+    if (std::optional<JsonReader> member = optional(key))
+        return *member;
+    JsonReader(QJsonValue::Undefined, path_.isEmpty() ? QString(key) : path_ + u'.' + key).fail(
+        QStringLiteral("is missing"));
 }
 
 std::optional<JsonReader> JsonReader::optional(QLatin1String key) const
 {
-    if (!value_.isObject())
-        fail(QStringLiteral("expected an object"));
-    const QJsonValue member = value_.toObject().value(key);
+    const QJsonValue member = object().value(key);
     if (member.isUndefined() || member.isNull())
         return std::nullopt;
     return JsonReader(member, path_.isEmpty() ? QString(key) : path_ + u'.' + key);
 }
 
+QStringList JsonReader::keys() const
+{
+    return object().keys();
+}
+
+QJsonObject JsonReader::object() const
+{
+    if (!value_.isObject())
+        fail(QStringLiteral("is not a JSON object"));
+    return value_.toObject();
+}
+
 QString JsonReader::toString() const
 {
     if (!value_.isString())
-        fail(QStringLiteral("expected a string"));
+        fail(QStringLiteral("is not a string"));
     return value_.toString();
 }
 
 double JsonReader::toDouble() const
 {
     if (!value_.isDouble())
-        fail(QStringLiteral("expected a number"));
+        fail(QStringLiteral("is not a number"));
     return value_.toDouble();
+}
+
+bool JsonReader::toBool() const
+{
+    if (!value_.isBool())
+        fail(QStringLiteral("is not true or false"));
+    return value_.toBool();
 }
 
 QUrl JsonReader::toUrl() const
@@ -56,14 +73,14 @@ QUrl JsonReader::toUrl() const
     const QString text = toString();
     const QUrl url(text, QUrl::StrictMode);
     if (text.isEmpty() || !url.isValid())
-        fail(QStringLiteral("invalid URL"));
+        fail(QStringLiteral("is not a valid URL"));
     return url;
 }
 
 QList<JsonReader> JsonReader::toArray() const
 {
     if (!value_.isArray())
-        fail(QStringLiteral("expected an array"));
+        fail(QStringLiteral("is not a JSON array"));
     const QJsonArray array = value_.toArray();
     QList<JsonReader> elements;
     elements.reserve(array.size());
@@ -74,8 +91,8 @@ QList<JsonReader> JsonReader::toArray() const
 
 void JsonReader::fail(const QString& problem) const
 {
-    throw DecodingError(QStringLiteral("Cannot decode %1: %2")
-                            .arg(path_.isEmpty() ? QStringLiteral("the document") : u'"' + path_ + u'"', problem));
+    throw DecodingError(
+        (path_.isEmpty() ? QStringLiteral("The document") : u'"' + path_ + u'"') + u' ' + problem);
 }
 
 } // namespace parley
