@@ -3,7 +3,9 @@
 #include "platform/TransferDeadline.h"
 #include "platform/TransportError.h"
 
+#include <QAuthenticator>
 #include <QNetworkAccessManager>
+#include <QNetworkProxy>
 #include <QNetworkDiskCache>
 #include <QNetworkReply>
 #include <QThread>
@@ -36,6 +38,13 @@ bool isFollowedRedirect(const QNetworkReply& reply)
             .toInt() != QNetworkRequest::ManualRedirectPolicy;
 }
 
+// Qt reads a 401 or 407 answer's body whole, for its own authentication,
+// before it shows the headers; Parley never authenticates to image hosts.
+bool asksForAuthentication(int status)
+{
+    return status == 401 || status == 407;
+}
+
 std::exception_ptr cancellation()
 {
     return std::make_exception_ptr(
@@ -65,6 +74,8 @@ public:
         QByteArray held;
         qint64 received = 0;
         TransferDeadline* deadline = nullptr;
+        // Until the headers arrive; the body of a 401 or 407 shows no progress.
+        TransferDeadline* responseDeadline = nullptr;
     };
 
     Session(URLCache cache, Validator validator, Limits limits)
@@ -90,6 +101,8 @@ public:
         handler.reply = reply;
         handler.deadline = new TransferDeadline(
             limits_.transferTimeout, TransferDeadline::Milliseconds::zero(), [this, id] { timeOut(id); }, this);
+        handler.responseDeadline = new TransferDeadline(
+            TransferDeadline::Milliseconds::zero(), limits_.responseTimeout, [this, id] { timeOut(id); }, this);
         handlers_.emplace(id, std::move(handler));
         connect(reply, &QNetworkReply::metaDataChanged, this, [this, id] { receiveResponse(id); });
         connect(reply, &QNetworkReply::readyRead, this, [this, id] { receiveData(id); });
@@ -121,6 +134,10 @@ private:
             return manager_;
         manager_ = new QNetworkAccessManager(this);
         manager_->setObjectName(QStringLiteral("parley.images.DataLoader"));
+        connect(manager_, &QNetworkAccessManager::authenticationRequired, this,
+            [this](QNetworkReply* reply) { refuseAuthentication(reply, 401); });
+        connect(manager_, &QNetworkAccessManager::proxyAuthenticationRequired, this,
+            [this] { refuseAuthentication(nullptr, 407); });
         if (cache_.isEnabled()) {
             auto* diskCache = new QNetworkDiskCache(manager_);
             diskCache->setCacheDirectory(cache_.directory);
@@ -148,6 +165,18 @@ private:
             handler->deadline->noteProgress();
     }
 
+    // Ends the load of `reply` (every load still waiting for its headers when
+    // a proxy asks: the proxy signal names none) before Qt answers the challenge.
+    void refuseAuthentication(QNetworkReply* reply, int status)
+    {
+        std::vector<quint64> refused;
+        for (const auto& [id, handler] : handlers_)
+            if (reply ? handler.reply == reply : !handler.response)
+                refused.push_back(id);
+        for (quint64 id : refused)
+            finish(id, std::make_exception_ptr(Error::statusCodeUnacceptable(status)));
+    }
+
     // Returns false when the response was rejected (the load is then over).
     bool receiveResponse(quint64 id)
     {
@@ -155,12 +184,16 @@ private:
         if (!handler)
             return false;
         handler->deadline->noteProgress();
+        if (TransferDeadline* waiting = std::exchange(handler->responseDeadline, nullptr))
+            waiting->deleteLater();
         if (handler->response || isFollowedRedirect(*handler->reply))
             return true;
         handler->response = URLResponse::fromReply(*handler->reply);
         if (delegate_)
             delegate_->responseReceived(handler->request, *handler->response);
-        std::exception_ptr error = validator_(*handler->response);
+        std::exception_ptr error = asksForAuthentication(handler->response->statusCode)
+            ? std::make_exception_ptr(Error::statusCodeUnacceptable(handler->response->statusCode))
+            : validator_(*handler->response);
         if (!error && handler->response->expectedContentLength > limits_.maximumDataSize)
             error = tooLarge();
         if (error) {
@@ -220,6 +253,8 @@ private:
         handlers_.erase(found);
         handler.reply->disconnect(this);
         handler.deadline->deleteLater(); // may be the caller
+        if (handler.responseDeadline)
+            handler.responseDeadline->deleteLater();
         // Stopped later: aborting inside the reply's own signal upsets it.
         QNetworkReply* reply = handler.reply;
         QMetaObject::invokeMethod(

@@ -16,6 +16,11 @@ namespace parley {
 struct DataLoaderLimits {
     // Without a byte in either direction for this long, a load fails.
     std::chrono::milliseconds transferTimeout = std::chrono::seconds(60);
+    // Without the answer's headers this long after the request, a load fails.
+    // Qt 6.4 reads a 401 or 407 answer's body whole before it shows its
+    // headers or asks for credentials, with no progress to see: this bounds
+    // how much of an endless one it reads.
+    std::chrono::milliseconds responseTimeout = std::chrono::seconds(10);
     qint64 maximumDataSize = 32 * 1024 * 1024;
     // What Qt may hold for a load that has not been read yet.
     qint64 readBufferSize = 1024 * 1024;

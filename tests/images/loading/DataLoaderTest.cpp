@@ -280,3 +280,36 @@ TEST(DataLoader, followsUpToFiveRedirects)
     ASSERT_TRUE(tooMany) << six.errorText().toStdString();
     EXPECT_EQ(tooMany->code(), QNetworkReply::TooManyRedirectsError);
 }
+
+TEST(DataLoader, authenticationChallengesEndTheLoadInsteadOfBeingReadOn)
+{
+    TwitchSimulator simulator;
+    ASSERT_NE(simulator.start(), 0);
+    DataLoader::Limits limits;
+    limits.responseTimeout = 300ms;
+    // Even a validator that takes every status gets no 401 or 407 body.
+    DataLoader loader(URLCache {}, [](const URLResponse&) { return std::exception_ptr(); }, limits);
+
+    for (int status : { 401, 407 }) {
+        const QUrl challenge = simulator.blobURL(1000, QStringLiteral("challenge%1").arg(status));
+        simulator.setFault(challenge.path(), HttpFault::withStatus(status));
+        Outcome outcome;
+        outcome.start(loader, challenge);
+        ASSERT_TRUE(outcome.waitForCompletion());
+        const auto refused = outcome.errorOf<DataLoader::Error>();
+        ASSERT_TRUE(refused) << outcome.errorText().toStdString();
+        EXPECT_EQ(refused->statusCode(), status);
+        EXPECT_TRUE(outcome.data.isEmpty());
+    }
+
+    // Qt shows nothing of an endless 401 while it reads it: the wait for its
+    // headers ends it, long before the 60 s without progress would.
+    const QUrl endless = simulator.blobURL(10, "endless401");
+    simulator.setFault(endless.path(), HttpFault { .status = 401, .isEndless = true });
+    Outcome outcome;
+    outcome.start(loader, endless);
+    ASSERT_TRUE(outcome.waitForCompletion());
+    const auto timeout = outcome.errorOf<TransportError>();
+    ASSERT_TRUE(timeout) << outcome.errorText().toStdString();
+    EXPECT_EQ(timeout->code(), QNetworkReply::TimeoutError);
+}
