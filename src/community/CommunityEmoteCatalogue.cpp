@@ -46,10 +46,9 @@ bool CommunityEmoteCatalogue::isProviderEnabled(CommunityEmoteProvider provider)
     return enabled_[size_t(provider)];
 }
 
-const CommunityEmote* CommunityEmoteCatalogue::find(const QString& word) const
+const CommunityEmote* CommunityEmoteCatalogue::find(QStringView word) const
 {
-    const auto found = merged_.constFind(word);
-    return found == merged_.cend() ? nullptr : &found.value();
+    return merged_.find(word);
 }
 
 QList<CommunityEmote> CommunityEmoteCatalogue::emotes(CommunityEmoteProvider provider, Scope scope) const
@@ -116,8 +115,7 @@ void CommunityEmoteCatalogue::rebuild()
             if (!isProviderEnabled(provider))
                 continue;
             for (const CommunityEmote& emote : slots_[slotIndex(provider, scope)].emotes)
-                if (!merged_.contains(emote.name))
-                    merged_.insert(emote.name, emote);
+                merged_.add(emote);
         }
 }
 

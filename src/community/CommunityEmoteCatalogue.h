@@ -2,6 +2,7 @@
 
 #include "community/CommunityEmote.h"
 #include "community/CommunityEmoteClient.h"
+#include "community/CommunityEmoteNames.h"
 
 #include <QHash>
 #include <QList>
@@ -41,7 +42,7 @@ public:
     bool isProviderEnabled(CommunityEmoteProvider provider) const;
 
     // The emote a chat word shows, or null. Valid until emotesChanged.
-    const CommunityEmote* find(const QString& word) const;
+    const CommunityEmote* find(QStringView word) const;
     qsizetype count() const { return merged_.size(); }
 
     // A set as it arrived (empty until then, and after a 404).
@@ -79,7 +80,7 @@ private:
     quint64 generation_ = 0;
     std::array<Slot, slotCount> slots_;
     std::array<bool, 3> enabled_ { true, true, true };
-    QHash<QString, CommunityEmote> merged_;
+    CommunityEmoteNames merged_;
     std::chrono::milliseconds retryDelay_ = defaultRetryDelay;
 };
 

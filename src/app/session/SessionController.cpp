@@ -79,7 +79,7 @@ void SessionController::loadChannelEmotes(const std::optional<RoomState>& room)
 void SessionController::useCommunityEmotes()
 {
     CommunityEmoteCatalogue* catalogue = communityEmotes_.get();
-    emoteImageLoader_->setCommunityEmotes([catalogue](const QString& word) { return catalogue->find(word); });
+    emoteImageLoader_->setCommunityEmotes([catalogue](QStringView word) { return catalogue->find(word); });
     connect(catalogue, &CommunityEmoteCatalogue::emotesChanged, emoteImageLoader_.get(),
         &EmoteImageLoader::imagesChanged);
     connect(catalogue, &CommunityEmoteCatalogue::loadFailed, this,

@@ -63,7 +63,7 @@ void appendTextRun(QList<TextWithEmotesRun>& runs, QStringView text)
 }
 
 // Splits `text` on whitespace; a word naming a community emote becomes it.
-void appendCommunityWords(QList<TextWithEmotesRun>& runs, const QString& text, const CommunityEmoteLookup& lookup)
+void appendCommunityWords(QList<TextWithEmotesRun>& runs, QStringView text, const CommunityEmoteLookup& lookup)
 {
     qsizetype done = 0;
     qsizetype i = 0;
@@ -75,14 +75,14 @@ void appendCommunityWords(QList<TextWithEmotesRun>& runs, const QString& text, c
         const qsizetype begin = i;
         while (i < text.size() && !text.at(i).isSpace())
             ++i;
-        const QString word = text.mid(begin, i - begin);
+        const QStringView word = text.sliced(begin, i - begin);
         if (const CommunityEmote* emote = lookup(word)) {
-            appendTextRun(runs, QStringView(text).sliced(done, begin - done));
-            runs.append({ word, {}, *emote });
+            appendTextRun(runs, text.sliced(done, begin - done));
+            runs.append({ word.toString(), {}, *emote });
             done = i;
         }
     }
-    appendTextRun(runs, QStringView(text).sliced(done));
+    appendTextRun(runs, text.sliced(done));
 }
 
 // Draws a zero-width emote over the image just before it (only whitespace
@@ -135,7 +135,7 @@ QList<TwitchEmoteMark> TextWithEmotes::usableMarks() const
 QList<TextWithEmotesRun> TextWithEmotes::runs(const CommunityEmoteLookup& communityEmote) const
 {
     QList<TextWithEmotesRun> runs;
-    const auto appendWords = [&](const QString& text) {
+    const auto appendWords = [&](QStringView text) {
         if (communityEmote)
             appendCommunityWords(runs, text, communityEmote);
         else
@@ -146,11 +146,11 @@ QList<TextWithEmotesRun> TextWithEmotes::runs(const CommunityEmoteLookup& commun
     for (const TwitchEmoteMark& mark : usableMarks()) {
         const qsizetype begin = cursor.offsetOf(mark.begin);
         const qsizetype end = cursor.offsetOf(mark.end + 1);
-        appendWords(text_.mid(done, begin - done));
+        appendWords(QStringView(text_).sliced(done, begin - done));
         runs.append({ text_.mid(begin, end - begin), mark.emoteID, std::nullopt });
         done = end;
     }
-    appendWords(text_.mid(done));
+    appendWords(QStringView(text_).sliced(done));
     return runs;
 }
 

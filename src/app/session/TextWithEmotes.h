@@ -43,7 +43,7 @@ struct TextWithEmotesRun {
 };
 
 // The community emote a word names, or null.
-using CommunityEmoteLookup = std::function<const CommunityEmote*(const QString& word)>;
+using CommunityEmoteLookup = std::function<const CommunityEmote*(QStringView word)>;
 
 // What composing draws from: the images loaded so far (stacked images are
 // added to it), the community emotes, and a way to ask for a missing image

@@ -1,4 +1,5 @@
 #include "app/session/TextWithEmotes.h"
+#include "community/CommunityEmoteNames.h"
 
 #include <QImage>
 
@@ -50,17 +51,14 @@ struct Composition {
         for (const QString& id : loadedWide)
             images.insert(id, wideImage());
         for (const CommunityEmote& emote : community)
-            names.insert(emote.name, emote);
-        const CommunityEmoteLookup lookup = [this](const QString& word) {
-            const auto found = names.constFind(word);
-            return found == names.cend() ? nullptr : &*found;
-        };
+            names.add(emote);
+        const CommunityEmoteLookup lookup = [this](QStringView word) { return names.find(word); };
         pieces = TextWithEmotes(body, std::move(marks), {})
                      .compose({ images, lookup, [this](const QString& key, const QUrl&) { requested.append(key); } });
     }
 
     EmoteImageStore images;
-    QHash<QString, CommunityEmote> names;
+    CommunityEmoteNames names;
     QList<Piece> pieces;
     QStringList requested;
 };
