@@ -47,15 +47,6 @@ public:
         fail(QStringLiteral("has the unknown value \"%1\"").arg(text));
     }
 
-    template <typename Enum>
-    QList<Enum> toEnumList() const
-    {
-        QList<Enum> values;
-        for (const JsonReader& element : toArray())
-            values.append(element.template toEnum<Enum>());
-        return values;
-    }
-
     // The known values of an array of strings, in order: the service adds
     // values over time, and an unknown one must not fail a whole answer.
     template <typename Enum>

@@ -11,7 +11,7 @@ namespace parley {
 namespace {
 
 const QString customKey = QStringLiteral("custom");
-const QString payloadKey = QStringLiteral("_0");
+const QLatin1String payloadKey("_0");
 
 const std::array<std::pair<ThemeSpacing (*)(), QLatin1String>, 3> namedCases { {
     { &ThemeSpacing::minimum, QLatin1String("minimum") },
@@ -42,7 +42,7 @@ ThemeSpacing ThemeSpacing::fromJson(const JsonReader& json)
     // Every case's payload is an object, empty for the named ones.
     payload.keys();
     if (name == customKey)
-        return custom(payload[QLatin1String("_0")].toDouble());
+        return custom(payload[payloadKey].toDouble());
     for (const auto& [make, caseName] : namedCases)
         if (name == caseName)
             return make();
