@@ -19,7 +19,6 @@ AuthenticationCoordinator::AuthenticationCoordinator(
     QPalette palette = window_->palette();
     palette.setColor(QPalette::Window, AuthenticationViewModel::windowColor());
     window_->setPalette(palette);
-    viewController_->setMinimumSize(viewController_->initialSize());
     window_->setFixedSize(window_->sizeHint());
 }
 

@@ -1,5 +1,7 @@
 #include "app/ui/ThemeModifier.h"
 
+#include "app/ui/QmlScreen.h"
+
 #include <QQmlComponent>
 #include <QQmlEngine>
 
@@ -43,20 +45,23 @@ Theme largeTheme()
 
 TEST(ThemeModifier, QmlContentReadsTheCurrentThemeAndFollowsItsSource)
 {
+    QmlScreen::registerTypes();
     QQmlEngine engine;
     ThemeModifier modifier;
-    modifier.wrap(engine.rootContext());
     QQmlComponent component(&engine);
     component.setData(R"(import QtQuick
+        import Parley
         Item {
-            property real gap: theme.spacing.points
-            property real inner: theme.spacing.nameToBodyPoints
-            property real size: theme.messageFont.pointSize
-            property bool stamps: theme.showMessageTimestamp
-            property bool plain: theme.backgroundColor === null
+            required property ThemeModifier themeModifier
+            property real gap: themeModifier.theme.spacing.points
+            property real inner: themeModifier.theme.spacing.nameToBodyPoints
+            property real size: themeModifier.theme.messageFont.pointSize
+            property bool stamps: themeModifier.theme.showMessageTimestamp
+            property bool plain: themeModifier.theme.backgroundColor === null
         })",
         QUrl());
-    std::unique_ptr<QObject> content(component.create());
+    std::unique_ptr<QObject> content(
+        component.createWithInitialProperties({ { QStringLiteral("themeModifier"), QVariant::fromValue(&modifier) } }));
     ASSERT_TRUE(content) << component.errorString().toStdString();
     EXPECT_EQ(content->property("gap").toDouble(), 8.0);
     EXPECT_EQ(content->property("size").toDouble(), 13.0);

@@ -1,29 +1,32 @@
 import QtQuick
 import QtQuick.Controls
+import Parley
 import Parley.Chat
 
 // A scrolling column of chat rows that keeps the newest row in view while
 // the reader is at, or near, the bottom, and offers the way back once they
-// have scrolled up. Give it a MessageListModel, a theme and an emote image
-// loader. The wheel, the keys and the scroll bar are the reader's moves; the
-// scroll state decides what each means.
+// have scrolled up. Give it a MessageListModel, a theme modifier and an emote
+// image loader (without one, emotes show by name). The wheel, the keys and
+// the scroll bar are the reader's moves; the scroll state decides what each
+// means.
 FocusScope {
     id: root
 
-    required property var theme
-    property var emoteImages: null
-    property alias model: list.model
+    required property ThemeModifier themeModifier
+    property EmoteImageLoader emoteImages: null
+    required property MessageListModel messages
 
-    readonly property real gap: theme.spacing.points
+    readonly property real gap: themeModifier.theme.spacing.points
 
     FontMetrics {
         id: lineMetrics
-        font: root.theme.messageFont
+        font: root.themeModifier.theme.messageFont
     }
 
     ListView {
         id: list
         objectName: "rows"
+        model: root.messages
         anchors.fill: parent
         focus: true
         activeFocusOnTab: true
@@ -46,9 +49,9 @@ FocusScope {
 
         delegate: TextMessageView {
             width: ListView.view.width
-            theme: root.theme
+            themeModifier: root.themeModifier
             emoteImages: root.emoteImages
-            messages: root.model
+            messages: root.messages
         }
 
         // The geometry the stick-to-bottom rule judges by: the content with
@@ -57,10 +60,10 @@ FocusScope {
         // built rows is an estimate; while the last row is built, its real
         // position gives the distance to the bottom instead.
         function measure() {
-            var scrolled = contentY - originY
-            var last = count > 0 ? itemAtIndex(count - 1) : null
-            var below = last ? last.y + last.height + bottomMargin - contentY - height
-                             : contentHeight + topMargin + bottomMargin - scrolled - height
+            const scrolled = contentY - originY
+            const last = count > 0 ? itemAtIndex(count - 1) : null
+            const below = last ? last.y + last.height + bottomMargin - contentY - height
+                               : contentHeight + topMargin + bottomMargin - scrolled - height
             scrollState.measure(scrolled + height + below, scrolled, height)
         }
         function layoutChanged() {
@@ -75,8 +78,8 @@ FocusScope {
 
         // Moves by `distance` points within the content, as the reader asked.
         function scrollBy(distance) {
-            var top = originY - topMargin
-            var bottom = Math.max(top, originY + contentHeight + bottomMargin - height)
+            const top = originY - topMargin
+            const bottom = Math.max(top, originY + contentHeight + bottomMargin - height)
             contentY = Math.min(Math.max(contentY + distance, top), bottom)
             scrollState.userScrolled()
         }
@@ -93,7 +96,7 @@ FocusScope {
         }
 
         Keys.onPressed: (event) => {
-            var line = lineMetrics.lineSpacing
+            const line = lineMetrics.lineSpacing
             if (event.key === Qt.Key_End)
                 scrollState.followLatest()
             else if (event.key === Qt.Key_Home)
@@ -137,7 +140,7 @@ FocusScope {
 
     MessageListScrollState {
         id: scrollState
-        model: list.model
+        model: root.messages
     }
 
     Connections {

@@ -7,45 +7,49 @@
 
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QPalette>
 
 namespace parley {
 
 namespace {
 
-QVariant textData(const TwitchChatTextMessage& text, int role, const QLocale& locale)
+// What every row reads besides its message: the times' locale and the colour
+// of text without a colour of its own.
+struct RowContext {
+    const QLocale& locale;
+    const QColor& textColor;
+};
+
+QVariant textData(const TwitchChatTextMessage& text, int role, const RowContext& context)
 {
     using Model = TextMessageViewModel;
     switch (role) {
     case MessageListModel::KindRole:
-        return QStringLiteral("text");
-    case MessageListModel::MessageIDRole:
-        return text.id();
+        return MessageListModel::ChatterRow;
     case MessageListModel::DisplayNameRole:
         return text.displayName();
     case MessageListModel::NameColorRole: {
         const QColor color = Model::nameColor(text);
-        return color.isValid() ? QVariant(color) : QVariant();
+        return color.isValid() ? color : context.textColor;
     }
     case MessageListModel::IsBroadcasterRole:
         return text.isBroadcaster();
     case MessageListModel::RoleTooltipRole:
         return Model::roleTooltip(text);
     case MessageListModel::TimeTextRole:
-        return Model::shortTime(text.sentAt(), locale);
+        return Model::shortTime(text.sentAt(), context.locale);
     case MessageListModel::BodyRole:
         return QVariant::fromValue(Model::body(text));
-    case MessageListModel::BodyTextRole:
-        return text.body();
-    case MessageListModel::ReplyToRole:
-        return Model::replyTo(text);
-    case MessageListModel::ReplyTextRole:
-        return text.reply().value_or(TwitchChatMessageReply()).parentMessageBody;
+    case MessageListModel::BodyColorRole:
+        return Model::bodyStyle(text, context.textColor).color;
+    case MessageListModel::IsBodyItalicRole:
+        return Model::bodyStyle(text, context.textColor).isItalic;
+    case MessageListModel::BodyOpacityRole:
+        return Model::bodyStyle(text, context.textColor).opacity;
+    case MessageListModel::ReplyLineRole:
+        return Model::replyLine(text);
     case MessageListModel::AccessibleNameRole:
         return Model::accessibleName(text);
-    case MessageListModel::IsActionRole:
-        return text.isAction();
-    case MessageListModel::IsDeletedRole:
-        return text.isDeleted();
     case MessageListModel::HeadlineRole:
         return QString();
     default:
@@ -55,15 +59,17 @@ QVariant textData(const TwitchChatTextMessage& text, int role, const QLocale& lo
 
 // A row without a chatter's words still gives every role a value of its
 // type: the row's QML requires them all.
-QVariant emptyData(int role)
+QVariant emptyData(int role, const RowContext& context)
 {
     switch (role) {
     case MessageListModel::NameColorRole:
-        return {};
+    case MessageListModel::BodyColorRole:
+        return context.textColor;
     case MessageListModel::IsBroadcasterRole:
-    case MessageListModel::IsActionRole:
-    case MessageListModel::IsDeletedRole:
+    case MessageListModel::IsBodyItalicRole:
         return false;
+    case MessageListModel::BodyOpacityRole:
+        return 1.0;
     case MessageListModel::BodyRole:
         return QVariant::fromValue(TextWithEmotes());
     default:
@@ -71,33 +77,38 @@ QVariant emptyData(int role)
     }
 }
 
-QVariant systemData(const TwitchChatSystemMessage& system, int role, const QLocale& locale)
+QVariant systemData(const TwitchChatSystemMessage& system, int role, const RowContext& context)
 {
     switch (role) {
     case MessageListModel::KindRole:
-        return QStringLiteral("system");
-    case MessageListModel::MessageIDRole:
-        return system.id;
+        return system.userMessage ? MessageListModel::SystemRowWithWords : MessageListModel::SystemRow;
     case MessageListModel::HeadlineRole:
         return SystemMessageViewModel::headline(system);
     case MessageListModel::AccessibleNameRole:
         return SystemMessageViewModel::accessibleName(system);
     case MessageListModel::TimeTextRole:
-        return system.sentAt ? TextMessageViewModel::shortTime(*system.sentAt, locale) : QString();
+        return system.sentAt ? TextMessageViewModel::shortTime(*system.sentAt, context.locale) : QString();
     default:
-        return system.userMessage ? textData(*system.userMessage, role, locale) : emptyData(role);
+        return system.userMessage ? textData(*system.userMessage, role, context) : emptyData(role, context);
     }
 }
 
 } // namespace
 
 MessageListModel::MessageListModel(QList<TwitchChatMessage> messages, QObject* parent)
-    : QAbstractListModel(parent), fixed_(std::move(messages)), rows_(fixed_.size())
+    : QAbstractListModel(parent)
+    , fixed_(std::move(messages))
+    , rows_(fixed_.size())
+    , textColor_(QGuiApplication::palette().color(QPalette::Text))
 { }
 
 MessageListModel::MessageListModel(TwitchChat& chat, QObject* parent)
-    : QAbstractListModel(parent), chat_(&chat), rows_(chat.messages().size())
+    : QAbstractListModel(parent)
+    , chat_(&chat)
+    , rows_(chat.messages().size())
+    , textColor_(QGuiApplication::palette().color(QPalette::Text))
 {
+    connect(&chat, &TwitchChat::messagesDropped, this, &MessageListModel::messagesDropped);
     connect(&chat, &TwitchChat::messageAppended, this, &MessageListModel::messageAppended);
     connect(&chat, &TwitchChat::messageUpdated, this, &MessageListModel::messageUpdated);
     connect(&chat, &QObject::destroyed, this, [this] {
@@ -130,28 +141,27 @@ QVariant MessageListModel::data(const QModelIndex& index, int role) const
     const TwitchChatMessage* message = this->message(index.row());
     if (!message)
         return {};
+    const RowContext context { locale_, textColor_ };
     if (const TwitchChatTextMessage* text = message->text())
-        return textData(*text, role, locale_);
-    return systemData(*message->system(), role, locale_);
+        return textData(*text, role, context);
+    return systemData(*message->system(), role, context);
 }
 
 QHash<int, QByteArray> MessageListModel::roleNames() const
 {
     return {
         { KindRole, "kind" },
-        { MessageIDRole, "messageID" },
         { DisplayNameRole, "displayName" },
         { NameColorRole, "nameColor" },
         { IsBroadcasterRole, "isBroadcaster" },
         { RoleTooltipRole, "roleTooltip" },
         { TimeTextRole, "timeText" },
         { BodyRole, "body" },
-        { BodyTextRole, "bodyText" },
-        { ReplyToRole, "replyTo" },
-        { ReplyTextRole, "replyText" },
+        { BodyColorRole, "bodyColor" },
+        { IsBodyItalicRole, "isBodyItalic" },
+        { BodyOpacityRole, "bodyOpacity" },
+        { ReplyLineRole, "replyLine" },
         { AccessibleNameRole, "accessibleName" },
-        { IsActionRole, "isAction" },
-        { IsDeletedRole, "isDeleted" },
         { HeadlineRole, "headline" },
     };
 }

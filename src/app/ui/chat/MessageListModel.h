@@ -3,6 +3,7 @@
 #include "twitch/chat/TwitchChatMessage.h"
 
 #include <QAbstractListModel>
+#include <QColor>
 #include <QList>
 #include <QLocale>
 #include <QPointer>
@@ -20,22 +21,29 @@ class MessageListModel final : public QAbstractListModel {
 
 public:
     enum Role {
-        KindRole = Qt::UserRole + 1,
-        MessageIDRole,
+        KindRole = Qt::UserRole + 1, // a RowKind
         DisplayNameRole,
-        NameColorRole,
+        NameColorRole, // the sender's colour, or the text colour
         IsBroadcasterRole,
         RoleTooltipRole,
         TimeTextRole,
         BodyRole, // a TextWithEmotes
-        BodyTextRole,
-        ReplyToRole,
-        ReplyTextRole,
+        BodyColorRole,
+        IsBodyItalicRole,
+        BodyOpacityRole,
+        ReplyLineRole,
         AccessibleNameRole,
-        IsActionRole,
-        IsDeletedRole,
         HeadlineRole, // a system line's own text; empty for a chatter's message
     };
+
+    // What a row shows. QML reads enumerators only when they start with a
+    // capital.
+    enum RowKind {
+        ChatterRow, // a chatter's message: name, time and body
+        SystemRow, // a system line alone: its headline
+        SystemRowWithWords, // a system line over a chatter's own words
+    };
+    Q_ENUM(RowKind)
 
     // Rows for a fixed list of messages.
     explicit MessageListModel(QList<TwitchChatMessage> messages, QObject* parent = nullptr);
@@ -72,6 +80,9 @@ private:
     // while an announcement is under way.
     qsizetype rows_ = 0;
     QLocale locale_;
+    // Text without a colour of its own: the application palette's, as the
+    // rows' other text.
+    QColor textColor_;
 };
 
 } // namespace parley

@@ -1,6 +1,8 @@
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
+import Parley
+import Parley.Chat
 
 // The chat window's content: the message list, the lines about the
 // connection, and the entry bar with its send button, the message's length
@@ -9,9 +11,9 @@ import QtQuick.Layouts
 Item {
     id: root
 
-    required property var viewModel
-    required property var theme
-    property var emoteImages: null
+    required property SessionViewModel viewModel
+    required property ThemeModifier themeModifier
+    required property EmoteImageLoader emoteImages
 
     implicitWidth: 360
     implicitHeight: 480
@@ -34,8 +36,8 @@ Item {
             Layout.fillHeight: true
             Layout.minimumWidth: 250
             Layout.minimumHeight: 250
-            model: root.viewModel.messages
-            theme: root.theme
+            messages: root.viewModel.messages
+            themeModifier: root.themeModifier
             emoteImages: root.emoteImages
         }
 
@@ -159,7 +161,7 @@ Item {
                             implicitHeight: 18
                             opacity: sendButton.enabled ? 1.0 : 0.4
                             onPaint: {
-                                var ctx = getContext("2d")
+                                const ctx = getContext("2d")
                                 ctx.reset()
                                 ctx.fillStyle = colors.buttonText
                                 ctx.beginPath()

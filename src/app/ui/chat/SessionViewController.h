@@ -1,24 +1,22 @@
 #pragma once
 
+#include "app/ui/QmlScreen.h"
 #include "app/ui/chat/MessageListModel.h"
 #include "app/ui/chat/SessionViewModel.h"
 
 #include <QPointer>
-#include <QWidget>
-
-class QQuickWidget;
 
 namespace parley {
 
 class SessionController;
 class ThemeModifier;
 
-// The chat window's content: a widget hosting SessionView.qml in a
-// QQuickWidget, with the message rows of the session's chat, the send action
-// over its chat client, the lines about the connection, the session's emote
-// images and the theme of `themeModifier`. The shell puts this widget into
-// the chat window (it is the widget; the window owns it as usual).
-class SessionViewController final : public QWidget {
+// The chat window's content: SessionView.qml with the message rows of the
+// session's chat, the send action over its chat client, the lines about the
+// connection, the session's emote images and the theme of `themeModifier`.
+// The shell puts this widget into the chat window (it is the widget; the
+// window owns it as usual).
+class SessionViewController final : public QmlScreen {
     Q_OBJECT
 
 public:
@@ -28,9 +26,6 @@ public:
 
     MessageListModel& messageListModel() { return *messages_; }
     SessionViewModel& viewModel() { return *viewModel_; }
-    QQuickWidget* quickWidget() const { return quickWidget_; }
-    // The QML root, null when SessionView.qml failed to load.
-    QObject* rootObject() const;
 
 private:
     QFuture<void> sendMessage(const QString& text);
@@ -38,7 +33,6 @@ private:
     QPointer<SessionController> session_;
     MessageListModel* messages_;
     SessionViewModel* viewModel_;
-    QQuickWidget* quickWidget_;
 };
 
 } // namespace parley

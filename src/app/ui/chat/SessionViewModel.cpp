@@ -5,7 +5,7 @@
 
 namespace parley {
 
-SessionViewModel::SessionViewModel(QAbstractItemModel& messages, SendMessage onSendMessage, QObject* parent)
+SessionViewModel::SessionViewModel(MessageListModel& messages, SendMessage onSendMessage, QObject* parent)
     : QObject(parent), messages_(messages), onSendMessage_(std::move(onSendMessage))
 { }
 

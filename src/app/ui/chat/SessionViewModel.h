@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/ui/chat/MessageListModel.h"
 #include "twitch/chat/TwitchChatConnectionState.h"
 
 #include <QFuture>
@@ -7,8 +8,6 @@
 #include <QString>
 
 #include <functional>
-
-class QAbstractItemModel;
 
 namespace parley {
 
@@ -18,7 +17,7 @@ namespace parley {
 // decided here. Main thread only.
 class SessionViewModel final : public QObject {
     Q_OBJECT
-    Q_PROPERTY(QAbstractItemModel* messages READ messages CONSTANT)
+    Q_PROPERTY(parley::MessageListModel* messages READ messages CONSTANT)
     Q_PROPERTY(QString newMessage READ newMessage WRITE setNewMessage NOTIFY newMessageChanged)
     Q_PROPERTY(bool canSend READ canSend NOTIFY newMessageChanged)
     Q_PROPERTY(int characterCount READ characterCount NOTIFY newMessageChanged)
@@ -43,9 +42,9 @@ public:
     using SendMessage = std::function<QFuture<void>(const QString& text)>;
 
     // `messages` must outlive the view model.
-    SessionViewModel(QAbstractItemModel& messages, SendMessage onSendMessage, QObject* parent = nullptr);
+    SessionViewModel(MessageListModel& messages, SendMessage onSendMessage, QObject* parent = nullptr);
 
-    QAbstractItemModel* messages() const { return &messages_; }
+    MessageListModel* messages() const { return &messages_; }
 
     const QString& newMessage() const { return newMessage_; }
     void setNewMessage(const QString& text);
@@ -109,7 +108,7 @@ private:
     void setListenError(const QString& text);
     void setRetryInSeconds(int seconds);
 
-    QAbstractItemModel& messages_;
+    MessageListModel& messages_;
     const SendMessage onSendMessage_;
     QString newMessage_;
     int characterCount_ = 0;

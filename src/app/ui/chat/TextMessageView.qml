@@ -1,6 +1,7 @@
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
+import Parley
 import Parley.Chat
 
 // One chat row: the broadcaster badge, the name in the sender's colour with
@@ -12,24 +13,26 @@ Item {
     id: row
 
     required property int index
+    required property int kind
     required property string displayName
-    required property var nameColor
+    required property color nameColor
     required property bool isBroadcaster
     required property string roleTooltip
     required property string timeText
+    // A TextWithEmotes, a value QML has no name for.
     required property var body
-    required property string replyTo
-    required property string replyText
+    required property color bodyColor
+    required property bool isBodyItalic
+    required property real bodyOpacity
+    required property string replyLine
     required property string accessibleName
-    required property bool isAction
-    required property bool isDeleted
     required property string headline
 
-    required property var theme
-    property var emoteImages: null
-    property var messages: null
+    required property ThemeModifier themeModifier
+    property EmoteImageLoader emoteImages: null
+    required property MessageListModel messages
 
-    readonly property real padding: theme.spacing.points
+    readonly property real padding: themeModifier.theme.spacing.points
 
     implicitHeight: column.implicitHeight
     Accessible.role: Accessible.ListItem
@@ -48,13 +51,13 @@ Item {
         function onContentYChanged() { row.tipsShown = false }
     }
 
-    readonly property bool hasSender: displayName !== ""
+    readonly property bool hasSender: kind !== MessageListModel.SystemRow
 
     SystemPalette { id: colors }
 
     Rectangle {
         objectName: "systemMark"
-        visible: row.headline !== ""
+        visible: row.kind !== MessageListModel.ChatterRow
         width: 3
         height: row.height
         color: colors.highlight
@@ -65,7 +68,7 @@ Item {
         id: column
         x: row.padding
         width: row.width - 2 * row.padding
-        spacing: row.theme.spacing.nameToBodyPoints
+        spacing: row.themeModifier.theme.spacing.nameToBodyPoints
 
         Text {
             id: headlineText
@@ -75,7 +78,7 @@ Item {
             text: row.headline
             textFormat: Text.PlainText
             wrapMode: Text.Wrap
-            font.pointSize: row.theme.messageFont.pointSize
+            font.pointSize: row.themeModifier.theme.messageFont.pointSize
             font.italic: true
             color: colors.text
             opacity: 0.75
@@ -83,15 +86,15 @@ Item {
         }
 
         Text {
-            id: replyLine
+            id: replyLineText
             objectName: "replyLine"
-            visible: row.replyTo !== ""
+            visible: text !== ""
             width: parent.width
-            text: qsTr("Replying to %1: ").arg(row.replyTo) + row.replyText
+            text: row.replyLine
             textFormat: Text.PlainText
             elide: Text.ElideRight
             maximumLineCount: 1
-            font.pointSize: row.theme.messageFont.pointSize - 2
+            font.pointSize: row.themeModifier.theme.messageFont.pointSize - 2
             color: colors.text
             opacity: 0.6
             Accessible.ignored: true
@@ -129,8 +132,8 @@ Item {
                 objectName: "name"
                 text: row.displayName
                 textFormat: Text.PlainText
-                font: row.theme.userFont
-                color: row.nameColor !== undefined ? row.nameColor : colors.text
+                font: row.themeModifier.theme.userFont
+                color: row.nameColor
                 elide: Text.ElideRight
                 Layout.maximumWidth: header.width - header.badgeRoom - header.columnSpacing
                     - (header.timeBeside && time.visible ? time.implicitWidth + header.columnSpacing : 0)
@@ -154,7 +157,7 @@ Item {
                         onClosed: destroy()
                         MenuItem {
                             text: qsTr("Copy")
-                            onTriggered: if (row.messages) row.messages.copyDisplayName(row.index)
+                            onTriggered: row.messages.copyDisplayName(row.index)
                         }
                     }
                 }
@@ -166,10 +169,10 @@ Item {
                 id: time
                 objectName: "time"
                 Layout.columnSpan: header.timeBeside ? 1 : header.columns
-                visible: row.theme.showMessageTimestamp
+                visible: row.themeModifier.theme.showMessageTimestamp
                 text: row.timeText
                 textFormat: Text.PlainText
-                font.pointSize: row.theme.messageFont.pointSize - 1
+                font.pointSize: row.themeModifier.theme.messageFont.pointSize - 1
                 color: colors.text
                 opacity: 0.6
                 Accessible.ignored: true
@@ -185,14 +188,12 @@ Item {
             readOnly: true
             selectByMouse: true
             wrapMode: TextEdit.Wrap
-            font.family: row.theme.messageFont.family
-            font.pointSize: row.theme.messageFont.pointSize
-            font.weight: row.theme.messageFont.weight
-            // An action reads in the sender's colour; a removed message is
-            // only a dimmed marker.
-            font.italic: row.isAction || row.isDeleted
-            color: row.isAction && row.nameColor !== undefined ? row.nameColor : colors.text
-            opacity: row.isDeleted ? 0.6 : 1
+            font.family: row.themeModifier.theme.messageFont.family
+            font.pointSize: row.themeModifier.theme.messageFont.pointSize
+            font.weight: row.themeModifier.theme.messageFont.weight
+            font.italic: row.isBodyItalic
+            color: row.bodyColor
+            opacity: row.bodyOpacity
             selectionColor: colors.highlight
             selectedTextColor: colors.highlightedText
             // Focused by a click, so Ctrl+C copies what the mouse selected.

@@ -39,6 +39,25 @@ QString TextMessageViewModel::replyTo(const TwitchChatTextMessage& message)
     return reply->parentMessageDisplayName.value_or(reply->parentMessageLogin);
 }
 
+QString TextMessageViewModel::replyLine(const TwitchChatTextMessage& message)
+{
+    const std::optional<TwitchChatMessageReply> reply = message.reply();
+    if (!reply)
+        return {};
+    return QStringLiteral("Replying to %1: ").arg(replyTo(message)) + reply->parentMessageBody;
+}
+
+TextMessageViewModel::BodyStyle TextMessageViewModel::bodyStyle(
+    const TwitchChatTextMessage& message, const QColor& textColor)
+{
+    if (message.isDeleted())
+        return { textColor, true, 0.6 };
+    if (!message.isAction())
+        return { textColor, false, 1.0 };
+    const QColor color = nameColor(message);
+    return { color.isValid() ? color : textColor, true, 1.0 };
+}
+
 TextWithEmotes TextMessageViewModel::body(const TwitchChatTextMessage& message)
 {
     if (message.isDeleted())

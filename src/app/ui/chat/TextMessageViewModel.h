@@ -30,6 +30,20 @@ public:
     // has no display name); empty for a message that answers nothing.
     static QString replyTo(const TwitchChatTextMessage& message);
 
+    // The line above a reply, "Replying to NAME: TEXT"; empty for a message
+    // that answers nothing.
+    static QString replyLine(const TwitchChatTextMessage& message);
+
+    // How the body is drawn: an action reads italic in the sender's colour
+    // (`textColor` when they have none); a removed message is only an
+    // italic, dimmed marker.
+    struct BodyStyle {
+        QColor color;
+        bool isItalic = false;
+        double opacity = 1.0;
+    };
+    static BodyStyle bodyStyle(const TwitchChatTextMessage& message, const QColor& textColor);
+
     // The body as the row shows it: the text, or "<message deleted>" once a
     // moderator removed it (the text stays out of the window from then on).
     static TextWithEmotes body(const TwitchChatTextMessage& message);

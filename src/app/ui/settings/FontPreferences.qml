@@ -7,14 +7,15 @@ import QtQuick.Layouts
 PreferenceRow {
     id: fontRow
 
-    property string name
+    property string sizeName
+    property string boldName
+    property string boldTitle
+    property string defaultSizeText
     property string sizeText
     property string sizeError
     property bool isBold
     signal sizeEdited(string text)
     signal boldToggled(bool isBold)
-
-    label: name + " font size:"
 
     TextField {
         Layout.preferredWidth: 80
@@ -26,7 +27,7 @@ PreferenceRow {
             fontRow.sizeEdited(text)
             text = Qt.binding(() => fontRow.sizeText)
         }
-        Accessible.name: fontRow.name + " font size"
+        Accessible.name: fontRow.sizeName
         Accessible.description: fontRow.sizeError
     }
     Text {
@@ -43,7 +44,7 @@ PreferenceRow {
         Accessible.ignored: text === ""
     }
     Text {
-        text: "Default system font size is 13.0"
+        text: fontRow.defaultSizeText
         textFormat: Text.PlainText
         color: Qt.rgba(palette.windowText.r, palette.windowText.g, palette.windowText.b, 0.6)
         font.pointSize: 9
@@ -51,10 +52,10 @@ PreferenceRow {
         Accessible.name: text
     }
     CheckBox {
-        text: "Bold"
+        text: fontRow.boldTitle
         checked: fontRow.isBold
         onToggled: fontRow.boldToggled(checked)
-        Accessible.name: fontRow.name + " font bold"
+        Accessible.name: fontRow.boldName
         Accessible.onPressAction: fontRow.boldToggled(!fontRow.isBold)
     }
 }

@@ -1,16 +1,21 @@
 // The Settings window: the options on the left, a live preview of sample chat
 // on the right. Everything it decides is in `viewModel` (PreferencesViewModel);
-// `theme` and `previewModel` style and fill the preview.
+// `themeModifier` and `previewModel` style and fill the preview.
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
+import Parley
+import Parley.Chat
+import Parley.Settings
 import "qrc:/parley/chat"
 
 SplitView {
     id: root
 
-    // The context's theme, under a name the preview's own `theme` does not hide.
-    readonly property var chatTheme: theme
+    required property PreferencesViewModel viewModel
+    required property ThemeModifier themeModifier
+    required property MessageListModel previewModel
+
     readonly property color secondaryColor: Qt.rgba(palette.windowText.r, palette.windowText.g,
                                                      palette.windowText.b, 0.6)
 
@@ -27,66 +32,73 @@ SplitView {
             spacing: 24
 
             FontPreferences {
-                name: "Username"
-                sizeText: viewModel.userFontSizeText
-                sizeError: viewModel.userFontSizeError
-                isBold: viewModel.isUserFontBold
-                onSizeEdited: (text) => viewModel.setUserFontSize(text)
-                onBoldToggled: (isBold) => viewModel.setUserFontBold(isBold)
+                label: root.viewModel.userFontLabel
+                sizeName: root.viewModel.userFontSizeName
+                boldName: root.viewModel.userFontBoldName
+                boldTitle: root.viewModel.boldTitle
+                defaultSizeText: root.viewModel.defaultFontSizeText
+                sizeText: root.viewModel.userFontSizeText
+                sizeError: root.viewModel.userFontSizeError
+                isBold: root.viewModel.isUserFontBold
+                onSizeEdited: (text) => root.viewModel.setUserFontSize(text)
+                onBoldToggled: (isBold) => root.viewModel.setUserFontBold(isBold)
             }
             Rectangle { Layout.fillWidth: true; implicitHeight: 1; color: palette.mid }
             FontPreferences {
-                name: "Message"
-                sizeText: viewModel.messageFontSizeText
-                sizeError: viewModel.messageFontSizeError
-                isBold: viewModel.isMessageFontBold
-                onSizeEdited: (text) => viewModel.setMessageFontSize(text)
-                onBoldToggled: (isBold) => viewModel.setMessageFontBold(isBold)
+                label: root.viewModel.messageFontLabel
+                sizeName: root.viewModel.messageFontSizeName
+                boldName: root.viewModel.messageFontBoldName
+                boldTitle: root.viewModel.boldTitle
+                defaultSizeText: root.viewModel.defaultFontSizeText
+                sizeText: root.viewModel.messageFontSizeText
+                sizeError: root.viewModel.messageFontSizeError
+                isBold: root.viewModel.isMessageFontBold
+                onSizeEdited: (text) => root.viewModel.setMessageFontSize(text)
+                onBoldToggled: (isBold) => root.viewModel.setMessageFontBold(isBold)
             }
             Rectangle { Layout.fillWidth: true; implicitHeight: 1; color: palette.mid }
             PreferenceRow {
-                label: "Spacing:"
+                label: root.viewModel.spacingLabel
 
                 ButtonGroup { id: spacingGroup }
                 Repeater {
-                    model: ["Minimum", "Medium", "Large"]
+                    model: root.viewModel.namedSpacingChoices
                     RadioButton {
-                        required property string modelData
-                        required property int index
-                        text: modelData
+                        required property int modelData
+                        text: root.viewModel.spacingTitle(modelData)
                         ButtonGroup.group: spacingGroup
-                        checked: viewModel.spacingChoice === index
-                        onClicked: viewModel.selectSpacing(index)
-                        Accessible.name: "Spacing " + modelData
-                        Accessible.onPressAction: viewModel.selectSpacing(index)
+                        checked: root.viewModel.spacingChoice === modelData
+                        onClicked: root.viewModel.selectSpacing(modelData)
+                        Accessible.name: root.viewModel.spacingName(modelData)
+                        Accessible.onPressAction: root.viewModel.selectSpacing(modelData)
                     }
                 }
                 RowLayout {
                     spacing: 6
                     RadioButton {
-                        text: "Custom"
+                        text: root.viewModel.spacingTitle(PreferencesViewModel.CustomSpacing)
                         ButtonGroup.group: spacingGroup
-                        checked: viewModel.spacingChoice === 3
-                        onClicked: viewModel.selectSpacing(3)
-                        Accessible.name: "Spacing Custom"
-                        Accessible.onPressAction: viewModel.selectSpacing(3)
+                        checked: root.viewModel.spacingChoice === PreferencesViewModel.CustomSpacing
+                        onClicked: root.viewModel.selectSpacing(PreferencesViewModel.CustomSpacing)
+                        Accessible.name: root.viewModel.spacingName(PreferencesViewModel.CustomSpacing)
+                        Accessible.onPressAction: root.viewModel.selectSpacing(PreferencesViewModel.CustomSpacing)
                     }
                     TextField {
                         Layout.preferredWidth: 45
-                        text: viewModel.customSpacingText
-                        placeholderText: "Points"
+                        text: root.viewModel.customSpacingText
+                        placeholderText: root.viewModel.pointsPlaceholder
                         selectByMouse: true
                         inputMethodHints: Qt.ImhFormattedNumbersOnly
                         // The field then shows the spacing in force.
                         onEditingFinished: {
-                            viewModel.setCustomSpacing(text)
-                            text = Qt.binding(() => viewModel.customSpacingText)
+                            root.viewModel.setCustomSpacing(text)
+                            text = Qt.binding(() => root.viewModel.customSpacingText)
                         }
-                        Accessible.name: "Points"
-                        Accessible.description: viewModel.customSpacingError
+                        Accessible.name: root.viewModel.pointsPlaceholder
+                        Accessible.description: root.viewModel.customSpacingError
                     }
                     Text {
-                        text: "points"
+                        text: root.viewModel.pointsUnit
                         textFormat: Text.PlainText
                         color: palette.windowText
                         Accessible.role: Accessible.StaticText
@@ -97,7 +109,7 @@ SplitView {
                     objectName: "spacingError"
                     visible: text !== ""
                     Layout.fillWidth: true
-                    text: viewModel.customSpacingError
+                    text: root.viewModel.customSpacingError
                     textFormat: Text.PlainText
                     wrapMode: Text.Wrap
                     color: "red"
@@ -110,11 +122,11 @@ SplitView {
             PreferenceRow {
                 label: ""
                 CheckBox {
-                    text: "Show message timestamps"
-                    checked: viewModel.showMessageTimestamp
-                    onToggled: viewModel.setShowMessageTimestamp(checked)
+                    text: root.viewModel.timestampTitle
+                    checked: root.viewModel.showMessageTimestamp
+                    onToggled: root.viewModel.setShowMessageTimestamp(checked)
                     Accessible.name: text
-                    Accessible.onPressAction: viewModel.setShowMessageTimestamp(!viewModel.showMessageTimestamp)
+                    Accessible.onPressAction: root.viewModel.setShowMessageTimestamp(!root.viewModel.showMessageTimestamp)
                 }
             }
         }
@@ -132,7 +144,7 @@ SplitView {
 
             Text {
                 Layout.margins: 14
-                text: "PREVIEW"
+                text: root.viewModel.previewTitle
                 textFormat: Text.PlainText
                 font.bold: true
                 color: root.secondaryColor
@@ -143,8 +155,8 @@ SplitView {
             MessageList {
                 Layout.fillWidth: true
                 Layout.fillHeight: true
-                model: previewModel
-                theme: root.chatTheme
+                messages: root.previewModel
+                themeModifier: root.themeModifier
             }
         }
     }

@@ -1,11 +1,12 @@
 #include "app/ui/settings/PreferencesViewController.h"
 
 #include "app/account/ThemeSettings.h"
+#include "app/ui/ThemeModifier.h"
 #include "app/ui/chat/ChatQmlModule.h"
 #include "app/ui/chat/MessageListModel.h"
 #include "app/ui/settings/PreviewMessages.h"
 
-#include <QQmlContext>
+#include <QQmlEngine>
 
 // The window's QML lives in this static library's resources.
 static void initSettingsResources()
@@ -15,32 +16,39 @@ static void initSettingsResources()
 
 namespace parley {
 
+void PreferencesViewController::registerTypes()
+{
+    static const bool registered = [] {
+        initSettingsResources();
+        ChatQmlModule::registerTypes();
+        qmlRegisterUncreatableType<PreferencesViewModel>(
+            "Parley.Settings", 1, 0, "PreferencesViewModel", QStringLiteral("made in C++"));
+        return true;
+    }();
+    Q_UNUSED(registered);
+}
+
 PreferencesViewController::PreferencesViewController(ThemeSettings& themeSettings, QWidget* parent)
-    : QQuickWidget(parent)
-    , viewModel_(themeSettings.themeOptions(),
+    : QmlScreen(parent)
+    , themeModifier_(new ThemeModifier(this))
+    , viewModel_(new PreferencesViewModel(themeSettings.themeOptions(),
           [settings = QPointer(&themeSettings)](const ThemeOptions& options) {
               if (settings)
                   settings->setThemeOptions(options);
-          })
+          },
+          this))
     , previewModel_(new MessageListModel(previewMessages(), this))
 {
-    initSettingsResources();
-    ChatQmlModule::registerTypes();
-    themeModifier_.follow(&themeSettings, &ThemeSettings::theme, &ThemeSettings::themeChanged);
-    themeModifier_.wrap(rootContext());
-    rootContext()->setContextProperty(QStringLiteral("viewModel"), &viewModel_);
-    rootContext()->setContextProperty(QStringLiteral("previewModel"), previewModel_);
-    setResizeMode(QQuickWidget::SizeRootObjectToView);
-    setSource(QUrl(QStringLiteral("qrc:/parley/settings/PreferencesView.qml")));
+    registerTypes();
+    themeModifier_->follow(&themeSettings, &ThemeSettings::theme, &ThemeSettings::themeChanged);
+    load(QUrl(QStringLiteral("qrc:/parley/settings/PreferencesView.qml")),
+        {
+            { QStringLiteral("viewModel"), QVariant::fromValue(viewModel_) },
+            { QStringLiteral("themeModifier"), QVariant::fromValue(themeModifier_) },
+            { QStringLiteral("previewModel"), QVariant::fromValue(previewModel_) },
+        });
     setFixedSize(contentSize);
     setAccessibleName(QStringLiteral("Settings"));
-}
-
-PreferencesViewController::~PreferencesViewController()
-{
-    // The QML binds to members that go before the widget would delete it:
-    // delete it first, or each binding logs a TypeError on the way out.
-    setSource(QUrl());
 }
 
 } // namespace parley

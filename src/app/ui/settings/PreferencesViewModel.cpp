@@ -1,5 +1,7 @@
 #include "app/ui/settings/PreferencesViewModel.h"
 
+#include "app/theme/Theme.h"
+
 #include <QLocale>
 
 #include <cmath>
@@ -40,15 +42,42 @@ int PreferencesViewModel::spacingChoice() const
 {
     switch (themeOptions_.spacing.kind()) {
     case ThemeSpacing::Case::minimum:
-        return minimumSpacing;
+        return MinimumSpacing;
     case ThemeSpacing::Case::medium:
-        return mediumSpacing;
+        return MediumSpacing;
     case ThemeSpacing::Case::large:
-        return largeSpacing;
+        return LargeSpacing;
     case ThemeSpacing::Case::custom:
-        return customSpacing;
+        return CustomSpacing;
     }
-    return minimumSpacing;
+    return MinimumSpacing;
+}
+
+QString PreferencesViewModel::defaultFontSizeText() const
+{
+    return QStringLiteral("Default system font size is %1")
+        .arg(QString::number(defaultTheme().messageFont.pointSizeF(), 'f', 1));
+}
+
+QString PreferencesViewModel::spacingTitle(int choice)
+{
+    switch (choice) {
+    case MinimumSpacing:
+        return QStringLiteral("Minimum");
+    case MediumSpacing:
+        return QStringLiteral("Medium");
+    case LargeSpacing:
+        return QStringLiteral("Large");
+    case CustomSpacing:
+        return QStringLiteral("Custom");
+    default:
+        return {};
+    }
+}
+
+QString PreferencesViewModel::spacingName(int choice)
+{
+    return QStringLiteral("Spacing ") + spacingTitle(choice);
 }
 
 void PreferencesViewModel::setUserFontSize(const QString& text)
@@ -88,16 +117,16 @@ void PreferencesViewModel::selectSpacing(int choice)
     if (choice == spacingChoice())
         return;
     // The field shows the new choice's points: what was refused there is past.
-    if (choice >= minimumSpacing && choice <= customSpacing)
+    if (choice >= MinimumSpacing && choice <= CustomSpacing)
         setFieldError(customSpacingError_, {});
     switch (choice) {
-    case minimumSpacing:
+    case MinimumSpacing:
         return edit([](ThemeOptions& options) { options.spacing = ThemeSpacing::minimum(); });
-    case mediumSpacing:
+    case MediumSpacing:
         return edit([](ThemeOptions& options) { options.spacing = ThemeSpacing::medium(); });
-    case largeSpacing:
+    case LargeSpacing:
         return edit([](ThemeOptions& options) { options.spacing = ThemeSpacing::large(); });
-    case customSpacing:
+    case CustomSpacing:
         return edit([](ThemeOptions& options) { options.spacing = ThemeSpacing::custom(options.spacing.points()); });
     default:
         return refuse();
@@ -108,7 +137,7 @@ void PreferencesViewModel::setCustomSpacing(const QString& text)
 {
     if (isShownAlready(text, customSpacingText()))
         return;
-    if (spacingChoice() != customSpacing) {
+    if (spacingChoice() != CustomSpacing) {
         setFieldError(customSpacingError_, {});
         return refuse();
     }

@@ -32,10 +32,25 @@ class PreferencesViewModel : public QObject {
     Q_PROPERTY(QString customSpacingText READ customSpacingText NOTIFY themeOptionsChanged)
     Q_PROPERTY(QString customSpacingError READ customSpacingError NOTIFY fieldErrorsChanged)
     Q_PROPERTY(bool showMessageTimestamp READ showMessageTimestamp NOTIFY themeOptionsChanged)
+    Q_PROPERTY(QString userFontLabel READ userFontLabel CONSTANT)
+    Q_PROPERTY(QString userFontSizeName READ userFontSizeName CONSTANT)
+    Q_PROPERTY(QString userFontBoldName READ userFontBoldName CONSTANT)
+    Q_PROPERTY(QString messageFontLabel READ messageFontLabel CONSTANT)
+    Q_PROPERTY(QString messageFontSizeName READ messageFontSizeName CONSTANT)
+    Q_PROPERTY(QString messageFontBoldName READ messageFontBoldName CONSTANT)
+    Q_PROPERTY(QString boldTitle READ boldTitle CONSTANT)
+    Q_PROPERTY(QString defaultFontSizeText READ defaultFontSizeText CONSTANT)
+    Q_PROPERTY(QString spacingLabel READ spacingLabel CONSTANT)
+    Q_PROPERTY(QList<int> namedSpacingChoices READ namedSpacingChoices CONSTANT)
+    Q_PROPERTY(QString pointsPlaceholder READ pointsPlaceholder CONSTANT)
+    Q_PROPERTY(QString pointsUnit READ pointsUnit CONSTANT)
+    Q_PROPERTY(QString timestampTitle READ timestampTitle CONSTANT)
+    Q_PROPERTY(QString previewTitle READ previewTitle CONSTANT)
 
 public:
-    // The spacing radio group's choices, in their order.
-    enum SpacingChoice { minimumSpacing, mediumSpacing, largeSpacing, customSpacing };
+    // The spacing radio group's choices, in their order. QML reads
+    // enumerators only when they start with a capital.
+    enum SpacingChoice { MinimumSpacing, MediumSpacing, LargeSpacing, CustomSpacing };
     Q_ENUM(SpacingChoice)
 
     using SetThemeOptions = std::function<void(const ThemeOptions&)>;
@@ -58,6 +73,30 @@ public:
     QString customSpacingText() const { return format(themeOptions_.spacing.points()); }
     const QString& customSpacingError() const { return customSpacingError_; }
     bool showMessageTimestamp() const { return themeOptions_.showMessageTimestamp; }
+
+    // The labels: each font row's, and the names screen readers give its
+    // size field and Bold box.
+    QString userFontLabel() const { return QStringLiteral("Username font size:"); }
+    QString userFontSizeName() const { return QStringLiteral("Username font size"); }
+    QString userFontBoldName() const { return QStringLiteral("Username font bold"); }
+    QString messageFontLabel() const { return QStringLiteral("Message font size:"); }
+    QString messageFontSizeName() const { return QStringLiteral("Message font size"); }
+    QString messageFontBoldName() const { return QStringLiteral("Message font bold"); }
+    QString boldTitle() const { return QStringLiteral("Bold"); }
+    // "Default system font size is 13.0": the size of the default theme's
+    // font as the platform resolved it.
+    QString defaultFontSizeText() const;
+    QString spacingLabel() const { return QStringLiteral("Spacing:"); }
+    // The choices with a title of their own, before the custom one.
+    QList<int> namedSpacingChoices() const { return { MinimumSpacing, MediumSpacing, LargeSpacing }; }
+    // "Minimum", "Medium", "Large", "Custom"; empty for no choice.
+    Q_INVOKABLE static QString spacingTitle(int choice);
+    // "Spacing Minimum" and so on, for screen readers.
+    Q_INVOKABLE static QString spacingName(int choice);
+    QString pointsPlaceholder() const { return QStringLiteral("Points"); }
+    QString pointsUnit() const { return QStringLiteral("points"); }
+    QString timestampTitle() const { return QStringLiteral("Show message timestamps"); }
+    QString previewTitle() const { return QStringLiteral("PREVIEW"); }
 
     Q_INVOKABLE void setUserFontSize(const QString& text);
     Q_INVOKABLE void setUserFontBold(bool isBold);

@@ -4,9 +4,12 @@
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
+import Parley.Authentication
 
 Rectangle {
     id: root
+
+    required property AuthenticationViewModel viewModel
 
     readonly property color primaryColor: "white"
     readonly property color secondaryColor: Qt.rgba(1, 1, 1, 0.6)
@@ -15,8 +18,8 @@ Rectangle {
     // Taller than 329 points: the explanation wraps to three lines in these fonts.
     implicitHeight: Math.max(392, column.implicitHeight)
     gradient: Gradient {
-        GradientStop { position: 0; color: viewModel.backgroundTopColor }
-        GradientStop { position: 1; color: viewModel.backgroundBottomColor }
+        GradientStop { position: 0; color: root.viewModel.backgroundTopColor }
+        GradientStop { position: 1; color: root.viewModel.backgroundBottomColor }
     }
 
     ColumnLayout {
@@ -51,7 +54,7 @@ Rectangle {
                     spacing: 1
                     Text {
                         Layout.alignment: Qt.AlignHCenter
-                        text: viewModel.applicationName
+                        text: root.viewModel.applicationName
                         textFormat: Text.PlainText
                         color: root.primaryColor
                         font.pixelSize: 17
@@ -61,7 +64,7 @@ Rectangle {
                     }
                     Text {
                         Layout.alignment: Qt.AlignHCenter
-                        text: viewModel.versionLine
+                        text: root.viewModel.versionLine
                         textFormat: Text.PlainText
                         color: root.secondaryColor
                         font.pixelSize: 13
@@ -71,7 +74,7 @@ Rectangle {
                 }
                 Text {
                     Layout.alignment: Qt.AlignHCenter
-                    text: viewModel.creditPrefix + viewModel.author
+                    text: root.viewModel.creditPrefix + root.viewModel.author
                     textFormat: Text.PlainText
                     color: root.secondaryColor
                     font.pixelSize: 13
@@ -89,7 +92,7 @@ Rectangle {
 
             Text {
                 Layout.fillWidth: true
-                text: viewModel.heading
+                text: root.viewModel.heading
                 textFormat: Text.PlainText
                 color: root.primaryColor
                 font.pixelSize: 22
@@ -100,7 +103,7 @@ Rectangle {
             }
             Text {
                 Layout.fillWidth: true
-                text: viewModel.explanation
+                text: root.viewModel.explanation
                 textFormat: Text.PlainText
                 color: root.secondaryColor
                 font.pixelSize: 13
@@ -116,17 +119,17 @@ Rectangle {
                 Button {
                     id: signInButton
                     objectName: "signInButton"
-                    enabled: viewModel.isSignInEnabled
-                    opacity: viewModel.signInOpacity
-                    text: viewModel.signInTitle
+                    enabled: root.viewModel.isSignInEnabled
+                    opacity: root.viewModel.signInOpacity
+                    text: root.viewModel.signInTitle
                     leftPadding: 13
                     rightPadding: 13
                     topPadding: 10
                     bottomPadding: 10
-                    onClicked: viewModel.signIn()
+                    onClicked: root.viewModel.signIn()
                     Accessible.role: Accessible.Button
                     Accessible.name: text
-                    Accessible.onPressAction: viewModel.signIn()
+                    Accessible.onPressAction: root.viewModel.signIn()
 
                     contentItem: Item {
                         implicitWidth: label.implicitWidth
@@ -158,7 +161,7 @@ Rectangle {
                             anchors.topMargin: -1
                             anchors.bottomMargin: -5
                             radius: 9
-                            color: viewModel.glowColor
+                            color: root.viewModel.glowColor
                             opacity: 0.6
                         }
                         Rectangle {
@@ -173,8 +176,8 @@ Rectangle {
                             anchors.fill: parent
                             radius: 6
                             gradient: Gradient {
-                                GradientStop { position: 0; color: viewModel.buttonTopColor(signInButton.down) }
-                                GradientStop { position: 1; color: viewModel.buttonBottomColor(signInButton.down) }
+                                GradientStop { position: 0; color: root.viewModel.buttonTopColor(signInButton.down) }
+                                GradientStop { position: 1; color: root.viewModel.buttonBottomColor(signInButton.down) }
                             }
                         }
                         Rectangle {
@@ -188,7 +191,7 @@ Rectangle {
                 }
                 BusyIndicator {
                     objectName: "signInProgress"
-                    visible: viewModel.showsProgress
+                    visible: root.viewModel.showsProgress
                     running: visible
                     implicitWidth: 18
                     implicitHeight: 18
@@ -200,7 +203,7 @@ Rectangle {
                 Layout.fillWidth: true
                 Layout.topMargin: -16
                 visible: text !== ""
-                text: viewModel.failureText
+                text: root.viewModel.failureText
                 textFormat: Text.PlainText
                 color: root.primaryColor
                 font.pixelSize: 13

@@ -5,7 +5,8 @@
 #include "platform/Observe.h"
 
 #include <QPointer>
-#include <QQmlContext>
+#include <QQmlEngine>
+#include <QQuickWidget>
 
 // The screen's QML lives in this static library's resources.
 static void initSigninResources()
@@ -15,22 +16,33 @@ static void initSigninResources()
 
 namespace parley {
 
+void AuthenticationViewController::registerTypes()
+{
+    static const bool registered = [] {
+        initSigninResources();
+        qmlRegisterUncreatableType<AuthenticationViewModel>(
+            "Parley.Authentication", 1, 0, "AuthenticationViewModel", QStringLiteral("made in C++"));
+        return true;
+    }();
+    Q_UNUSED(registered);
+}
+
 AuthenticationViewController::AuthenticationViewController(
     ApplicationController& appController, AuthenticationViewModel::OpenURL openURL, QWidget* parent)
-    : QQuickWidget(parent)
+    : QmlScreen(parent)
     , viewModel_(new AuthenticationViewModel(
           [controller = QPointer(&appController)] { return controller ? controller->startSignIn() : QUrl(); },
           appController.config().twitchWebDomain, appController.config().shortVersion, std::move(openURL), this))
 {
-    initSigninResources();
+    registerTypes();
     observe(&appController, &ApplicationController::isAuthenticating, &ApplicationController::isAuthenticatingChanged,
         this, [this](bool isAuthenticating) { viewModel_->setAuthenticating(isAuthenticating); });
     connect(&appController, &ApplicationController::signInFailed, this,
         [this](const std::exception_ptr& error) { viewModel_->showFailure(ErrorPresenter::userMessage(error)); });
-    setResizeMode(QQuickWidget::SizeRootObjectToView);
-    setClearColor(AuthenticationViewModel::windowColor());
-    rootContext()->setContextProperty(QStringLiteral("viewModel"), viewModel_);
-    setSource(QUrl(QStringLiteral("qrc:/parley/signin/AuthenticationView.qml")));
+    quickWidget()->setClearColor(AuthenticationViewModel::windowColor());
+    load(QUrl(QStringLiteral("qrc:/parley/signin/AuthenticationView.qml")),
+        { { QStringLiteral("viewModel"), QVariant::fromValue(viewModel_) } });
+    setMinimumSize(quickWidget()->initialSize());
     setAccessibleName(viewModel_->heading());
 }
 

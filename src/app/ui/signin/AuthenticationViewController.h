@@ -1,16 +1,16 @@
 #pragma once
 
+#include "app/ui/QmlScreen.h"
 #include "app/ui/signin/AuthenticationViewModel.h"
-
-#include <QQuickWidget>
 
 namespace parley {
 
 class ApplicationController;
 
 // The sign-in window's content: the sign-in screen, following the
-// application controller's `isAuthenticating` for as long as both live.
-class AuthenticationViewController : public QQuickWidget {
+// application controller's `isAuthenticating` for as long as both live. It
+// takes at least the size its QML asks for.
+class AuthenticationViewController : public QmlScreen {
     Q_OBJECT
 
 public:
@@ -19,9 +19,11 @@ public:
 
     AuthenticationViewModel& viewModel() { return *viewModel_; }
 
+    // The screen's QML and the types it imports; safe to call repeatedly.
+    static void registerTypes();
+
 private:
-    // A child, so it outlives the QML that binds to it (the widget deletes
-    // its QML before its children).
+    // A child made after the QML's widget, so it outlives the QML that binds to it.
     AuthenticationViewModel* viewModel_;
 };
 

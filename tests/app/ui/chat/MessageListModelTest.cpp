@@ -5,6 +5,7 @@
 
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QPalette>
 
 #include <ctime>
 
@@ -17,6 +18,7 @@ namespace {
 class MessageListModelTest : public ::testing::Test {
 protected:
     QVariant value(int row, MessageListModel::Role role) const { return model.data(model.index(row), role); }
+    QString bodyText(int row) const { return value(row, MessageListModel::BodyRole).value<TextWithEmotes>().text(); }
 
     JoinedChat joined;
     MessageListModel model { joined.chat };
@@ -43,9 +45,9 @@ TEST_F(MessageListModelTest, EachAnnouncedMessageInsertsOneRowAtTheEnd)
     ASSERT_TRUE(joined.deliver(ChatLine { "m3", "three" }));
     EXPECT_EQ(insertedRows(inserted), (QList<int> { 0, 1, 2 }));
     ASSERT_EQ(model.rowCount(), 3);
-    EXPECT_EQ(value(2, MessageListModel::MessageIDRole), "m3");
-    EXPECT_EQ(value(1, MessageListModel::BodyTextRole), "two");
-    EXPECT_FALSE(value(3, MessageListModel::BodyTextRole).isValid());
+    EXPECT_EQ(model.message(2)->id(), "m3");
+    EXPECT_EQ(bodyText(1), "two");
+    EXPECT_FALSE(value(3, MessageListModel::BodyRole).isValid());
 }
 
 TEST_F(MessageListModelTest, RowsCarryWhatTheRowShows)
@@ -63,7 +65,9 @@ TEST_F(MessageListModelTest, RowsCarryWhatTheRowShows)
     ASSERT_TRUE(joined.deliver(QStringList { broadcaster.toString(), moderator.toString(), reply.toString() }));
     ASSERT_EQ(model.rowCount(), 3);
 
-    EXPECT_EQ(value(0, MessageListModel::BodyTextRole), "<b>x</b> &amp;");
+    EXPECT_EQ(bodyText(0), "<b>x</b> &amp;");
+    EXPECT_EQ(value(0, MessageListModel::KindRole), MessageListModel::ChatterRow);
+    EXPECT_EQ(value(0, MessageListModel::ReplyLineRole), "");
     EXPECT_EQ(value(0, MessageListModel::IsBroadcasterRole), true);
     EXPECT_EQ(value(0, MessageListModel::RoleTooltipRole), "Broadcaster");
     EXPECT_EQ(value(0, MessageListModel::NameColorRole).value<QColor>(), QColor(0x1E, 0x90, 0xFF));
@@ -71,10 +75,11 @@ TEST_F(MessageListModelTest, RowsCarryWhatTheRowShows)
 
     EXPECT_EQ(value(1, MessageListModel::IsBroadcasterRole), false);
     EXPECT_EQ(value(1, MessageListModel::RoleTooltipRole), "Moderator");
-    EXPECT_FALSE(value(1, MessageListModel::NameColorRole).isValid()); // primary text colour
+    const QColor textColor = QGuiApplication::palette().color(QPalette::Text);
+    EXPECT_EQ(value(1, MessageListModel::NameColorRole).value<QColor>(), textColor);
+    EXPECT_EQ(value(1, MessageListModel::BodyColorRole).value<QColor>(), textColor);
 
-    EXPECT_EQ(value(2, MessageListModel::ReplyToRole), "Mod");
-    EXPECT_EQ(value(2, MessageListModel::ReplyTextRole), "hi");
+    EXPECT_EQ(value(2, MessageListModel::ReplyLineRole), "Replying to Mod: hi");
     EXPECT_EQ(value(2, MessageListModel::AccessibleNameRole), "Answerer (reply to Mod): @Mod yes");
     EXPECT_EQ(value(2, MessageListModel::RoleTooltipRole), "");
 
@@ -127,7 +132,7 @@ TEST(MessageListModel, DroppedMessagesLeaveFromTheFrontAndUpdatesChangeOneRow)
     EXPECT_EQ(removed.at(0).at(1), 0);
     EXPECT_EQ(removed.at(0).at(2), 1);
     ASSERT_EQ(model.rowCount(), 2);
-    EXPECT_EQ(model.data(model.index(0), MessageListModel::MessageIDRole), "c");
+    EXPECT_EQ(model.message(0)->id(), "c");
 
     model.messageUpdated(1);
     ASSERT_EQ(changed.count(), 1);
@@ -164,27 +169,34 @@ TEST_F(MessageListModelTest, ActionsDeletionsAndSystemLinesShowAsTheLiveChatSend
     }));
     ASSERT_EQ(model.rowCount(), 5);
 
-    EXPECT_EQ(value(0, MessageListModel::IsActionRole), true);
+    // An action reads italic in the sender's colour.
+    EXPECT_EQ(value(0, MessageListModel::IsBodyItalicRole), true);
+    EXPECT_EQ(value(0, MessageListModel::BodyColorRole).value<QColor>(), QColor(0x1E, 0x90, 0xFF));
+    EXPECT_EQ(value(0, MessageListModel::BodyOpacityRole), 1.0);
     EXPECT_EQ(value(0, MessageListModel::AccessibleNameRole), "Viewer waves");
 
     // The deleted row changed in place and no longer shows its words.
     ASSERT_EQ(changed.count(), 1);
     EXPECT_EQ(changed.at(0).at(0).toModelIndex().row(), 1);
-    EXPECT_EQ(value(1, MessageListModel::IsDeletedRole), true);
-    EXPECT_EQ(value(1, MessageListModel::BodyRole).value<TextWithEmotes>().text(), "<message deleted>");
+    EXPECT_EQ(value(1, MessageListModel::IsBodyItalicRole), true);
+    EXPECT_EQ(value(1, MessageListModel::BodyOpacityRole), 0.6);
+    EXPECT_EQ(value(1, MessageListModel::BodyColorRole).value<QColor>(), QGuiApplication::palette().color(QPalette::Text));
+    EXPECT_EQ(bodyText(1), "<message deleted>");
     EXPECT_EQ(value(1, MessageListModel::AccessibleNameRole), "Viewer: message deleted");
 
     // An announcement: the headline over the chatter's own words.
-    EXPECT_EQ(value(2, MessageListModel::KindRole), "system");
+    EXPECT_EQ(value(2, MessageListModel::KindRole), MessageListModel::SystemRowWithWords);
     EXPECT_EQ(value(2, MessageListModel::HeadlineRole), "Announcement");
     EXPECT_EQ(value(2, MessageListModel::DisplayNameRole), "Herald");
-    EXPECT_EQ(value(2, MessageListModel::BodyTextRole), "Hear ye");
+    EXPECT_EQ(bodyText(2), "Hear ye");
     EXPECT_EQ(value(2, MessageListModel::AccessibleNameRole), "Announcement. Herald: Hear ye");
 
     // A notice has no chatter: every role still has a value of its type.
     EXPECT_EQ(value(3, MessageListModel::HeadlineRole), "This room is now in slow mode.");
+    EXPECT_EQ(value(3, MessageListModel::KindRole), MessageListModel::SystemRow);
     EXPECT_EQ(value(3, MessageListModel::DisplayNameRole), "");
-    EXPECT_EQ(value(3, MessageListModel::IsDeletedRole), false);
+    EXPECT_EQ(value(3, MessageListModel::IsBodyItalicRole), false);
+    EXPECT_TRUE(value(3, MessageListModel::NameColorRole).value<QColor>().isValid());
     EXPECT_TRUE(value(3, MessageListModel::BodyRole).canConvert<TextWithEmotes>());
     EXPECT_EQ(value(3, MessageListModel::AccessibleNameRole), "This room is now in slow mode.");
     EXPECT_EQ(value(4, MessageListModel::AccessibleNameRole), "Fan subscribed. Fan: Hi");

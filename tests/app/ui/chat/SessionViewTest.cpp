@@ -1,5 +1,6 @@
 #include "app/ui/chat/ShownSessionView.h"
 
+#include <QFont>
 #include <QWheelEvent>
 
 using namespace parley;
@@ -177,5 +178,10 @@ TEST_F(SessionViewTest, SystemLinesShowTheirHeadlineAndDeletedMessagesOnlyAMarke
     EXPECT_TRUE(headlines.at(1)->isVisible());
     EXPECT_EQ(headlines.at(1)->property("text").toString(), "<b>Slow</b> mode.");
     EXPECT_FALSE(items("body").at(1)->isVisible()); // a notice has no chatter's words
+    EXPECT_TRUE(items("body").first()->property("font").value<QFont>().italic());
+    const QList<QQuickItem*> marks = items("systemMark");
+    ASSERT_EQ(marks.size(), 2);
+    EXPECT_FALSE(marks.at(0)->isVisible());
+    EXPECT_TRUE(marks.at(1)->isVisible());
     EXPECT_EQ(rowNames(), (QStringList { "Viewer: message deleted", "<b>Slow</b> mode." }));
 }

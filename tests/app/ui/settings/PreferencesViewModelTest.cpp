@@ -35,7 +35,7 @@ TEST_F(PreferencesViewModelTest, EveryEditHandsOverTheCompleteOptions)
 
 TEST_F(PreferencesViewModelTest, CustomPointsApplyOnlyWhileCustomIsSelected)
 {
-    viewModel.selectSpacing(PreferencesViewModel::mediumSpacing);
+    viewModel.selectSpacing(PreferencesViewModel::MediumSpacing);
     EXPECT_EQ(viewModel.themeOptions().spacing, ThemeSpacing::medium());
     EXPECT_EQ(viewModel.customSpacingText(), QStringLiteral("16"));
 
@@ -43,11 +43,11 @@ TEST_F(PreferencesViewModelTest, CustomPointsApplyOnlyWhileCustomIsSelected)
     EXPECT_EQ(viewModel.themeOptions().spacing, ThemeSpacing::medium());
     EXPECT_EQ(applied.size(), 1);
 
-    viewModel.selectSpacing(PreferencesViewModel::customSpacing);
+    viewModel.selectSpacing(PreferencesViewModel::CustomSpacing);
     EXPECT_EQ(viewModel.themeOptions().spacing, ThemeSpacing::custom(16.0));
     viewModel.setCustomSpacing(QStringLiteral("10"));
     EXPECT_EQ(viewModel.themeOptions().spacing, ThemeSpacing::custom(10.0));
-    EXPECT_EQ(viewModel.spacingChoice(), PreferencesViewModel::customSpacing);
+    EXPECT_EQ(viewModel.spacingChoice(), PreferencesViewModel::CustomSpacing);
     EXPECT_EQ(applied.size(), 3);
     EXPECT_EQ(applied.last().spacing, ThemeSpacing::custom(10.0));
 }
@@ -101,7 +101,7 @@ TEST_F(PreferencesViewModelTest, OtherSizesAreNotAppliedTheFieldKeepsTheLastGood
 
 TEST_F(PreferencesViewModelTest, CustomSpacingTakes0To40Points)
 {
-    viewModel.selectSpacing(PreferencesViewModel::customSpacing);
+    viewModel.selectSpacing(PreferencesViewModel::CustomSpacing);
     ASSERT_EQ(viewModel.themeOptions().spacing, ThemeSpacing::custom(8.0));
     for (const char* text : { "abc", "-1", "40.5", "200" }) {
         viewModel.setCustomSpacing(QString::fromLatin1(text));
@@ -123,7 +123,7 @@ TEST_F(PreferencesViewModelTest, CustomSpacingTakes0To40Points)
     // Another choice puts the field's line away with the refused text.
     viewModel.setCustomSpacing(QStringLiteral("abc"));
     EXPECT_FALSE(viewModel.customSpacingError().isEmpty());
-    viewModel.selectSpacing(PreferencesViewModel::largeSpacing);
+    viewModel.selectSpacing(PreferencesViewModel::LargeSpacing);
     EXPECT_EQ(viewModel.customSpacingError(), QString());
     EXPECT_EQ(viewModel.customSpacingText(), QStringLiteral("24"));
     // While a named choice is selected, the field's text is ignored without a line.
@@ -136,7 +136,7 @@ TEST_F(PreferencesViewModelTest, UnchangedValuesAreNotHandedOverAgain)
 {
     viewModel.setUserFontSize(QStringLiteral("13"));
     viewModel.setUserFontBold(true);
-    viewModel.selectSpacing(PreferencesViewModel::minimumSpacing);
+    viewModel.selectSpacing(PreferencesViewModel::MinimumSpacing);
     EXPECT_EQ(applied.size(), 0);
 }
 
@@ -150,6 +150,19 @@ TEST_F(PreferencesViewModelTest, AStoredBackgroundColourAndFamilySurviveEdits)
     ASSERT_EQ(applied.size(), 1);
     EXPECT_EQ(applied.last().backgroundColor, stored.backgroundColor);
     EXPECT_EQ(applied.last().userFont.family, stored.userFont.family);
+}
+
+TEST_F(PreferencesViewModelTest, TheSpacingChoicesAreTitledFromTheirEnumAndSelectAsShown)
+{
+    QStringList titles;
+    for (int choice : viewModel.namedSpacingChoices())
+        titles.append(PreferencesViewModel::spacingTitle(choice));
+    EXPECT_EQ(titles, (QStringList { "Minimum", "Medium", "Large" }));
+    EXPECT_EQ(PreferencesViewModel::spacingName(PreferencesViewModel::CustomSpacing), "Spacing Custom");
+    viewModel.selectSpacing(viewModel.namedSpacingChoices().at(2));
+    EXPECT_EQ(viewModel.themeOptions().spacing, ThemeSpacing::large());
+    // The caption names the size the default theme's font really has.
+    EXPECT_EQ(viewModel.defaultFontSizeText(), "Default system font size is 13.0");
 }
 
 } // namespace

@@ -1,16 +1,12 @@
 #include "app/ui/signin/AuthenticationViewModel.h"
 
-#include <QQmlContext>
+#include "app/ui/QmlScreen.h"
+#include "app/ui/signin/AuthenticationViewController.h"
+
 #include <QQuickItem>
 #include <QQuickWidget>
 
 #include <gtest/gtest.h>
-
-// The screen's QML is in the library's resources.
-static void initSigninResources()
-{
-    Q_INIT_RESOURCE(signin);
-}
 
 using namespace parley;
 
@@ -77,12 +73,12 @@ TEST_F(AuthenticationViewModelTest, PressingTheButtonReversesItsGradient)
 
 TEST_F(AuthenticationViewModelTest, ScreenShowsTheProgressIndicatorOnlyWhileAuthenticating)
 {
-    initSigninResources();
-    QQuickWidget view;
-    view.rootContext()->setContextProperty(QStringLiteral("viewModel"), &viewModel);
-    view.setSource(QUrl(QStringLiteral("qrc:/parley/signin/AuthenticationView.qml")));
-    ASSERT_EQ(view.status(), QQuickWidget::Ready) << view.errors().value(0).toString().toStdString();
-    QQuickItem* root = view.rootObject();
+    AuthenticationViewController::registerTypes();
+    QmlScreen view;
+    view.load(QUrl(QStringLiteral("qrc:/parley/signin/AuthenticationView.qml")),
+        { { QStringLiteral("viewModel"), QVariant::fromValue(&viewModel) } });
+    QQuickItem* root = view.quickWidget()->rootObject();
+    ASSERT_TRUE(root);
     EXPECT_GE(root->implicitHeight(), 329);
     auto* button = root->findChild<QQuickItem*>(QStringLiteral("signInButton"));
     auto* progress = root->findChild<QQuickItem*>(QStringLiteral("signInProgress"));
