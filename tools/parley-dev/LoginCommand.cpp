@@ -60,7 +60,7 @@ QString describeState(const ApplicationController& controller)
 
 void printStoredItems(ApplicationController& controller)
 {
-    QFuture<QStringList> items = controller.storedAccessTokenItems();
+    QFuture<QStringList> items = controller.accessTokenStorage().storedItems();
     waitFor(items);
     const QStringList accounts = items.result();
     print(QStringLiteral("stored items: %1")

@@ -5,14 +5,10 @@
 #include "platform/Diagnostics.h"
 #include "platform/Error.h"
 #include "platform/WhenFinished.h"
-#include "twitch/DecodingError.h"
-#include "twitch/api/JsonReader.h"
 
-#include <QJsonDocument>
 #include <QPromise>
 #include <QScopeGuard>
 
-#include <type_traits>
 
 namespace parley {
 
@@ -53,9 +49,8 @@ ApplicationController::ApplicationController(BundleConfig config, TwitchAPI twit
     : QObject(parent)
     , config_(std::move(config))
     , twitch_(std::move(twitch))
-    , keychain_(std::move(keychain))
     , makeSession_(std::move(makeSession))
-    , keychainQueue_(QStringLiteral("ApplicationController.keychain"))
+    , storage_(std::move(keychain))
     , themeSettings_(std::move(userDefaults))
 {
     // A sign-in window shows this URL from the start; every accepted redirect
@@ -65,11 +60,6 @@ ApplicationController::ApplicationController(BundleConfig config, TwitchAPI twit
     connect(&validationTimer_, &QTimer::timeout, this, &ApplicationController::validateSession);
     connect(&themeSettings_, &ThemeSettings::themeChanged, this, &ApplicationController::themeChanged);
     restoreAccessToken();
-}
-
-ApplicationController::~ApplicationController()
-{
-    keychainQueue_.sync([] {});
 }
 
 QUrl ApplicationController::authorizationURL() const
@@ -158,7 +148,7 @@ QFuture<void> ApplicationController::logout()
                 logEvent(QStringLiteral("revokeFailed"), describe(error));
             settled();
         });
-    whenFinished(clearStoredAccessToken(), this, [this, action, settled](QFuture<qint32> deleted) {
+    whenFinished(storage_.clear(), this, [this, action, settled](QFuture<qint32> deleted) {
         const qint32 status = deleted.result();
         // The token is still stored: say so, unless a sign-in since replaced it.
         if (status != CredentialStoreStatus::success && action == lastAction_)
@@ -173,17 +163,6 @@ void ApplicationController::setThemeOptions(const ThemeOptions& options)
     themeSettings_.setThemeOptions(options);
 }
 
-QFuture<QStringList> ApplicationController::storedAccessTokenItems()
-{
-    return onKeychain<QStringList>([](CredentialStore& store) {
-        QStringList accounts;
-        for (const QString& key : { accessTokenKey, accessTokenInfoKey })
-            if (store.getData(key))
-                accounts.append(store.keyPrefix() + key);
-        return accounts;
-    });
-}
-
 std::chrono::milliseconds ApplicationController::validationInterval() const
 {
     return validationTimer_.intervalAsDuration();
@@ -194,44 +173,20 @@ void ApplicationController::setValidationInterval(std::chrono::milliseconds inte
     validationTimer_.setInterval(interval);
 }
 
-template <typename Result>
-QFuture<Result> ApplicationController::onKeychain(std::function<Result(CredentialStore&)> work)
-{
-    auto promise = std::make_shared<QPromise<Result>>();
-    QFuture<Result> future = promise->future();
-    promise->start();
-    keychainQueue_.async([keychain = keychain_, promise, work = std::move(work)] {
-        if constexpr (std::is_void_v<Result>)
-            work(*keychain);
-        else
-            promise->addResult(work(*keychain));
-        promise->finish();
-    });
-    return future;
-}
-
 void ApplicationController::restoreAccessToken()
 {
     const quint64 action = lastAction_;
-    const QFuture<StoredToken> read = onKeychain<StoredToken>([](CredentialStore& store) {
-        return StoredToken { store.get(accessTokenInfoKey), store.get(accessTokenKey) };
-    });
-    whenFinished(read, this, [this, action](QFuture<StoredToken> result) {
-        const StoredToken stored = result.result();
+    whenFinished(storage_.read(), this, [this, action](QFuture<AccessTokenStorage::Stored> result) {
+        const AccessTokenStorage::Stored stored = result.result();
         // A sign-in or logout since then is newer than what was stored.
-        if (action != lastAction_ || (!stored.info && !stored.token))
+        if (action != lastAction_ || !stored.hasItems)
             return finishRestoring();
-        std::optional<TwitchUserAccessToken::Info> info;
-        try {
-            if (stored.info && stored.token)
-                info = TwitchUserAccessToken::Info::fromStoredJson(JsonReader::parse(stored.info->toUtf8()));
-        } catch (const DecodingError&) { }
         // A lone item or an unreadable info cannot sign anyone in.
-        if (!info) {
-            clearStoredAccessToken();
+        if (!stored.accessToken) {
+            storage_.clear();
             return finishRestoring();
         }
-        validateRestored({ *stored.token, *info }, action);
+        validateRestored(*stored.accessToken, action);
     });
 }
 
@@ -288,37 +243,17 @@ void ApplicationController::validateSession()
 void ApplicationController::endSession(const std::exception_ptr& reason)
 {
     setState(ApplicationState::needsAuthentication());
-    clearStoredAccessToken();
+    storage_.clear();
     emit errors(reason);
 }
 
 void ApplicationController::storeAccessToken(const TwitchUserAccessToken& accessToken)
 {
     const quint64 action = lastAction_;
-    const QString info = QString::fromUtf8(QJsonDocument(accessToken.info.toJson()).toJson(QJsonDocument::Compact));
-    const QFuture<qint32> stored = onKeychain<qint32>([token = accessToken.token, info](CredentialStore& store) {
-        // One unlock for both items: a refused prompt is not asked again.
-        if (store.unlock() && store.set(token, accessTokenKey) && store.set(info, accessTokenInfoKey))
-            return CredentialStoreStatus::success;
-        return store.lastResultCode();
-    });
-    whenFinished(stored, this, [this, action](QFuture<qint32> result) {
+    whenFinished(storage_.store(accessToken), this, [this, action](QFuture<qint32> result) {
         const qint32 status = result.result();
         if (status != CredentialStoreStatus::success && action == lastAction_)
             emit errors(std::make_exception_ptr(AccountError::keyringSaveFailed(status)));
-    });
-}
-
-QFuture<qint32> ApplicationController::clearStoredAccessToken()
-{
-    return onKeychain<qint32>([](CredentialStore& store) {
-        qint32 failure = CredentialStoreStatus::success;
-        for (const QString& key : { accessTokenInfoKey, accessTokenKey }) {
-            const qint32 status = store.remove(key) ? CredentialStoreStatus::success : store.lastResultCode();
-            if (failure == CredentialStoreStatus::success && status != CredentialStoreStatus::itemNotFound)
-                failure = status;
-        }
-        return failure;
     });
 }
 

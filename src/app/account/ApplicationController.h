@@ -1,12 +1,12 @@
 #pragma once
 
+#include "app/account/AccessTokenStorage.h"
 #include "app/account/ApplicationState.h"
 #include "app/account/BundleConfig.h"
 #include "app/account/SignInAttempt.h"
 #include "app/account/ThemeSettings.h"
 #include "app/theme/Theme.h"
 #include "credentials/CredentialStore.h"
-#include "platform/SerialQueue.h"
 #include "twitch/api/TwitchAPI.h"
 #include "twitch/api/TwitchUserAccessToken.h"
 
@@ -48,11 +48,10 @@ using SessionFactory = std::function<std::shared_ptr<SessionController>(
 // check while signed in, ends it: the items go, the state becomes
 // needsAuthentication and `errors` carries TwitchError::invalidAccessToken.
 //
-// Main thread only. Credential-store work runs on one worker thread in the
-// order it was asked for, so the main thread never waits on D-Bus and the
-// stored items always follow the user's last action: a logout drops any
-// sign-in still being validated, and a sign-in that finishes after a logout
-// is stored after the logout's deletes.
+// Main thread only. The stored items follow the user's last action: a logout
+// drops any sign-in still being validated, and a sign-in that finishes after
+// a logout is stored after the logout's deletes (AccessTokenStorage keeps
+// the order).
 class ApplicationController : public QObject {
     Q_OBJECT
     Q_PROPERTY(parley::ApplicationState state READ state NOTIFY stateChanged)
@@ -62,8 +61,6 @@ class ApplicationController : public QObject {
     Q_PROPERTY(QUrl authorizationURL READ authorizationURL NOTIFY authorizationURLChanged)
 
 public:
-    static inline const QString accessTokenKey = QStringLiteral("accessToken.token");
-    static inline const QString accessTokenInfoKey = QStringLiteral("accessToken.info");
     // How often the token of a signed-in user is validated again.
     static constexpr std::chrono::milliseconds defaultValidationInterval = std::chrono::hours(1);
 
@@ -71,9 +68,6 @@ public:
     // from `userDefaults`.
     ApplicationController(BundleConfig config, TwitchAPI twitch, std::shared_ptr<CredentialStore> keychain,
         std::shared_ptr<QSettings> userDefaults, SessionFactory makeSession, QObject* parent = nullptr);
-    // Waits for the credential-store work already asked for, so that a logout
-    // just before quitting still removes the stored token.
-    ~ApplicationController() override;
 
     const ApplicationState& state() const { return state_; }
     const Theme& theme() const { return themeSettings_.theme(); }
@@ -86,7 +80,8 @@ public:
     QUrl authorizationURL() const;
     const TwitchAPI& twitch() const { return twitch_; }
     const BundleConfig& config() const { return config_; }
-    const std::shared_ptr<CredentialStore>& keychain() const { return keychain_; }
+    const std::shared_ptr<CredentialStore>& keychain() const { return storage_.keyring(); }
+    AccessTokenStorage& accessTokenStorage() { return storage_; }
 
     // Starts a sign-in attempt with a fresh state, replacing any pending one,
     // and returns its authorisation URL for the browser.
@@ -110,10 +105,6 @@ public:
     // Publishes the theme built from `options`, then stores them.
     void setThemeOptions(const ThemeOptions& options);
 
-    // The account names of the stored token's items that exist, read after
-    // every credential-store operation asked for before.
-    QFuture<QStringList> storedAccessTokenItems();
-
     std::chrono::milliseconds validationInterval() const;
     void setValidationInterval(std::chrono::milliseconds interval);
 
@@ -131,14 +122,6 @@ signals:
     void errors(const std::exception_ptr& error);
 
 private:
-    struct StoredToken {
-        std::optional<QString> info;
-        std::optional<QString> token;
-    };
-
-    template <typename Result>
-    QFuture<Result> onKeychain(std::function<Result(CredentialStore&)> work);
-
     void restoreAccessToken();
     void validateRestored(const TwitchUserAccessToken& stored, quint64 action);
     void finishRestoring();
@@ -146,9 +129,6 @@ private:
     void validateSession();
     void endSession(const std::exception_ptr& reason);
     void storeAccessToken(const TwitchUserAccessToken& accessToken);
-    // Answers the status of the first delete that failed (a missing item is
-    // not a failure), or success.
-    QFuture<qint32> clearStoredAccessToken();
     bool isMadeForParley(const TwitchUserAccessToken::Info& info) const;
     void startSession(const TwitchUserAccessToken& accessToken);
     void setState(ApplicationState state);
@@ -158,9 +138,8 @@ private:
 
     const BundleConfig config_;
     const TwitchAPI twitch_;
-    const std::shared_ptr<CredentialStore> keychain_;
     const SessionFactory makeSession_;
-    SerialQueue keychainQueue_;
+    AccessTokenStorage storage_;
     ApplicationState state_;
     // Counts the user's sign-ins and logouts, so work that finishes after a
     // newer one changes nothing.

@@ -79,15 +79,15 @@ protected:
 
     QStringList storedItems(ApplicationController& controller)
     {
-        QFuture<QStringList> items = controller.storedAccessTokenItems();
+        QFuture<QStringList> items = controller.accessTokenStorage().storedItems();
         EXPECT_TRUE(QTest::qWaitFor([&] { return items.isFinished(); }, timeout));
         return items.result();
     }
 
     void storeToken(const QString& token, const TwitchUserAccessToken::Info& info)
     {
-        ASSERT_TRUE(keychain->set(token, ApplicationController::accessTokenKey));
-        ASSERT_TRUE(keychain->set(infoJson(info), ApplicationController::accessTokenInfoKey));
+        ASSERT_TRUE(keychain->set(token, AccessTokenStorage::tokenKey));
+        ASSERT_TRUE(keychain->set(infoJson(info), AccessTokenStorage::infoKey));
     }
 
     static QString infoJson(const TwitchUserAccessToken::Info& info)
@@ -97,8 +97,8 @@ protected:
 
     QStringList bothItems() const
     {
-        return { config.credentialKeyPrefix() + ApplicationController::accessTokenKey,
-            config.credentialKeyPrefix() + ApplicationController::accessTokenInfoKey };
+        return { config.credentialKeyPrefix() + AccessTokenStorage::tokenKey,
+            config.credentialKeyPrefix() + AccessTokenStorage::infoKey };
     }
 
     // Where the browser ends up after following `authorizationURL` at the

@@ -98,13 +98,13 @@ TEST_F(ApplicationControllerTest, ANetworkFailureAtStartKeepsTheStoredSignInAndI
 TEST_F(ApplicationControllerTest, LoneAndUnreadableItemsAreRemovedAtStart)
 {
     const auto launchWith = [&](const std::optional<QString>& token, const std::optional<QString>& info) {
-        keychain->remove(ApplicationController::accessTokenKey);
-        keychain->remove(ApplicationController::accessTokenInfoKey);
+        keychain->remove(AccessTokenStorage::tokenKey);
+        keychain->remove(AccessTokenStorage::infoKey);
         if (token) {
-            ASSERT_TRUE(keychain->set(*token, ApplicationController::accessTokenKey));
+            ASSERT_TRUE(keychain->set(*token, AccessTokenStorage::tokenKey));
         }
         if (info) {
-            ASSERT_TRUE(keychain->set(*info, ApplicationController::accessTokenInfoKey));
+            ASSERT_TRUE(keychain->set(*info, AccessTokenStorage::infoKey));
         }
         auto controller = launchAndRestore();
         EXPECT_FALSE(controller->state().isAuthenticated());
@@ -252,7 +252,7 @@ TEST_F(ApplicationControllerTest, SignInStoresBothItemsAndTheNextLaunchRestoresT
     EXPECT_EQ(sessionsMade, 1);
     EXPECT_EQ(controller->state().session()->accessToken().info.login, QString::fromLatin1(demo::login));
     EXPECT_EQ(storedItems(*controller), bothItems());
-    EXPECT_EQ(keychain->get(ApplicationController::accessTokenKey), QString::fromLatin1(demo::token));
+    EXPECT_EQ(keychain->get(AccessTokenStorage::tokenKey), QString::fromLatin1(demo::token));
     const QDateTime expiresAt = controller->state().session()->accessToken().info.expiresAt;
 
     controller.reset();
@@ -359,7 +359,7 @@ TEST_F(ApplicationControllerTest, ASignInAfterALogoutWinsOverTheLogoutsQueuedDel
     ASSERT_TRUE(QTest::qWaitFor([&] { return signedIn.isFinished() && loggedOut.isFinished(); }, timeout));
     ASSERT_TRUE(controller->state().isAuthenticated());
     EXPECT_EQ(storedItems(*controller), bothItems());
-    EXPECT_EQ(keychain->get(ApplicationController::accessTokenKey), QStringLiteral("second-token"));
+    EXPECT_EQ(keychain->get(AccessTokenStorage::tokenKey), QStringLiteral("second-token"));
 
     // And the reverse: a logout right after the sign-in's writes were queued.
     const QUrl third = signInRedirect(*controller, QStringLiteral("second-token"));

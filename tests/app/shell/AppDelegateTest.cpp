@@ -144,7 +144,7 @@ protected:
         ASSERT_TRUE(QTest::qWaitFor([this] { return delegate->appController()->state().isAuthenticated(); }, timeout));
     }
 
-    QStringList storedItems() { return test::await(delegate->appController()->storedAccessTokenItems()); }
+    QStringList storedItems() { return test::await(delegate->appController()->accessTokenStorage().storedItems()); }
 
     MainMenu& menu() { return delegate->menu(); }
 

@@ -330,7 +330,7 @@ protected:
     QStringList storedItems()
     {
         QStringList items;
-        for (const QString& key : { ApplicationController::accessTokenKey, ApplicationController::accessTokenInfoKey })
+        for (const QString& key : { AccessTokenStorage::tokenKey, AccessTokenStorage::infoKey })
             if (keychain->get(key))
                 items.append(key);
         return items;
