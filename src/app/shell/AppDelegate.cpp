@@ -49,8 +49,11 @@ void AppDelegate::applicationDidFinishLaunching()
     ImageLoading& pipeline = services_.imagePipeline;
     appController_ = std::make_unique<ApplicationController>(config_,
         TwitchAPI(config_.twitchEndpoints(), config_.twitchClientID, config_.twitchAuthRedirectURL), services_.keychain,
-        services_.userDefaults, [&pipeline](const TwitchAPI& twitch, const TwitchUserAccessToken& accessToken) {
-            return std::shared_ptr<SessionController>(new SessionController(twitch, accessToken, nullptr, pipeline),
+        services_.userDefaults,
+        [&pipeline, community = config_.communityEmoteServices()](
+            const TwitchAPI& twitch, const TwitchUserAccessToken& accessToken) {
+            return std::shared_ptr<SessionController>(
+                new SessionController(twitch, accessToken, nullptr, pipeline, community),
                 [](QObject* session) { session->deleteLater(); });
         });
     observe(appController_.get(), &ApplicationController::state, &ApplicationController::stateChanged, this,
