@@ -11,6 +11,9 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTimer>
 
 #include <algorithm>
@@ -45,10 +48,45 @@ QString describeSets(const EmoteSetStatuses& sets)
     return described.isEmpty() ? QStringLiteral("(none)") : described.join(QLatin1Char(' '));
 }
 
+QJsonObject twitchEmoteRun(const TextWithEmotesRun& run, const EmoteRegistry& registry)
+{
+    const TwitchEmote record = registry.emotes().value(run.twitchEmoteID);
+    const QUrl url = record.id.isEmpty() ? registry.templateImageURL(run.twitchEmoteID).value_or(QUrl())
+                                         : record.images.url2x;
+    return { { "emote", run.text }, { "provider", "twitch" }, { "url", url.toString() }, { "zeroWidth", false },
+        { "animated", record.format.contains(TwitchEmote::Format::animated) } };
+}
+
+QJsonObject communityEmoteRun(const CommunityEmote& emote)
+{
+    return { { "emote", emote.name }, { "provider", wireName(emote.provider).toString() },
+        { "url", emote.imageURL.toString() }, { "zeroWidth", emote.zeroWidth }, { "animated", emote.animated } };
+}
+
+// A message body as the window composes it, one JSON object per run.
+QString runsLine(const TwitchChatTextMessage& message, SessionController& session)
+{
+    const TextWithEmotes body(message.body(), message.emotes(), message.emoteSets());
+    const CommunityEmoteCatalogue* community = session.communityEmotes();
+    CommunityEmoteLookup lookup;
+    if (community)
+        lookup = [community](QStringView word) { return community->find(word); };
+    QJsonArray runs;
+    for (const TextWithEmotesRun& run : body.runs(lookup)) {
+        if (run.communityEmote)
+            runs.append(communityEmoteRun(*run.communityEmote));
+        else if (!run.twitchEmoteID.isEmpty())
+            runs.append(twitchEmoteRun(run, *session.emoteRegistry()));
+        else
+            runs.append(QJsonObject { { "text", run.text } });
+    }
+    return QStringLiteral("runs: ") + QString::fromUtf8(QJsonDocument(runs).toJson(QJsonDocument::Compact));
+}
+
 // Prints one status line whenever the session's emote state changes.
 class SessionPrinter : public QObject {
 public:
-    explicit SessionPrinter(SessionController& session) : session_(session)
+    SessionPrinter(SessionController& session, bool printRuns) : session_(session), printRuns_(printRuns)
     {
         EmoteRegistry* registry = session.emoteRegistry();
         EmoteImageLoader* loader = session.emoteImageLoader();
@@ -82,6 +120,8 @@ private:
         if (!text)
             return;
         printLine(QStringLiteral("chat: %1: %2").arg(printable(text->displayName()), printable(text->body())));
+        if (printRuns_)
+            printLine(runsLine(*text, session_));
         for (const QString& set : text->emoteSets())
             session_.emoteRegistry()->loadEmoteSet(EmoteSet::custom(set));
         for (const TwitchEmoteMark& mark : text->emotes())
@@ -89,8 +129,26 @@ private:
     }
 
     SessionController& session_;
+    const bool printRuns_;
     QString last_;
 };
+
+// The community services' addresses, from the options; none unless --7tv,
+// --bttv or --ffz names one (a service not named is not reachable then).
+std::optional<CommunityEmoteServices> communityServices(const QCommandLineParser& parser)
+{
+    if (!parser.isSet("bttv") && !parser.isSet("ffz") && !parser.isSet("7tv"))
+        return std::nullopt;
+    return CommunityEmoteServices { QUrl(parser.value("bttv")), QUrl(parser.value("bttv-cdn")),
+        QUrl(parser.value("ffz")), QUrl(parser.value("7tv")) };
+}
+
+void switchOffUnnamed(CommunityEmoteCatalogue& catalogue, const CommunityEmoteServices& services)
+{
+    catalogue.setProviderEnabled(CommunityEmoteProvider::BetterTTV, !services.betterTTVAPI.isEmpty());
+    catalogue.setProviderEnabled(CommunityEmoteProvider::FrankerFaceZ, !services.frankerFaceZAPI.isEmpty());
+    catalogue.setProviderEnabled(CommunityEmoteProvider::SevenTV, !services.sevenTVAPI.isEmpty());
+}
 
 } // namespace
 
@@ -106,6 +164,11 @@ int runSession(const QStringList& arguments)
         { "client-id", "The application's client id.", "ID" },
         { "seconds", "End the session after this many seconds (default: run until the chat ends).", "N" },
         { "log", "Also print the chat client's log lines." },
+        { "runs", "Print each chat message's runs (text and emotes) as JSON." },
+        { "bttv", "BetterTTV API address (community emotes load only with --bttv, --ffz or --7tv).", "URL" },
+        { "bttv-cdn", "BetterTTV image address.", "URL" },
+        { "ffz", "FrankerFaceZ API address.", "URL" },
+        { "7tv", "7TV API address.", "URL" },
     });
     parser.process(QStringList { QStringLiteral("parley-dev session") } + arguments);
     const std::optional<QString> accessToken = readToken(
@@ -136,6 +199,7 @@ int runSession(const QStringList& arguments)
     endpoints.chatURL = QUrl(parser.value("chat-url"));
     const TwitchAPI twitch(endpoints, parser.value("client-id"), QUrl(QStringLiteral("http://localhost:17563")));
 
+    const std::optional<CommunityEmoteServices> community = communityServices(parser);
     const auto images = ImagePipeline::create();
     std::unique_ptr<SessionController> session;
     std::unique_ptr<SessionPrinter> printer;
@@ -152,8 +216,10 @@ int runSession(const QStringList& arguments)
         }
         printLine(QStringLiteral("signed in as %1 (user id %2)")
                       .arg(printable(token.info.login), printable(token.info.userID)));
-        session = std::make_unique<SessionController>(twitch, token, nullptr, *images);
-        printer = std::make_unique<SessionPrinter>(*session);
+        session = std::make_unique<SessionController>(twitch, token, nullptr, *images, community);
+        printer = std::make_unique<SessionPrinter>(*session, parser.isSet("runs"));
+        if (community)
+            switchOffUnnamed(*session->communityEmotes(), *community);
         QObject::connect(session.get(), &SessionController::errors, &context, [&](const std::exception_ptr& error) {
             printLine(QStringLiteral("Disconnected from chat: ") + describe(error));
             QCoreApplication::exit(1);
