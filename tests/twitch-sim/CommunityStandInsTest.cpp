@@ -65,6 +65,10 @@ TEST_F(CommunityStandInsTest, sevenTVServesAnimatedWebpThatQtReadsAsAnimation)
     ASSERT_EQ(emotes.size(), 2);
     const QJsonObject rain = emotes[0].toObject();
     EXPECT_EQ(rain[QStringLiteral("flags")].toInt(), 1) << "the zero-width one";
+    const QString rainHost = rain[QStringLiteral("data")][QStringLiteral("host")][QStringLiteral("url")].toString();
+    const QList<QImage> rainImage = frames(get(path(rainHost) + QStringLiteral("/2x.webp")).second);
+    ASSERT_EQ(rainImage.size(), 1);
+    EXPECT_EQ(rainImage[0].pixelColor(28, 40).alpha(), 0) << "what it is drawn over shows through";
     const QJsonObject wave = emotes[1].toObject()[QStringLiteral("data")].toObject();
     EXPECT_TRUE(wave[QStringLiteral("animated")].toBool());
     const QString host = wave[QStringLiteral("host")].toObject()[QStringLiteral("url")].toString();

@@ -7,6 +7,7 @@
 
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QPainter>
 #include <QRegularExpression>
 
 namespace parley::sim {
@@ -208,10 +209,30 @@ HttpReply sevenTV(const QString& path, const SimModel& model, const QUrl& base)
     });
 }
 
+// A zero-width emote's picture: a ring and a hat on a transparent square, so
+// the emote it is drawn over shows through.
+QImage overlay(int size)
+{
+    QImage image(size, size, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(QColor(255, 215, 0), size / 14.0));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawEllipse(QRectF(size * 0.1, size * 0.1, size * 0.8, size * 0.8));
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(200, 30, 30));
+    painter.drawPolygon(QPolygonF({ QPointF(size * 0.3, size * 0.3), QPointF(size * 0.7, size * 0.3),
+        QPointF(size * 0.5, 0) }));
+    return image;
+}
+
 // The picture of `emote` at a scale (1..4), as `format` ("png", "gif", "webp").
 QByteArray art(const SimCommunityEmote& emote, int scale, const QString& format)
 {
     const int height = CommunityStandIns::pointHeight * scale;
+    if (emote.zeroWidth)
+        return WebpEncoder::still(overlay(height));
     if (emote.art == SimCommunityEmote::Art::wide)
         return EmoteArt::widePng(emote.id, height * emote.widthFactor(), height);
     if (format == QLatin1String("gif"))
