@@ -1,7 +1,7 @@
 #include "app/shell/AuthenticationCoordinator.h"
 
 #include "app/shell/HostingWindow.h"
-#include "app/ui/signin/AuthenticationViewController.h"
+#include "app/ui/authentication/AuthenticationViewController.h"
 
 namespace parley {
 

@@ -1,4 +1,4 @@
-#include "app/ui/signin/AuthenticationViewController.h"
+#include "app/ui/authentication/AuthenticationViewController.h"
 
 #include "app/account/ApplicationController.h"
 #include "platform/ErrorPresenter.h"
@@ -9,9 +9,9 @@
 #include <QQuickWidget>
 
 // The screen's QML lives in this static library's resources.
-static void initSigninResources()
+static void initAuthenticationResources()
 {
-    Q_INIT_RESOURCE(signin);
+    Q_INIT_RESOURCE(authentication);
 }
 
 namespace parley {
@@ -19,7 +19,7 @@ namespace parley {
 void AuthenticationViewController::registerTypes()
 {
     static const bool registered = [] {
-        initSigninResources();
+        initAuthenticationResources();
         qmlRegisterUncreatableType<AuthenticationViewModel>(
             "Parley.Authentication", 1, 0, "AuthenticationViewModel", QStringLiteral("made in C++"));
         return true;
@@ -40,7 +40,7 @@ AuthenticationViewController::AuthenticationViewController(
     connect(&appController, &ApplicationController::signInFailed, this,
         [this](const std::exception_ptr& error) { viewModel_->showFailure(ErrorPresenter::userMessage(error)); });
     quickWidget()->setClearColor(AuthenticationViewModel::windowColor());
-    load(QUrl(QStringLiteral("qrc:/parley/signin/AuthenticationView.qml")),
+    load(QUrl(QStringLiteral("qrc:/parley/authentication/AuthenticationView.qml")),
         { { QStringLiteral("viewModel"), QVariant::fromValue(viewModel_) } });
     setMinimumSize(quickWidget()->initialSize());
     setAccessibleName(viewModel_->heading());

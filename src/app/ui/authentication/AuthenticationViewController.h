@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/ui/QmlScreen.h"
-#include "app/ui/signin/AuthenticationViewModel.h"
+#include "app/ui/authentication/AuthenticationViewModel.h"
 
 namespace parley {
 

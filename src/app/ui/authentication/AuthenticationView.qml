@@ -44,7 +44,7 @@ Rectangle {
 
                 Image {
                     Layout.alignment: Qt.AlignHCenter
-                    source: "qrc:/parley/signin/AppIconRaw.svg"
+                    source: "qrc:/parley/authentication/AppIconRaw.svg"
                     sourceSize.width: 64
                     sourceSize.height: 64
                     Accessible.ignored: true

@@ -1,7 +1,7 @@
-#include "app/ui/signin/AuthenticationViewModel.h"
+#include "app/ui/authentication/AuthenticationViewModel.h"
 
 #include "app/ui/QmlScreen.h"
-#include "app/ui/signin/AuthenticationViewController.h"
+#include "app/ui/authentication/AuthenticationViewController.h"
 
 #include <QQuickItem>
 #include <QQuickWidget>
@@ -75,7 +75,7 @@ TEST_F(AuthenticationViewModelTest, ScreenShowsTheProgressIndicatorOnlyWhileAuth
 {
     AuthenticationViewController::registerTypes();
     QmlScreen view;
-    view.load(QUrl(QStringLiteral("qrc:/parley/signin/AuthenticationView.qml")),
+    view.load(QUrl(QStringLiteral("qrc:/parley/authentication/AuthenticationView.qml")),
         { { QStringLiteral("viewModel"), QVariant::fromValue(&viewModel) } });
     QQuickItem* root = view.quickWidget()->rootObject();
     ASSERT_TRUE(root);

@@ -1,4 +1,4 @@
-#include "app/ui/signin/AuthenticationViewModel.h"
+#include "app/ui/authentication/AuthenticationViewModel.h"
 
 namespace parley {
 
