@@ -195,7 +195,7 @@ Rectangle {
                     running: visible
                     implicitWidth: 18
                     implicitHeight: 18
-                    Accessible.name: "Signing in"
+                    Accessible.name: root.viewModel.progressName
                 }
             }
             Text {

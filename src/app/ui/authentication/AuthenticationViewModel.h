@@ -27,6 +27,7 @@ class AuthenticationViewModel : public QObject {
     Q_PROPERTY(bool isSignInEnabled READ isSignInEnabled NOTIFY isAuthenticatingChanged)
     Q_PROPERTY(double signInOpacity READ signInOpacity NOTIFY isAuthenticatingChanged)
     Q_PROPERTY(bool showsProgress READ showsProgress NOTIFY isAuthenticatingChanged)
+    Q_PROPERTY(QString progressName READ progressName CONSTANT)
     Q_PROPERTY(QString failureText READ failureText NOTIFY failureTextChanged)
     Q_PROPERTY(QColor backgroundTopColor READ backgroundTopColor CONSTANT)
     Q_PROPERTY(QColor backgroundBottomColor READ backgroundBottomColor CONSTANT)
@@ -58,6 +59,8 @@ public:
     bool isSignInEnabled() const { return !isAuthenticating_; }
     double signInOpacity() const { return isAuthenticating_ ? 0.5 : 1.0; }
     bool showsProgress() const { return isAuthenticating_; }
+    // The progress indicator, for screen readers.
+    QString progressName() const { return QStringLiteral("Signing in"); }
     void setAuthenticating(bool isAuthenticating);
 
     const QString& failureText() const { return failureText_; }

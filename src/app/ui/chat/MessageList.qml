@@ -40,7 +40,7 @@ FocusScope {
         // rather than built and destroyed each time.
         reuseItems: true
         Accessible.role: Accessible.List
-        Accessible.name: qsTr("Chat messages")
+        Accessible.name: root.messages.listName
 
         ScrollBar.vertical: ScrollBar {
             policy: ScrollBar.AsNeeded

@@ -18,6 +18,8 @@ class TwitchChat;
 // Settings preview). Main thread only.
 class MessageListModel final : public QAbstractListModel {
     Q_OBJECT
+    Q_PROPERTY(QString listName READ listName CONSTANT)
+    Q_PROPERTY(QString copyDisplayNameTitle READ copyDisplayNameTitle CONSTANT)
 
 public:
     enum Role {
@@ -60,8 +62,13 @@ public:
     // The locale of the times shown; the user's own by default.
     void setLocale(const QLocale& locale);
 
+    // The list, for screen readers.
+    QString listName() const { return QStringLiteral("Chat messages"); }
+
     // Puts the display name of `row` on the clipboard as plain text.
     Q_INVOKABLE void copyDisplayName(int row) const;
+    // The name's menu item that does it.
+    QString copyDisplayNameTitle() const { return QStringLiteral("Copy"); }
 
 public slots:
     // The chat announced the message at the end of its list.

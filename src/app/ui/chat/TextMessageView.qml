@@ -156,7 +156,7 @@ Item {
                     Menu {
                         onClosed: destroy()
                         MenuItem {
-                            text: qsTr("Copy")
+                            text: row.messages.copyDisplayNameTitle
                             onTriggered: row.messages.copyDisplayName(row.index)
                         }
                     }
