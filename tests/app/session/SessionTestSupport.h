@@ -1,5 +1,6 @@
 #pragma once
 
+#include "community/CommunityEmoteServices.h"
 #include "images/pipeline/ImagePipeline.h"
 #include "twitch-sim/TwitchSimulator.h"
 #include "twitch/api/TwitchAPI.h"
@@ -31,6 +32,12 @@ public:
         endpoints.helixURL = sim.helixURL();
         endpoints.chatURL = sim.chatURL();
         return endpoints;
+    }
+
+    // The simulator's stand-ins of the community emote services.
+    CommunityEmoteServices communityServices() const
+    {
+        return { sim.betterTTVAPIURL(), sim.betterTTVCDNURL(), sim.frankerFaceZAPIURL(), sim.sevenTVAPIURL() };
     }
 
     static TwitchUserAccessToken token()

@@ -103,6 +103,10 @@ protected:
         config.twitchIdentityURL = simulator.identityURL();
         config.twitchHelixURL = simulator.helixURL();
         config.twitchChatURL = simulator.chatURL();
+        config.betterTTVAPIURL = simulator.betterTTVAPIURL();
+        config.betterTTVCDNURL = simulator.betterTTVCDNURL();
+        config.frankerFaceZAPIURL = simulator.frankerFaceZAPIURL();
+        config.sevenTVAPIURL = simulator.sevenTVAPIURL();
         config.twitchCapabilityNamespace = QStringLiteral("twitch.tv");
         config.twitchWebDomain = QStringLiteral("twitch.tv");
         keychain = makeCredentialStore(config);

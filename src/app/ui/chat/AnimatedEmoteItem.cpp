@@ -61,7 +61,9 @@ void AnimatedEmoteItem::refresh()
 {
     animation_ = loader_ ? loader_->animation(imageKey_) : nullptr;
     const QQuickWindow* shownIn = window();
-    const bool windowShown = shownIn && shownIn->isVisible() && shownIn->visibility() != QWindow::Minimized;
+    // A widget's offscreen window reports only its visibility, not isVisible().
+    const bool windowShown =
+        shownIn && shownIn->visibility() != QWindow::Hidden && shownIn->visibility() != QWindow::Minimized;
     setPlaying(animation_ && isVisible() && windowShown);
     shownFrame_ = -1;
     update();

@@ -1,6 +1,7 @@
-#include "ChatQmlModule.h"
+#include "app/ui/chat/ChatQmlModule.h"
 
 #include "app/session/EmoteImageLoader.h"
+#include "app/ui/chat/AnimatedEmoteItem.h"
 #include "app/ui/chat/EmoteImageProvider.h"
 #include "app/ui/chat/MessageListModel.h"
 #include "app/ui/chat/MessageListScrollState.h"
@@ -24,6 +25,7 @@ void ChatQmlModule::registerTypes()
         initChatResources();
         const char* uri = "Parley.Chat";
         qmlRegisterType<TextWithEmotesRenderer>(uri, 1, 0, "TextWithEmotesRenderer");
+        qmlRegisterType<AnimatedEmoteItem>(uri, 1, 0, "AnimatedEmoteItem");
         qmlRegisterType<MessageListScrollState>(uri, 1, 0, "MessageListScrollState");
         qmlRegisterUncreatableType<MessageListModel>(uri, 1, 0, "MessageListModel", QStringLiteral("made in C++"));
         qmlRegisterUncreatableType<SessionViewModel>(uri, 1, 0, "SessionViewModel", QStringLiteral("made in C++"));

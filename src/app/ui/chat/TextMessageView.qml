@@ -207,6 +207,22 @@ Item {
                 loader: row.emoteImages
             }
             Component.onCompleted: renderer.appear()
+
+            // Animated emotes play over the transparent places the text keeps for them.
+            Repeater {
+                model: renderer.animatedEmotes
+                delegate: AnimatedEmoteItem {
+                    objectName: "animatedEmote"
+                    required property var modelData
+                    readonly property rect place: bodyText.positionToRectangle(modelData.position)
+                    loader: row.emoteImages
+                    imageKey: modelData.key
+                    x: place.x
+                    y: place.y + (place.height - height) / 2
+                    width: modelData.width
+                    height: modelData.height
+                }
+            }
         }
     }
 }

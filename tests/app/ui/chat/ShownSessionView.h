@@ -45,7 +45,7 @@ protected:
 
     SimulatedTwitch twitch;
     std::shared_ptr<ImagePipeline> pipeline = ImagePipeline::create();
-    SessionController session { *twitch.api, SimulatedTwitch::token(), nullptr, *pipeline };
+    SessionController session { *twitch.api, SimulatedTwitch::token(), nullptr, *pipeline, twitch.communityServices() };
     ThemeModifier theme;
     SessionViewController view { session, theme };
 };
