@@ -7,6 +7,7 @@
 #include "community/internal/CommunityWire.h"
 #include "platform/TransferDeadline.h"
 #include "platform/TransportError.h"
+#include "platform/FailedFuture.h"
 
 #include <QAuthenticator>
 #include <QNetworkProxy>
@@ -92,9 +93,8 @@ QFuture<QList<CommunityEmote>> CommunityEmoteClient::channelEmotes(
     CommunityEmoteProvider provider, const QString& roomID) const
 {
     if (!CommunityWire::isSafeSegment(roomID) || roomID.contains(u'.'))
-        return QtFuture::makeExceptionalFuture<QList<CommunityEmote>>(
-            std::make_exception_ptr(CommunityEmoteError(CommunityEmoteError::Code::invalidRoomID,
-                QStringLiteral("The room id \"%1\" cannot be used in a request").arg(roomID))));
+        return failedFuture<QList<CommunityEmote>>(CommunityEmoteError(CommunityEmoteError::Code::invalidRoomID,
+            QStringLiteral("The room id \"%1\" cannot be used in a request").arg(roomID)));
     switch (provider) {
     case CommunityEmoteProvider::BetterTTV:
         return fetch(CommunityWire::appended(services_.betterTTVAPI, { "cached", "users", "twitch", roomID }),

@@ -1,9 +1,9 @@
-#include "CommunityStandIns.h"
+#include "twitch-sim/CommunityStandIns.h"
 
-#include "EmoteArt.h"
-#include "GifEncoder.h"
-#include "SimResource.h"
-#include "WebpEncoder.h"
+#include "twitch-sim/EmoteArt.h"
+#include "twitch-sim/GifEncoder.h"
+#include "twitch-sim/SimResource.h"
+#include "twitch-sim/WebpEncoder.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

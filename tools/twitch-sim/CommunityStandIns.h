@@ -1,8 +1,8 @@
 #pragma once
 
-#include "HttpReply.h"
-#include "SimModel.h"
-#include "SimRequest.h"
+#include "twitch-sim/HttpReply.h"
+#include "twitch-sim/SimModel.h"
+#include "twitch-sim/SimRequest.h"
 
 #include <QHash>
 #include <QUrl>

@@ -1,6 +1,6 @@
-#include "EmoteArt.h"
+#include "twitch-sim/EmoteArt.h"
 
-#include "GifEncoder.h"
+#include "twitch-sim/GifEncoder.h"
 
 #include <QBuffer>
 #include <QColor>

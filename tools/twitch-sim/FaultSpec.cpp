@@ -1,4 +1,4 @@
-#include "FaultSpec.h"
+#include "twitch-sim/FaultSpec.h"
 
 #include <QStringList>
 

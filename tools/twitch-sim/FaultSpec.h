@@ -1,6 +1,6 @@
 #pragma once
 
-#include "HttpFault.h"
+#include "twitch-sim/HttpFault.h"
 
 #include <QString>
 

@@ -1,4 +1,4 @@
-#include "GifEncoder.h"
+#include "twitch-sim/GifEncoder.h"
 
 namespace parley::sim {
 namespace {

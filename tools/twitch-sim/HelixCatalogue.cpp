@@ -1,4 +1,4 @@
-#include "HelixCatalogue.h"
+#include "twitch-sim/HelixCatalogue.h"
 
 #include <QJsonArray>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SimModel.h"
+#include "twitch-sim/SimModel.h"
 
 #include <QJsonObject>
 #include <QList>

@@ -1,4 +1,4 @@
-#include "HttpReply.h"
+#include "twitch-sim/HttpReply.h"
 
 #include <QHttpServerResponder>
 #include <QJsonDocument>

@@ -1,4 +1,4 @@
-#include "ReplyWriter.h"
+#include "twitch-sim/ReplyWriter.h"
 
 #include <QTcpSocket>
 #include <QTimer>

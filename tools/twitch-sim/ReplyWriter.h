@@ -1,7 +1,7 @@
 #pragma once
 
-#include "HttpFault.h"
-#include "HttpReply.h"
+#include "twitch-sim/HttpFault.h"
+#include "twitch-sim/HttpReply.h"
 
 class QTcpSocket;
 

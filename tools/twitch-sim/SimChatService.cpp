@@ -1,4 +1,4 @@
-#include "SimChatService.h"
+#include "twitch-sim/SimChatService.h"
 
 #include <QAbstractHttpServer>
 #include <QDateTime>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "SimChatTraffic.h"
-#include "SimModel.h"
+#include "twitch-sim/SimChatTraffic.h"
+#include "twitch-sim/SimModel.h"
 
 #include <QElapsedTimer>
 #include <QHash>

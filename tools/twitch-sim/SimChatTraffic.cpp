@@ -1,4 +1,4 @@
-#include "SimChatTraffic.h"
+#include "twitch-sim/SimChatTraffic.h"
 
 #include <QDateTime>
 #include <QUuid>

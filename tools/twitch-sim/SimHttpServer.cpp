@@ -1,4 +1,4 @@
-#include "SimHttpServer.h"
+#include "twitch-sim/SimHttpServer.h"
 
 #include <QHttpServerRequest>
 

@@ -1,4 +1,4 @@
-#include "SimModel.h"
+#include "twitch-sim/SimModel.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SimCommunityEmote.h"
+#include "twitch-sim/SimCommunityEmote.h"
 
 #include <QList>
 #include <QString>

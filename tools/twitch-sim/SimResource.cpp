@@ -1,4 +1,4 @@
-#include "SimResource.h"
+#include "twitch-sim/SimResource.h"
 
 #include <QCryptographicHash>
 #include <QLocale>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "HttpReply.h"
-#include "SimRequest.h"
+#include "twitch-sim/HttpReply.h"
+#include "twitch-sim/SimRequest.h"
 
 #include <QByteArray>
 #include <QDateTime>

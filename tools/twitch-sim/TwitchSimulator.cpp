@@ -1,10 +1,10 @@
-#include "TwitchSimulator.h"
+#include "twitch-sim/TwitchSimulator.h"
 
-#include "EmoteArt.h"
-#include "HelixCatalogue.h"
-#include "ReplyWriter.h"
-#include "SimChatService.h"
-#include "SimHttpServer.h"
+#include "twitch-sim/EmoteArt.h"
+#include "twitch-sim/HelixCatalogue.h"
+#include "twitch-sim/ReplyWriter.h"
+#include "twitch-sim/SimChatService.h"
+#include "twitch-sim/SimHttpServer.h"
 
 #include <QHttpServerRequest>
 #include <QJsonArray>

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "CommunityStandIns.h"
-#include "HttpFault.h"
-#include "HttpReply.h"
-#include "SimModel.h"
-#include "SimRequest.h"
-#include "SimResource.h"
+#include "twitch-sim/CommunityStandIns.h"
+#include "twitch-sim/HttpFault.h"
+#include "twitch-sim/HttpReply.h"
+#include "twitch-sim/SimModel.h"
+#include "twitch-sim/SimRequest.h"
+#include "twitch-sim/SimResource.h"
 
 #include <QHash>
 #include <QObject>

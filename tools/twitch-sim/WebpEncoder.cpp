@@ -1,4 +1,4 @@
-#include "WebpEncoder.h"
+#include "twitch-sim/WebpEncoder.h"
 
 #include <QBuffer>
 #include <QImageWriter>

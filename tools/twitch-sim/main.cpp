@@ -1,8 +1,8 @@
 // parley-twitch-sim: the local Twitch stand-in as a program of its own.
 
-#include "FaultSpec.h"
-#include "SimChatService.h"
-#include "TwitchSimulator.h"
+#include "twitch-sim/FaultSpec.h"
+#include "twitch-sim/SimChatService.h"
+#include "twitch-sim/TwitchSimulator.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

@@ -5,6 +5,7 @@
 #include "platform/Diagnostics.h"
 #include "platform/Error.h"
 #include "platform/WhenFinished.h"
+#include "platform/FailedFuture.h"
 
 #include <QPromise>
 #include <QScopeGuard>
@@ -85,7 +86,7 @@ QFuture<void> ApplicationController::authenticate(const QUrl& redirectURL)
     if (refusal) {
         // The redirect is not logged: it may carry someone's token.
         logEvent(QStringLiteral("redirectIgnored"), *refusal);
-        return QtFuture::makeExceptionalFuture(std::make_exception_ptr(IgnoredRedirectError(*refusal)));
+        return failedFuture(IgnoredRedirectError(*refusal));
     }
     // One redirect per attempt: a replay finds a new state pending.
     setAttempt(SignInAttempt(twitch_));

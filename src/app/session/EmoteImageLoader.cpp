@@ -38,7 +38,7 @@ void EmoteImageLoader::loadImage(const QString& id)
         }
         // Always later, never inside this call: views call loadImage while
         // they draw and must not see the queue change under them.
-        QTimer::singleShot(0, this, [this, id] { enqueue(id); });
+        QTimer::singleShot(std::chrono::milliseconds(0), this, [this, id] { enqueue(id); });
         return;
     }
     requestImage(id, record->images.url2x);

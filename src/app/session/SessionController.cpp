@@ -7,6 +7,8 @@
 #include <QNetworkAccessManager>
 #include <QTimer>
 
+#include <chrono>
+
 namespace parley {
 
 namespace {
@@ -34,7 +36,7 @@ SessionController::SessionController(TwitchAPI twitch, TwitchUserAccessToken acc
     if (communityEmotes_)
         useCommunityEmotes();
     // Started on the next turn so the owner can wire itself up first.
-    QTimer::singleShot(0, this, &SessionController::start);
+    QTimer::singleShot(std::chrono::milliseconds(0), this, &SessionController::start);
 }
 
 // The listen run goes first (members end in reverse order), and a listen run

@@ -8,6 +8,7 @@
 #include "twitch/chat/internal/TwitchChatHistory.h"
 #include "twitch/chat/internal/TwitchChatOutbox.h"
 #include "twitch/chat/internal/TwitchChatReconnectSchedule.h"
+#include "platform/FailedFuture.h"
 
 #include <QRandomGenerator>
 
@@ -18,15 +19,6 @@ namespace parley {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-QFuture<void> failed(const TwitchChatError& error)
-{
-    QPromise<void> promise;
-    promise.start();
-    promise.setException(std::make_exception_ptr(error));
-    promise.finish();
-    return promise.future();
-}
 
 Instant currentInstant()
 {
@@ -53,7 +45,7 @@ TwitchChat::TwitchChat(
 {
     for (QTimer* timer : { &confirmationTimer_, &retryTimer_, &stableTimer_ })
         timer->setSingleShot(true);
-    countdownTimer_.setInterval(1000);
+    countdownTimer_.setInterval(std::chrono::seconds(1));
     retryTimer_.setTimerType(Qt::PreciseTimer);
     QObject::connect(&confirmationTimer_, &QTimer::timeout, this, &TwitchChat::dropUnconfirmed);
     QObject::connect(&retryTimer_, &QTimer::timeout, this, &TwitchChat::retry);
@@ -104,9 +96,9 @@ std::unique_ptr<TwitchChatConnection> TwitchChat::connect()
 QFuture<void> TwitchChat::send(const QString& text)
 {
     if (!socket_)
-        return failed(TwitchChatError::notConnected());
+        return failedFuture(TwitchChatError::notConnected());
     if (!outbox_->admit(Clock::now(), rateLimit(), timing_.rateWindow))
-        return failed(TwitchChatError::sendingTooQuickly());
+        return failedFuture(TwitchChatError::sendingTooQuickly());
     QFuture<void> done = outbox_->add(
         { TwitchChatIRCEncoder::chatText(text), currentInstant() }, Clock::now() + timing_.confirmationLimit);
     if (!confirmationTimer_.isActive())

@@ -1,4 +1,4 @@
-#include "EmoteImageProvider.h"
+#include "app/ui/chat/EmoteImageProvider.h"
 
 #include <QUrl>
 

@@ -1,4 +1,4 @@
-#include "MessageListModel.h"
+#include "app/ui/chat/MessageListModel.h"
 
 #include "app/session/TextWithEmotes.h"
 #include "app/ui/chat/SystemMessageViewModel.h"

@@ -1,4 +1,4 @@
-#include "MessageListScrollState.h"
+#include "app/ui/chat/MessageListScrollState.h"
 
 #include <QAbstractItemModel>
 

@@ -1,10 +1,11 @@
-#include "SessionViewController.h"
+#include "app/ui/chat/SessionViewController.h"
 
 #include "app/session/SessionController.h"
 #include "app/ui/ThemeModifier.h"
 #include "app/ui/chat/ChatQmlModule.h"
 #include "platform/Observe.h"
 #include "twitch/chat/TwitchChatError.h"
+#include "platform/FailedFuture.h"
 
 #include <QQuickWidget>
 
@@ -36,7 +37,7 @@ SessionViewController::~SessionViewController() = default;
 QFuture<void> SessionViewController::sendMessage(const QString& text)
 {
     if (!session_)
-        return QtFuture::makeExceptionalFuture(std::make_exception_ptr(TwitchChatError::notConnected()));
+        return failedFuture(TwitchChatError::notConnected());
     return session_->chat()->send(text);
 }
 

@@ -1,7 +1,7 @@
-#include "SessionViewModel.h"
+#include "app/ui/chat/SessionViewModel.h"
 
 #include "platform/ErrorPresenter.h"
-#include "platform/PresentableError.h"
+#include "platform/WhenFinished.h"
 
 namespace parley {
 
@@ -59,9 +59,7 @@ int SessionViewModel::codePointCount(QStringView text)
 
 QString SessionViewModel::disconnectedText() const
 {
-    if (listenError_.isEmpty())
-        return {};
-    return QStringLiteral("Disconnected from chat: ") + listenError_;
+    return listenError_;
 }
 
 QString SessionViewModel::reconnectingText() const
@@ -84,11 +82,11 @@ void SessionViewModel::setConnectionState(const TwitchChatConnectionState& state
         setErrorMessage({});
         break;
     case Phase::reconnecting:
-        setListenError(ErrorPresenter::userMessage(state.error));
+        setListenError(ErrorPresenter::disconnectedMessage(state.error));
         setRetryInSeconds(state.secondsUntilRetry.value_or(-1));
         break;
     case Phase::failed:
-        setListenError(ErrorPresenter::userMessage(state.error));
+        setListenError(ErrorPresenter::disconnectedMessage(state.error));
         setRetryInSeconds(-1);
         break;
     case Phase::disconnected:
@@ -124,14 +122,11 @@ void SessionViewModel::send()
     if (isTooLong())
         return;
     const QString typed = newMessage_;
-    onSendMessage_(messageToSend()).then(this, [this, typed](QFuture<void> done) {
+    whenFinished(onSendMessage_(messageToSend()), this, [this, typed](QFuture<void> done) {
         try {
             done.waitForFinished();
-        } catch (const PresentableError& error) {
-            setErrorMessage(QStringLiteral("Failed to send message: ") + error.userMessage());
-            return;
         } catch (...) {
-            setErrorMessage(QStringLiteral("Failed to send message"));
+            setErrorMessage(ErrorPresenter::sendFailedMessage(std::current_exception()));
             return;
         }
         // Text typed while the send was under way is kept.

@@ -1,4 +1,4 @@
-#include "SystemMessageViewModel.h"
+#include "app/ui/chat/SystemMessageViewModel.h"
 
 #include "app/ui/chat/TextMessageViewModel.h"
 

@@ -1,4 +1,4 @@
-#include "TextMessageViewModel.h"
+#include "app/ui/chat/TextMessageViewModel.h"
 
 #include <QDateTime>
 

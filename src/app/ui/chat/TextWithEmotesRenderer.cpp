@@ -1,4 +1,4 @@
-#include "TextWithEmotesRenderer.h"
+#include "app/ui/chat/TextWithEmotesRenderer.h"
 
 #include "app/ui/chat/EmoteImageProvider.h"
 
