@@ -2,6 +2,7 @@
 
 #include "twitch-sim/EmoteArt.h"
 #include "twitch-sim/HelixCatalogue.h"
+#include "twitch-sim/SimBadgeCatalogue.h"
 #include "twitch-sim/ReplyWriter.h"
 #include "twitch-sim/SimChatService.h"
 #include "twitch-sim/SimHttpServer.h"
@@ -200,6 +201,11 @@ HttpReply TwitchSimulator::route(const SimRequest& request)
         return emoteImage(request);
     if (request.path.startsWith(QLatin1String("/blob/")))
         return blob(request);
+    if (SimBadgeCatalogue::handles(request.path)) {
+        const std::optional<QByteArray> image = SimBadgeCatalogue::image(request.path);
+        return image ? HttpReply { 200, { { "Content-Type", "image/png" } }, *image }
+                     : HttpReply::error(404, QStringLiteral("not found"));
+    }
     if (CommunityStandIns::handles(request.path))
         return community_.route(request, model_, baseURL());
     return HttpReply::error(404, QStringLiteral("not found"));
@@ -312,6 +318,13 @@ HttpReply TwitchSimulator::helix(const SimRequest& request) const
             return HttpReply::error(400, QStringLiteral("Missing required parameter \"broadcaster_id\""));
         return HttpReply::json(
             HelixCatalogue::response(model_.channelEmotes(broadcaster), Endpoint::channel, baseURL()));
+    }
+    if (request.path == QLatin1String("/helix/chat/badges/global"))
+        return HttpReply::json(SimBadgeCatalogue::globalResponse(baseURL()));
+    if (request.path == QLatin1String("/helix/chat/badges")) {
+        if (queryValue(request, QStringLiteral("broadcaster_id")).isEmpty())
+            return HttpReply::error(400, QStringLiteral("Missing required parameter \"broadcaster_id\""));
+        return HttpReply::json(SimBadgeCatalogue::channelResponse(baseURL()));
     }
     if (request.path == QLatin1String("/helix/chat/emotes/set")) {
         const QStringList setIDs = QUrlQuery(request.query).allQueryItemValues(QStringLiteral("emote_set_id"));

@@ -203,18 +203,47 @@ QFuture<TwitchEmoteSet> TwitchAPI::emoteSet(const QString& setID, const TwitchUs
     return fetchEmotes(QStringLiteral("/helix/chat/emotes/set"), QStringLiteral("emote_set_id=") + setID, accessToken);
 }
 
+QFuture<QList<TwitchBadgeSet>> TwitchAPI::globalBadges(const TwitchUserAccessToken& accessToken) const
+{
+    return fetchBadges({}, accessToken);
+}
+
+QFuture<QList<TwitchBadgeSet>> TwitchAPI::channelBadges(
+    const QString& broadcasterID, const TwitchUserAccessToken& accessToken) const
+{
+    if (!isURLSafeID(broadcasterID))
+        return failedFuture<QList<TwitchBadgeSet>>(InvalidRequestError(
+            QStringLiteral("The broadcaster id \"%1\" cannot be used in a request URL").arg(broadcasterID)));
+    return fetchBadges(QStringLiteral("broadcaster_id=") + broadcasterID, accessToken);
+}
+
 QFuture<TwitchEmoteSet> TwitchAPI::fetchEmotes(
     const QString& path, const QString& query, const TwitchUserAccessToken& accessToken) const
 {
+    return getHelix(path, query, accessToken).then([](const QByteArray& body) {
+        return TwitchEmoteSet::fromResponse(TwitchEmotesResponse::fromJson(JsonReader::parse(body)));
+    });
+}
+
+QFuture<QList<TwitchBadgeSet>> TwitchAPI::fetchBadges(
+    const QString& query, const TwitchUserAccessToken& accessToken) const
+{
+    const QString path = query.isEmpty() ? QStringLiteral("/helix/chat/badges/global") : QStringLiteral("/helix/chat/badges");
+    return getHelix(path, query, accessToken).then([](const QByteArray& body) {
+        return TwitchBadgeSet::listFromResponse(JsonReader::parse(body));
+    });
+}
+
+QFuture<QByteArray> TwitchAPI::getHelix(
+    const QString& path, const QString& query, const TwitchUserAccessToken& accessToken) const
+{
     if (!isHeaderSafeToken(accessToken.token) || !isHeaderSafeToken(clientID_))
-        return failedFuture<TwitchEmoteSet>(InvalidRequestError(
+        return failedFuture<QByteArray>(InvalidRequestError(
             QStringLiteral("The access token or client id contains characters that cannot be sent")));
     QNetworkRequest request = makeRequest(serviceURL(endpoints_.helixURL, path, query));
     request.setRawHeader("Authorization", "Bearer " + accessToken.token.toLatin1());
     request.setRawHeader("Client-Id", clientID_.toLatin1());
-    return send(request, {}).then([](const QByteArray& body) {
-        return TwitchEmoteSet::fromResponse(TwitchEmotesResponse::fromJson(JsonReader::parse(body)));
-    });
+    return send(request, {});
 }
 
 QFuture<QByteArray> TwitchAPI::send(

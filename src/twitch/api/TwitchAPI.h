@@ -1,6 +1,7 @@
 #pragma once
 
 #include "twitch/api/TwitchAuthScope.h"
+#include "twitch/api/TwitchBadgeSet.h"
 #include "twitch/api/TwitchEmoteSet.h"
 #include "twitch/api/TwitchEndpoints.h"
 #include "twitch/api/TwitchError.h"
@@ -62,6 +63,12 @@ public:
     QFuture<TwitchEmoteSet> channelEmotes(const QString& broadcasterID, const TwitchUserAccessToken& accessToken) const;
     QFuture<TwitchEmoteSet> emoteSet(const QString& setID, const TwitchUserAccessToken& accessToken) const;
 
+    // The chat badges every channel shows, and those of one channel
+    // (subscriber and bits badges of its own), with the emote catalogue's headers.
+    QFuture<QList<TwitchBadgeSet>> globalBadges(const TwitchUserAccessToken& accessToken) const;
+    QFuture<QList<TwitchBadgeSet>> channelBadges(
+        const QString& broadcasterID, const TwitchUserAccessToken& accessToken) const;
+
     // Bodies larger than this fail instead of filling memory.
     static constexpr qint64 maxResponseSize = 16 * 1024 * 1024;
 
@@ -82,6 +89,10 @@ private:
     using StatusTable = QList<std::pair<int, TwitchError::Code>>;
 
     QFuture<TwitchEmoteSet> fetchEmotes(
+        const QString& path, const QString& query, const TwitchUserAccessToken& accessToken) const;
+    QFuture<QList<TwitchBadgeSet>> fetchBadges(const QString& query, const TwitchUserAccessToken& accessToken) const;
+    // A Helix GET with the user's token and the client id.
+    QFuture<QByteArray> getHelix(
         const QString& path, const QString& query, const TwitchUserAccessToken& accessToken) const;
     // GET, or POST of `form` (URL-encoded) when there is one.
     QFuture<QByteArray> send(

@@ -500,3 +500,46 @@ TEST_F(TwitchAPITest, IDsThatWouldBreakTheURLFailWithoutARequest)
 }
 
 } // namespace
+
+// --- Badge catalogue ------------------------------------------------------------
+
+TEST_F(TwitchAPITest, BadgeCataloguesDecodeFromTheServiceWithTheCatalogueHeaders)
+{
+    const QList<TwitchBadgeSet> global = await(api().globalBadges(token()));
+    const QList<TwitchBadgeSet> channel = await(api().channelBadges(QString::fromLatin1(demo::userID), token()));
+
+    const auto moderator = std::ranges::find(global, QStringLiteral("moderator"), &TwitchBadgeSet::setID);
+    ASSERT_NE(moderator, global.end());
+    const std::optional<TwitchBadgeVersion> one = moderator->version(QStringLiteral("1"));
+    ASSERT_TRUE(one);
+    EXPECT_EQ(one->title, QStringLiteral("Moderator"));
+    EXPECT_EQ(one->imageURL2x.path(), QStringLiteral("/badges/v1/moderator-1/2"));
+    EXPECT_FALSE(moderator->version(QStringLiteral("2")));
+    EXPECT_EQ(channel.constFirst().setID, QStringLiteral("subscriber"));
+    EXPECT_TRUE(channel.constFirst().version(QStringLiteral("12")));
+
+    const QList<SimRequest> requests = simulator.requests();
+    ASSERT_EQ(requests.size(), 2);
+    EXPECT_EQ(requests[0].path, QStringLiteral("/helix/chat/badges/global"));
+    EXPECT_EQ(requests[1].path, QStringLiteral("/helix/chat/badges"));
+    EXPECT_EQ(requests[1].query, QStringLiteral("broadcaster_id=100000001"));
+    for (const SimRequest& request : requests) {
+        EXPECT_EQ(request.header("Authorization"), QByteArray("Bearer parley-sim-token"));
+        EXPECT_EQ(request.header("Client-Id"), QByteArray("parley-sim-client"));
+    }
+}
+
+TEST_F(TwitchAPITest, BadgeVersionsWithoutADescriptionDecodeButOneWithoutATitleFailsTheCatalogue)
+{
+    const QByteArray images = R"("image_url_1x":"http://x/1","image_url_2x":"http://x/2","image_url_4x":"http://x/4")";
+    serveJson(QStringLiteral("/helix/chat/badges/global"),
+        R"({"data":[{"set_id":"vip","versions":[{"id":"1","title":"VIP","description":null,)" + images + "}]}]}");
+    const QList<TwitchBadgeSet> sets = await(api().globalBadges(token()));
+    ASSERT_EQ(sets.size(), 1);
+    EXPECT_EQ(sets[0].versions[0].imageURL2x, QUrl(QStringLiteral("http://x/2")));
+
+    serveJson(QStringLiteral("/helix/chat/badges/global"),
+        R"({"data":[{"set_id":"vip","versions":[{"id":"1",)" + images + "}]}]}");
+    EXPECT_TRUE(awaitError<DecodingError>(api().globalBadges(token())));
+    EXPECT_TRUE(awaitError<InvalidRequestError>(api().channelBadges(QStringLiteral("1&x=2"), token())));
+}
