@@ -4,10 +4,27 @@
 #include "app/session/SessionController.h"
 #include "app/shell/HostingWindow.h"
 #include "app/ui/chat/SessionViewController.h"
+#include "platform/Observe.h"
 
 #include <QWindow>
 
 namespace parley {
+
+namespace {
+
+// The emote switches of Settings govern the session shown.
+void applyEmoteSwitches(SessionController& session, const Theme& theme)
+{
+    session.emoteImageLoader()->setAnimating(theme.animateEmotes);
+    CommunityEmoteCatalogue* community = session.communityEmotes();
+    if (!community)
+        return;
+    community->setProviderEnabled(CommunityEmoteProvider::SevenTV, theme.showSevenTVEmotes);
+    community->setProviderEnabled(CommunityEmoteProvider::BetterTTV, theme.showBetterTTVEmotes);
+    community->setProviderEnabled(CommunityEmoteProvider::FrankerFaceZ, theme.showFrankerFaceZEmotes);
+}
+
+} // namespace
 
 SessionCoordinator::SessionCoordinator(SessionController& sessionController, ThemeSettings& themeSource,
     const WindowEnvironment& environment, QObject* parent)
@@ -15,6 +32,8 @@ SessionCoordinator::SessionCoordinator(SessionController& sessionController, The
 {
     // The view starts with the current theme, then follows it.
     themeModifier_.follow(&themeSource, &ThemeSettings::theme, &ThemeSettings::themeChanged);
+    observe(&themeSource, &ThemeSettings::theme, &ThemeSettings::themeChanged, this,
+        [&sessionController](const Theme& theme) { applyEmoteSwitches(sessionController, theme); });
     viewController_ = new SessionViewController(sessionController, themeModifier_);
     window_ = std::make_unique<HostingWindow>(viewController_, environment.menu, environment.userDefaults,
         environment.bundleIdentifier + QStringLiteral(".SessionWindow"));

@@ -52,6 +52,10 @@ Theme makeTheme(const ThemeOptions& options)
         .backgroundColor = std::nullopt,
         .windowOpacity = options.windowOpacity,
         .showMessageTimestamp = options.showMessageTimestamp,
+        .animateEmotes = options.animateEmotes,
+        .showSevenTVEmotes = options.showSevenTVEmotes,
+        .showBetterTTVEmotes = options.showBetterTTVEmotes,
+        .showFrankerFaceZEmotes = options.showFrankerFaceZEmotes,
     };
 }
 

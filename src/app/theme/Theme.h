@@ -34,6 +34,10 @@ public:
     std::optional<QColor> backgroundColor;
     double windowOpacity = 1.0;
     bool showMessageTimestamp = true;
+    bool animateEmotes = true;
+    bool showSevenTVEmotes = true;
+    bool showBetterTTVEmotes = true;
+    bool showFrankerFaceZEmotes = true;
 
     // The colour for QML, null when absent.
     QVariant backgroundColorValue() const

@@ -61,6 +61,10 @@ QJsonObject ThemeOptions::toJson() const
         { QStringLiteral("spacing"), spacing.toJson() },
         { QStringLiteral("windowOpacity"), windowOpacity },
         { QStringLiteral("showMessageTimestamp"), showMessageTimestamp },
+        { QStringLiteral("animateEmotes"), animateEmotes },
+        { QStringLiteral("showSevenTVEmotes"), showSevenTVEmotes },
+        { QStringLiteral("showBetterTTVEmotes"), showBetterTTVEmotes },
+        { QStringLiteral("showFrankerFaceZEmotes"), showFrankerFaceZEmotes },
     };
     if (backgroundColor)
         json.insert(QStringLiteral("backgroundColor"),
@@ -97,6 +101,14 @@ ThemeOptions ThemeOptions::fromJson(const JsonReader& options)
         result.backgroundColor = readColor(*color);
     result.windowOpacity = options[QLatin1String("windowOpacity")].toDouble();
     result.showMessageTimestamp = options[QLatin1String("showMessageTimestamp")].toBool();
+    const auto switchOn = [&options](QLatin1String key) {
+        const std::optional<JsonReader> value = options.optional(key);
+        return !value || value->toBool();
+    };
+    result.animateEmotes = switchOn(QLatin1String("animateEmotes"));
+    result.showSevenTVEmotes = switchOn(QLatin1String("showSevenTVEmotes"));
+    result.showBetterTTVEmotes = switchOn(QLatin1String("showBetterTTVEmotes"));
+    result.showFrankerFaceZEmotes = switchOn(QLatin1String("showFrankerFaceZEmotes"));
     return result;
 }
 

@@ -43,6 +43,12 @@ struct ThemeOptions {
     // Carried into the theme; no view applies it.
     double windowOpacity = 1.0;
     bool showMessageTimestamp = true;
+    // Animated emotes move; each community service's emotes show. Options
+    // stored before these existed read as on.
+    bool animateEmotes = true;
+    bool showSevenTVEmotes = true;
+    bool showBetterTTVEmotes = true;
+    bool showFrankerFaceZEmotes = true;
 
     // The stored form; no value when a number has no JSON form (NaN, infinity).
     std::optional<QByteArray> encoded() const;

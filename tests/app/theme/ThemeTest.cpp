@@ -62,6 +62,19 @@ TEST(ThemeOptions, JsonHasTheStoredShapeAndRoundTrips)
     EXPECT_EQ(ThemeOptions::decode(*defaultThemeOptions().encoded()), defaultThemeOptions());
 }
 
+TEST(ThemeOptions, EmoteSwitchesStoredBeforeTheyExistedReadAsOnAndRoundTrip)
+{
+    // The stored shape of an earlier version: no emote switches at all.
+    const ThemeOptions earlier = ThemeOptions::decode(validDocument);
+    EXPECT_TRUE(earlier.animateEmotes && earlier.showSevenTVEmotes && earlier.showBetterTTVEmotes &&
+        earlier.showFrankerFaceZEmotes);
+    ThemeOptions off = earlier;
+    off.animateEmotes = false;
+    off.showBetterTTVEmotes = false;
+    EXPECT_EQ(ThemeOptions::decode(*off.encoded()), off);
+    EXPECT_FALSE(makeTheme(off).animateEmotes);
+}
+
 TEST(ThemeOptions, SpacingCasesHaveTheirPointsAndJson)
 {
     EXPECT_EQ(ThemeSpacing::custom(12).toJson(), parse(R"({"custom":{"_0":12}})"));

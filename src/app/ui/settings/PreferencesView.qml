@@ -129,6 +129,24 @@ SplitView {
                     Accessible.onPressAction: root.viewModel.setShowMessageTimestamp(!root.viewModel.showMessageTimestamp)
                 }
             }
+            PreferenceRow {
+                label: root.viewModel.emotesLabel
+                ColumnLayout {
+                    spacing: 0
+                    Repeater {
+                        model: root.viewModel.emoteSwitchTitles
+                        CheckBox {
+                            required property string modelData
+                            required property int index
+                            text: modelData
+                            checked: root.viewModel.emoteSwitches[index]
+                            onToggled: root.viewModel.setEmoteSwitch(index, checked)
+                            Accessible.name: text
+                            Accessible.onPressAction: root.viewModel.setEmoteSwitch(index, !checked)
+                        }
+                    }
+                }
+            }
         }
     }
 

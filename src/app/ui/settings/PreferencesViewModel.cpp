@@ -4,11 +4,24 @@
 
 #include <QLocale>
 
+#include <array>
 #include <cmath>
 
 namespace parley {
 
 namespace {
+
+struct EmoteSwitch {
+    const char* title;
+    bool ThemeOptions::*option;
+};
+
+constexpr std::array<EmoteSwitch, 4> emoteSwitchTable { {
+    { "Animate emotes", &ThemeOptions::animateEmotes },
+    { "Show 7TV emotes", &ThemeOptions::showSevenTVEmotes },
+    { "Show BetterTTV emotes", &ThemeOptions::showBetterTTVEmotes },
+    { "Show FrankerFaceZ emotes", &ThemeOptions::showFrankerFaceZEmotes },
+} };
 
 QString sizeRangeMessage()
 {
@@ -151,6 +164,29 @@ void PreferencesViewModel::setCustomSpacing(const QString& text)
 void PreferencesViewModel::setShowMessageTimestamp(bool show)
 {
     edit([show](ThemeOptions& options) { options.showMessageTimestamp = show; });
+}
+
+QStringList PreferencesViewModel::emoteSwitchTitles()
+{
+    QStringList titles;
+    for (const EmoteSwitch& emoteSwitch : emoteSwitchTable)
+        titles.append(QString::fromLatin1(emoteSwitch.title));
+    return titles;
+}
+
+QVariantList PreferencesViewModel::emoteSwitches() const
+{
+    QVariantList switches;
+    for (const EmoteSwitch& emoteSwitch : emoteSwitchTable)
+        switches.append(themeOptions_.*emoteSwitch.option);
+    return switches;
+}
+
+void PreferencesViewModel::setEmoteSwitch(int index, bool on)
+{
+    if (index < 0 || index >= int(emoteSwitchTable.size()))
+        return;
+    edit([option = emoteSwitchTable[index].option, on](ThemeOptions& options) { options.*option = on; });
 }
 
 QString PreferencesViewModel::format(double value)

@@ -4,6 +4,8 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
+#include <QVariantList>
 
 #include <functional>
 
@@ -45,6 +47,9 @@ class PreferencesViewModel : public QObject {
     Q_PROPERTY(QString pointsPlaceholder READ pointsPlaceholder CONSTANT)
     Q_PROPERTY(QString pointsUnit READ pointsUnit CONSTANT)
     Q_PROPERTY(QString timestampTitle READ timestampTitle CONSTANT)
+    Q_PROPERTY(QString emotesLabel READ emotesLabel CONSTANT)
+    Q_PROPERTY(QStringList emoteSwitchTitles READ emoteSwitchTitles CONSTANT)
+    Q_PROPERTY(QVariantList emoteSwitches READ emoteSwitches NOTIFY themeOptionsChanged)
     Q_PROPERTY(QString previewTitle READ previewTitle CONSTANT)
 
 public:
@@ -96,6 +101,11 @@ public:
     QString pointsPlaceholder() const { return QStringLiteral("Points"); }
     QString pointsUnit() const { return QStringLiteral("points"); }
     QString timestampTitle() const { return QStringLiteral("Show message timestamps"); }
+    QString emotesLabel() const { return QStringLiteral("Emotes:"); }
+    // "Animate emotes", then one switch per community service, and whether
+    // each is on, in the same order.
+    static QStringList emoteSwitchTitles();
+    QVariantList emoteSwitches() const;
     QString previewTitle() const { return QStringLiteral("PREVIEW"); }
 
     Q_INVOKABLE void setUserFontSize(const QString& text);
@@ -109,6 +119,7 @@ public:
     // is, the text is ignored and the field shows that choice's points.
     Q_INVOKABLE void setCustomSpacing(const QString& text);
     Q_INVOKABLE void setShowMessageTimestamp(bool show);
+    Q_INVOKABLE void setEmoteSwitch(int index, bool on);
 
     // A default number formatter's text: "13", "12.5".
     static QString format(double value);

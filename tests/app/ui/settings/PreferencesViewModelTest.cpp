@@ -33,6 +33,19 @@ TEST_F(PreferencesViewModelTest, EveryEditHandsOverTheCompleteOptions)
     EXPECT_EQ(viewModel.themeOptions(), expected);
 }
 
+TEST_F(PreferencesViewModelTest, EmoteSwitchesAreTitledInOrderAndEachTurnsItsOwnOptionOnlyOff)
+{
+    EXPECT_EQ(PreferencesViewModel::emoteSwitchTitles(),
+        (QStringList { "Animate emotes", "Show 7TV emotes", "Show BetterTTV emotes", "Show FrankerFaceZ emotes" }));
+    viewModel.setEmoteSwitch(2, false);
+    viewModel.setEmoteSwitch(7, false); // no such switch: nothing changes
+    ASSERT_EQ(applied.size(), 1);
+    ThemeOptions expected = defaultThemeOptions();
+    expected.showBetterTTVEmotes = false;
+    EXPECT_EQ(applied.last(), expected);
+    EXPECT_EQ(viewModel.emoteSwitches(), (QVariantList { true, true, false, true }));
+}
+
 TEST_F(PreferencesViewModelTest, CustomPointsApplyOnlyWhileCustomIsSelected)
 {
     viewModel.selectSpacing(PreferencesViewModel::MediumSpacing);
