@@ -32,6 +32,7 @@ SessionController::SessionController(TwitchAPI twitch, TwitchUserAccessToken acc
     , emoteRegistry_(std::make_unique<EmoteRegistry>(twitch_, accessToken_))
     , communityEmotes_(makeCommunityEmotes(communityServices))
     , emoteImageLoader_(std::make_unique<EmoteImageLoader>(*emoteRegistry_, images))
+    , badges_(std::make_unique<BadgeCatalogue>(twitch_, accessToken_))
 {
     if (communityEmotes_)
         useCommunityEmotes();
@@ -47,6 +48,7 @@ SessionController::~SessionController() = default;
 void SessionController::start()
 {
     emoteRegistry_->loadEmoteSet(EmoteSet::global());
+    badges_->loadGlobal();
     chatListenTask_ = chat_->connect();
     connect(chatListenTask_.get(), &TwitchChatConnection::finished, this, &SessionController::listenFinished);
     emit isListeningChanged();
@@ -74,6 +76,7 @@ void SessionController::loadChannelEmotes(const std::optional<RoomState>& room)
     if (!room)
         return;
     emoteRegistry_->loadEmoteSet(EmoteSet::channel(room->id));
+    badges_->loadChannel(room->id);
     if (communityEmotes_ && communityEmotes_->roomID() != room->id)
         communityEmotes_->load(room->id);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/session/BadgeCatalogue.h"
 #include "app/session/EmoteImageLoader.h"
 #include "app/session/EmoteRegistry.h"
 #include "app/session/SessionControllerDelegate.h"
@@ -32,6 +33,7 @@ class SessionController final : public QObject {
     Q_PROPERTY(parley::TwitchChat* chat READ chat CONSTANT)
     Q_PROPERTY(parley::EmoteRegistry* emoteRegistry READ emoteRegistry CONSTANT)
     Q_PROPERTY(parley::EmoteImageLoader* emoteImageLoader READ emoteImageLoader CONSTANT)
+    Q_PROPERTY(parley::BadgeCatalogue* badges READ badges CONSTANT)
     Q_PROPERTY(bool isListening READ isListening NOTIFY isListeningChanged)
     Q_PROPERTY(QString lastError READ lastError NOTIFY lastErrorChanged)
 
@@ -49,6 +51,8 @@ public:
     TwitchChat* chat() const { return chat_.get(); }
     EmoteRegistry* emoteRegistry() const { return emoteRegistry_.get(); }
     EmoteImageLoader* emoteImageLoader() const { return emoteImageLoader_.get(); }
+    // The chat badges: global ones from the start, the channel's once its room id is known.
+    BadgeCatalogue* badges() const { return badges_.get(); }
     // Null without community services.
     CommunityEmoteCatalogue* communityEmotes() const { return communityEmotes_.get(); }
     SessionControllerDelegate* delegate() const { return delegate_; }
@@ -83,6 +87,7 @@ private:
     const std::unique_ptr<EmoteRegistry> emoteRegistry_;
     const std::unique_ptr<CommunityEmoteCatalogue> communityEmotes_;
     const std::unique_ptr<EmoteImageLoader> emoteImageLoader_;
+    const std::unique_ptr<BadgeCatalogue> badges_;
     std::unique_ptr<TwitchChatConnection> chatListenTask_;
     QString lastError_;
 };

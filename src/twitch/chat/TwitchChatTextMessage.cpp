@@ -85,7 +85,7 @@ TwitchChatTextMessage::TwitchChatTextMessage(const Fields& fields)
     const QString emoteSets = fields.emoteSets.join(u',');
     packed_ = pack(header, fields.reply,
         { .body = fields.body, .id = fields.id, .displayName = fields.displayName, .userID = fields.userID,
-            .badges = badges, .emotes = emotes, .emoteSets = emoteSets });
+            .badges = badges, .emotes = emotes, .emoteSets = emoteSets, .badgeInfo = fields.badgeInfo });
 }
 
 std::optional<TwitchChatTextMessage> TwitchChatTextMessage::fromLine(const TwitchChatIRCMessage& line)
@@ -128,7 +128,8 @@ std::optional<TwitchChatTextMessage> TwitchChatTextMessage::fromSenderLine(const
                                          : tags.value(Tag::login).value_or(line.source().nick);
     return TwitchChatTextMessage(pack(header, TwitchChatMessageReply::fromTags(tags),
         { .body = *body, .id = *id, .displayName = displayName, .userID = tags[Tag::userID],
-            .badges = tags[Tag::badges], .emotes = tags[Tag::emotes], .emoteSets = tags[Tag::emoteSets] }));
+            .badges = tags[Tag::badges], .emotes = tags[Tag::emotes], .emoteSets = tags[Tag::emoteSets],
+            .badgeInfo = tags[Tag::badgeInfo] }));
 }
 
 TwitchChatTextMessage TwitchChatTextMessage::fromConfirmation(
@@ -139,6 +140,7 @@ TwitchChatTextMessage TwitchChatTextMessage::fromConfirmation(
     message.body = pending.body;
     message.isAction = takeTypedAction(message.body);
     message.badges = TwitchBadges::fromTagValue(tags[Tag::badges]);
+    message.badgeInfo = tags[Tag::badgeInfo].toString();
     message.emotes = TwitchEmoteMark::listFromTagValue(tags[Tag::emotes]);
     message.color = TwitchColor::fromString(tags[Tag::color]);
     message.id = tags[Tag::id].toString();
@@ -158,7 +160,8 @@ TwitchChatTextMessage TwitchChatTextMessage::fromConfirmation(
 TwitchChatTextMessage::Fields TwitchChatTextMessage::fields() const
 {
     return Fields { body(), badges(), emotes(), emoteSets(), color(), id(), isModerator(), isSubscriber(),
-        isBroadcaster(), displayName(), userType(), turbo(), reply(), sentAt(), userID(), isAction(), isDeleted() };
+        isBroadcaster(), displayName(), userType(), turbo(), reply(), sentAt(), userID(), isAction(), isDeleted(),
+        badgeInfo() };
 }
 
 QString TwitchChatTextMessage::body() const
@@ -169,6 +172,16 @@ QString TwitchChatTextMessage::body() const
 TwitchBadges TwitchChatTextMessage::badges() const
 {
     return TwitchBadges::fromTagValue(stringOf(packed_, Text::badges));
+}
+
+QString TwitchChatTextMessage::badgeTag() const
+{
+    return stringOf(packed_, Text::badges);
+}
+
+QString TwitchChatTextMessage::badgeInfo() const
+{
+    return stringOf(packed_, Text::badgeInfo);
 }
 
 QList<TwitchEmoteMark> TwitchChatTextMessage::emotes() const

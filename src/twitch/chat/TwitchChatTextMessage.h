@@ -47,6 +47,7 @@ public:
         QString userID; // the sender's "user-id"; empty for one's own messages
         bool isAction = false; // written as "/me text": shown as the sender's action
         bool isDeleted = false; // removed by a moderator: shown as deleted, kept in place
+        QString badgeInfo; // the "badge-info" tag as sent (a subscriber's exact months)
 
         bool operator==(const Fields&) const = default;
     };
@@ -72,6 +73,10 @@ public:
 
     QString body() const;
     TwitchBadges badges() const;
+    // The "badges" tag as received, every badge in the order the service
+    // shows them (a message built from fields: the known badges only).
+    QString badgeTag() const;
+    QString badgeInfo() const;
     QList<TwitchEmoteMark> emotes() const;
     QStringList emoteSets() const;
     std::optional<TwitchColor> color() const;

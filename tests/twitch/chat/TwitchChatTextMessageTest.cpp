@@ -35,6 +35,8 @@ TEST(TwitchChatTextMessage, FromAFullChatLine)
     EXPECT_EQ(message->body(), u"Kappa Keepo Kappa");
     EXPECT_EQ(message->badges().size(), 2);
     EXPECT_EQ(message->badges().value(TwitchBadge::subscriber), 3012);
+    EXPECT_EQ(message->badgeTag(), u"broadcaster/1,subscriber/3012,vip/1,premium/1");
+    EXPECT_EQ(message->badgeInfo(), u"subscriber/8");
     EXPECT_TRUE(message->isBroadcaster());
     EXPECT_EQ(message->emotes(),
         (QList<TwitchEmoteMark> { { u"25"_qs, 0, 4 }, { u"25"_qs, 12, 16 }, { u"1902"_qs, 6, 10 } }));

@@ -39,11 +39,11 @@ QByteArray pack(Header header, const std::optional<TwitchChatMessageReply>& repl
         texts.id = {};
     }
     const QByteArrayView headBytes(head.data(), headSize(header));
-    const auto& [body, id, displayName, userID, badges, emotes, emoteSets] = texts;
+    const auto& [body, id, displayName, userID, badges, emotes, emoteSets, badgeInfo] = texts;
     if (!reply)
-        return packedtext::pack(headBytes, { body, id, displayName, userID, badges, emotes, emoteSets });
+        return packedtext::pack(headBytes, { body, id, displayName, userID, badges, emotes, emoteSets, badgeInfo });
     return packedtext::pack(headBytes,
-        { body, id, displayName, userID, badges, emotes, emoteSets, reply->parentMessageID, reply->parentMessageUserID,
+        { body, id, displayName, userID, badges, emotes, emoteSets, badgeInfo, reply->parentMessageID, reply->parentMessageUserID,
             reply->parentMessageLogin, reply->parentMessageDisplayName.value_or(QString()), reply->parentMessageBody });
 }
 

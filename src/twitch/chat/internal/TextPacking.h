@@ -57,6 +57,7 @@ enum Text : int {
     badges,
     emotes,
     emoteSets,
+    badgeInfo,
     replyID,
     replyUserID,
     replyLogin,
@@ -74,6 +75,7 @@ struct Texts {
     QStringView badges;
     QStringView emotes;
     QStringView emoteSets;
+    QStringView badgeInfo;
 };
 
 QByteArray pack(Header header, const std::optional<TwitchChatMessageReply>& reply, Texts texts);
