@@ -27,122 +27,134 @@ SplitView {
         SplitView.fillWidth: true
         color: palette.window
 
-        ColumnLayout {
-            anchors.centerIn: parent
-            spacing: 24
+        // The window's size is fixed: more options than fit scroll.
+        Flickable {
+            id: options
+            anchors.fill: parent
+            contentWidth: width
+            contentHeight: Math.max(height, column.implicitHeight + 40)
+            clip: true
+            boundsBehavior: Flickable.StopAtBounds
+            ScrollBar.vertical: ScrollBar { policy: ScrollBar.AsNeeded }
 
-            FontPreferences {
-                label: root.viewModel.userFontLabel
-                sizeName: root.viewModel.userFontSizeName
-                boldName: root.viewModel.userFontBoldName
-                boldTitle: root.viewModel.boldTitle
-                defaultSizeText: root.viewModel.defaultFontSizeText
-                sizeText: root.viewModel.userFontSizeText
-                sizeError: root.viewModel.userFontSizeError
-                isBold: root.viewModel.isUserFontBold
-                onSizeEdited: (text) => root.viewModel.setUserFontSize(text)
-                onBoldToggled: (isBold) => root.viewModel.setUserFontBold(isBold)
-            }
-            Rectangle { Layout.fillWidth: true; implicitHeight: 1; color: palette.mid }
-            FontPreferences {
-                label: root.viewModel.messageFontLabel
-                sizeName: root.viewModel.messageFontSizeName
-                boldName: root.viewModel.messageFontBoldName
-                boldTitle: root.viewModel.boldTitle
-                defaultSizeText: root.viewModel.defaultFontSizeText
-                sizeText: root.viewModel.messageFontSizeText
-                sizeError: root.viewModel.messageFontSizeError
-                isBold: root.viewModel.isMessageFontBold
-                onSizeEdited: (text) => root.viewModel.setMessageFontSize(text)
-                onBoldToggled: (isBold) => root.viewModel.setMessageFontBold(isBold)
-            }
-            Rectangle { Layout.fillWidth: true; implicitHeight: 1; color: palette.mid }
-            PreferenceRow {
-                label: root.viewModel.spacingLabel
+            ColumnLayout {
+                id: column
+                anchors.centerIn: parent
+                spacing: 24
 
-                ButtonGroup { id: spacingGroup }
-                Repeater {
-                    model: root.viewModel.namedSpacingChoices
-                    RadioButton {
-                        required property int modelData
-                        text: root.viewModel.spacingTitle(modelData)
-                        ButtonGroup.group: spacingGroup
-                        checked: root.viewModel.spacingChoice === modelData
-                        onClicked: root.viewModel.selectSpacing(modelData)
-                        Accessible.name: root.viewModel.spacingName(modelData)
-                        Accessible.onPressAction: root.viewModel.selectSpacing(modelData)
-                    }
+                FontPreferences {
+                    label: root.viewModel.userFontLabel
+                    sizeName: root.viewModel.userFontSizeName
+                    boldName: root.viewModel.userFontBoldName
+                    boldTitle: root.viewModel.boldTitle
+                    defaultSizeText: root.viewModel.defaultFontSizeText
+                    sizeText: root.viewModel.userFontSizeText
+                    sizeError: root.viewModel.userFontSizeError
+                    isBold: root.viewModel.isUserFontBold
+                    onSizeEdited: (text) => root.viewModel.setUserFontSize(text)
+                    onBoldToggled: (isBold) => root.viewModel.setUserFontBold(isBold)
                 }
-                RowLayout {
-                    spacing: 6
-                    RadioButton {
-                        text: root.viewModel.spacingTitle(PreferencesViewModel.CustomSpacing)
-                        ButtonGroup.group: spacingGroup
-                        checked: root.viewModel.spacingChoice === PreferencesViewModel.CustomSpacing
-                        onClicked: root.viewModel.selectSpacing(PreferencesViewModel.CustomSpacing)
-                        Accessible.name: root.viewModel.spacingName(PreferencesViewModel.CustomSpacing)
-                        Accessible.onPressAction: root.viewModel.selectSpacing(PreferencesViewModel.CustomSpacing)
-                    }
-                    TextField {
-                        Layout.preferredWidth: 45
-                        text: root.viewModel.customSpacingText
-                        placeholderText: root.viewModel.pointsPlaceholder
-                        selectByMouse: true
-                        inputMethodHints: Qt.ImhFormattedNumbersOnly
-                        // The field then shows the spacing in force.
-                        onEditingFinished: {
-                            root.viewModel.setCustomSpacing(text)
-                            text = Qt.binding(() => root.viewModel.customSpacingText)
+                Rectangle { Layout.fillWidth: true; implicitHeight: 1; color: palette.mid }
+                FontPreferences {
+                    label: root.viewModel.messageFontLabel
+                    sizeName: root.viewModel.messageFontSizeName
+                    boldName: root.viewModel.messageFontBoldName
+                    boldTitle: root.viewModel.boldTitle
+                    defaultSizeText: root.viewModel.defaultFontSizeText
+                    sizeText: root.viewModel.messageFontSizeText
+                    sizeError: root.viewModel.messageFontSizeError
+                    isBold: root.viewModel.isMessageFontBold
+                    onSizeEdited: (text) => root.viewModel.setMessageFontSize(text)
+                    onBoldToggled: (isBold) => root.viewModel.setMessageFontBold(isBold)
+                }
+                Rectangle { Layout.fillWidth: true; implicitHeight: 1; color: palette.mid }
+                PreferenceRow {
+                    label: root.viewModel.spacingLabel
+
+                    ButtonGroup { id: spacingGroup }
+                    Repeater {
+                        model: root.viewModel.namedSpacingChoices
+                        RadioButton {
+                            required property int modelData
+                            text: root.viewModel.spacingTitle(modelData)
+                            ButtonGroup.group: spacingGroup
+                            checked: root.viewModel.spacingChoice === modelData
+                            onClicked: root.viewModel.selectSpacing(modelData)
+                            Accessible.name: root.viewModel.spacingName(modelData)
+                            Accessible.onPressAction: root.viewModel.selectSpacing(modelData)
                         }
-                        Accessible.name: root.viewModel.pointsPlaceholder
-                        Accessible.description: root.viewModel.customSpacingError
+                    }
+                    RowLayout {
+                        spacing: 6
+                        RadioButton {
+                            text: root.viewModel.spacingTitle(PreferencesViewModel.CustomSpacing)
+                            ButtonGroup.group: spacingGroup
+                            checked: root.viewModel.spacingChoice === PreferencesViewModel.CustomSpacing
+                            onClicked: root.viewModel.selectSpacing(PreferencesViewModel.CustomSpacing)
+                            Accessible.name: root.viewModel.spacingName(PreferencesViewModel.CustomSpacing)
+                            Accessible.onPressAction: root.viewModel.selectSpacing(PreferencesViewModel.CustomSpacing)
+                        }
+                        TextField {
+                            Layout.preferredWidth: 45
+                            text: root.viewModel.customSpacingText
+                            placeholderText: root.viewModel.pointsPlaceholder
+                            selectByMouse: true
+                            inputMethodHints: Qt.ImhFormattedNumbersOnly
+                            // The field then shows the spacing in force.
+                            onEditingFinished: {
+                                root.viewModel.setCustomSpacing(text)
+                                text = Qt.binding(() => root.viewModel.customSpacingText)
+                            }
+                            Accessible.name: root.viewModel.pointsPlaceholder
+                            Accessible.description: root.viewModel.customSpacingError
+                        }
+                        Text {
+                            text: root.viewModel.pointsUnit
+                            textFormat: Text.PlainText
+                            color: palette.windowText
+                            Accessible.role: Accessible.StaticText
+                            Accessible.name: text
+                        }
                     }
                     Text {
-                        text: root.viewModel.pointsUnit
+                        objectName: "spacingError"
+                        visible: text !== ""
+                        Layout.fillWidth: true
+                        text: root.viewModel.customSpacingError
                         textFormat: Text.PlainText
-                        color: palette.windowText
+                        wrapMode: Text.Wrap
+                        color: "red"
+                        font.pointSize: 9
                         Accessible.role: Accessible.StaticText
                         Accessible.name: text
+                        Accessible.ignored: text === ""
                     }
                 }
-                Text {
-                    objectName: "spacingError"
-                    visible: text !== ""
-                    Layout.fillWidth: true
-                    text: root.viewModel.customSpacingError
-                    textFormat: Text.PlainText
-                    wrapMode: Text.Wrap
-                    color: "red"
-                    font.pointSize: 9
-                    Accessible.role: Accessible.StaticText
-                    Accessible.name: text
-                    Accessible.ignored: text === ""
+                PreferenceRow {
+                    label: ""
+                    CheckBox {
+                        text: root.viewModel.timestampTitle
+                        checked: root.viewModel.showMessageTimestamp
+                        onToggled: root.viewModel.setShowMessageTimestamp(checked)
+                        Accessible.name: text
+                        Accessible.onPressAction: root.viewModel.setShowMessageTimestamp(!root.viewModel.showMessageTimestamp)
+                    }
                 }
-            }
-            PreferenceRow {
-                label: ""
-                CheckBox {
-                    text: root.viewModel.timestampTitle
-                    checked: root.viewModel.showMessageTimestamp
-                    onToggled: root.viewModel.setShowMessageTimestamp(checked)
-                    Accessible.name: text
-                    Accessible.onPressAction: root.viewModel.setShowMessageTimestamp(!root.viewModel.showMessageTimestamp)
-                }
-            }
-            PreferenceRow {
-                label: root.viewModel.emotesLabel
-                ColumnLayout {
-                    spacing: 0
-                    Repeater {
-                        model: root.viewModel.emoteSwitchTitles
-                        CheckBox {
-                            required property string modelData
-                            required property int index
-                            text: modelData
-                            checked: root.viewModel.emoteSwitches[index]
-                            onToggled: root.viewModel.setEmoteSwitch(index, checked)
-                            Accessible.name: text
-                            Accessible.onPressAction: root.viewModel.setEmoteSwitch(index, !checked)
+                PreferenceRow {
+                    label: root.viewModel.emotesLabel
+                    ColumnLayout {
+                        spacing: 0
+                        Repeater {
+                            model: root.viewModel.emoteSwitchTitles
+                            CheckBox {
+                                required property string modelData
+                                required property int index
+                                text: modelData
+                                checked: root.viewModel.emoteSwitches[index]
+                                onToggled: root.viewModel.setEmoteSwitch(index, checked)
+                                Accessible.name: text
+                                Accessible.onPressAction: root.viewModel.setEmoteSwitch(index, !checked)
+                            }
                         }
                     }
                 }
