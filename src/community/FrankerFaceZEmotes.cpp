@@ -24,19 +24,11 @@ void appendSet(QList<CommunityEmote>& emotes, const QJsonObject& sets, const QSt
             emotes.append(std::move(*emote));
 }
 
-std::optional<QJsonObject> object(const QByteArray& json)
-{
-    const std::optional<QJsonDocument> document = CommunityWire::parse(json);
-    if (!document || !document->isObject())
-        return std::nullopt;
-    return document->object();
-}
-
 } // namespace
 
 std::optional<QList<CommunityEmote>> FrankerFaceZEmotes::fromGlobal(const QByteArray& json, const QUrl& apiURL)
 {
-    const std::optional<QJsonObject> answer = object(json);
+    const std::optional<QJsonObject> answer = CommunityWire::parseObject(json);
     if (!answer)
         return std::nullopt;
     const QJsonObject sets = answer->value(QLatin1String("sets")).toObject();
@@ -49,7 +41,7 @@ std::optional<QList<CommunityEmote>> FrankerFaceZEmotes::fromGlobal(const QByteA
 
 std::optional<QList<CommunityEmote>> FrankerFaceZEmotes::fromRoom(const QByteArray& json, const QUrl& apiURL)
 {
-    const std::optional<QJsonObject> answer = object(json);
+    const std::optional<QJsonObject> answer = CommunityWire::parseObject(json);
     if (!answer)
         return std::nullopt;
     QList<CommunityEmote> emotes;

@@ -44,19 +44,11 @@ QList<CommunityEmote> setEmotes(const QJsonObject& set, const QUrl& apiURL)
     return emotes;
 }
 
-std::optional<QJsonObject> object(const QByteArray& json)
-{
-    const std::optional<QJsonDocument> document = CommunityWire::parse(json);
-    if (!document || !document->isObject())
-        return std::nullopt;
-    return document->object();
-}
-
 } // namespace
 
 std::optional<QList<CommunityEmote>> SevenTVEmotes::fromEmoteSet(const QByteArray& json, const QUrl& apiURL)
 {
-    const std::optional<QJsonObject> set = object(json);
+    const std::optional<QJsonObject> set = CommunityWire::parseObject(json);
     if (!set)
         return std::nullopt;
     return setEmotes(*set, apiURL);
@@ -64,7 +56,7 @@ std::optional<QList<CommunityEmote>> SevenTVEmotes::fromEmoteSet(const QByteArra
 
 std::optional<QList<CommunityEmote>> SevenTVEmotes::fromUser(const QByteArray& json, const QUrl& apiURL)
 {
-    const std::optional<QJsonObject> user = object(json);
+    const std::optional<QJsonObject> user = CommunityWire::parseObject(json);
     if (!user)
         return std::nullopt;
     return setEmotes(user->value(QLatin1String("emote_set")).toObject(), apiURL);

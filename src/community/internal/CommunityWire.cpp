@@ -6,6 +6,14 @@
 
 namespace parley {
 
+std::optional<QJsonObject> CommunityWire::parseObject(const QByteArray& json)
+{
+    const std::optional<QJsonDocument> document = parse(json);
+    if (!document || !document->isObject())
+        return std::nullopt;
+    return document->object();
+}
+
 std::optional<QJsonDocument> CommunityWire::parse(const QByteArray& json)
 {
     QJsonParseError error;

@@ -3,6 +3,7 @@
 #include "community/CommunityEmote.h"
 
 #include <QJsonDocument>
+#include <QJsonObject>
 #include <QJsonValue>
 #include <QList>
 #include <QString>
@@ -18,6 +19,8 @@ class CommunityWire {
 public:
     // A JSON document, or nullopt for anything that does not parse.
     static std::optional<QJsonDocument> parse(const QByteArray& json);
+    // The same for a document that must be an object.
+    static std::optional<QJsonObject> parseObject(const QByteArray& json);
 
     // Ids and file names go into addresses: only letters, digits, '_', '-'
     // and '.', and never "." or ".." (they would climb the path).
