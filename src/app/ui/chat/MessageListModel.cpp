@@ -1,6 +1,9 @@
 #include "app/ui/chat/MessageListModel.h"
 
+#include "app/session/BadgeCatalogue.h"
+#include "app/session/EmoteImageLoader.h"
 #include "app/session/TextWithEmotes.h"
+#include "app/ui/chat/EmoteImageProvider.h"
 #include "app/ui/chat/SystemMessageViewModel.h"
 #include "app/ui/chat/TextMessageViewModel.h"
 #include "twitch/chat/TwitchChat.h"
@@ -18,7 +21,26 @@ namespace {
 struct RowContext {
     const QLocale& locale;
     const QColor& textColor;
+    const BadgeCatalogue* badges;
+    EmoteImageLoader* images;
 };
+
+// The badges as the row's QML draws them; asks for the images not loaded yet.
+QVariantList badgeData(const QList<TextMessageViewModel::Badge>& badges, EmoteImageLoader* images)
+{
+    QVariantList list;
+    for (const TextMessageViewModel::Badge& badge : badges) {
+        const bool loaded = images && images->store()->contains(badge.key);
+        if (images && !loaded && !badge.imageURL.isEmpty())
+            images->loadImage(badge.key, badge.imageURL);
+        list.append(QVariantMap {
+            { QStringLiteral("title"), badge.title },
+            { QStringLiteral("source"), loaded ? EmoteImageProvider::url(badge.key) : QUrl() },
+            { QStringLiteral("isBroadcaster"), badge.isBroadcaster },
+        });
+    }
+    return list;
+}
 
 QVariant textData(const TwitchChatTextMessage& text, int role, const RowContext& context)
 {
@@ -49,7 +71,9 @@ QVariant textData(const TwitchChatTextMessage& text, int role, const RowContext&
     case MessageListModel::ReplyLineRole:
         return Model::replyLine(text);
     case MessageListModel::AccessibleNameRole:
-        return Model::accessibleName(text);
+        return Model::accessibleName(text, Model::badges(text, context.badges));
+    case MessageListModel::BadgesRole:
+        return badgeData(Model::badges(text, context.badges), context.images);
     case MessageListModel::HeadlineRole:
         return QString();
     default:
@@ -72,6 +96,8 @@ QVariant emptyData(int role, const RowContext& context)
         return 1.0;
     case MessageListModel::BodyRole:
         return QVariant::fromValue(TextWithEmotes());
+    case MessageListModel::BadgesRole:
+        return QVariantList();
     default:
         return QString();
     }
@@ -141,7 +167,7 @@ QVariant MessageListModel::data(const QModelIndex& index, int role) const
     const TwitchChatMessage* message = this->message(index.row());
     if (!message)
         return {};
-    const RowContext context { locale_, textColor_ };
+    const RowContext context { locale_, textColor_, badgeCatalogue_.data(), badgeImages_.data() };
     if (const TwitchChatTextMessage* text = message->text())
         return textData(*text, role, context);
     return systemData(*message->system(), role, context);
@@ -163,6 +189,7 @@ QHash<int, QByteArray> MessageListModel::roleNames() const
         { ReplyLineRole, "replyLine" },
         { AccessibleNameRole, "accessibleName" },
         { HeadlineRole, "headline" },
+        { BadgesRole, "badges" },
     };
 }
 
@@ -171,6 +198,27 @@ void MessageListModel::setLocale(const QLocale& locale)
     locale_ = locale;
     if (rows_ > 0)
         emit dataChanged(index(0), index(int(rows_) - 1), { TimeTextRole });
+}
+
+void MessageListModel::setBadgeSources(BadgeCatalogue* catalogue, EmoteImageLoader* images)
+{
+    if (badgeCatalogue_)
+        disconnect(badgeCatalogue_, nullptr, this, nullptr);
+    if (badgeImages_)
+        disconnect(badgeImages_, nullptr, this, nullptr);
+    badgeCatalogue_ = catalogue;
+    badgeImages_ = images;
+    if (catalogue)
+        connect(catalogue, &BadgeCatalogue::badgesChanged, this, &MessageListModel::badgesChanged);
+    if (images)
+        connect(images, &EmoteImageLoader::imagesChanged, this, &MessageListModel::badgesChanged);
+    badgesChanged();
+}
+
+void MessageListModel::badgesChanged()
+{
+    if (rows_ > 0)
+        emit dataChanged(index(0), index(int(rows_) - 1), { BadgesRole, AccessibleNameRole });
 }
 
 void MessageListModel::copyDisplayName(int row) const

@@ -10,6 +10,8 @@
 
 namespace parley {
 
+class BadgeCatalogue;
+class EmoteImageLoader;
 class TwitchChat;
 
 // The chat rows for QML: one row per message, oldest first. Either mirrors a
@@ -36,6 +38,7 @@ public:
         ReplyLineRole,
         AccessibleNameRole,
         HeadlineRole, // a system line's own text; empty for a chatter's message
+        BadgesRole, // the sender's badges: maps of "title", "source" (empty until loaded), "isBroadcaster"
     };
 
     // What a row shows. QML reads enumerators only when they start with a
@@ -59,6 +62,11 @@ public:
     // The message of a row; nullptr outside the rows.
     const TwitchChatMessage* message(qsizetype row) const;
 
+    // Where the rows find their badges and load the badges' images; the
+    // rows show the broadcaster's mark alone until this is set. Both must
+    // outlive the model or be set again.
+    void setBadgeSources(BadgeCatalogue* catalogue, EmoteImageLoader* images);
+
     // The locale of the times shown; the user's own by default.
     void setLocale(const QLocale& locale);
 
@@ -80,6 +88,7 @@ public slots:
 
 private:
     const QList<TwitchChatMessage>& messages() const;
+    void badgesChanged();
 
     QList<TwitchChatMessage> fixed_;
     QPointer<TwitchChat> chat_;
@@ -87,6 +96,8 @@ private:
     // while an announcement is under way.
     qsizetype rows_ = 0;
     QLocale locale_;
+    QPointer<BadgeCatalogue> badgeCatalogue_;
+    QPointer<EmoteImageLoader> badgeImages_;
     // Text without a colour of its own: the application palette's, as the
     // rows' other text.
     QColor textColor_;

@@ -19,6 +19,7 @@ SessionViewController::SessionViewController(SessionController& session, ThemeMo
           *messages_, [this](const QString& text) { return sendMessage(text); }, this))
 {
     ChatQmlModule::registerTypes();
+    messages_->setBadgeSources(session.badges(), session.emoteImageLoader());
     TwitchChat* chat = session.chat();
     observe(chat, &TwitchChat::connectionState, &TwitchChat::connectionStateChanged, this,
         [this](const TwitchChatConnectionState& state) { viewModel_->setConnectionState(state); });

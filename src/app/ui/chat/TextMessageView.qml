@@ -4,7 +4,7 @@ import QtQuick.Layouts
 import Parley
 import Parley.Chat
 
-// One chat row: the broadcaster badge, the name in the sender's colour with
+// One chat row: the sender's badges, the name in the sender's colour with
 // its role tooltip and "Copy" menu, the time, and the selectable body with
 // inline emotes. A system line shows its headline, marked at the side, with
 // the chatter's own words (if any) under it. Every wire value is shown as
@@ -27,6 +27,8 @@ Item {
     required property string replyLine
     required property string accessibleName
     required property string headline
+    // Maps of "title", "source" and "isBroadcaster", in the order drawn.
+    required property var badges
 
     required property ThemeModifier themeModifier
     property EmoteImageLoader emoteImages: null
@@ -114,17 +116,49 @@ Item {
                 || badgeRoom + name.implicitWidth + 2 * columnSpacing + time.implicitWidth <= width
             columns: (badge.visible ? 1 : 0) + (timeBeside ? 3 : 2)
 
-            BroadcasterBadge {
+            // The sender's badges in the service's order; one still loading
+            // keeps its place, the broadcaster's showing its mark meanwhile.
+            Row {
                 id: badge
-                objectName: "broadcasterBadge"
-                visible: row.isBroadcaster
+                objectName: "badges"
+                visible: badgeRepeater.count > 0
+                spacing: 3
                 Accessible.ignored: true
-                HoverHandler {
-                    id: badgeHover
-                    onPointChanged: row.tipsShown = true
+
+                Repeater {
+                    id: badgeRepeater
+                    model: row.badges
+
+                    Item {
+                        id: badgeItem
+                        required property var modelData
+                        objectName: "badge"
+                        width: 18
+                        height: 18
+                        Accessible.role: Accessible.Graphic
+                        Accessible.name: modelData.title
+
+                        Image {
+                            objectName: "badgeImage"
+                            anchors.fill: parent
+                            source: badgeItem.modelData.source
+                            visible: source != ""
+                            fillMode: Image.PreserveAspectFit
+                            smooth: true
+                        }
+                        BroadcasterBadge {
+                            objectName: "broadcasterBadge"
+                            anchors.fill: parent
+                            visible: badgeItem.modelData.isBroadcaster && badgeItem.modelData.source == ""
+                        }
+                        HoverHandler {
+                            id: badgeHover
+                            onPointChanged: row.tipsShown = true
+                        }
+                        ToolTip.visible: badgeHover.hovered && row.tipsShown
+                        ToolTip.text: modelData.title
+                    }
                 }
-                ToolTip.visible: badgeHover.hovered && row.tipsShown && row.roleTooltip !== ""
-                ToolTip.text: row.roleTooltip
             }
 
             Text {

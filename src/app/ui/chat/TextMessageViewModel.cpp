@@ -1,5 +1,7 @@
 #include "app/ui/chat/TextMessageViewModel.h"
 
+#include "twitch/chat/TwitchChatBadge.h"
+
 #include <QDateTime>
 
 namespace parley {
@@ -65,9 +67,31 @@ TextWithEmotes TextMessageViewModel::body(const TwitchChatTextMessage& message)
     return TextWithEmotes(message.body(), message.emotes(), message.emoteSets());
 }
 
-QString TextMessageViewModel::accessibleName(const TwitchChatTextMessage& message)
+QList<TextMessageViewModel::Badge> TextMessageViewModel::badges(
+    const TwitchChatTextMessage& message, const BadgeCatalogue* catalogue)
 {
-    QString name = message.displayName();
+    QList<Badge> shown;
+    for (const TwitchChatBadge& badge : TwitchChatBadge::listFromTags(message.badgeTag(), message.badgeInfo())) {
+        const auto known = catalogue ? catalogue->find(badge.setID, badge.version) : std::nullopt;
+        const bool isBroadcaster = badge.setID == QLatin1String("broadcaster");
+        if (!known && !isBroadcaster)
+            continue;
+        QString title = known ? known->title : QStringLiteral("Broadcaster");
+        if (const std::optional<int> months = badge.months())
+            title += QStringLiteral(" (%1 months)").arg(*months);
+        const QString setVersion = badge.setID + u'/' + badge.version;
+        shown.append({ QStringLiteral("badge:") + setVersion, setVersion, title, known ? known->imageURL2x : QUrl(),
+            isBroadcaster });
+    }
+    return shown;
+}
+
+QString TextMessageViewModel::accessibleName(const TwitchChatTextMessage& message, const QList<Badge>& badges)
+{
+    QString name;
+    for (const Badge& badge : badges)
+        name += badge.title + QStringLiteral(", ");
+    name += message.displayName();
     const QString parent = replyTo(message);
     if (!parent.isEmpty())
         name += QStringLiteral(" (reply to %1)").arg(parent);

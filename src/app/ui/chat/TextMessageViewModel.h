@@ -1,12 +1,15 @@
 #pragma once
 
+#include "app/session/BadgeCatalogue.h"
 #include "app/session/TextWithEmotes.h"
 #include "twitch/Instant.h"
 #include "twitch/chat/TwitchChatTextMessage.h"
 
 #include <QColor>
 #include <QLocale>
+#include <QList>
 #include <QString>
+#include <QUrl>
 
 namespace parley {
 
@@ -48,10 +51,23 @@ public:
     // moderator removed it (the text stays out of the window from then on).
     static TextWithEmotes body(const TwitchChatTextMessage& message);
 
-    // The row as one sentence for screen readers: the name, what it answers,
-    // and the text as shown (emotes by their names); an action reads as the
-    // sender doing it, a removed message as deleted.
-    static QString accessibleName(const TwitchChatTextMessage& message);
+    // A badge the row draws before the name.
+    struct Badge {
+        QString key; // "badge:SET/VERSION", the image's key in the emote image loader
+        QString setVersion; // "SET/VERSION"
+        QString title; // tooltip and accessible text: "Subscriber (15 months)"
+        QUrl imageURL; // the double-scale image; empty while unknown
+        bool isBroadcaster = false; // drawn as the broadcaster's mark until its image is in
+    };
+    // The sender's badges in the tag's order, as `catalogue` (may be null)
+    // knows them; unknown ones are skipped, except the broadcaster's, which
+    // always shows (its mark stands in for the image).
+    static QList<Badge> badges(const TwitchChatTextMessage& message, const BadgeCatalogue* catalogue);
+
+    // The row as one sentence for screen readers: the badges' titles, the
+    // name, what it answers, and the text as shown (emotes by their names);
+    // an action reads as the sender doing it, a removed message as deleted.
+    static QString accessibleName(const TwitchChatTextMessage& message, const QList<Badge>& badges = {});
 };
 
 } // namespace parley

@@ -71,7 +71,7 @@ TEST_F(MessageListModelTest, RowsCarryWhatTheRowShows)
     EXPECT_EQ(value(0, MessageListModel::IsBroadcasterRole), true);
     EXPECT_EQ(value(0, MessageListModel::RoleTooltipRole), "Broadcaster");
     EXPECT_EQ(value(0, MessageListModel::NameColorRole).value<QColor>(), QColor(0x1E, 0x90, 0xFF));
-    EXPECT_EQ(value(0, MessageListModel::AccessibleNameRole), "Streamer: <b>x</b> &amp;");
+    EXPECT_EQ(value(0, MessageListModel::AccessibleNameRole), "Broadcaster, Streamer: <b>x</b> &amp;");
 
     EXPECT_EQ(value(1, MessageListModel::IsBroadcasterRole), false);
     EXPECT_EQ(value(1, MessageListModel::RoleTooltipRole), "Moderator");

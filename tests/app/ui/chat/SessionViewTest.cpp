@@ -1,5 +1,8 @@
 #include "app/ui/chat/ShownSessionView.h"
 
+#include <QQmlContext>
+#include <QQmlProperty>
+
 #include <QFont>
 #include <QWheelEvent>
 
@@ -71,14 +74,14 @@ TEST_F(SessionViewTest, RowsShowWireTextExactlyAsSent)
     EXPECT_EQ(item("body")->property("text").toString(), hostile);
     EXPECT_EQ(item("name")->property("text").toString(), "<i>Name</i>");
     EXPECT_EQ(rowNames(), QStringList { "<i>Name</i>: " + hostile });
-    EXPECT_FALSE(item("broadcasterBadge")->isVisible());
+    EXPECT_TRUE(items("badge").isEmpty());
 }
 
 TEST_F(SessionViewTest, TheTimeFollowsTheThemeAndTheBadgeTheBroadcaster)
 {
     ASSERT_TRUE(deliver({ ChatLine { "b", "hello", "Streamer", "broadcaster/1" }.toString() }));
     ASSERT_TRUE(QTest::qWaitFor([&] { return item("time") != nullptr; }, waitMs));
-    EXPECT_TRUE(item("broadcasterBadge")->isVisible());
+    EXPECT_EQ(items("badge").size(), 1);
     EXPECT_TRUE(item("time")->isVisible());
     EXPECT_FALSE(item("time")->property("text").toString().isEmpty());
 
@@ -86,6 +89,28 @@ TEST_F(SessionViewTest, TheTimeFollowsTheThemeAndTheBadgeTheBroadcaster)
     options.showMessageTimestamp = false;
     theme.setTheme(makeTheme(options));
     EXPECT_FALSE(item("time")->isVisible());
+}
+
+TEST_F(SessionViewTest, BadgesDrawInTheTagsOrderWithTheirTitlesAndTheBroadcastersMarkStandsInForAFailedImage)
+{
+    twitch.sim.setFault(QStringLiteral("/badges/v1/broadcaster-1/2"), sim::HttpFault::withStatus(404));
+    ChatLine subscriber { "s", "hi", "Mod", "moderator/1,glitchcon2020/1,subscriber/12" };
+    subscriber.extraTags = QStringLiteral(";badge-info=subscriber/15");
+    ASSERT_TRUE(deliver({ subscriber.toString(), ChatLine { "b", "yo", "Streamer", "broadcaster/1,vip/1" }.toString() }));
+
+    const auto badgeImagesShown = [&] {
+        int shown = 0;
+        for (QQuickItem* image : items("badgeImage"))
+            shown += image->isVisible() ? 1 : 0;
+        return shown;
+    };
+    ASSERT_TRUE(QTest::qWaitFor([&] { return badgeImagesShown() == 3; }, waitMs));
+    EXPECT_EQ(rowNames(), (QStringList { "Moderator, Subscriber (15 months), Mod: hi", "Broadcaster, VIP, Streamer: yo" }));
+    QStringList titles;
+    for (QQuickItem* badge : items("badge"))
+        titles.append(QQmlProperty(badge, QStringLiteral("Accessible.name"), qmlContext(badge)).read().toString());
+    EXPECT_EQ(titles, (QStringList { "Moderator", "Subscriber (15 months)", "Broadcaster", "VIP" }));
+    EXPECT_EQ(items("broadcasterBadge", true).size(), 1);
 }
 
 TEST_F(SessionViewTest, LoadedEmotesAreDrawnAsImagesInTheBody)
