@@ -3,6 +3,7 @@
 
 #include "parley-dev/TerminalText.h"
 #include "app/session/SessionController.h"
+#include "app/ui/chat/TextMessageViewModel.h"
 #include "images/pipeline/ImagePipeline.h"
 #include "platform/Diagnostics.h"
 #include "platform/Error.h"
@@ -51,8 +52,7 @@ QString describeSets(const EmoteSetStatuses& sets)
 QJsonObject twitchEmoteRun(const TextWithEmotesRun& run, const EmoteRegistry& registry)
 {
     const TwitchEmote record = registry.emotes().value(run.twitchEmoteID);
-    const QUrl url = record.id.isEmpty() ? registry.templateImageURL(run.twitchEmoteID).value_or(QUrl())
-                                         : record.images.url2x;
+    const QUrl url = registry.imageURL(run.twitchEmoteID).value_or(QUrl());
     return { { "emote", run.text }, { "provider", "twitch" }, { "url", url.toString() }, { "zeroWidth", false },
         { "animated", record.format.contains(TwitchEmote::Format::animated) } };
 }
@@ -72,6 +72,10 @@ QString runsLine(const TwitchChatTextMessage& message, SessionController& sessio
     if (community)
         lookup = [community](QStringView word) { return community->find(word); };
     QJsonArray runs;
+    // The badges first, as the row draws them before the name.
+    for (const TextMessageViewModel::Badge& badge : TextMessageViewModel::badges(message, session.badges()))
+        runs.append(QJsonObject {
+            { "badge", badge.setVersion }, { "title", badge.title }, { "url", badge.imageURL.toString() } });
     for (const TextWithEmotesRun& run : body.runs(lookup)) {
         if (run.communityEmote)
             runs.append(communityEmoteRun(*run.communityEmote));
@@ -164,7 +168,7 @@ int runSession(const QStringList& arguments)
         { "client-id", "The application's client id.", "ID" },
         { "seconds", "End the session after this many seconds (default: run until the chat ends).", "N" },
         { "log", "Also print the chat client's log lines." },
-        { "runs", "Print each chat message's runs (text and emotes) as JSON." },
+        { "runs", "Print each chat message's runs (badges, text and emotes) as JSON." },
         { "bttv", "BetterTTV API address (community emotes load only with --bttv, --ffz or --7tv).", "URL" },
         { "bttv-cdn", "BetterTTV image address.", "URL" },
         { "ffz", "FrankerFaceZ API address.", "URL" },
