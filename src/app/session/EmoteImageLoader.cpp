@@ -30,18 +30,13 @@ void EmoteImageLoader::loadImage(const QString& id)
 {
     if (store_->contains(id))
         return;
-    const auto record = registry_.emotes().constFind(id);
-    if (record == registry_.emotes().cend()) {
-        if (const std::optional<QUrl> url = registry_.templateImageURL(id)) {
-            requestImage(id, *url);
-            return;
-        }
-        // Always later, never inside this call: views call loadImage while
-        // they draw and must not see the queue change under them.
-        QTimer::singleShot(std::chrono::milliseconds(0), this, [this, id] { enqueue(id); });
+    if (const std::optional<QUrl> url = registry_.imageURL(id)) {
+        requestImage(id, *url);
         return;
     }
-    requestImage(id, record->images.url2x);
+    // Always later, never inside this call: views call loadImage while they
+    // draw and must not see the queue change under them.
+    QTimer::singleShot(std::chrono::milliseconds(0), this, [this, id] { enqueue(id); });
 }
 
 void EmoteImageLoader::loadImage(const QString& key, const QUrl& url)

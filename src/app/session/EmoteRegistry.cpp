@@ -88,13 +88,13 @@ void EmoteRegistry::startFetch(const EmoteSet& set)
     });
 }
 
-std::optional<QUrl> EmoteRegistry::templateImageURL(const QString& emoteID) const
+std::optional<QUrl> EmoteRegistry::templateImageURL(const QString& emoteID, bool animated) const
 {
     if (!hasTemplate() || !isTemplateSafeID(emoteID))
         return std::nullopt;
     QString address = template_;
     address.replace(QStringLiteral("{{id}}"), emoteID)
-        .replace(QStringLiteral("{{format}}"), QStringLiteral("static"))
+        .replace(QStringLiteral("{{format}}"), animated ? QStringLiteral("animated") : QStringLiteral("static"))
         .replace(QStringLiteral("{{theme_mode}}"), QStringLiteral("light"))
         .replace(QStringLiteral("{{scale}}"), QStringLiteral("2.0"));
     const QUrl url(address, QUrl::StrictMode);

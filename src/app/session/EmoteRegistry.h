@@ -46,10 +46,10 @@ public:
     // and is not asked for twice while it waits or loads.
     void loadEmoteSet(const EmoteSet& set) override;
 
-    // From the template of the catalogue answers, with format "static",
-    // theme "light" and scale "2.0"; only for ids of ASCII letters, digits
+    // From the template of the catalogue answers, with format "static" (or
+    // "animated"), theme "light" and scale "2.0"; only for ids of ASCII letters, digits
     // and "_", once the global set and a channel set are loaded.
-    std::optional<QUrl> templateImageURL(const QString& emoteID) const override;
+    std::optional<QUrl> templateImageURL(const QString& emoteID, bool animated = false) const override;
 
     // Custom set fetches running now (at most maxConcurrentSetFetches).
     int customFetchesInFlight() const { return customFetches_; }

@@ -36,10 +36,25 @@ public:
     // channel's emote), built from the catalogue's URL template; nothing
     // until the global and channel sets are loaded or for an id that could
     // not be put in an address safely.
-    virtual std::optional<QUrl> templateImageURL(const QString& emoteID) const
+    virtual std::optional<QUrl> templateImageURL(const QString& emoteID, bool animated = false) const
     {
         Q_UNUSED(emoteID);
+        Q_UNUSED(animated);
         return std::nullopt;
+    }
+
+    // The image an emote is drawn from: an animated emote's animated image
+    // where the template can name it, else its record's double-scale image,
+    // else the template's; nothing while none is known.
+    std::optional<QUrl> imageURL(const QString& emoteID) const
+    {
+        const auto record = emotes().constFind(emoteID);
+        if (record == emotes().cend())
+            return templateImageURL(emoteID);
+        if (record->format.contains(TwitchEmote::Format::animated))
+            if (const std::optional<QUrl> animated = templateImageURL(emoteID, true))
+                return animated;
+        return record->images.url2x;
     }
 
 signals:

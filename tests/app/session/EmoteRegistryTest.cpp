@@ -141,6 +141,20 @@ TEST_F(EmoteRegistryTest, OtherChannelsEmotesLoadFromTheTemplateOnceTheBaseSetsA
         EXPECT_FALSE(registry.templateImageURL(unsafe)) << unsafe.toStdString();
 }
 
+TEST_F(EmoteRegistryTest, AnimatedEmotesAreDrawnFromTheTemplatesAnimatedImage)
+{
+    registry.loadEmoteSet(EmoteSet::global());
+    registry.loadEmoteSet(EmoteSet::channel(demoChannel));
+    ASSERT_TRUE(settled(EmoteSet::global()) && settled(EmoteSet::channel(demoChannel)));
+    const QString dance = QStringLiteral("emotesv2_4c3b4ed516de493bbcd2df2f5d450f49");
+    ASSERT_TRUE(registry.imageURL(dance));
+    EXPECT_EQ(registry.imageURL(dance)->path(), QStringLiteral("/emoticons/v2/%1/animated/light/2.0").arg(dance));
+    // A still emote keeps its record's image.
+    const TwitchEmote still = registry.emotes().value(QStringLiteral("301000202"));
+    if (!still.id.isEmpty())
+        EXPECT_EQ(registry.imageURL(still.id), still.images.url2x);
+}
+
 TEST_F(EmoteRegistryTest, ObserversOfATableChangeSeeTheNewRecords)
 {
     QList<bool> seenInChange;
