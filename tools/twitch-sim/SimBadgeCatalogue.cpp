@@ -1,10 +1,13 @@
 #include "twitch-sim/SimBadgeCatalogue.h"
 
-#include "twitch-sim/EmoteArt.h"
-
+#include <QBuffer>
 #include <QJsonArray>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPolygonF>
 
 #include <array>
+#include <cmath>
 
 namespace parley::sim {
 namespace {
@@ -85,6 +88,59 @@ QJsonObject response(const std::array<BadgeVersion, N>& badges, bool channel, co
     return QJsonObject { { QStringLiteral("data"), data } };
 }
 
+QColor colorOf(const QString& setID)
+{
+    static const QHash<QString, QColor> colors {
+        { QStringLiteral("broadcaster"), QColor(0xE9, 0x19, 0x16) },
+        { QStringLiteral("moderator"), QColor(0x00, 0xAD, 0x03) },
+        { QStringLiteral("vip"), QColor(0xE0, 0x05, 0xB9) },
+        { QStringLiteral("subscriber"), QColor(0x91, 0x47, 0xFF) },
+        { QStringLiteral("turbo"), QColor(0x59, 0x39, 0x9A) },
+        { QStringLiteral("premium"), QColor(0x00, 0x96, 0xD6) },
+        { QStringLiteral("partner"), QColor(0x91, 0x47, 0xFF) },
+        { QStringLiteral("staff"), QColor(0x20, 0x20, 0x20) },
+    };
+    return colors.value(setID, QColor(0xD9, 0xA4, 0x00));
+}
+
+// A rounded square in the set's colour with a white sign: a sword for
+// moderators, a diamond for VIPs, a star for subscribers, a camera for the
+// broadcaster, a dot for the rest.
+QImage badgeImage(const QString& setID, int size)
+{
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.scale(size / 18.0, size / 18.0);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(colorOf(setID));
+    painter.drawRoundedRect(QRectF(0, 0, 18, 18), 3, 3);
+    painter.setBrush(Qt::white);
+    if (setID == QLatin1String("moderator")) {
+        painter.drawPolygon(QPolygonF({ { 14, 3 }, { 15, 4 }, { 7, 12 }, { 6, 11 } }));
+        painter.drawRect(QRectF(3.5, 12, 4, 2));
+        painter.drawRect(QRectF(4.5, 9, 2, 6));
+    } else if (setID == QLatin1String("vip")) {
+        painter.drawPolygon(QPolygonF({ { 9, 3 }, { 15, 8 }, { 9, 15 }, { 3, 8 } }));
+    } else if (setID == QLatin1String("subscriber")) {
+        QPolygonF star;
+        for (int i = 0; i < 10; ++i) {
+            const double radius = i % 2 ? 2.6 : 6.5;
+            const double angle = M_PI / 5 * i - M_PI / 2;
+            star << QPointF(9 + radius * std::cos(angle), 9.5 + radius * std::sin(angle));
+        }
+        painter.drawPolygon(star);
+    } else if (setID == QLatin1String("broadcaster")) {
+        painter.drawRoundedRect(QRectF(3, 6, 8, 7), 1, 1);
+        painter.drawPolygon(QPolygonF({ { 11, 9.5 }, { 15, 6.5 }, { 15, 12.5 } }));
+    } else {
+        painter.drawEllipse(QPointF(9, 9), 4, 4);
+    }
+    painter.end();
+    return image;
+}
+
 } // namespace
 
 QJsonObject SimBadgeCatalogue::globalResponse(const QUrl& base)
@@ -108,8 +164,12 @@ std::optional<QByteArray> SimBadgeCatalogue::image(const QString& path)
     const int scale = parts[4].toInt(&ok);
     if (!ok || scale < 1 || scale > int(sizes.size()))
         return std::nullopt;
-    // The set alone picks the colour, so one set's versions look alike.
-    return EmoteArt::png(parts[3].section(u'-', 0, 0), false, sizes[std::size_t(scale - 1)]);
+    // The set alone picks the look, so one set's versions look alike.
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    badgeImage(parts[3].section(u'-', 0, 0), sizes[std::size_t(scale - 1)]).save(&buffer, "PNG");
+    return bytes;
 }
 
 } // namespace parley::sim
