@@ -23,16 +23,22 @@ struct RowContext {
     const QColor& textColor;
     const BadgeCatalogue* badges;
     EmoteImageLoader* images;
+    // Badge images asked for once already: a failed one is not asked for
+    // again every time the rows are drawn.
+    QSet<QString>& requestedImages;
 };
 
 // The badges as the row's QML draws them; asks for the images not loaded yet.
-QVariantList badgeData(const QList<TextMessageViewModel::Badge>& badges, EmoteImageLoader* images)
+QVariantList badgeData(const QList<TextMessageViewModel::Badge>& badges, const RowContext& context)
 {
+    EmoteImageLoader* images = context.images;
     QVariantList list;
     for (const TextMessageViewModel::Badge& badge : badges) {
         const bool loaded = images && images->store()->contains(badge.key);
-        if (images && !loaded && !badge.imageURL.isEmpty())
+        if (images && !loaded && !badge.imageURL.isEmpty() && !context.requestedImages.contains(badge.key)) {
+            context.requestedImages.insert(badge.key);
             images->loadImage(badge.key, badge.imageURL);
+        }
         list.append(QVariantMap {
             { QStringLiteral("title"), badge.title },
             { QStringLiteral("source"), loaded ? EmoteImageProvider::url(badge.key) : QUrl() },
@@ -73,7 +79,7 @@ QVariant textData(const TwitchChatTextMessage& text, int role, const RowContext&
     case MessageListModel::AccessibleNameRole:
         return Model::accessibleName(text, Model::badges(text, context.badges));
     case MessageListModel::BadgesRole:
-        return badgeData(Model::badges(text, context.badges), context.images);
+        return badgeData(Model::badges(text, context.badges), context);
     case MessageListModel::HeadlineRole:
         return QString();
     default:
@@ -167,7 +173,7 @@ QVariant MessageListModel::data(const QModelIndex& index, int role) const
     const TwitchChatMessage* message = this->message(index.row());
     if (!message)
         return {};
-    const RowContext context { locale_, textColor_, badgeCatalogue_.data(), badgeImages_.data() };
+    const RowContext context { locale_, textColor_, badgeCatalogue_.data(), badgeImages_.data(), requestedBadgeImages_ };
     if (const TwitchChatTextMessage* text = message->text())
         return textData(*text, role, context);
     return systemData(*message->system(), role, context);
@@ -208,6 +214,7 @@ void MessageListModel::setBadgeSources(BadgeCatalogue* catalogue, EmoteImageLoad
         disconnect(badgeImages_, nullptr, this, nullptr);
     badgeCatalogue_ = catalogue;
     badgeImages_ = images;
+    requestedBadgeImages_.clear();
     if (catalogue)
         connect(catalogue, &BadgeCatalogue::badgesChanged, this, &MessageListModel::badgesChanged);
     if (images)

@@ -7,6 +7,7 @@
 #include <QList>
 #include <QLocale>
 #include <QPointer>
+#include <QSet>
 
 namespace parley {
 
@@ -98,6 +99,7 @@ private:
     QLocale locale_;
     QPointer<BadgeCatalogue> badgeCatalogue_;
     QPointer<EmoteImageLoader> badgeImages_;
+    mutable QSet<QString> requestedBadgeImages_; // by image key
     // Text without a colour of its own: the application palette's, as the
     // rows' other text.
     QColor textColor_;

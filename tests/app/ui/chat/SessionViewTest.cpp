@@ -111,6 +111,14 @@ TEST_F(SessionViewTest, BadgesDrawInTheTagsOrderWithTheirTitlesAndTheBroadcaster
         titles.append(QQmlProperty(badge, QStringLiteral("Accessible.name"), qmlContext(badge)).read().toString());
     EXPECT_EQ(titles, (QStringList { "Moderator", "Subscriber (15 months)", "Broadcaster", "VIP" }));
     EXPECT_EQ(items("broadcasterBadge", true).size(), 1);
+
+    // A failed image is not asked for again each time rows are drawn.
+    ASSERT_TRUE(deliver({ ChatLine { "b2", "again", "Streamer", "broadcaster/1" }.toString() }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return items("broadcasterBadge", true).size() == 2; }, waitMs));
+    int requests = 0;
+    for (const sim::SimRequest& request : twitch.sim.requests())
+        requests += request.path == QLatin1String("/badges/v1/broadcaster-1/2") ? 1 : 0;
+    EXPECT_EQ(requests, 1);
 }
 
 TEST_F(SessionViewTest, LoadedEmotesAreDrawnAsImagesInTheBody)
