@@ -22,10 +22,11 @@
 namespace parley {
 
 // Everything that lives while a user is signed in: the chat client of the
-// user's own channel, the session's emote registry and emote image loader,
-// and the one listen run that keeps the chat connected. Construction starts
-// the session on the next turn of the event loop (the global emotes, the
-// listen run, the channel's emotes at every room state); destruction cancels
+// user's own channel, the session's emote registry, emote image loader and
+// badge catalogue, and the one listen run that keeps the chat connected.
+// Construction starts the session on the next turn of the event loop (the
+// global emotes and badges, the listen run, the channel's emotes and badges
+// at every room state); destruction cancels
 // the listen run without reporting it. The chat client reconnects by itself:
 // the listen run ends only when the chat fails for good. Main thread only.
 class SessionController final : public QObject {
