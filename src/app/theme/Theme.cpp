@@ -52,6 +52,7 @@ Theme makeTheme(const ThemeOptions& options)
         .backgroundColor = std::nullopt,
         .windowOpacity = options.windowOpacity,
         .showMessageTimestamp = options.showMessageTimestamp,
+        .showBadges = options.showBadges,
         .animateEmotes = options.animateEmotes,
         .showSevenTVEmotes = options.showSevenTVEmotes,
         .showBetterTTVEmotes = options.showBetterTTVEmotes,

@@ -34,6 +34,7 @@ public:
     std::optional<QColor> backgroundColor;
     double windowOpacity = 1.0;
     bool showMessageTimestamp = true;
+    bool showBadges = true;
     bool animateEmotes = true;
     bool showSevenTVEmotes = true;
     bool showBetterTTVEmotes = true;

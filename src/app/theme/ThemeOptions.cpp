@@ -61,6 +61,7 @@ QJsonObject ThemeOptions::toJson() const
         { QStringLiteral("spacing"), spacing.toJson() },
         { QStringLiteral("windowOpacity"), windowOpacity },
         { QStringLiteral("showMessageTimestamp"), showMessageTimestamp },
+        { QStringLiteral("showBadges"), showBadges },
         { QStringLiteral("animateEmotes"), animateEmotes },
         { QStringLiteral("showSevenTVEmotes"), showSevenTVEmotes },
         { QStringLiteral("showBetterTTVEmotes"), showBetterTTVEmotes },
@@ -105,6 +106,7 @@ ThemeOptions ThemeOptions::fromJson(const JsonReader& options)
         const std::optional<JsonReader> value = options.optional(key);
         return !value || value->toBool();
     };
+    result.showBadges = switchOn(QLatin1String("showBadges"));
     result.animateEmotes = switchOn(QLatin1String("animateEmotes"));
     result.showSevenTVEmotes = switchOn(QLatin1String("showSevenTVEmotes"));
     result.showBetterTTVEmotes = switchOn(QLatin1String("showBetterTTVEmotes"));

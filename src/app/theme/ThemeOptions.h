@@ -43,6 +43,8 @@ struct ThemeOptions {
     // Carried into the theme; no view applies it.
     double windowOpacity = 1.0;
     bool showMessageTimestamp = true;
+    // The senders' badges beside their names (the broadcaster's mark stays).
+    bool showBadges = true;
     // Animated emotes move; each community service's emotes show. Options
     // stored before these existed read as on.
     bool animateEmotes = true;

@@ -66,13 +66,15 @@ TEST(ThemeOptions, EmoteSwitchesStoredBeforeTheyExistedReadAsOnAndRoundTrip)
 {
     // The stored shape of an earlier version: no emote switches at all.
     const ThemeOptions earlier = ThemeOptions::decode(validDocument);
-    EXPECT_TRUE(earlier.animateEmotes && earlier.showSevenTVEmotes && earlier.showBetterTTVEmotes &&
-        earlier.showFrankerFaceZEmotes);
+    EXPECT_TRUE(earlier.showBadges && earlier.animateEmotes && earlier.showSevenTVEmotes &&
+        earlier.showBetterTTVEmotes && earlier.showFrankerFaceZEmotes);
     ThemeOptions off = earlier;
+    off.showBadges = false;
     off.animateEmotes = false;
     off.showBetterTTVEmotes = false;
     EXPECT_EQ(ThemeOptions::decode(*off.encoded()), off);
     EXPECT_FALSE(makeTheme(off).animateEmotes);
+    EXPECT_FALSE(makeTheme(off).showBadges);
 }
 
 TEST(ThemeOptions, SpacingCasesHaveTheirPointsAndJson)

@@ -12,6 +12,8 @@
 #include <QGuiApplication>
 #include <QPalette>
 
+#include <utility>
+
 namespace parley {
 
 namespace {
@@ -173,7 +175,8 @@ QVariant MessageListModel::data(const QModelIndex& index, int role) const
     const TwitchChatMessage* message = this->message(index.row());
     if (!message)
         return {};
-    const RowContext context { locale_, textColor_, badgeCatalogue_.data(), badgeImages_.data(), requestedBadgeImages_ };
+    const RowContext context { locale_, textColor_, showBadges_ ? badgeCatalogue_.data() : nullptr, badgeImages_.data(),
+        requestedBadgeImages_ };
     if (const TwitchChatTextMessage* text = message->text())
         return textData(*text, role, context);
     return systemData(*message->system(), role, context);
@@ -220,6 +223,12 @@ void MessageListModel::setBadgeSources(BadgeCatalogue* catalogue, EmoteImageLoad
     if (images)
         connect(images, &EmoteImageLoader::imagesChanged, this, &MessageListModel::badgesChanged);
     badgesChanged();
+}
+
+void MessageListModel::setShowBadges(bool show)
+{
+    if (std::exchange(showBadges_, show) != show)
+        badgesChanged();
 }
 
 void MessageListModel::badgesChanged()

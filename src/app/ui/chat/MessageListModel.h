@@ -67,6 +67,8 @@ public:
     // rows show the broadcaster's mark alone until this is set. Both must
     // outlive the model or be set again.
     void setBadgeSources(BadgeCatalogue* catalogue, EmoteImageLoader* images);
+    // With badges off, rows show the broadcaster's mark alone, as without sources.
+    void setShowBadges(bool show);
 
     // The locale of the times shown; the user's own by default.
     void setLocale(const QLocale& locale);
@@ -98,6 +100,7 @@ private:
     qsizetype rows_ = 0;
     QLocale locale_;
     QPointer<BadgeCatalogue> badgeCatalogue_;
+    bool showBadges_ = true;
     QPointer<EmoteImageLoader> badgeImages_;
     mutable QSet<QString> requestedBadgeImages_; // by image key
     // Text without a colour of its own: the application palette's, as the

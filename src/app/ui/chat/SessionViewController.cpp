@@ -4,8 +4,8 @@
 #include "app/ui/ThemeModifier.h"
 #include "app/ui/chat/ChatQmlModule.h"
 #include "platform/Observe.h"
-#include "twitch/chat/TwitchChatError.h"
 #include "platform/FailedFuture.h"
+#include "twitch/chat/TwitchChatError.h"
 
 #include <QQuickWidget>
 
@@ -20,6 +20,8 @@ SessionViewController::SessionViewController(SessionController& session, ThemeMo
 {
     ChatQmlModule::registerTypes();
     messages_->setBadgeSources(session.badges(), session.emoteImageLoader());
+    observe(&themeModifier, &ThemeModifier::theme, &ThemeModifier::themeChanged, this,
+        [this](const Theme& theme) { messages_->setShowBadges(theme.showBadges); });
     TwitchChat* chat = session.chat();
     observe(chat, &TwitchChat::connectionState, &TwitchChat::connectionStateChanged, this,
         [this](const TwitchChatConnectionState& state) { viewModel_->setConnectionState(state); });

@@ -139,6 +139,13 @@ SplitView {
                         Accessible.name: text
                         Accessible.onPressAction: root.viewModel.setShowMessageTimestamp(!root.viewModel.showMessageTimestamp)
                     }
+                    CheckBox {
+                        text: root.viewModel.badgesTitle
+                        checked: root.viewModel.showBadges
+                        onToggled: root.viewModel.setShowBadges(checked)
+                        Accessible.name: text
+                        Accessible.onPressAction: root.viewModel.setShowBadges(!root.viewModel.showBadges)
+                    }
                 }
                 PreferenceRow {
                     label: root.viewModel.emotesLabel

@@ -166,6 +166,11 @@ void PreferencesViewModel::setShowMessageTimestamp(bool show)
     edit([show](ThemeOptions& options) { options.showMessageTimestamp = show; });
 }
 
+void PreferencesViewModel::setShowBadges(bool show)
+{
+    edit([show](ThemeOptions& options) { options.showBadges = show; });
+}
+
 QStringList PreferencesViewModel::emoteSwitchTitles()
 {
     QStringList titles;

@@ -34,6 +34,7 @@ class PreferencesViewModel : public QObject {
     Q_PROPERTY(QString customSpacingText READ customSpacingText NOTIFY themeOptionsChanged)
     Q_PROPERTY(QString customSpacingError READ customSpacingError NOTIFY fieldErrorsChanged)
     Q_PROPERTY(bool showMessageTimestamp READ showMessageTimestamp NOTIFY themeOptionsChanged)
+    Q_PROPERTY(bool showBadges READ showBadges NOTIFY themeOptionsChanged)
     Q_PROPERTY(QString userFontLabel READ userFontLabel CONSTANT)
     Q_PROPERTY(QString userFontSizeName READ userFontSizeName CONSTANT)
     Q_PROPERTY(QString userFontBoldName READ userFontBoldName CONSTANT)
@@ -47,6 +48,7 @@ class PreferencesViewModel : public QObject {
     Q_PROPERTY(QString pointsPlaceholder READ pointsPlaceholder CONSTANT)
     Q_PROPERTY(QString pointsUnit READ pointsUnit CONSTANT)
     Q_PROPERTY(QString timestampTitle READ timestampTitle CONSTANT)
+    Q_PROPERTY(QString badgesTitle READ badgesTitle CONSTANT)
     Q_PROPERTY(QString emotesLabel READ emotesLabel CONSTANT)
     Q_PROPERTY(QStringList emoteSwitchTitles READ emoteSwitchTitles CONSTANT)
     Q_PROPERTY(QVariantList emoteSwitches READ emoteSwitches NOTIFY themeOptionsChanged)
@@ -78,6 +80,7 @@ public:
     QString customSpacingText() const { return format(themeOptions_.spacing.points()); }
     const QString& customSpacingError() const { return customSpacingError_; }
     bool showMessageTimestamp() const { return themeOptions_.showMessageTimestamp; }
+    bool showBadges() const { return themeOptions_.showBadges; }
 
     // The labels: each font row's, and the names screen readers give its
     // size field and Bold box.
@@ -101,6 +104,7 @@ public:
     QString pointsPlaceholder() const { return QStringLiteral("Points"); }
     QString pointsUnit() const { return QStringLiteral("points"); }
     QString timestampTitle() const { return QStringLiteral("Show message timestamps"); }
+    QString badgesTitle() const { return QStringLiteral("Show badges"); }
     QString emotesLabel() const { return QStringLiteral("Emotes:"); }
     // "Animate emotes", then one switch per community service, and whether
     // each is on, in the same order.
@@ -119,6 +123,7 @@ public:
     // is, the text is ignored and the field shows that choice's points.
     Q_INVOKABLE void setCustomSpacing(const QString& text);
     Q_INVOKABLE void setShowMessageTimestamp(bool show);
+    Q_INVOKABLE void setShowBadges(bool show);
     Q_INVOKABLE void setEmoteSwitch(int index, bool on);
 
     // A default number formatter's text: "13", "12.5".

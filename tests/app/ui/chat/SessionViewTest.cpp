@@ -119,6 +119,14 @@ TEST_F(SessionViewTest, BadgesDrawInTheTagsOrderWithTheirTitlesAndTheBroadcaster
     for (const sim::SimRequest& request : twitch.sim.requests())
         requests += request.path == QLatin1String("/badges/v1/broadcaster-1/2") ? 1 : 0;
     EXPECT_EQ(requests, 1);
+
+    // "Show badges" off: the broadcaster's mark alone, and no titles read out.
+    Theme withoutBadges = theme.theme();
+    withoutBadges.showBadges = false;
+    theme.setTheme(withoutBadges);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return badgeImagesShown() == 0; }, waitMs));
+    EXPECT_EQ(rowNames().first(), QStringLiteral("Mod: hi"));
+    EXPECT_EQ(items("broadcasterBadge", true).size(), 2);
 }
 
 TEST_F(SessionViewTest, LoadedEmotesAreDrawnAsImagesInTheBody)
