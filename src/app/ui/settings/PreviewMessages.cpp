@@ -17,6 +17,9 @@ TwitchChatMessage previewMessage(const QString& id, const QString& displayName, 
     message.body = body;
     message.color = color;
     message.isBroadcaster = isBroadcaster;
+    // Rows draw the broadcaster's mark from the badges, as the service sends them.
+    if (isBroadcaster)
+        message.badges.insert(TwitchBadge::broadcaster, 1);
     message.sentAt = builtAt;
     return TwitchChatTextMessage(message);
 }

@@ -1,4 +1,6 @@
+#include "app/ui/chat/MessageListModel.h"
 #include "app/ui/settings/PreferencesViewModel.h"
+#include "app/ui/settings/PreviewMessages.h"
 
 #include <QSignalSpy>
 
@@ -179,3 +181,16 @@ TEST_F(PreferencesViewModelTest, TheSpacingChoicesAreTitledFromTheirEnumAndSelec
 }
 
 } // namespace
+
+TEST(PreviewMessages, TheBroadcastersRowsShowTheirMark)
+{
+    const MessageListModel preview(previewMessages());
+    int marked = 0;
+    for (int row = 0; row < preview.rowCount(); ++row) {
+        const QVariantList badges = preview.data(preview.index(row), MessageListModel::BadgesRole).toList();
+        const bool broadcaster = preview.data(preview.index(row), MessageListModel::IsBroadcasterRole).toBool();
+        EXPECT_EQ(!badges.isEmpty(), broadcaster) << row;
+        marked += broadcaster && badges.value(0).toMap().value("isBroadcaster").toBool() ? 1 : 0;
+    }
+    EXPECT_EQ(marked, 2);
+}
