@@ -72,7 +72,19 @@ QString runsLine(const TwitchChatTextMessage& message, SessionController& sessio
     if (community)
         lookup = [community](QStringView word) { return community->find(word); };
     QJsonArray runs;
-    // The badges first, as the row draws them before the name.
+    // Why the message stands out, if it does, ahead of everything.
+    const TwitchUserAccessToken::Info& broadcaster = session.accessToken().info;
+    switch (TextMessageViewModel::highlight(message, { broadcaster.login, broadcaster.userID })) {
+    case TextMessageViewModel::Highlight::mention:
+        runs.append(QJsonObject { { "highlight", "mention" } });
+        break;
+    case TextMessageViewModel::Highlight::firstMessage:
+        runs.append(QJsonObject { { "highlight", "first" } });
+        break;
+    case TextMessageViewModel::Highlight::none:
+        break;
+    }
+    // Then the badges, as the row draws them before the name.
     for (const TextMessageViewModel::Badge& badge : TextMessageViewModel::badges(message, session.badges()))
         runs.append(QJsonObject {
             { "badge", badge.setVersion }, { "title", badge.title }, { "url", badge.imageURL.toString() } });

@@ -53,6 +53,8 @@ Theme makeTheme(const ThemeOptions& options)
         .windowOpacity = options.windowOpacity,
         .showMessageTimestamp = options.showMessageTimestamp,
         .showBadges = options.showBadges,
+        .highlightMentions = options.highlightMentions,
+        .highlightFirstMessages = options.highlightFirstMessages,
         .animateEmotes = options.animateEmotes,
         .showSevenTVEmotes = options.showSevenTVEmotes,
         .showBetterTTVEmotes = options.showBetterTTVEmotes,

@@ -23,6 +23,8 @@ struct Theme {
     Q_PROPERTY(QVariant backgroundColor READ backgroundColorValue)
     Q_PROPERTY(double windowOpacity MEMBER windowOpacity)
     Q_PROPERTY(bool showMessageTimestamp MEMBER showMessageTimestamp)
+    Q_PROPERTY(QColor mentionTint MEMBER mentionTint)
+    Q_PROPERTY(QColor firstMessageTint MEMBER firstMessageTint)
 
 public:
     using Spacing = ThemeSpacing;
@@ -35,6 +37,12 @@ public:
     double windowOpacity = 1.0;
     bool showMessageTimestamp = true;
     bool showBadges = true;
+    bool highlightMentions = true;
+    bool highlightFirstMessages = true;
+    // The backgrounds of rows that stand out; their side marks take the
+    // same colours, opaque.
+    QColor mentionTint = QColor(255, 153, 0, 51);
+    QColor firstMessageTint = QColor(30, 144, 255, 46);
     bool animateEmotes = true;
     bool showSevenTVEmotes = true;
     bool showBetterTTVEmotes = true;

@@ -62,6 +62,8 @@ QJsonObject ThemeOptions::toJson() const
         { QStringLiteral("windowOpacity"), windowOpacity },
         { QStringLiteral("showMessageTimestamp"), showMessageTimestamp },
         { QStringLiteral("showBadges"), showBadges },
+        { QStringLiteral("highlightMentions"), highlightMentions },
+        { QStringLiteral("highlightFirstMessages"), highlightFirstMessages },
         { QStringLiteral("animateEmotes"), animateEmotes },
         { QStringLiteral("showSevenTVEmotes"), showSevenTVEmotes },
         { QStringLiteral("showBetterTTVEmotes"), showBetterTTVEmotes },
@@ -107,6 +109,8 @@ ThemeOptions ThemeOptions::fromJson(const JsonReader& options)
         return !value || value->toBool();
     };
     result.showBadges = switchOn(QLatin1String("showBadges"));
+    result.highlightMentions = switchOn(QLatin1String("highlightMentions"));
+    result.highlightFirstMessages = switchOn(QLatin1String("highlightFirstMessages"));
     result.animateEmotes = switchOn(QLatin1String("animateEmotes"));
     result.showSevenTVEmotes = switchOn(QLatin1String("showSevenTVEmotes"));
     result.showBetterTTVEmotes = switchOn(QLatin1String("showBetterTTVEmotes"));

@@ -45,6 +45,10 @@ struct ThemeOptions {
     bool showMessageTimestamp = true;
     // The senders' badges beside their names (the broadcaster's mark stays).
     bool showBadges = true;
+    // Mentions of the broadcaster and replies to them, and viewers' first
+    // messages, stand out.
+    bool highlightMentions = true;
+    bool highlightFirstMessages = true;
     // Animated emotes move; each community service's emotes show. Options
     // stored before these existed read as on.
     bool animateEmotes = true;

@@ -80,6 +80,7 @@ TwitchChatTextMessage::TwitchChatTextMessage(const Fields& fields)
     header.set(Header::turbo, fields.turbo);
     header.set(Header::isAction, fields.isAction);
     header.set(Header::isDeleted, fields.isDeleted);
+    header.set(Header::isFirstMessage, fields.isFirstMessage);
     const QString badges = badgesTagValue(fields.badges);
     const QString emotes = emotesTagValue(fields.emotes);
     const QString emoteSets = fields.emoteSets.join(u',');
@@ -117,6 +118,7 @@ std::optional<TwitchChatTextMessage> TwitchChatTextMessage::fromSenderLine(const
     header.set(Header::isModerator, tags[Tag::mod] == u"1");
     header.set(Header::isSubscriber, tags[Tag::subscriber] == u"1");
     header.set(Header::turbo, tags[Tag::turbo] == u"1");
+    header.set(Header::isFirstMessage, tags[Tag::firstMessage] == u"1");
     // Few senders are the broadcaster: only their badges need reading here.
     const QStringView badges = tags[Tag::badges];
     header.set(Header::isBroadcaster,
@@ -161,7 +163,7 @@ TwitchChatTextMessage::Fields TwitchChatTextMessage::fields() const
 {
     return Fields { body(), badges(), emotes(), emoteSets(), color(), id(), isModerator(), isSubscriber(),
         isBroadcaster(), displayName(), userType(), turbo(), reply(), sentAt(), userID(), isAction(), isDeleted(),
-        badgeInfo() };
+        badgeInfo(), isFirstMessage() };
 }
 
 QString TwitchChatTextMessage::body() const
@@ -275,6 +277,11 @@ bool TwitchChatTextMessage::isDeleted() const
     return readHeader(packed_).has(Header::isDeleted);
 }
 
+bool TwitchChatTextMessage::isFirstMessage() const
+{
+    return readHeader(packed_).has(Header::isFirstMessage);
+}
+
 void TwitchChatTextMessage::setDeleted(bool deleted)
 {
     Header header = readHeader(packed_);
@@ -306,7 +313,7 @@ size_t qHash(const TwitchChatTextMessage& message, size_t seed) noexcept
     const TwitchChatTextMessage::Fields fields = message.fields();
     seed = qHashMulti(seed, fields.body, fields.badges, fields.emotes, fields.emoteSets, fields.id, fields.isModerator,
         fields.isSubscriber, fields.isBroadcaster, fields.displayName, static_cast<int>(fields.userType), fields.turbo,
-        fields.sentAt.time_since_epoch().count(), fields.userID, fields.isAction, fields.isDeleted);
+        fields.sentAt.time_since_epoch().count(), fields.userID, fields.isAction, fields.isDeleted, fields.isFirstMessage);
     if (fields.color)
         seed = qHash(*fields.color, seed);
     if (fields.reply)

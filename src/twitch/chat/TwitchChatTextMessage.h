@@ -48,6 +48,7 @@ public:
         bool isAction = false; // written as "/me text": shown as the sender's action
         bool isDeleted = false; // removed by a moderator: shown as deleted, kept in place
         QString badgeInfo; // the "badge-info" tag as sent (a subscriber's exact months)
+        bool isFirstMessage = false; // the sender's first message in this channel ever ("first-msg")
 
         bool operator==(const Fields&) const = default;
     };
@@ -92,6 +93,7 @@ public:
     QString userID() const;
     bool isAction() const;
     bool isDeleted() const;
+    bool isFirstMessage() const;
     void setDeleted(bool deleted);
 
     // The id and the sender's user id as stored, for indexes: without

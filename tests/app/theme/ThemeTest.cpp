@@ -66,10 +66,11 @@ TEST(ThemeOptions, EmoteSwitchesStoredBeforeTheyExistedReadAsOnAndRoundTrip)
 {
     // The stored shape of an earlier version: no emote switches at all.
     const ThemeOptions earlier = ThemeOptions::decode(validDocument);
-    EXPECT_TRUE(earlier.showBadges && earlier.animateEmotes && earlier.showSevenTVEmotes &&
+    EXPECT_TRUE(earlier.showBadges && earlier.highlightMentions && earlier.highlightFirstMessages && earlier.animateEmotes && earlier.showSevenTVEmotes &&
         earlier.showBetterTTVEmotes && earlier.showFrankerFaceZEmotes);
     ThemeOptions off = earlier;
     off.showBadges = false;
+    off.highlightFirstMessages = false;
     off.animateEmotes = false;
     off.showBetterTTVEmotes = false;
     EXPECT_EQ(ThemeOptions::decode(*off.encoded()), off);

@@ -28,7 +28,14 @@ struct RowContext {
     // Badge images asked for once already: a failed one is not asked for
     // again every time the rows are drawn.
     QSet<QString>& requestedImages;
+    const std::optional<TextMessageViewModel::HighlightRules>& highlights;
 };
+
+TextMessageViewModel::Highlight highlightOf(const TwitchChatTextMessage& text, const RowContext& context)
+{
+    using Model = TextMessageViewModel;
+    return context.highlights ? Model::highlight(text, *context.highlights) : Model::Highlight::none;
+}
 
 // The badges as the row's QML draws them; asks for the images not loaded yet.
 QVariantList badgeData(const QList<TextMessageViewModel::Badge>& badges, const RowContext& context)
@@ -79,7 +86,18 @@ QVariant textData(const TwitchChatTextMessage& text, int role, const RowContext&
     case MessageListModel::ReplyLineRole:
         return Model::replyLine(text);
     case MessageListModel::AccessibleNameRole:
-        return Model::accessibleName(text, Model::badges(text, context.badges));
+        return Model::highlightPrefix(highlightOf(text, context)) +
+            Model::accessibleName(text, Model::badges(text, context.badges));
+    case MessageListModel::HighlightRole:
+        switch (highlightOf(text, context)) {
+        case Model::Highlight::mention:
+            return MessageListModel::MentionHighlight;
+        case Model::Highlight::firstMessage:
+            return MessageListModel::FirstMessageHighlight;
+        case Model::Highlight::none:
+            break;
+        }
+        return MessageListModel::NoHighlight;
     case MessageListModel::BadgesRole:
         return badgeData(Model::badges(text, context.badges), context);
     case MessageListModel::HeadlineRole:
@@ -106,6 +124,8 @@ QVariant emptyData(int role, const RowContext& context)
         return QVariant::fromValue(TextWithEmotes());
     case MessageListModel::BadgesRole:
         return QVariantList();
+    case MessageListModel::HighlightRole:
+        return MessageListModel::NoHighlight;
     default:
         return QString();
     }
@@ -176,7 +196,7 @@ QVariant MessageListModel::data(const QModelIndex& index, int role) const
     if (!message)
         return {};
     const RowContext context { locale_, textColor_, showBadges_ ? badgeCatalogue_.data() : nullptr, badgeImages_.data(),
-        requestedBadgeImages_ };
+        requestedBadgeImages_, highlightRules_ };
     if (const TwitchChatTextMessage* text = message->text())
         return textData(*text, role, context);
     return systemData(*message->system(), role, context);
@@ -199,6 +219,7 @@ QHash<int, QByteArray> MessageListModel::roleNames() const
         { AccessibleNameRole, "accessibleName" },
         { HeadlineRole, "headline" },
         { BadgesRole, "badges" },
+        { HighlightRole, "highlight" },
     };
 }
 
@@ -229,6 +250,13 @@ void MessageListModel::setShowBadges(bool show)
 {
     if (std::exchange(showBadges_, show) != show)
         badgesChanged();
+}
+
+void MessageListModel::setHighlightRules(const TextMessageViewModel::HighlightRules& rules)
+{
+    highlightRules_ = rules;
+    if (rows_ > 0)
+        emit dataChanged(index(0), index(int(rows_) - 1), { HighlightRole, AccessibleNameRole });
 }
 
 void MessageListModel::badgesChanged()

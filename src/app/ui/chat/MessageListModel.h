@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/ui/chat/TextMessageViewModel.h"
 #include "twitch/chat/TwitchChatMessage.h"
 
 #include <QAbstractListModel>
@@ -8,6 +9,8 @@
 #include <QLocale>
 #include <QPointer>
 #include <QSet>
+
+#include <optional>
 
 namespace parley {
 
@@ -40,7 +43,12 @@ public:
         AccessibleNameRole,
         HeadlineRole, // a system line's own text; empty for a chatter's message
         BadgesRole, // the sender's badges: maps of "title", "source" (empty until loaded), "isBroadcaster"
+        HighlightRole, // a Highlight: whether the row stands out, and why
     };
+
+    // Why a row stands out (QML reads capitalised enumerators only).
+    enum Highlight { NoHighlight, MentionHighlight, FirstMessageHighlight };
+    Q_ENUM(Highlight)
 
     // What a row shows. QML reads enumerators only when they start with a
     // capital.
@@ -69,6 +77,8 @@ public:
     void setBadgeSources(BadgeCatalogue* catalogue, EmoteImageLoader* images);
     // With badges off, rows show the broadcaster's mark alone, as without sources.
     void setShowBadges(bool show);
+    // Which rows stand out; none until set.
+    void setHighlightRules(const TextMessageViewModel::HighlightRules& rules);
 
     // The locale of the times shown; the user's own by default.
     void setLocale(const QLocale& locale);
@@ -101,6 +111,7 @@ private:
     QLocale locale_;
     QPointer<BadgeCatalogue> badgeCatalogue_;
     bool showBadges_ = true;
+    std::optional<TextMessageViewModel::HighlightRules> highlightRules_;
     QPointer<EmoteImageLoader> badgeImages_;
     mutable QSet<QString> requestedBadgeImages_; // by image key
     // Text without a colour of its own: the application palette's, as the

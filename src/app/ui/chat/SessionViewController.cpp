@@ -21,7 +21,12 @@ SessionViewController::SessionViewController(SessionController& session, ThemeMo
     ChatQmlModule::registerTypes();
     messages_->setBadgeSources(session.badges(), session.emoteImageLoader());
     observe(&themeModifier, &ThemeModifier::theme, &ThemeModifier::themeChanged, this,
-        [this](const Theme& theme) { messages_->setShowBadges(theme.showBadges); });
+        [this, &session](const Theme& theme) {
+            messages_->setShowBadges(theme.showBadges);
+            const TwitchUserAccessToken::Info& broadcaster = session.accessToken().info;
+            messages_->setHighlightRules(
+                { broadcaster.login, broadcaster.userID, theme.highlightMentions, theme.highlightFirstMessages });
+        });
     TwitchChat* chat = session.chat();
     observe(chat, &TwitchChat::connectionState, &TwitchChat::connectionStateChanged, this,
         [this](const TwitchChatConnectionState& state) { viewModel_->setConnectionState(state); });

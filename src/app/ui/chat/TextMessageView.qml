@@ -29,6 +29,7 @@ Item {
     required property string headline
     // Maps of "title", "source" and "isBroadcaster", in the order drawn.
     required property var badges
+    required property int highlight
 
     required property ThemeModifier themeModifier
     property EmoteImageLoader emoteImages: null
@@ -56,6 +57,21 @@ Item {
     readonly property bool hasSender: kind !== MessageListModel.SystemRow
 
     SystemPalette { id: colors }
+
+    readonly property color highlightTint: highlight === MessageListModel.MentionHighlight
+        ? themeModifier.theme.mentionTint : themeModifier.theme.firstMessageTint
+    Rectangle {
+        objectName: "highlight"
+        visible: row.highlight !== MessageListModel.NoHighlight
+        anchors.fill: parent
+        color: row.highlightTint
+        Accessible.ignored: true
+        Rectangle {
+            width: 3
+            height: parent.height
+            color: Qt.rgba(row.highlightTint.r, row.highlightTint.g, row.highlightTint.b, 1)
+        }
+    }
 
     Rectangle {
         objectName: "systemMark"

@@ -86,6 +86,56 @@ QList<TextMessageViewModel::Badge> TextMessageViewModel::badges(
     return shown;
 }
 
+namespace {
+
+bool isWordCharacter(QChar c)
+{
+    return c.isLetterOrNumber() || c == u'_';
+}
+
+// `name` in `text` as a whole word, in any case.
+bool containsWord(const QString& text, const QString& name)
+{
+    for (qsizetype at = text.indexOf(name, 0, Qt::CaseInsensitive); at >= 0;
+         at = text.indexOf(name, at + 1, Qt::CaseInsensitive)) {
+        const qsizetype end = at + name.size();
+        if ((at == 0 || !isWordCharacter(text.at(at - 1))) && (end == text.size() || !isWordCharacter(text.at(end))))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+TextMessageViewModel::Highlight TextMessageViewModel::highlight(
+    const TwitchChatTextMessage& message, const HighlightRules& rules)
+{
+    // One's own messages carry no user id; the broadcaster's others carry theirs.
+    const QString sender = message.userID();
+    if (sender.isEmpty() || sender == rules.userID || message.isBroadcaster())
+        return Highlight::none;
+    if (rules.mentions) {
+        const std::optional<TwitchChatMessageReply> reply = message.reply();
+        if ((reply && !rules.userID.isEmpty() && reply->parentMessageUserID == rules.userID) ||
+            (!rules.login.isEmpty() && containsWord(message.body(), rules.login)))
+            return Highlight::mention;
+    }
+    return rules.firstMessages && message.isFirstMessage() ? Highlight::firstMessage : Highlight::none;
+}
+
+QString TextMessageViewModel::highlightPrefix(Highlight highlight)
+{
+    switch (highlight) {
+    case Highlight::mention:
+        return QStringLiteral("Mention. ");
+    case Highlight::firstMessage:
+        return QStringLiteral("First message. ");
+    case Highlight::none:
+        break;
+    }
+    return {};
+}
+
 QString TextMessageViewModel::accessibleName(const TwitchChatTextMessage& message, const QList<Badge>& badges)
 {
     QString name;

@@ -64,6 +64,19 @@ public:
     // always shows (its mark stands in for the image).
     static QList<Badge> badges(const TwitchChatTextMessage& message, const BadgeCatalogue* catalogue);
 
+    // Which messages stand out for the broadcaster whose window this is.
+    struct HighlightRules {
+        QString login; // the broadcaster's
+        QString userID;
+        bool mentions = true; // their name as a whole word (with or without "@"), or a reply to them
+        bool firstMessages = true; // a viewer's first message in the channel ever
+    };
+    enum class Highlight { none, mention, firstMessage };
+    // The broadcaster's own messages never stand out; a mention wins over a first message.
+    static Highlight highlight(const TwitchChatTextMessage& message, const HighlightRules& rules);
+    // "Mention. ", "First message. " or nothing: what a screen reader hears first.
+    static QString highlightPrefix(Highlight highlight);
+
     // The row as one sentence for screen readers: the badges' titles, the
     // name, what it answers, and the text as shown (emotes by their names);
     // an action reads as the sender doing it, a removed message as deleted.

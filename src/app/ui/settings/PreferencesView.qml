@@ -146,6 +146,20 @@ SplitView {
                         Accessible.name: text
                         Accessible.onPressAction: root.viewModel.setShowBadges(!root.viewModel.showBadges)
                     }
+                    CheckBox {
+                        text: root.viewModel.mentionsTitle
+                        checked: root.viewModel.highlightMentions
+                        onToggled: root.viewModel.setHighlightMentions(checked)
+                        Accessible.name: text
+                        Accessible.onPressAction: root.viewModel.setHighlightMentions(!root.viewModel.highlightMentions)
+                    }
+                    CheckBox {
+                        text: root.viewModel.firstMessagesTitle
+                        checked: root.viewModel.highlightFirstMessages
+                        onToggled: root.viewModel.setHighlightFirstMessages(checked)
+                        Accessible.name: text
+                        Accessible.onPressAction: root.viewModel.setHighlightFirstMessages(!root.viewModel.highlightFirstMessages)
+                    }
                 }
                 PreferenceRow {
                     label: root.viewModel.emotesLabel

@@ -171,6 +171,16 @@ void PreferencesViewModel::setShowBadges(bool show)
     edit([show](ThemeOptions& options) { options.showBadges = show; });
 }
 
+void PreferencesViewModel::setHighlightMentions(bool on)
+{
+    edit([on](ThemeOptions& options) { options.highlightMentions = on; });
+}
+
+void PreferencesViewModel::setHighlightFirstMessages(bool on)
+{
+    edit([on](ThemeOptions& options) { options.highlightFirstMessages = on; });
+}
+
 QStringList PreferencesViewModel::emoteSwitchTitles()
 {
     QStringList titles;

@@ -35,6 +35,8 @@ class PreferencesViewModel : public QObject {
     Q_PROPERTY(QString customSpacingError READ customSpacingError NOTIFY fieldErrorsChanged)
     Q_PROPERTY(bool showMessageTimestamp READ showMessageTimestamp NOTIFY themeOptionsChanged)
     Q_PROPERTY(bool showBadges READ showBadges NOTIFY themeOptionsChanged)
+    Q_PROPERTY(bool highlightMentions READ highlightMentions NOTIFY themeOptionsChanged)
+    Q_PROPERTY(bool highlightFirstMessages READ highlightFirstMessages NOTIFY themeOptionsChanged)
     Q_PROPERTY(QString userFontLabel READ userFontLabel CONSTANT)
     Q_PROPERTY(QString userFontSizeName READ userFontSizeName CONSTANT)
     Q_PROPERTY(QString userFontBoldName READ userFontBoldName CONSTANT)
@@ -49,6 +51,8 @@ class PreferencesViewModel : public QObject {
     Q_PROPERTY(QString pointsUnit READ pointsUnit CONSTANT)
     Q_PROPERTY(QString timestampTitle READ timestampTitle CONSTANT)
     Q_PROPERTY(QString badgesTitle READ badgesTitle CONSTANT)
+    Q_PROPERTY(QString mentionsTitle READ mentionsTitle CONSTANT)
+    Q_PROPERTY(QString firstMessagesTitle READ firstMessagesTitle CONSTANT)
     Q_PROPERTY(QString emotesLabel READ emotesLabel CONSTANT)
     Q_PROPERTY(QStringList emoteSwitchTitles READ emoteSwitchTitles CONSTANT)
     Q_PROPERTY(QVariantList emoteSwitches READ emoteSwitches NOTIFY themeOptionsChanged)
@@ -81,6 +85,8 @@ public:
     const QString& customSpacingError() const { return customSpacingError_; }
     bool showMessageTimestamp() const { return themeOptions_.showMessageTimestamp; }
     bool showBadges() const { return themeOptions_.showBadges; }
+    bool highlightMentions() const { return themeOptions_.highlightMentions; }
+    bool highlightFirstMessages() const { return themeOptions_.highlightFirstMessages; }
 
     // The labels: each font row's, and the names screen readers give its
     // size field and Bold box.
@@ -105,6 +111,8 @@ public:
     QString pointsUnit() const { return QStringLiteral("points"); }
     QString timestampTitle() const { return QStringLiteral("Show message timestamps"); }
     QString badgesTitle() const { return QStringLiteral("Show badges"); }
+    QString mentionsTitle() const { return QStringLiteral("Highlight mentions and replies"); }
+    QString firstMessagesTitle() const { return QStringLiteral("Highlight first-time chatters"); }
     QString emotesLabel() const { return QStringLiteral("Emotes:"); }
     // "Animate emotes", then one switch per community service, and whether
     // each is on, in the same order.
@@ -124,6 +132,8 @@ public:
     Q_INVOKABLE void setCustomSpacing(const QString& text);
     Q_INVOKABLE void setShowMessageTimestamp(bool show);
     Q_INVOKABLE void setShowBadges(bool show);
+    Q_INVOKABLE void setHighlightMentions(bool on);
+    Q_INVOKABLE void setHighlightFirstMessages(bool on);
     Q_INVOKABLE void setEmoteSwitch(int index, bool on);
 
     // A default number formatter's text: "13", "12.5".

@@ -30,6 +30,7 @@ struct Header {
         hasReplyDisplayName = 1 << 7,
         idIsUUID = 1 << 8, // the id's 16 bytes follow the header
         isDeleted = 1 << 9,
+        isFirstMessage = 1 << 10,
     };
 
     qint64 sentAtMicroseconds = 0;

@@ -201,3 +201,53 @@ TEST_F(MessageListModelTest, ActionsDeletionsAndSystemLinesShowAsTheLiveChatSend
     EXPECT_EQ(value(3, MessageListModel::AccessibleNameRole), "This room is now in slow mode.");
     EXPECT_EQ(value(4, MessageListModel::AccessibleNameRole), "Fan subscribed. Fan: Hi");
 }
+
+namespace {
+
+TwitchChatMessage viewerMessage(const QString& body, bool firstMessage = false, const QString& repliedToUserID = {})
+{
+    TwitchChatTextMessage::Fields fields;
+    fields.id = body;
+    fields.displayName = QStringLiteral("Viewer");
+    fields.userID = QStringLiteral("7");
+    fields.body = body;
+    fields.isFirstMessage = firstMessage;
+    if (!repliedToUserID.isEmpty())
+        fields.reply = TwitchChatMessageReply { QStringLiteral("p"), repliedToUserID, QStringLiteral("someone"),
+            std::nullopt, QStringLiteral("earlier") };
+    return TwitchChatMessage(TwitchChatTextMessage(fields));
+}
+
+} // namespace
+
+TEST(MessageListModelHighlights, MentionsRepliesAndFirstMessagesStandOutAsTheSwitchesSay)
+{
+    TwitchChatTextMessage::Fields own;
+    own.id = QStringLiteral("own");
+    own.body = QStringLiteral("parley_demo is me");
+    MessageListModel model({ viewerMessage(QStringLiteral("hi @Parley_Demo!")),
+        viewerMessage(QStringLiteral("ask parley_demo")), viewerMessage(QStringLiteral("parley_demos fan")),
+        viewerMessage(QStringLiteral("xparley_demo")), viewerMessage(QStringLiteral("thanks"), false, "100000001"),
+        viewerMessage(QStringLiteral("hello all"), true), viewerMessage(QStringLiteral("hey parley_demo"), true),
+        TwitchChatMessage(TwitchChatTextMessage(own)) });
+    const auto highlights = [&model] {
+        QList<int> kinds;
+        for (int row = 0; row < model.rowCount(); ++row)
+            kinds.append(model.data(model.index(row), MessageListModel::HighlightRole).toInt());
+        return kinds;
+    };
+    using M = MessageListModel;
+    EXPECT_EQ(highlights(), QList<int>(8, M::NoHighlight)) << "nothing stands out before the rules are set";
+
+    model.setHighlightRules({ QStringLiteral("parley_demo"), QStringLiteral("100000001"), true, true });
+    EXPECT_EQ(highlights(),
+        (QList<int> { M::MentionHighlight, M::MentionHighlight, M::NoHighlight, M::NoHighlight, M::MentionHighlight,
+            M::FirstMessageHighlight, M::MentionHighlight, M::NoHighlight }));
+    EXPECT_TRUE(model.data(model.index(0), M::AccessibleNameRole).toString().startsWith(u"Mention. Viewer: "));
+    EXPECT_TRUE(model.data(model.index(5), M::AccessibleNameRole).toString().startsWith(u"First message. Viewer: "));
+
+    model.setHighlightRules({ QStringLiteral("parley_demo"), QStringLiteral("100000001"), false, true });
+    EXPECT_EQ(highlights(),
+        (QList<int> { M::NoHighlight, M::NoHighlight, M::NoHighlight, M::NoHighlight, M::NoHighlight,
+            M::FirstMessageHighlight, M::FirstMessageHighlight, M::NoHighlight }));
+}

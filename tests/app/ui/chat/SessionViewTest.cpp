@@ -226,3 +226,17 @@ TEST_F(SessionViewTest, SystemLinesShowTheirHeadlineAndDeletedMessagesOnlyAMarke
     EXPECT_TRUE(marks.at(1)->isVisible());
     EXPECT_EQ(rowNames(), (QStringList { "Viewer: message deleted", "<b>Slow</b> mode." }));
 }
+
+TEST_F(SessionViewTest, AMentionAndAFirstMessageStandOutInTheirTints)
+{
+    ChatLine first { "f", "hello everyone", "Newcomer" };
+    first.extraTags = QStringLiteral(";first-msg=1");
+    ASSERT_TRUE(deliver({ ChatLine { "m", "hi @parley_demo how are you" }.toString(), first.toString(),
+        ChatLine { "n", "just chatting" }.toString() }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return items("highlight", true).size() == 2; }, waitMs));
+    const QList<QQuickItem*> shown = items("highlight", true);
+    EXPECT_EQ(shown[0]->property("color").value<QColor>(), theme.theme().mentionTint);
+    EXPECT_EQ(shown[1]->property("color").value<QColor>(), theme.theme().firstMessageTint);
+    EXPECT_EQ(rowNames().mid(0, 2),
+        (QStringList { "Mention. Viewer: hi @parley_demo how are you", "First message. Newcomer: hello everyone" }));
+}
