@@ -4,7 +4,6 @@
 #include "community/CommunityEmoteClient.h"
 #include "community/CommunityEmoteNames.h"
 
-#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QString>

@@ -69,10 +69,9 @@ void AnimatedEmoteItem::refresh()
     update();
 }
 
+// Playing again hands the clock the current animation.
 void AnimatedEmoteItem::setPlaying(bool playing)
 {
-    if (playing == playing_ && (!playing || !loader_))
-        return;
     playing_ = playing;
     disconnect(tickConnection_);
     if (!loader_)

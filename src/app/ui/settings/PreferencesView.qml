@@ -139,26 +139,17 @@ SplitView {
                         Accessible.name: text
                         Accessible.onPressAction: root.viewModel.setShowMessageTimestamp(!root.viewModel.showMessageTimestamp)
                     }
-                    CheckBox {
-                        text: root.viewModel.badgesTitle
-                        checked: root.viewModel.showBadges
-                        onToggled: root.viewModel.setShowBadges(checked)
-                        Accessible.name: text
-                        Accessible.onPressAction: root.viewModel.setShowBadges(!root.viewModel.showBadges)
-                    }
-                    CheckBox {
-                        text: root.viewModel.mentionsTitle
-                        checked: root.viewModel.highlightMentions
-                        onToggled: root.viewModel.setHighlightMentions(checked)
-                        Accessible.name: text
-                        Accessible.onPressAction: root.viewModel.setHighlightMentions(!root.viewModel.highlightMentions)
-                    }
-                    CheckBox {
-                        text: root.viewModel.firstMessagesTitle
-                        checked: root.viewModel.highlightFirstMessages
-                        onToggled: root.viewModel.setHighlightFirstMessages(checked)
-                        Accessible.name: text
-                        Accessible.onPressAction: root.viewModel.setHighlightFirstMessages(!root.viewModel.highlightFirstMessages)
+                    Repeater {
+                        model: root.viewModel.chatSwitchTitles
+                        CheckBox {
+                            required property string modelData
+                            required property int index
+                            text: modelData
+                            checked: root.viewModel.chatSwitches[index]
+                            onToggled: root.viewModel.setChatSwitch(index, checked)
+                            Accessible.name: text
+                            Accessible.onPressAction: root.viewModel.setChatSwitch(index, !checked)
+                        }
                     }
                 }
                 PreferenceRow {

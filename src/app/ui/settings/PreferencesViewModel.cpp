@@ -5,18 +5,26 @@
 #include <QLocale>
 
 #include <array>
+#include <span>
 #include <cmath>
 
 namespace parley {
 
 namespace {
 
-struct EmoteSwitch {
+// A checkbox of the Settings pane and the option it turns on and off.
+struct OptionSwitch {
     const char* title;
     bool ThemeOptions::*option;
 };
 
-constexpr std::array<EmoteSwitch, 4> emoteSwitchTable { {
+constexpr std::array<OptionSwitch, 3> chatSwitchTable { {
+    { "Show badges", &ThemeOptions::showBadges },
+    { "Highlight mentions and replies", &ThemeOptions::highlightMentions },
+    { "Highlight first-time chatters", &ThemeOptions::highlightFirstMessages },
+} };
+
+constexpr std::array<OptionSwitch, 4> emoteSwitchTable { {
     { "Animate emotes", &ThemeOptions::animateEmotes },
     { "Show 7TV emotes", &ThemeOptions::showSevenTVEmotes },
     { "Show BetterTTV emotes", &ThemeOptions::showBetterTTVEmotes },
@@ -166,42 +174,66 @@ void PreferencesViewModel::setShowMessageTimestamp(bool show)
     edit([show](ThemeOptions& options) { options.showMessageTimestamp = show; });
 }
 
-void PreferencesViewModel::setShowBadges(bool show)
+namespace {
+
+QStringList titlesOf(std::span<const OptionSwitch> switches)
 {
-    edit([show](ThemeOptions& options) { options.showBadges = show; });
+    QStringList titles;
+    for (const OptionSwitch& optionSwitch : switches)
+        titles.append(QString::fromLatin1(optionSwitch.title));
+    return titles;
 }
 
-void PreferencesViewModel::setHighlightMentions(bool on)
+QVariantList statesOf(std::span<const OptionSwitch> switches, const ThemeOptions& options)
 {
-    edit([on](ThemeOptions& options) { options.highlightMentions = on; });
+    QVariantList states;
+    for (const OptionSwitch& optionSwitch : switches)
+        states.append(options.*optionSwitch.option);
+    return states;
 }
 
-void PreferencesViewModel::setHighlightFirstMessages(bool on)
+// The option of switch `index`; null for no such switch.
+bool ThemeOptions::*optionAt(std::span<const OptionSwitch> switches, int index)
 {
-    edit([on](ThemeOptions& options) { options.highlightFirstMessages = on; });
+    return index >= 0 && index < int(switches.size()) ? switches[index].option : nullptr;
+}
+
+} // namespace
+
+QStringList PreferencesViewModel::chatSwitchTitles()
+{
+    return titlesOf(chatSwitchTable);
+}
+
+QVariantList PreferencesViewModel::chatSwitches() const
+{
+    return statesOf(chatSwitchTable, themeOptions_);
+}
+
+void PreferencesViewModel::setChatSwitch(int index, bool on)
+{
+    setSwitch(optionAt(chatSwitchTable, index), on);
 }
 
 QStringList PreferencesViewModel::emoteSwitchTitles()
 {
-    QStringList titles;
-    for (const EmoteSwitch& emoteSwitch : emoteSwitchTable)
-        titles.append(QString::fromLatin1(emoteSwitch.title));
-    return titles;
+    return titlesOf(emoteSwitchTable);
 }
 
 QVariantList PreferencesViewModel::emoteSwitches() const
 {
-    QVariantList switches;
-    for (const EmoteSwitch& emoteSwitch : emoteSwitchTable)
-        switches.append(themeOptions_.*emoteSwitch.option);
-    return switches;
+    return statesOf(emoteSwitchTable, themeOptions_);
 }
 
 void PreferencesViewModel::setEmoteSwitch(int index, bool on)
 {
-    if (index < 0 || index >= int(emoteSwitchTable.size()))
-        return;
-    edit([option = emoteSwitchTable[index].option, on](ThemeOptions& options) { options.*option = on; });
+    setSwitch(optionAt(emoteSwitchTable, index), on);
+}
+
+void PreferencesViewModel::setSwitch(bool ThemeOptions::*option, bool on)
+{
+    if (option)
+        edit([option, on](ThemeOptions& options) { options.*option = on; });
 }
 
 QString PreferencesViewModel::format(double value)

@@ -34,9 +34,6 @@ class PreferencesViewModel : public QObject {
     Q_PROPERTY(QString customSpacingText READ customSpacingText NOTIFY themeOptionsChanged)
     Q_PROPERTY(QString customSpacingError READ customSpacingError NOTIFY fieldErrorsChanged)
     Q_PROPERTY(bool showMessageTimestamp READ showMessageTimestamp NOTIFY themeOptionsChanged)
-    Q_PROPERTY(bool showBadges READ showBadges NOTIFY themeOptionsChanged)
-    Q_PROPERTY(bool highlightMentions READ highlightMentions NOTIFY themeOptionsChanged)
-    Q_PROPERTY(bool highlightFirstMessages READ highlightFirstMessages NOTIFY themeOptionsChanged)
     Q_PROPERTY(QString userFontLabel READ userFontLabel CONSTANT)
     Q_PROPERTY(QString userFontSizeName READ userFontSizeName CONSTANT)
     Q_PROPERTY(QString userFontBoldName READ userFontBoldName CONSTANT)
@@ -50,9 +47,8 @@ class PreferencesViewModel : public QObject {
     Q_PROPERTY(QString pointsPlaceholder READ pointsPlaceholder CONSTANT)
     Q_PROPERTY(QString pointsUnit READ pointsUnit CONSTANT)
     Q_PROPERTY(QString timestampTitle READ timestampTitle CONSTANT)
-    Q_PROPERTY(QString badgesTitle READ badgesTitle CONSTANT)
-    Q_PROPERTY(QString mentionsTitle READ mentionsTitle CONSTANT)
-    Q_PROPERTY(QString firstMessagesTitle READ firstMessagesTitle CONSTANT)
+    Q_PROPERTY(QStringList chatSwitchTitles READ chatSwitchTitles CONSTANT)
+    Q_PROPERTY(QVariantList chatSwitches READ chatSwitches NOTIFY themeOptionsChanged)
     Q_PROPERTY(QString emotesLabel READ emotesLabel CONSTANT)
     Q_PROPERTY(QStringList emoteSwitchTitles READ emoteSwitchTitles CONSTANT)
     Q_PROPERTY(QVariantList emoteSwitches READ emoteSwitches NOTIFY themeOptionsChanged)
@@ -84,9 +80,6 @@ public:
     QString customSpacingText() const { return format(themeOptions_.spacing.points()); }
     const QString& customSpacingError() const { return customSpacingError_; }
     bool showMessageTimestamp() const { return themeOptions_.showMessageTimestamp; }
-    bool showBadges() const { return themeOptions_.showBadges; }
-    bool highlightMentions() const { return themeOptions_.highlightMentions; }
-    bool highlightFirstMessages() const { return themeOptions_.highlightFirstMessages; }
 
     // The labels: each font row's, and the names screen readers give its
     // size field and Bold box.
@@ -110,9 +103,9 @@ public:
     QString pointsPlaceholder() const { return QStringLiteral("Points"); }
     QString pointsUnit() const { return QStringLiteral("points"); }
     QString timestampTitle() const { return QStringLiteral("Show message timestamps"); }
-    QString badgesTitle() const { return QStringLiteral("Show badges"); }
-    QString mentionsTitle() const { return QStringLiteral("Highlight mentions and replies"); }
-    QString firstMessagesTitle() const { return QStringLiteral("Highlight first-time chatters"); }
+    // "Show badges" and the two highlight switches, and whether each is on.
+    static QStringList chatSwitchTitles();
+    QVariantList chatSwitches() const;
     QString emotesLabel() const { return QStringLiteral("Emotes:"); }
     // "Animate emotes", then one switch per community service, and whether
     // each is on, in the same order.
@@ -131,9 +124,7 @@ public:
     // is, the text is ignored and the field shows that choice's points.
     Q_INVOKABLE void setCustomSpacing(const QString& text);
     Q_INVOKABLE void setShowMessageTimestamp(bool show);
-    Q_INVOKABLE void setShowBadges(bool show);
-    Q_INVOKABLE void setHighlightMentions(bool on);
-    Q_INVOKABLE void setHighlightFirstMessages(bool on);
+    Q_INVOKABLE void setChatSwitch(int index, bool on);
     Q_INVOKABLE void setEmoteSwitch(int index, bool on);
 
     // A default number formatter's text: "13", "12.5".
@@ -157,6 +148,8 @@ private:
     // Refreshes the fields when an edit was refused, so they show the value in force.
     void refuse();
     void setFieldError(QString& error, const QString& text);
+    // Turns a switch's option on or off; a null option (no such switch) changes nothing.
+    void setSwitch(bool ThemeOptions::*option, bool on);
 
     ThemeOptions themeOptions_;
     const SetThemeOptions onSetThemeOptions_;
