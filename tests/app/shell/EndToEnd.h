@@ -190,7 +190,10 @@ public:
             [&] {
                 process_.waitForReadyRead(50);
                 errors_ += process_.readAllStandardError();
-                for (const QByteArray& line : errors_.split('\n'))
+                // Only whole lines: a read may end inside the address.
+                QList<QByteArray> lines = errors_.split('\n');
+                lines.removeLast();
+                for (const QByteArray& line : std::as_const(lines))
                     if (line.startsWith("http"))
                         address = QUrl(QString::fromUtf8(line.trimmed()));
                 return address.isValid();
