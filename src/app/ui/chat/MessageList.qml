@@ -15,6 +15,11 @@ FocusScope {
     required property ThemeModifier themeModifier
     property EmoteImageLoader emoteImages: null
     required property MessageListModel messages
+    // The rows shown: the messages, or a filter over them (a search).
+    property var rows: messages
+
+    // A row asked for its sender's card (a click on the name, Enter).
+    signal viewerRequested(int messageRow)
 
     readonly property real gap: themeModifier.theme.spacing.points
 
@@ -26,7 +31,7 @@ FocusScope {
     ListView {
         id: list
         objectName: "rows"
-        model: root.messages
+        model: root.rows
         anchors.fill: parent
         focus: true
         activeFocusOnTab: true
@@ -52,6 +57,7 @@ FocusScope {
             themeModifier: root.themeModifier
             emoteImages: root.emoteImages
             messages: root.messages
+            onViewerRequested: root.viewerRequested(messageRow)
         }
 
         // The geometry the stick-to-bottom rule judges by: the content with
@@ -140,7 +146,7 @@ FocusScope {
 
     MessageListScrollState {
         id: scrollState
-        model: root.messages
+        model: root.rows
     }
 
     Connections {

@@ -195,6 +195,8 @@ QVariant MessageListModel::data(const QModelIndex& index, int role) const
     const TwitchChatMessage* message = this->message(index.row());
     if (!message)
         return {};
+    if (role == MessageRowRole)
+        return index.row();
     const RowContext context { locale_, textColor_, showBadges_ ? badgeCatalogue_.data() : nullptr, badgeImages_.data(),
         requestedBadgeImages_, highlightRules_ };
     if (const TwitchChatTextMessage* text = message->text())
@@ -220,6 +222,7 @@ QHash<int, QByteArray> MessageListModel::roleNames() const
         { HeadlineRole, "headline" },
         { BadgesRole, "badges" },
         { HighlightRole, "highlight" },
+        { MessageRowRole, "messageRow" },
     };
 }
 

@@ -44,6 +44,7 @@ public:
         HeadlineRole, // a system line's own text; empty for a chatter's message
         BadgesRole, // the sender's badges: maps of "title", "source" (empty until loaded), "isBroadcaster"
         HighlightRole, // a Highlight: whether the row stands out, and why
+        MessageRowRole, // the row's own number here, also when read through a filter over the rows
     };
 
     // Why a row stands out (QML reads capitalised enumerators only).

@@ -37,7 +37,9 @@ void MessageListScrollState::setModel(QAbstractItemModel* model)
         connections_ = {
             connect(model, &Model::rowsInserted, this, &MessageListScrollState::rowsChanged),
             connect(model, &Model::rowsRemoved, this, &MessageListScrollState::rowsChanged),
-            connect(model, &Model::modelReset, this, &MessageListScrollState::rowsChanged),
+            // A reset list is another list (a search's rows): the reader's place
+            // in the old one means nothing, so it starts at the newest row.
+            connect(model, &Model::modelReset, this, &MessageListScrollState::followLatest),
         };
     }
     emit modelChanged();

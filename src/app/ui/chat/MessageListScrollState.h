@@ -17,7 +17,8 @@ namespace parley {
 // whether they stayed near the bottom. Everything else the view does (new
 // rows, rows that change height as they wrap or load emotes, a resized
 // window, a line appearing under the list) keeps a following list at its
-// newest row and leaves a reader who scrolled up where they are.
+// newest row and leaves a reader who scrolled up where they are; a reset
+// model (a search begun, changed or ended) follows again.
 class MessageListScrollState : public QObject {
     Q_OBJECT
     Q_PROPERTY(QSizeF contentSize MEMBER contentSize)
@@ -58,7 +59,8 @@ public:
     // The reader scrolled; the geometry measured since decides whether the
     // list follows from now on.
     Q_INVOKABLE void userScrolled();
-    // The reader asked for the newest row (the button, End): follow again.
+    // The reader asked for the newest row (the button, End), or the rows were
+    // reset: follow again.
     Q_INVOKABLE void followLatest();
     // Rows changed height or the view changed size.
     Q_INVOKABLE void layoutChanged();

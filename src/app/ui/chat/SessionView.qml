@@ -25,9 +25,56 @@ Item {
         color: colors.base
     }
 
+    Shortcut {
+        sequence: StandardKey.Find
+        onActivated: {
+            root.viewModel.startSearch()
+            searchField.forceActiveFocus()
+        }
+    }
+
     ColumnLayout {
         anchors.fill: parent
         spacing: 0
+
+        // The search: while it is open, only the rows that match show.
+        Rectangle {
+            objectName: "searchBar"
+            Layout.fillWidth: true
+            visible: root.viewModel.isSearching
+            implicitHeight: searchRow.implicitHeight + 12
+            color: colors.window
+
+            RowLayout {
+                id: searchRow
+                x: 6
+                width: parent.width - 12
+                anchors.verticalCenter: parent.verticalCenter
+                spacing: 6
+
+                TextField {
+                    id: searchField
+                    objectName: "searchField"
+                    Layout.fillWidth: true
+                    placeholderText: root.viewModel.searchPlaceholder
+                    text: root.viewModel.searchText
+                    onTextEdited: root.viewModel.searchText = text
+                    Keys.onEscapePressed: root.endSearch()
+                    Accessible.name: root.viewModel.searchPlaceholder
+                }
+                Button {
+                    objectName: "closeSearchButton"
+                    text: "\u2715"
+                    flat: true
+                    implicitWidth: implicitHeight
+                    onClicked: root.endSearch()
+                    ToolTip.visible: hovered
+                    ToolTip.text: root.viewModel.closeSearchName
+                    Accessible.name: root.viewModel.closeSearchName
+                    Accessible.onPressAction: root.endSearch()
+                }
+            }
+        }
 
         MessageList {
             id: messageList
@@ -37,8 +84,26 @@ Item {
             Layout.minimumWidth: 250
             Layout.minimumHeight: 250
             messages: root.viewModel.messages
+            rows: root.viewModel.shownMessages
             themeModifier: root.themeModifier
             emoteImages: root.emoteImages
+            onViewerRequested: (messageRow) => root.viewModel.openViewerCard(messageRow)
+
+            Text {
+                objectName: "noMatchesLine"
+                anchors.centerIn: parent
+                width: parent.width - 32
+                horizontalAlignment: Text.AlignHCenter
+                visible: text !== ""
+                text: root.viewModel.noMatchesText
+                textFormat: Text.PlainText
+                wrapMode: Text.Wrap
+                color: colors.text
+                opacity: 0.6
+                Accessible.role: Accessible.StaticText
+                Accessible.name: text
+                Accessible.ignored: text === ""
+            }
         }
 
         Rectangle {
@@ -111,6 +176,11 @@ Item {
                         onTextEdited: root.viewModel.newMessage = text
                         onAccepted: root.viewModel.send()
                         focus: true
+                        Keys.onEscapePressed: (event) => {
+                            event.accepted = root.viewModel.isSearching
+                            if (event.accepted)
+                                root.endSearch()
+                        }
                         // The list's keys reach it from the field as well.
                         Keys.onPressed: (event) => {
                             if (event.key === Qt.Key_End && (event.modifiers & Qt.ControlModifier))
@@ -212,5 +282,22 @@ Item {
                 }
             }
         }
+    }
+    Loader {
+        objectName: "viewerCardLoader"
+        anchors.fill: parent
+        active: root.viewModel.viewerCard !== null
+        sourceComponent: ViewerCard {
+            viewModel: root.viewModel.viewerCard
+            themeModifier: root.themeModifier
+            emoteImages: root.emoteImages
+            onClosed: root.viewModel.closeViewerCard()
+        }
+    }
+
+    // Every row again, the list at the newest; typing goes to the message field.
+    function endSearch() {
+        root.viewModel.endSearch()
+        field.forceActiveFocus()
     }
 }

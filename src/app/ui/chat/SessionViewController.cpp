@@ -20,6 +20,7 @@ SessionViewController::SessionViewController(SessionController& session, ThemeMo
 {
     ChatQmlModule::registerTypes();
     messages_->setBadgeSources(session.badges(), session.emoteImageLoader());
+    viewModel_->setViewerCardSources(session.accessToken().info.userID, nullptr);
     observe(&themeModifier, &ThemeModifier::theme, &ThemeModifier::themeChanged, this,
         [this, &session](const Theme& theme) {
             messages_->setShowBadges(theme.showBadges);

@@ -3,11 +3,78 @@
 #include "platform/ErrorPresenter.h"
 #include "platform/WhenFinished.h"
 
+#include <utility>
+
 namespace parley {
 
 SessionViewModel::SessionViewModel(MessageListModel& messages, SendMessage onSendMessage, QObject* parent)
-    : QObject(parent), messages_(messages), onSendMessage_(std::move(onSendMessage))
-{ }
+    : QObject(parent)
+    , messages_(messages)
+    , search_(new MessageSearchFilter(messages, this))
+    , onSendMessage_(std::move(onSendMessage))
+{
+    connect(search_, &MessageSearchFilter::rowsInserted, this, &SessionViewModel::noMatchesTextChanged);
+    connect(search_, &MessageSearchFilter::rowsRemoved, this, &SessionViewModel::noMatchesTextChanged);
+    connect(search_, &MessageSearchFilter::modelReset, this, &SessionViewModel::noMatchesTextChanged);
+}
+
+void SessionViewModel::setViewerCardSources(const QString& ownUserID, ViewerModeration* moderation)
+{
+    ownUserID_ = ownUserID;
+    moderation_ = moderation;
+}
+
+void SessionViewModel::openViewerCard(int messageRow)
+{
+    const TwitchChatMessage* message = messages_.message(messageRow);
+    const QString userID = message ? ViewerMessageFilter::senderID(*message, ownUserID_) : QString();
+    if (userID.isEmpty())
+        return;
+    closeViewerCard();
+    viewerCard_ = new ViewerCardViewModel(messages_, userID, ownUserID_, moderation_, this);
+    emit viewerCardChanged();
+}
+
+void SessionViewModel::closeViewerCard()
+{
+    if (!viewerCard_)
+        return;
+    // Later: the card's QML may still be reading it in this turn.
+    viewerCard_->deleteLater();
+    viewerCard_ = nullptr;
+    emit viewerCardChanged();
+}
+
+void SessionViewModel::setSearchText(const QString& text)
+{
+    if (text == searchText() && isSearching_)
+        return;
+    isSearching_ = true;
+    if (text != searchText())
+        search_->setSearchText(text);
+    emit searchChanged();
+}
+
+QString SessionViewModel::noMatchesText() const
+{
+    if (searchText().isEmpty() || search_->rowCount() > 0)
+        return {};
+    return QStringLiteral("No messages match.");
+}
+
+void SessionViewModel::startSearch()
+{
+    setSearchText(searchText());
+}
+
+void SessionViewModel::endSearch()
+{
+    // Always a reset: the list comes back at its newest row even when the
+    // reader scrolled up in an empty search.
+    search_->setSearchText({});
+    if (std::exchange(isSearching_, false))
+        emit searchChanged();
+}
 
 void SessionViewModel::setNewMessage(const QString& text)
 {

@@ -1,10 +1,13 @@
 #pragma once
 
 #include "app/ui/chat/MessageListModel.h"
+#include "app/ui/chat/MessageSearchFilter.h"
+#include "app/ui/chat/ViewerCardViewModel.h"
 #include "twitch/chat/TwitchChatConnectionState.h"
 
 #include <QFuture>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 
 #include <functional>
@@ -18,6 +21,13 @@ namespace parley {
 class SessionViewModel final : public QObject {
     Q_OBJECT
     Q_PROPERTY(parley::MessageListModel* messages READ messages CONSTANT)
+    Q_PROPERTY(parley::MessageSearchFilter* shownMessages READ shownMessages CONSTANT)
+    Q_PROPERTY(bool isSearching READ isSearching NOTIFY searchChanged)
+    Q_PROPERTY(QString searchText READ searchText WRITE setSearchText NOTIFY searchChanged)
+    Q_PROPERTY(QString searchPlaceholder READ searchPlaceholder CONSTANT)
+    Q_PROPERTY(QString closeSearchName READ closeSearchName CONSTANT)
+    Q_PROPERTY(QString noMatchesText READ noMatchesText NOTIFY noMatchesTextChanged)
+    Q_PROPERTY(parley::ViewerCardViewModel* viewerCard READ viewerCard NOTIFY viewerCardChanged)
     Q_PROPERTY(QString newMessage READ newMessage WRITE setNewMessage NOTIFY newMessageChanged)
     Q_PROPERTY(bool canSend READ canSend NOTIFY newMessageChanged)
     Q_PROPERTY(int characterCount READ characterCount NOTIFY newMessageChanged)
@@ -45,6 +55,33 @@ public:
     SessionViewModel(MessageListModel& messages, SendMessage onSendMessage, QObject* parent = nullptr);
 
     MessageListModel* messages() const { return &messages_; }
+    // The rows the list shows: every message, or while searching the ones
+    // that match.
+    MessageSearchFilter* shownMessages() const { return search_; }
+
+    // The search field is open (Ctrl+F) until endSearch().
+    bool isSearching() const { return isSearching_; }
+    const QString& searchText() const { return search_->searchText(); }
+    // Opens the search when it is not open yet.
+    void setSearchText(const QString& text);
+    QString searchPlaceholder() const { return QStringLiteral("Search messages"); }
+    QString closeSearchName() const { return QStringLiteral("Close search"); }
+    // "No messages match." while a search text matches no row; empty otherwise.
+    QString noMatchesText() const;
+    Q_INVOKABLE void startSearch();
+    // Closes the field and shows every row again, the list back at the newest.
+    Q_INVOKABLE void endSearch();
+
+    // Whose messages are one's own (they carry no user id), and the actions
+    // viewers' cards offer (may be null: the cards then ask to sign in again).
+    // `moderation` must outlive the view model or be set again.
+    void setViewerCardSources(const QString& ownUserID, ViewerModeration* moderation);
+    // The open card; null while none is.
+    ViewerCardViewModel* viewerCard() const { return viewerCard_; }
+    // Opens the card of the sender of `messageRow` (a row of `messages`) in
+    // place of the open one; a row no viewer wrote opens none.
+    Q_INVOKABLE void openViewerCard(int messageRow);
+    Q_INVOKABLE void closeViewerCard();
 
     const QString& newMessage() const { return newMessage_; }
     void setNewMessage(const QString& text);
@@ -102,6 +139,9 @@ signals:
     void newMessageChanged();
     void errorMessageChanged();
     void connectionTextChanged();
+    void searchChanged();
+    void noMatchesTextChanged();
+    void viewerCardChanged();
 
 private:
     void setErrorMessage(const QString& text);
@@ -109,6 +149,11 @@ private:
     void setRetryInSeconds(int seconds);
 
     MessageListModel& messages_;
+    MessageSearchFilter* search_;
+    bool isSearching_ = false;
+    QString ownUserID_;
+    QPointer<ViewerModeration> moderation_;
+    QPointer<ViewerCardViewModel> viewerCard_;
     const SendMessage onSendMessage_;
     QString newMessage_;
     int characterCount_ = 0;

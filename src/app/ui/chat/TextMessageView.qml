@@ -30,6 +30,8 @@ Item {
     // Maps of "title", "source" and "isBroadcaster", in the order drawn.
     required property var badges
     required property int highlight
+    // The row's number in `messages`, also when the list shows a filter over it.
+    required property int messageRow
 
     required property ThemeModifier themeModifier
     property EmoteImageLoader emoteImages: null
@@ -37,9 +39,15 @@ Item {
 
     readonly property real padding: themeModifier.theme.spacing.points
 
+    // The sender's card: a click on the name, or Enter on the focused row.
+    signal viewerRequested()
+
     implicitHeight: column.implicitHeight
     Accessible.role: Accessible.ListItem
     Accessible.name: accessibleName
+    activeFocusOnTab: hasSender
+    Keys.onReturnPressed: viewerRequested()
+    Keys.onEnterPressed: viewerRequested()
     // A pooled row showing another message: that message comes on screen.
     ListView.onReused: {
         tipsShown = false
@@ -71,6 +79,16 @@ Item {
             height: parent.height
             color: Qt.rgba(row.highlightTint.r, row.highlightTint.g, row.highlightTint.b, 1)
         }
+    }
+
+    Rectangle {
+        objectName: "focusFrame"
+        visible: row.activeFocus
+        anchors.fill: parent
+        color: "transparent"
+        border.color: colors.highlight
+        border.width: 2
+        Accessible.ignored: true
     }
 
     Rectangle {
@@ -191,6 +209,7 @@ Item {
 
                 HoverHandler {
                     id: nameHover
+                    cursorShape: Qt.PointingHandCursor
                     onPointChanged: row.tipsShown = true
                 }
                 ToolTip.visible: nameHover.hovered && row.tipsShown && row.roleTooltip !== ""
@@ -201,13 +220,16 @@ Item {
                     acceptedButtons: Qt.RightButton
                     onTapped: nameMenu.createObject(name).popup()
                 }
+                TapHandler {
+                    onTapped: row.viewerRequested()
+                }
                 Component {
                     id: nameMenu
                     Menu {
                         onClosed: destroy()
                         MenuItem {
                             text: row.messages.copyDisplayNameTitle
-                            onTriggered: row.messages.copyDisplayName(row.index)
+                            onTriggered: row.messages.copyDisplayName(row.messageRow)
                         }
                     }
                 }

@@ -240,3 +240,76 @@ TEST_F(SessionViewTest, AMentionAndAFirstMessageStandOutInTheirTints)
     EXPECT_EQ(rowNames().mid(0, 2),
         (QStringList { "Mention. Viewer: hi @parley_demo how are you", "First message. Newcomer: hello everyone" }));
 }
+
+TEST_F(SessionViewTest, CtrlFShowsOnlyMatchingRowsAndEscapeBringsBackEveryRowFollowing)
+{
+    QStringList lines;
+    for (int i = 0; i < 40; ++i)
+        lines.append(ChatLine { QString::number(i), QStringLiteral("%1 message %2").arg(i % 4 ? "plain" : "Clip").arg(i) }
+                         .toString());
+    ASSERT_TRUE(deliver(lines));
+    QQuickItem* list = item("rows");
+    QQuickItem* searchBar = item("searchBar");
+    ASSERT_TRUE(list && searchBar);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return showsNewest(); }, waitMs));
+    EXPECT_FALSE(searchBar->isVisible());
+
+    QTest::keyClick(view.quickWidget(), Qt::Key_F, Qt::ControlModifier);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return searchBar->isVisible(); }, waitMs));
+    EXPECT_TRUE(item("searchField")->hasActiveFocus());
+    QTest::keyClicks(view.quickWidget(), QStringLiteral("cLIP"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return list->property("count").toInt() == 10; }, waitMs));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return showsNewest() && newestRow() == "Viewer: Clip message 36"; }, waitMs));
+    for (const QString& name : rowNames())
+        EXPECT_TRUE(name.contains("Clip")) << name.toStdString();
+    ASSERT_TRUE(deliver({ ChatLine { "new", "another clip" }.toString(), ChatLine { "x", "hidden" }.toString() }));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return showsNewest() && newestRow() == "Viewer: another clip"; }, waitMs));
+
+    // Scrolled up within the results, Escape still ends at the newest row of
+    // the whole chat, and the list follows on.
+    view.resize(400, 300);
+    turnWheel(list, 10);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return item("moreMessagesButton")->isVisible(); }, waitMs));
+    QTest::keyClick(view.quickWidget(), Qt::Key_Escape);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !searchBar->isVisible(); }, waitMs));
+    EXPECT_EQ(list->property("count").toInt(), 42);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return showsNewest() && newestRow() == "Viewer: hidden"; }, waitMs));
+    EXPECT_FALSE(item("moreMessagesButton")->isVisible());
+    EXPECT_TRUE(item("messageField")->hasActiveFocus());
+    ASSERT_TRUE(deliver({ ChatLine { "last", "after the search" }.toString() }));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return showsNewest() && newestRow() == "Viewer: after the search"; }, waitMs));
+}
+
+TEST_F(SessionViewTest, ClickingANameOpensTheViewersCardWhichEscapeCloses)
+{
+    ASSERT_TRUE(deliver({ ChatLine { "a", "first words" }.toString(), ChatLine { "b", "second words" }.toString() }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return items("name").size() == 2; }, waitMs));
+    QQuickItem* name = items("name").first();
+    const QPointF centre = name->mapToScene(QPointF(4, name->height() / 2));
+    QTest::mouseClick(view.quickWidget(), Qt::LeftButton, Qt::NoModifier, centre.toPoint());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view.viewModel().viewerCard() != nullptr; }, waitMs));
+
+    // The card lives in the window's overlay, over the chat.
+    const auto cardItems = [&](const QString& objectName) {
+        QList<QQuickItem*> found;
+        QList<QQuickItem*> pending { view.quickWidget()->quickWindow()->contentItem() };
+        while (!pending.isEmpty()) {
+            QQuickItem* item = pending.takeFirst();
+            if (item->objectName() == objectName && item->isVisible())
+                found.append(item);
+            pending = item->childItems() + pending;
+        }
+        return found;
+    };
+    ASSERT_TRUE(QTest::qWaitFor([&] { return cardItems("cardMessageBody").size() == 2; }, waitMs));
+    EXPECT_EQ(cardItems("cardName").first()->property("text").toString(), "Viewer");
+    EXPECT_EQ(cardItems("cardMessageBody").last()->property("text").toString(), "second words");
+    // Without moderation the buttons ask to sign in again.
+    EXPECT_EQ(cardItems("moderationHint").first()->property("text").toString(), "Sign in again to moderate.");
+    EXPECT_FALSE(cardItems("banButton").first()->isEnabled());
+    ASSERT_EQ(cardItems("closeCardButton").size(), 1);
+
+    QTest::keyClick(view.quickWidget(), Qt::Key_Escape);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return view.viewModel().viewerCard() == nullptr; }, waitMs));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return cardItems("cardName").isEmpty(); }, waitMs));
+}
