@@ -2,8 +2,9 @@
 #include "parley-dev/TokenInput.h"
 
 #include "parley-dev/TerminalText.h"
+#include "app/overlay/MessageRuns.h"
+#include "app/overlay/SessionOverlay.h"
 #include "app/session/SessionController.h"
-#include "app/ui/chat/TextMessageViewModel.h"
 #include "images/pipeline/ImagePipeline.h"
 #include "platform/Diagnostics.h"
 #include "platform/Error.h"
@@ -12,9 +13,7 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QJsonArray>
 #include <QJsonDocument>
-#include <QJsonObject>
 #include <QTimer>
 
 #include <algorithm>
@@ -49,54 +48,11 @@ QString describeSets(const EmoteSetStatuses& sets)
     return described.isEmpty() ? QStringLiteral("(none)") : described.join(QLatin1Char(' '));
 }
 
-QJsonObject twitchEmoteRun(const TextWithEmotesRun& run, const EmoteRegistry& registry)
-{
-    const TwitchEmote record = registry.emotes().value(run.twitchEmoteID);
-    const QUrl url = registry.imageURL(run.twitchEmoteID).value_or(QUrl());
-    return { { "emote", run.text }, { "provider", "twitch" }, { "url", url.toString() }, { "zeroWidth", false },
-        { "animated", record.format.contains(TwitchEmote::Format::animated) } };
-}
-
-QJsonObject communityEmoteRun(const CommunityEmote& emote)
-{
-    return { { "emote", emote.name }, { "provider", wireName(emote.provider).toString() },
-        { "url", emote.imageURL.toString() }, { "zeroWidth", emote.zeroWidth }, { "animated", emote.animated } };
-}
-
 // A message body as the window composes it, one JSON object per run.
 QString runsLine(const TwitchChatTextMessage& message, SessionController& session)
 {
-    const TextWithEmotes body(message.body(), message.emotes(), message.emoteSets());
-    const CommunityEmoteCatalogue* community = session.communityEmotes();
-    CommunityEmoteLookup lookup;
-    if (community)
-        lookup = [community](QStringView word) { return community->find(word); };
-    QJsonArray runs;
-    // Why the message stands out, if it does, ahead of everything.
-    const TwitchUserAccessToken::Info& broadcaster = session.accessToken().info;
-    switch (TextMessageViewModel::highlight(message, { broadcaster.login, broadcaster.userID })) {
-    case TextMessageViewModel::Highlight::mention:
-        runs.append(QJsonObject { { "highlight", "mention" } });
-        break;
-    case TextMessageViewModel::Highlight::firstMessage:
-        runs.append(QJsonObject { { "highlight", "first" } });
-        break;
-    case TextMessageViewModel::Highlight::none:
-        break;
-    }
-    // Then the badges, as the row draws them before the name.
-    for (const TextMessageViewModel::Badge& badge : TextMessageViewModel::badges(message, session.badges()))
-        runs.append(QJsonObject {
-            { "badge", badge.setVersion }, { "title", badge.title }, { "url", badge.imageURL.toString() } });
-    for (const TextWithEmotesRun& run : body.runs(lookup)) {
-        if (run.communityEmote)
-            runs.append(communityEmoteRun(*run.communityEmote));
-        else if (!run.twitchEmoteID.isEmpty())
-            runs.append(twitchEmoteRun(run, *session.emoteRegistry()));
-        else
-            runs.append(QJsonObject { { "text", run.text } });
-    }
-    return QStringLiteral("runs: ") + QString::fromUtf8(QJsonDocument(runs).toJson(QJsonDocument::Compact));
+    return QStringLiteral("runs: ")
+        + QString::fromUtf8(QJsonDocument(messageRuns(message, session)).toJson(QJsonDocument::Compact));
 }
 
 // Prints one status line whenever the session's emote state changes.
@@ -185,6 +141,8 @@ int runSession(const QStringList& arguments)
         { "bttv-cdn", "BetterTTV image address.", "URL" },
         { "ffz", "FrankerFaceZ API address.", "URL" },
         { "7tv", "7TV API address.", "URL" },
+        { "overlay", "Serve the chat overlay on 127.0.0.1 at PORT (0: any free port) and print its address.",
+            "PORT" },
     });
     parser.process(QStringList { QStringLiteral("parley-dev session") } + arguments);
     const std::optional<QString> accessToken = readToken(
@@ -199,6 +157,17 @@ int runSession(const QStringList& arguments)
     if (!secondsValid || seconds < 0) {
         std::fputs("parley-dev session: --seconds takes a number of seconds\n", stderr);
         return 2;
+    }
+
+    std::optional<OverlayOptions> overlayOptions;
+    if (parser.isSet("overlay")) {
+        bool portValid = false;
+        const uint port = parser.value("overlay").toUInt(&portValid);
+        if (!portValid || port > 65535) {
+            std::fputs("parley-dev session: --overlay takes a port (0 for any free one)\n", stderr);
+            return 2;
+        }
+        overlayOptions = OverlayOptions { .enabled = true, .port = quint16(port), .token = OverlayOptions::newToken() };
     }
 
     // The session's own lines (emote fetch failures) always; the chat
@@ -219,6 +188,7 @@ int runSession(const QStringList& arguments)
     const auto images = ImagePipeline::create();
     std::unique_ptr<SessionController> session;
     std::unique_ptr<SessionPrinter> printer;
+    std::unique_ptr<SessionOverlay> overlay;
     QObject context;
     // The login (the channel to join) and the user id come from validating the token.
     whenFinished(twitch.validate(*accessToken), &context, [&](QFuture<TwitchUserAccessToken> validation) {
@@ -236,6 +206,15 @@ int runSession(const QStringList& arguments)
         printer = std::make_unique<SessionPrinter>(*session, parser.isSet("runs"));
         if (community)
             switchOffUnnamed(*session->communityEmotes(), *community);
+        if (overlayOptions) {
+            overlay = std::make_unique<SessionOverlay>(*session);
+            if (!overlay->listen(*overlayOptions)) {
+                printLine(QStringLiteral("overlay: no free port from %1").arg(overlayOptions->port));
+                QCoreApplication::exit(1);
+                return;
+            }
+            printLine(QStringLiteral("overlay: ") + overlay->address());
+        }
         QObject::connect(session.get(), &SessionController::errors, &context, [&](const std::exception_ptr& error) {
             printLine(QStringLiteral("Disconnected from chat: ") + describe(error));
             QCoreApplication::exit(1);
@@ -244,6 +223,7 @@ int runSession(const QStringList& arguments)
     if (seconds > 0)
         QTimer::singleShot(std::chrono::seconds(seconds), &context, [] { QCoreApplication::exit(0); });
     const int status = QCoreApplication::exec();
+    overlay.reset();
     printer.reset();
     session.reset();
     return status;
