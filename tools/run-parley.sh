@@ -39,6 +39,7 @@ bttv=$(sed -n 's/^bttv: //p' "$sim_log")
 bttv_cdn=$(sed -n 's/^bttv cdn: //p' "$sim_log")
 ffz=$(sed -n 's/^ffz: //p' "$sim_log")
 seventv=$(sed -n 's/^7tv: //p' "$sim_log")
+recent_messages=$(sed -n 's/^recent messages: //p' "$sim_log")
 redirect_port=$(free_port 17563)
 
 # The program finds Info.json beside its own binary: copy it into the bundle.
@@ -57,7 +58,8 @@ cat >"$demo/share/parley/Info.json" <<JSON
     "BTTV_API_URL": "$bttv",
     "BTTV_CDN_URL": "$bttv_cdn",
     "FFZ_API_URL": "$ffz",
-    "SEVENTV_API_URL": "$seventv"
+    "SEVENTV_API_URL": "$seventv",
+    "RECENT_MESSAGES_URL": "$recent_messages"
 }
 JSON
 

@@ -2,6 +2,7 @@
 
 #include "community/CommunityEmote.h"
 #include "community/CommunityEmoteServices.h"
+#include "community/ThirdPartyLimits.h"
 
 #include <QByteArray>
 #include <QFuture>
@@ -9,7 +10,6 @@
 #include <QNetworkAccessManager>
 #include <QString>
 
-#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -32,19 +32,8 @@ public:
     // The channel's own set; `roomID` is its Twitch user id.
     QFuture<QList<CommunityEmote>> channelEmotes(CommunityEmoteProvider provider, const QString& roomID) const;
 
-    static constexpr qint64 maxAnswerSize = 4 * 1024 * 1024;
-
-    // What one request may take: it times out without its headers after
-    // `response` (Qt 6.4 reads a 401 or 407 body whole before it shows them,
-    // with no progress to see), after `inactivity` without progress or after
-    // `total` altogether, and stops reading past `maximumAnswerSize`.
-    struct Limits {
-        std::chrono::milliseconds response = std::chrono::seconds(10);
-        std::chrono::milliseconds inactivity = std::chrono::seconds(30);
-        std::chrono::milliseconds total = std::chrono::seconds(60);
-        qint64 maximumAnswerSize = maxAnswerSize;
-        qint64 readBufferSize = 256 * 1024;
-    };
+    using Limits = ThirdPartyLimits;
+    static constexpr qint64 maxAnswerSize = ThirdPartyLimits {}.maximumAnswerSize;
     const Limits& limits() const { return limits_; }
     void setLimits(const Limits& limits) { limits_ = limits; }
 

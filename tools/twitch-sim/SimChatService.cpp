@@ -3,6 +3,7 @@
 #include <QAbstractHttpServer>
 #include <QDateTime>
 #include <QPointer>
+#include <QSet>
 #include <QUuid>
 
 namespace parley::sim {
@@ -109,7 +110,13 @@ void SimChatService::forEachJoined(F&& f)
 
 void SimChatService::sendText(const QString& frame)
 {
-    forEachJoined([&](Client& client) { client.send(frame); });
+    QSet<QString> channels;
+    forEachJoined([&](Client& client) {
+        channels.insert(client.channel);
+        client.send(frame);
+    });
+    for (const QString& channel : channels)
+        recentMessages_.remember(channel, frame);
 }
 
 void SimChatService::sendBinary(const QByteArray& frame)
@@ -152,6 +159,8 @@ void SimChatService::sendTraffic()
         frames.insert(client.channel, lines.join(QStringLiteral("\r\n")));
     });
     forEachJoined([&](Client& client) { client.send(frames.value(client.channel)); });
+    for (auto frame = frames.cbegin(); frame != frames.cend(); ++frame)
+        recentMessages_.remember(frame.key(), frame.value());
 }
 
 void SimChatService::flood(const QStringList& frames, int repeat)
@@ -396,6 +405,7 @@ void SimChatService::join(Client& client, const QString& channel)
             .arg(roomID(channel), server, channel),
     }
                     .join(QStringLiteral("\r\n")));
+    recentMessages_.joined(channel, roomID(channel));
     emit clientJoined(channel);
 }
 
@@ -418,6 +428,7 @@ void SimChatService::relayMessage(Client& sender, const QString& text)
                                     roomID(channel), now(), account.userID) +
         QStringLiteral(":%1!%1@%1.%2 PRIVMSG #%3 :").arg(account.login, server, channel) +
         (isAction ? QStringLiteral("\u0001ACTION ") + words + QChar(u'\u0001') : words);
+    recentMessages_.remember(channel, relayed);
     QWebSocket* senderSocket = sender.socket.get();
     forEachJoined([&](Client& client) {
         if (client.socket.get() != senderSocket && client.channel == channel)

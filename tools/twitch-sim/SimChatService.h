@@ -2,6 +2,7 @@
 
 #include "twitch-sim/SimChatTraffic.h"
 #include "twitch-sim/SimModel.h"
+#include "twitch-sim/SimRecentMessages.h"
 
 #include <QElapsedTimer>
 #include <QHash>
@@ -81,6 +82,8 @@ public:
     // other channels' (which only the template address serves).
     QList<SimChatEmote> chatEmotes(const QString& channel) const;
     QStringList communityWords(const QString& channel) const;
+    // The recent chat service's stand-in: the chat lines sent to each channel.
+    const SimRecentMessages& recentMessages() const { return recentMessages_; }
 
 signals:
     void frameReceived(const QString& frame);
@@ -107,6 +110,7 @@ private:
 
     const SimModel& model_;
     std::vector<std::unique_ptr<Client>> clients_;
+    SimRecentMessages recentMessages_;
     QStringList receivedFrames_;
     int pongCount_ = 0;
     bool stalled_ = false;

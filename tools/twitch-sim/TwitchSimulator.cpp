@@ -139,8 +139,11 @@ void TwitchSimulator::handle(const QHttpServerRequest& request, QTcpSocket* sock
     const SimRequest simRequest { methodName(request.method()), request.url().path(),
         request.url().query(QUrl::FullyEncoded), request.headers(), request.body() };
     record(simRequest);
-    const HttpFault fault = takeFault(simRequest.path).value_or(HttpFault {});
+    HttpFault fault = takeFault(simRequest.path).value_or(HttpFault {});
     HttpReply reply = fault.rangeFromStart ? rangeFromStart(simRequest) : route(simRequest);
+    // The recent chat service answers a failure in its own words.
+    if (fault.status != 0 && SimRecentMessages::handles(simRequest.path))
+        reply = SimRecentMessages::failure(std::exchange(fault.status, 0));
     emit requestServed(simRequest, reply.status);
     ReplyWriter::write(socket, std::move(reply), fault);
 }
@@ -206,6 +209,8 @@ HttpReply TwitchSimulator::route(const SimRequest& request)
         return image ? HttpReply { 200, { { "Content-Type", "image/png" } }, *image }
                      : HttpReply::error(404, QStringLiteral("not found"));
     }
+    if (SimRecentMessages::handles(request.path))
+        return chat_->recentMessages().route(request);
     if (CommunityStandIns::handles(request.path))
         return community_.route(request, model_, baseURL());
     return HttpReply::error(404, QStringLiteral("not found"));

@@ -27,8 +27,9 @@ class SimHttpServer;
 // the identity service (/oauth2/authorize, /oauth2/validate, POST
 // /oauth2/revoke; the authorize page hands "state" back), the Helix emote
 // catalogue (/helix/chat/emotes...), emote images (/emoticons/v2/ID/FORMAT/
-// THEME/SCALE), test downloads (/blob/SIZE, files put in by tests) and the
-// community emote services' stand-ins (CommunityStandIns). It counts and
+// THEME/SCALE), test downloads (/blob/SIZE, files put in by tests), the
+// community emote services' stand-ins (CommunityStandIns) and the recent chat
+// service's (SimRecentMessages, fed by the chat service). It counts and
 // records every request and misbehaves on demand (HttpFault: a fault on
 // "/bttv/*" makes BetterTTV's API answer 404 or 500, say).
 class TwitchSimulator : public QObject {
@@ -50,6 +51,8 @@ public:
     QUrl betterTTVCDNURL() const { return serviceURL(QStringLiteral("/bttv-cdn")); }
     QUrl frankerFaceZAPIURL() const { return serviceURL(QStringLiteral("/ffz/v1")); }
     QUrl sevenTVAPIURL() const { return serviceURL(QStringLiteral("/7tv/v3")); }
+    // The recent chat service's stand-in (SimRecentMessages).
+    QUrl recentMessagesURL() const { return serviceURL(QStringLiteral("/recent-messages")); }
 
     SimModel& model() { return model_; }
     const SimModel& model() const { return model_; }

@@ -103,6 +103,7 @@ int main(int argc, char** argv)
     print(QStringLiteral("bttv cdn: %1").arg(simulator.betterTTVCDNURL().toString()));
     print(QStringLiteral("ffz: %1").arg(simulator.frankerFaceZAPIURL().toString()));
     print(QStringLiteral("7tv: %1").arg(simulator.sevenTVAPIURL().toString()));
+    print(QStringLiteral("recent messages: %1").arg(simulator.recentMessagesURL().toString()));
     for (const char* token : { demo::token, demo::readOnlyToken, demo::foreignToken }) {
         const SimToken known = *simulator.model().token(QString::fromLatin1(token));
         print(QStringLiteral("token %1: %2 (user %3, client %4) %5")

@@ -99,6 +99,7 @@ BundleConfig decode(const JsonReader& json)
     config.betterTTVCDNURL = webURL("BTTV_CDN_URL", "https://cdn.betterttv.net");
     config.frankerFaceZAPIURL = webURL("FFZ_API_URL", "https://api.frankerfacez.com/v1");
     config.sevenTVAPIURL = webURL("SEVENTV_API_URL", "https://7tv.io/v3");
+    config.recentMessagesURL = webURL("RECENT_MESSAGES_URL", "https://recent-messages.robotty.de");
     if (const std::optional<QString> feed = info.optionalString("UPDATE_FEED_URL"); feed && !feed->isEmpty())
         config.updateFeedURL = info.url(*feed, "UPDATE_FEED_URL", { "https", "http" });
     config.bundleKind = info.optionalString("PARLEY_BUNDLE_KIND");

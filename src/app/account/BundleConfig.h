@@ -1,6 +1,7 @@
 #pragma once
 
 #include "community/CommunityEmoteServices.h"
+#include "community/RecentMessagesService.h"
 #include "twitch/api/TwitchEndpoints.h"
 
 #include <QString>
@@ -30,6 +31,8 @@ struct BundleConfig {
     QUrl betterTTVCDNURL;
     QUrl frankerFaceZAPIURL;
     QUrl sevenTVAPIURL;
+    // The recent chat service, asked only when the user has turned it on.
+    QUrl recentMessagesURL;
     std::optional<QUrl> updateFeedURL;
     // "PARLEY_BUNDLE_KIND": "build", "demo", "installed", "test"; none for a
     // downloaded copy.
@@ -55,6 +58,12 @@ struct BundleConfig {
     CommunityEmoteServices communityEmoteServices() const
     {
         return { betterTTVAPIURL, betterTTVCDNURL, frankerFaceZAPIURL, sevenTVAPIURL };
+    }
+
+    // Introduced as "Parley/VERSION".
+    RecentMessagesService recentMessagesService() const
+    {
+        return { recentMessagesURL, "Parley/" + shortVersion.toUtf8() };
     }
 
     // The credential items' account names start with this.

@@ -3,6 +3,7 @@
 #include "platform/Diagnostics.h"
 #include "platform/Error.h"
 #include "platform/Observe.h"
+#include "platform/WhenFinished.h"
 
 #include <QNetworkAccessManager>
 #include <QTimer>
@@ -21,10 +22,18 @@ std::unique_ptr<CommunityEmoteCatalogue> makeCommunityEmotes(const std::optional
         CommunityEmoteClient(*services, std::make_shared<QNetworkAccessManager>()));
 }
 
+std::optional<RecentMessagesClient> makeRecentMessages(const std::optional<RecentMessagesService>& service)
+{
+    if (!service)
+        return std::nullopt;
+    return RecentMessagesClient(*service, std::make_shared<QNetworkAccessManager>());
+}
+
 } // namespace
 
 SessionController::SessionController(TwitchAPI twitch, TwitchUserAccessToken accessToken,
-    SessionControllerDelegate* delegate, ImageLoading& images, std::optional<CommunityEmoteServices> communityServices)
+    SessionControllerDelegate* delegate, ImageLoading& images, std::optional<CommunityEmoteServices> communityServices,
+    std::optional<RecentMessagesService> recentMessages)
     : twitch_(std::move(twitch))
     , accessToken_(std::move(accessToken))
     , delegate_(delegate)
@@ -33,6 +42,7 @@ SessionController::SessionController(TwitchAPI twitch, TwitchUserAccessToken acc
     , communityEmotes_(makeCommunityEmotes(communityServices))
     , emoteImageLoader_(std::make_unique<EmoteImageLoader>(*emoteRegistry_, images))
     , badges_(std::make_unique<BadgeCatalogue>(twitch_, accessToken_))
+    , recentMessages_(makeRecentMessages(recentMessages))
 {
     if (communityEmotes_)
         useCommunityEmotes();
@@ -52,6 +62,7 @@ void SessionController::start()
     chatListenTask_ = chat_->connect();
     connect(chatListenTask_.get(), &TwitchChatConnection::finished, this, &SessionController::listenFinished);
     emit isListeningChanged();
+    connect(chat_.get(), &TwitchChat::connectionStateChanged, this, &SessionController::connectionChanged);
     observe(chat_.get(), &TwitchChat::room, &TwitchChat::roomChanged, this,
         [this](const std::optional<RoomState>& room) { loadChannelEmotes(room); });
 }
@@ -93,6 +104,54 @@ void SessionController::useCommunityEmotes()
             Diagnostics::write(QStringLiteral("SessionController.communityEmotesFailed: %1 %2: %3")
                                    .arg(wireName(provider), scopeName, description));
         });
+}
+
+void SessionController::setLoadsRecentMessages(bool loads)
+{
+    loadsRecentMessages_ = loads;
+    loadRecentMessages();
+}
+
+// A join, and a reconnect after the connection was down, may have missed
+// messages; a move to another server (RECONNECT) keeps the phase and misses none.
+void SessionController::connectionChanged()
+{
+    const bool connected = chat_->connectionState().phase == TwitchChatConnectionState::Phase::connected;
+    if (connected && !wasConnected_) {
+        wantsRecentMessages_ = true;
+        loadRecentMessages();
+    }
+    wasConnected_ = connected;
+}
+
+void SessionController::loadRecentMessages()
+{
+    if (!recentMessages_ || !loadsRecentMessages_ || !wantsRecentMessages_ || isLoadingRecentMessages_)
+        return;
+    wantsRecentMessages_ = false;
+    isLoadingRecentMessages_ = true;
+    whenFinished(recentMessages_->recentMessages(chat_->channel()), this,
+        [this](const QFuture<QStringList>& result) { receiveRecentMessages(result); });
+}
+
+void SessionController::receiveRecentMessages(const QFuture<QStringList>& result)
+{
+    isLoadingRecentMessages_ = false;
+    std::exception_ptr error;
+    QStringList lines;
+    try {
+        lines = result.result();
+    } catch (...) {
+        error = std::current_exception();
+    }
+    if (error) {
+        Diagnostics::write(QStringLiteral("SessionController.recentMessagesFailed: ") + describe(error));
+        chat_->insertHistoryNotice(QStringLiteral("Recent chat could not be loaded: ") + describe(error));
+    } else {
+        chat_->insertHistory(lines);
+    }
+    // Another reconnect while this was under way.
+    loadRecentMessages();
 }
 
 } // namespace parley

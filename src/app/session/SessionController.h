@@ -6,6 +6,7 @@
 #include "app/session/SessionControllerDelegate.h"
 #include "community/CommunityEmoteCatalogue.h"
 #include "community/CommunityEmoteServices.h"
+#include "community/RecentMessagesClient.h"
 #include "images/pipeline/ImageLoading.h"
 #include "twitch/api/TwitchAPI.h"
 #include "twitch/api/TwitchUserAccessToken.h"
@@ -44,9 +45,12 @@ public:
     // `twitch.endpoints()`. `delegate` (may be null) is the owner; it is not
     // owned and must outlive the session. Emote images load through
     // `images`, which must outlive the session too. With `communityServices`,
-    // the channel's community emotes load once its room id is known.
+    // the channel's community emotes load once its room id is known; with
+    // `recentMessages`, the chat's recent history can load (see
+    // setLoadsRecentMessages).
     SessionController(TwitchAPI twitch, TwitchUserAccessToken accessToken, SessionControllerDelegate* delegate,
-        ImageLoading& images, std::optional<CommunityEmoteServices> communityServices = std::nullopt);
+        ImageLoading& images, std::optional<CommunityEmoteServices> communityServices = std::nullopt,
+        std::optional<RecentMessagesService> recentMessages = std::nullopt);
     ~SessionController() override;
 
     TwitchChat* chat() const { return chat_.get(); }
@@ -58,6 +62,14 @@ public:
     CommunityEmoteCatalogue* communityEmotes() const { return communityEmotes_.get(); }
     SessionControllerDelegate* delegate() const { return delegate_; }
     const TwitchUserAccessToken& accessToken() const { return accessToken_; }
+
+    // Whether the chat asks the recent chat service (a third party, so off
+    // until the user turns it on) for the last messages each time it joins
+    // and after a reconnect that lost messages. Turned on while joined, it
+    // asks at once if it has not yet for this connection. A failure shows as
+    // a notice line in the chat.
+    void setLoadsRecentMessages(bool loads);
+    bool loadsRecentMessages() const { return loadsRecentMessages_; }
 
     // The running listen run; null before the session starts and once the run has ended.
     TwitchChatConnection* chatListenTask() const { return chatListenTask_.get(); }
@@ -78,6 +90,9 @@ private:
     void listenFinished();
     void loadChannelEmotes(const std::optional<RoomState>& room);
     void useCommunityEmotes();
+    void connectionChanged();
+    void loadRecentMessages();
+    void receiveRecentMessages(const QFuture<QStringList>& result);
 
     const TwitchAPI twitch_;
     const TwitchUserAccessToken accessToken_;
@@ -91,6 +106,12 @@ private:
     const std::unique_ptr<BadgeCatalogue> badges_;
     std::unique_ptr<TwitchChatConnection> chatListenTask_;
     QString lastError_;
+    const std::optional<RecentMessagesClient> recentMessages_;
+    bool loadsRecentMessages_ = false;
+    // The chat (re)joined since the recent messages were last asked for.
+    bool wantsRecentMessages_ = false;
+    bool isLoadingRecentMessages_ = false;
+    bool wasConnected_ = false;
 };
 
 } // namespace parley

@@ -50,10 +50,10 @@ void AppDelegate::applicationDidFinishLaunching()
     appController_ = std::make_unique<ApplicationController>(config_,
         TwitchAPI(config_.twitchEndpoints(), config_.twitchClientID, config_.twitchAuthRedirectURL), services_.keychain,
         services_.userDefaults,
-        [&pipeline, community = config_.communityEmoteServices()](
+        [&pipeline, community = config_.communityEmoteServices(), recent = config_.recentMessagesService()](
             const TwitchAPI& twitch, const TwitchUserAccessToken& accessToken) {
             return std::shared_ptr<SessionController>(
-                new SessionController(twitch, accessToken, nullptr, pipeline, community),
+                new SessionController(twitch, accessToken, nullptr, pipeline, community, recent),
                 [](QObject* session) { session->deleteLater(); });
         });
     observe(appController_.get(), &ApplicationController::state, &ApplicationController::stateChanged, this,

@@ -192,6 +192,7 @@ void TwitchChat::welcomed(TwitchChatSocket* socket)
     if (established_)
         Diagnostics::write(QStringLiteral("TwitchChat.reconnected:"));
     established_ = true;
+    liveCount_ = 0;
     stableTimer_.start(timing_.stableAfter);
     setConnectionState({ TwitchChatConnectionState::Phase::connected, nullptr, std::nullopt });
     writePendingFrames();

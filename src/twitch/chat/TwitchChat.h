@@ -18,6 +18,7 @@
 #include <QPointer>
 #include <QPromise>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 
 #include <memory>
@@ -77,6 +78,16 @@ public:
     // fails before the frame went out.
     QFuture<void> send(const QString& text);
 
+    // Puts the channel's recent history (raw chat lines, oldest first, as
+    // the history service keeps them) before the messages received on the
+    // current connection, each marked historical. Lines already shown go
+    // in once; lines the service marks deleted show deleted, as do the
+    // shown messages among them.
+    void insertHistory(const QStringList& lines);
+    // A notice line where the recent history would have gone (it could not
+    // be loaded).
+    void insertHistoryNotice(const QString& text);
+
     const QList<TwitchChatMessage>& messages() const;
     QList<UserState> users() const { return users_; }
     const std::optional<RoomState>& room() const { return room_; }
@@ -93,6 +104,10 @@ signals:
     // Announced after the message is stored: `message` is messages().last().
     // Follow this signal to mirror the list in constant time per message.
     void messageAppended(const parley::TwitchChatMessage& message);
+    // Announced after they are stored: messages()[position] and the `count`
+    // after it are new, put before the live messages (the recent history).
+    // A messagesDropped may come first, for the room they needed.
+    void messagesInserted(qsizetype position, qsizetype count);
     // messages()[index] changed in place (a moderator deleted it: its text
     // message's isDeleted turned true). Followed by messagesChanged.
     void messageUpdated(qsizetype index);
@@ -129,6 +144,7 @@ private:
     bool announceDeleted(const QList<qsizetype>& positions);
     bool appendSystemLine(TwitchChatSystemMessage line);
     bool append(TwitchChatMessage message);
+    void insertRecent(const QList<TwitchChatMessage>& recent);
 
     void openStandby();
     void promoteStandby();
@@ -163,6 +179,7 @@ private:
     TwitchChatConnectionState connectionState_;
     bool established_ = false; // the run's connection has been welcomed once
     int retries_ = 0; // tries since the last connection that lasted
+    qsizetype liveCount_ = 0; // messages appended since the current connection was welcomed
     QTimer retryTimer_;
     QTimer countdownTimer_;
     QTimer stableTimer_;

@@ -3,6 +3,7 @@
 #include "platform/Diagnostics.h"
 #include "twitch/chat/TwitchChatError.h"
 #include "twitch/chat/internal/ChatLineReading.h"
+#include "twitch/chat/internal/RecentChatLines.h"
 #include "twitch/chat/internal/TwitchChatHistory.h"
 #include "twitch/chat/internal/TwitchChatOutbox.h"
 
@@ -146,10 +147,44 @@ bool TwitchChat::append(TwitchChatMessage message)
         if (!self)
             return false;
     }
+    ++liveCount_;
     emit messageAppended(history_->append(std::move(message)));
     if (self)
         emit messagesChanged();
     return self;
+}
+
+void TwitchChat::insertHistory(const QStringList& lines)
+{
+    const QList<TwitchChatMessage> recent = readRecentChatLines(lines);
+    if (announceDeleted(history_->markDeleted(recent)))
+        insertRecent(recent);
+}
+
+void TwitchChat::insertHistoryNotice(const QString& text)
+{
+    TwitchChatSystemMessage notice;
+    notice.text = text;
+    notice.sentAt = std::chrono::time_point_cast<std::chrono::microseconds>(std::chrono::system_clock::now());
+    insertRecent({ TwitchChatMessage(std::move(notice)) });
+}
+
+// What came before the current connection goes before what it brought.
+void TwitchChat::insertRecent(const QList<TwitchChatMessage>& recent)
+{
+    const qsizetype size = history_->messages().size();
+    const TwitchChatHistory::Insertion insertion = history_->insert(size - std::min(liveCount_, size), recent);
+    const QPointer<TwitchChat> self(this);
+    if (insertion.dropped > 0) {
+        emit messagesDropped(insertion.dropped);
+        if (!self)
+            return;
+    }
+    if (insertion.count == 0)
+        return;
+    emit messagesInserted(insertion.position, insertion.count);
+    if (self)
+        emit messagesChanged();
 }
 
 } // namespace parley

@@ -25,8 +25,24 @@ void removeIfAt(QHash<quint32, quint32>& hash, quint32 key, quint32 serial)
 
 void TwitchChatMessageIndex::appendLast()
 {
+    append(messages_.constLast());
+}
+
+void TwitchChatMessageIndex::rebuild()
+{
+    firstSerial_ = 0;
+    byMessageID_.clear();
+    lastByUserID_.clear();
+    previousByUser_.clear();
+    for (const TwitchChatMessage& message : messages_)
+        append(message);
+    keepSlidingRoom(previousByUser_);
+}
+
+void TwitchChatMessageIndex::append(const TwitchChatMessage& message)
+{
     const Serial serial = firstSerial_ + Serial(previousByUser_.size());
-    const TwitchChatTextMessage* text = messages_.constLast().text();
+    const TwitchChatTextMessage* text = message.text();
     const QByteArrayView userID = text ? text->packedUserID() : QByteArrayView();
     if (text)
         byMessageID_.insert(keyOf(text->packedID()), serial);

@@ -25,6 +25,8 @@ public:
 
     // The list's last entry is new.
     void appendLast();
+    // Entries went in elsewhere than at the back: indexes the whole list anew.
+    void rebuild();
     // The list's first `count` entries are about to be removed.
     void dropFront(qsizetype count);
 
@@ -39,6 +41,7 @@ private:
     using Serial = quint32;
 
     std::optional<qsizetype> positionOf(Serial serial) const;
+    void append(const TwitchChatMessage& message);
 
     const QList<TwitchChatMessage>& messages_;
     Serial firstSerial_ = 0;

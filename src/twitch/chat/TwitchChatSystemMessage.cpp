@@ -49,7 +49,8 @@ std::optional<TwitchChatSystemMessage> TwitchChatSystemMessage::fromLine(const T
 size_t qHash(const TwitchChatSystemMessage& message, size_t seed) noexcept
 {
     seed = qHashMulti(seed, static_cast<int>(message.kind), message.text, message.id, message.noticeID,
-        message.sentAt.has_value(), message.sentAt ? message.sentAt->time_since_epoch().count() : 0);
+        message.sentAt.has_value(), message.sentAt ? message.sentAt->time_since_epoch().count() : 0,
+        message.isHistorical);
     if (message.userMessage)
         seed = qHash(*message.userMessage, seed);
     return seed;

@@ -34,6 +34,8 @@ struct TwitchChatSystemMessage {
     // From "tmi-sent-ts"; absent for lines that carry no time (NOTICE), until
     // the chat client stamps them with the time of arrival.
     std::optional<Instant> sentAt;
+    // Sent before this client joined, loaded from the recent history.
+    bool isHistorical = false;
 
     // A USERNOTICE gives a user notice or an announcement; a NOTICE gives a
     // notice with the line's text. Any other line gives none (CLEARCHAT's

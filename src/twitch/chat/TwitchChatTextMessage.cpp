@@ -81,6 +81,7 @@ TwitchChatTextMessage::TwitchChatTextMessage(const Fields& fields)
     header.set(Header::isAction, fields.isAction);
     header.set(Header::isDeleted, fields.isDeleted);
     header.set(Header::isFirstMessage, fields.isFirstMessage);
+    header.set(Header::isHistorical, fields.isHistorical);
     const QString badges = badgesTagValue(fields.badges);
     const QString emotes = emotesTagValue(fields.emotes);
     const QString emoteSets = fields.emoteSets.join(u',');
@@ -163,7 +164,7 @@ TwitchChatTextMessage::Fields TwitchChatTextMessage::fields() const
 {
     return Fields { body(), badges(), emotes(), emoteSets(), color(), id(), isModerator(), isSubscriber(),
         isBroadcaster(), displayName(), userType(), turbo(), reply(), sentAt(), userID(), isAction(), isDeleted(),
-        badgeInfo(), isFirstMessage() };
+        badgeInfo(), isFirstMessage(), isHistorical() };
 }
 
 QString TwitchChatTextMessage::body() const
@@ -282,10 +283,22 @@ bool TwitchChatTextMessage::isFirstMessage() const
     return readHeader(packed_).has(Header::isFirstMessage);
 }
 
+bool TwitchChatTextMessage::isHistorical() const
+{
+    return readHeader(packed_).has(Header::isHistorical);
+}
+
 void TwitchChatTextMessage::setDeleted(bool deleted)
 {
     Header header = readHeader(packed_);
     header.set(Header::isDeleted, deleted);
+    writeHeader(packed_, header);
+}
+
+void TwitchChatTextMessage::setHistorical(bool historical)
+{
+    Header header = readHeader(packed_);
+    header.set(Header::isHistorical, historical);
     writeHeader(packed_, header);
 }
 
@@ -313,7 +326,8 @@ size_t qHash(const TwitchChatTextMessage& message, size_t seed) noexcept
     const TwitchChatTextMessage::Fields fields = message.fields();
     seed = qHashMulti(seed, fields.body, fields.badges, fields.emotes, fields.emoteSets, fields.id, fields.isModerator,
         fields.isSubscriber, fields.isBroadcaster, fields.displayName, static_cast<int>(fields.userType), fields.turbo,
-        fields.sentAt.time_since_epoch().count(), fields.userID, fields.isAction, fields.isDeleted, fields.isFirstMessage);
+        fields.sentAt.time_since_epoch().count(), fields.userID, fields.isAction, fields.isDeleted,
+        fields.isFirstMessage, fields.isHistorical);
     if (fields.color)
         seed = qHash(*fields.color, seed);
     if (fields.reply)

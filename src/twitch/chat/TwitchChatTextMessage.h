@@ -49,6 +49,7 @@ public:
         bool isDeleted = false; // removed by a moderator: shown as deleted, kept in place
         QString badgeInfo; // the "badge-info" tag as sent (a subscriber's exact months)
         bool isFirstMessage = false; // the sender's first message in this channel ever ("first-msg")
+        bool isHistorical = false; // sent before this client joined, loaded from the recent history
 
         bool operator==(const Fields&) const = default;
     };
@@ -94,7 +95,9 @@ public:
     bool isAction() const;
     bool isDeleted() const;
     bool isFirstMessage() const;
+    bool isHistorical() const;
     void setDeleted(bool deleted);
+    void setHistorical(bool historical);
 
     // The id and the sender's user id as stored, for indexes: without
     // unpacking, valid while this message or a copy of it lives. A UUID id

@@ -70,6 +70,7 @@ TEST_F(BundleConfigTest, ReadsEveryKeyOfTheBundle)
     info.insert(QStringLiteral("BTTV_CDN_URL"), QStringLiteral("http://127.0.0.1:4000/bttv-cdn"));
     info.insert(QStringLiteral("FFZ_API_URL"), QStringLiteral("http://127.0.0.1:4000/ffz/v1"));
     info.insert(QStringLiteral("SEVENTV_API_URL"), QStringLiteral("http://127.0.0.1:4000/7tv/v3"));
+    info.insert(QStringLiteral("RECENT_MESSAGES_URL"), QStringLiteral("http://127.0.0.1:4000/recent-messages"));
     writeInfo(info);
 
     const BundleConfig config = BundleConfig::read(bundle.path());
@@ -87,6 +88,8 @@ TEST_F(BundleConfigTest, ReadsEveryKeyOfTheBundle)
     EXPECT_EQ(community.betterTTVCDN, QUrl(QStringLiteral("http://127.0.0.1:4000/bttv-cdn")));
     EXPECT_EQ(community.frankerFaceZAPI, QUrl(QStringLiteral("http://127.0.0.1:4000/ffz/v1")));
     EXPECT_EQ(community.sevenTVAPI, QUrl(QStringLiteral("http://127.0.0.1:4000/7tv/v3")));
+    EXPECT_EQ(config.recentMessagesService(),
+        (RecentMessagesService { QUrl(QStringLiteral("http://127.0.0.1:4000/recent-messages")), "Parley/1.2.3" }));
 }
 
 TEST_F(BundleConfigTest, ServiceAddressesDefaultToTheRealService)
@@ -103,6 +106,7 @@ TEST_F(BundleConfigTest, ServiceAddressesDefaultToTheRealService)
         (CommunityEmoteServices { QUrl(QStringLiteral("https://api.betterttv.net/3")),
             QUrl(QStringLiteral("https://cdn.betterttv.net")), QUrl(QStringLiteral("https://api.frankerfacez.com/v1")),
             QUrl(QStringLiteral("https://7tv.io/v3")) }));
+    EXPECT_EQ(config.recentMessagesURL, QUrl(QStringLiteral("https://recent-messages.robotty.de")));
 }
 
 TEST_F(BundleConfigTest, AMissingOrUnreadableFileIsFatal)

@@ -77,3 +77,29 @@ TEST(TwitchChatHistory, AWholeChatClearMarksNothing)
     EXPECT_TRUE(history.markDeleted(TwitchChatClear {}).isEmpty());
     EXPECT_FALSE(history.messages().first().text()->isDeleted());
 }
+
+TEST(TwitchChatHistory, RecentMessagesGoInAtTheirPlaceWithinTheCapacity)
+{
+    TwitchChatHistory history(5);
+    for (const QString& id : { u"a"_qs, u"b"_qs, u"e"_qs })
+        add(history, textMessage(id, u"1"_qs));
+    const QList<TwitchChatMessage> recent { textMessage(u"x"_qs, u"1"_qs), textMessage(u"b"_qs, u"1"_qs),
+        textMessage(u"c"_qs, u"2"_qs), textMessage(u"d"_qs, u"1"_qs), textMessage(u"e"_qs, u"1"_qs) };
+
+    // Nothing up to "b", shown before the place, and not "e", shown after it.
+    const TwitchChatHistory::Insertion insertion = history.insert(2, recent);
+    EXPECT_EQ(ids(history), (QStringList { u"a"_qs, u"b"_qs, u"c"_qs, u"d"_qs, u"e"_qs }));
+    EXPECT_EQ(insertion.dropped, 0);
+    EXPECT_EQ(insertion.position, 2);
+    EXPECT_EQ(insertion.count, 2);
+    EXPECT_EQ(history.markDeleted(clearOf(TwitchChatClear::Kind::user, u"2"_qs)), (QList<qsizetype> { 2 }))
+        << "the index follows";
+
+    // Full: the oldest shown messages make room, then the oldest recent ones.
+    const TwitchChatHistory::Insertion full
+        = history.insert(1, { textMessage(u"p"_qs, u"3"_qs), textMessage(u"q"_qs, u"3"_qs) });
+    EXPECT_EQ(ids(history), (QStringList { u"q"_qs, u"b"_qs, u"c"_qs, u"d"_qs, u"e"_qs }));
+    EXPECT_EQ(full.dropped, 1);
+    EXPECT_EQ(full.position, 0);
+    EXPECT_EQ(full.count, 1);
+}

@@ -31,6 +31,7 @@ struct Header {
         idIsUUID = 1 << 8, // the id's 16 bytes follow the header
         isDeleted = 1 << 9,
         isFirstMessage = 1 << 10,
+        isHistorical = 1 << 11,
     };
 
     qint64 sentAtMicroseconds = 0;

@@ -2,6 +2,8 @@
 
 #include "twitch/chat/internal/SlidingList.h"
 
+#include <QSet>
+
 namespace parley {
 
 qsizetype TwitchChatHistory::makeRoom()
@@ -37,6 +39,58 @@ QList<qsizetype> TwitchChatHistory::markDeleted(const TwitchChatClear& clear)
         break;
     }
     return {};
+}
+
+QList<qsizetype> TwitchChatHistory::markDeleted(const QList<TwitchChatMessage>& recent)
+{
+    QList<qsizetype> positions;
+    for (const TwitchChatMessage& message : recent) {
+        const TwitchChatTextMessage* text = message.text();
+        if (!text || !text->isDeleted())
+            continue;
+        if (const std::optional<qsizetype> position = index_.positionOfMessage(text->id()))
+            positions.append(*position);
+    }
+    std::sort(positions.begin(), positions.end());
+    return markDeleted(positions);
+}
+
+TwitchChatHistory::Insertion TwitchChatHistory::insert(qsizetype position, const QList<TwitchChatMessage>& recent)
+{
+    QList<TwitchChatMessage> added = unshown(position, recent);
+    if (added.isEmpty())
+        return { 0, position, 0 };
+    const qsizetype excess = std::max<qsizetype>(0, messages_.size() + added.size() - capacity_);
+    const qsizetype dropped = std::min(excess, position);
+    added.remove(0, excess - dropped);
+    QList<TwitchChatMessage> merged;
+    merged.reserve(messages_.size() - dropped + added.size());
+    merged.append(messages_.sliced(dropped, position - dropped));
+    merged.append(added);
+    merged.append(messages_.sliced(position));
+    messages_ = std::move(merged);
+    keepSlidingRoom(messages_);
+    index_.rebuild();
+    return { dropped, position - dropped, added.size() };
+}
+
+QList<TwitchChatMessage> TwitchChatHistory::unshown(qsizetype position, const QList<TwitchChatMessage>& recent) const
+{
+    QSet<QString> shownBefore;
+    QSet<QString> shownSince;
+    for (qsizetype shown = 0; shown < messages_.size(); ++shown)
+        if (QString id = messages_.at(shown).id(); !id.isEmpty())
+            (shown < position ? shownBefore : shownSince).insert(std::move(id));
+    qsizetype from = recent.size();
+    while (from > 0 && !shownBefore.contains(recent.at(from - 1).id()))
+        --from;
+    QList<TwitchChatMessage> result;
+    for (const TwitchChatMessage& message : recent.sliced(from)) {
+        const QString id = message.id();
+        if (id.isEmpty() || !(shownBefore.contains(id) || shownSince.contains(id)))
+            result.append(message);
+    }
+    return result;
 }
 
 QList<qsizetype> TwitchChatHistory::markDeleted(const QList<qsizetype>& positions)
