@@ -67,6 +67,7 @@ public:
         connect(loader, &EmoteImageLoader::imagesChanged, this, &SessionPrinter::print);
         connect(loader, &EmoteImageLoader::queueChanged, this, &SessionPrinter::print);
         connect(session.chat(), &TwitchChat::messageAppended, this, &SessionPrinter::showMessage);
+        connect(session.chat(), &TwitchChat::messagesInserted, this, &SessionPrinter::showInserted);
         print();
     }
 
@@ -98,6 +99,13 @@ private:
             session_.emoteRegistry()->loadEmoteSet(EmoteSet::custom(set));
         for (const TwitchEmoteMark& mark : text->emotes())
             session_.emoteImageLoader()->loadImage(mark.emoteID);
+    }
+
+    // The recent history, put before the live messages.
+    void showInserted(qsizetype position, qsizetype count)
+    {
+        for (const TwitchChatMessage& message : session_.chat()->messages().sliced(position, count))
+            showMessage(message);
     }
 
     SessionController& session_;
@@ -141,6 +149,7 @@ int runSession(const QStringList& arguments)
         { "bttv-cdn", "BetterTTV image address.", "URL" },
         { "ffz", "FrankerFaceZ API address.", "URL" },
         { "7tv", "7TV API address.", "URL" },
+        { "history", "Load the recent chat on joining from this recent-messages service (a third party).", "URL" },
         { "overlay", "Serve the chat overlay on 127.0.0.1 at PORT (0: any free port) and print its address.",
             "PORT" },
     });
@@ -185,6 +194,9 @@ int runSession(const QStringList& arguments)
     const TwitchAPI twitch(endpoints, parser.value("client-id"), QUrl(QStringLiteral("http://localhost:17563")));
 
     const std::optional<CommunityEmoteServices> community = communityServices(parser);
+    std::optional<RecentMessagesService> recentMessages;
+    if (parser.isSet("history"))
+        recentMessages = RecentMessagesService { QUrl(parser.value("history")), "Parley/" PARLEY_VERSION };
     const auto images = ImagePipeline::create();
     std::unique_ptr<SessionController> session;
     std::unique_ptr<SessionPrinter> printer;
@@ -202,7 +214,8 @@ int runSession(const QStringList& arguments)
         }
         printLine(QStringLiteral("signed in as %1 (user id %2)")
                       .arg(printable(token.info.login), printable(token.info.userID)));
-        session = std::make_unique<SessionController>(twitch, token, nullptr, *images, community);
+        session = std::make_unique<SessionController>(twitch, token, nullptr, *images, community, recentMessages);
+        session->setLoadsRecentMessages(recentMessages.has_value());
         printer = std::make_unique<SessionPrinter>(*session, parser.isSet("runs"));
         if (community)
             switchOffUnnamed(*session->communityEmotes(), *community);

@@ -40,6 +40,9 @@ QJsonArray messageRuns(
     if (community)
         lookup = [community](QStringView word) { return community->find(word); };
     QJsonArray runs;
+    // A message of the recent history says so first.
+    if (message.isHistorical())
+        runs.append(QJsonObject { { "historical", true } });
     // Why the message stands out, if it does, ahead of everything.
     const TwitchUserAccessToken::Info& broadcaster = session.accessToken().info;
     switch (TextMessageViewModel::highlight(message, { broadcaster.login, broadcaster.userID })) {

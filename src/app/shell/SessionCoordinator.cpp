@@ -33,7 +33,10 @@ SessionCoordinator::SessionCoordinator(SessionController& sessionController, The
     // The view starts with the current theme, then follows it.
     themeModifier_.follow(&themeSource, &ThemeSettings::theme, &ThemeSettings::themeChanged);
     observe(&themeSource, &ThemeSettings::theme, &ThemeSettings::themeChanged, this,
-        [&sessionController](const Theme& theme) { applyEmoteSwitches(sessionController, theme); });
+        [&sessionController](const Theme& theme) {
+            applyEmoteSwitches(sessionController, theme);
+            sessionController.setLoadsRecentMessages(theme.loadRecentMessages);
+        });
     viewController_ = new SessionViewController(sessionController, themeModifier_);
     window_ = std::make_unique<HostingWindow>(viewController_, environment.menu, environment.userDefaults,
         environment.bundleIdentifier + QStringLiteral(".SessionWindow"));

@@ -52,6 +52,7 @@ Theme makeTheme(const ThemeOptions& options)
         .backgroundColor = std::nullopt,
         .windowOpacity = options.windowOpacity,
         .showMessageTimestamp = options.showMessageTimestamp,
+        .loadRecentMessages = options.loadRecentMessages,
         .showBadges = options.showBadges,
         .highlightMentions = options.highlightMentions,
         .highlightFirstMessages = options.highlightFirstMessages,

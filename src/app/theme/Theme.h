@@ -36,6 +36,7 @@ public:
     std::optional<QColor> backgroundColor;
     double windowOpacity = 1.0;
     bool showMessageTimestamp = true;
+    bool loadRecentMessages = false;
     bool showBadges = true;
     bool highlightMentions = true;
     bool highlightFirstMessages = true;

@@ -61,6 +61,7 @@ QJsonObject ThemeOptions::toJson() const
         { QStringLiteral("spacing"), spacing.toJson() },
         { QStringLiteral("windowOpacity"), windowOpacity },
         { QStringLiteral("showMessageTimestamp"), showMessageTimestamp },
+        { QStringLiteral("loadRecentMessages"), loadRecentMessages },
         { QStringLiteral("showBadges"), showBadges },
         { QStringLiteral("highlightMentions"), highlightMentions },
         { QStringLiteral("highlightFirstMessages"), highlightFirstMessages },
@@ -104,6 +105,8 @@ ThemeOptions ThemeOptions::fromJson(const JsonReader& options)
         result.backgroundColor = readColor(*color);
     result.windowOpacity = options[QLatin1String("windowOpacity")].toDouble();
     result.showMessageTimestamp = options[QLatin1String("showMessageTimestamp")].toBool();
+    if (const std::optional<JsonReader> recent = options.optional(QLatin1String("loadRecentMessages")))
+        result.loadRecentMessages = recent->toBool();
     const auto switchOn = [&options](QLatin1String key) {
         const std::optional<JsonReader> value = options.optional(key);
         return !value || value->toBool();

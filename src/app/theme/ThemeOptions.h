@@ -43,6 +43,10 @@ struct ThemeOptions {
     // Carried into the theme; no view applies it.
     double windowOpacity = 1.0;
     bool showMessageTimestamp = true;
+    // The chat's recent history loads on joining. It comes from a third party
+    // that then sees the channel's name, so it stays off until turned on
+    // (options stored before it existed read as off).
+    bool loadRecentMessages = false;
     // The senders' badges beside their names (the broadcaster's mark stays).
     bool showBadges = true;
     // Mentions of the broadcaster and replies to them, and viewers' first

@@ -201,3 +201,14 @@ TEST(Theme, DefaultOptionsResolveToTheDefaultTheme)
     EXPECT_FALSE(custom.showMessageTimestamp);
     EXPECT_EQ(custom.userFont.pointSizeF(), 14);
 }
+
+// The recent chat goes to a third party: off unless the user turned it on.
+TEST(ThemeOptions, RecentChatIsOffUnlessStoredOn)
+{
+    EXPECT_FALSE(defaultThemeOptions().loadRecentMessages);
+    ThemeOptions on = ThemeOptions::decode(validDocument);
+    EXPECT_FALSE(on.loadRecentMessages);
+    on.loadRecentMessages = true;
+    EXPECT_EQ(ThemeOptions::decode(*on.encoded()), on);
+    EXPECT_TRUE(makeTheme(on).loadRecentMessages);
+}

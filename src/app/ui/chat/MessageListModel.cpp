@@ -86,8 +86,10 @@ QVariant textData(const TwitchChatTextMessage& text, int role, const RowContext&
     case MessageListModel::ReplyLineRole:
         return Model::replyLine(text);
     case MessageListModel::AccessibleNameRole:
-        return Model::highlightPrefix(highlightOf(text, context)) +
+        return Model::historyPrefix(text.isHistorical()) + Model::highlightPrefix(highlightOf(text, context)) +
             Model::accessibleName(text, Model::badges(text, context.badges));
+    case MessageListModel::IsHistoricalRole:
+        return text.isHistorical();
     case MessageListModel::HighlightRole:
         switch (highlightOf(text, context)) {
         case Model::Highlight::mention:
@@ -139,7 +141,9 @@ QVariant systemData(const TwitchChatSystemMessage& system, int role, const RowCo
     case MessageListModel::HeadlineRole:
         return SystemMessageViewModel::headline(system);
     case MessageListModel::AccessibleNameRole:
-        return SystemMessageViewModel::accessibleName(system);
+        return TextMessageViewModel::historyPrefix(system.isHistorical) + SystemMessageViewModel::accessibleName(system);
+    case MessageListModel::IsHistoricalRole:
+        return system.isHistorical;
     case MessageListModel::TimeTextRole:
         return system.sentAt ? TextMessageViewModel::shortTime(*system.sentAt, context.locale) : QString();
     default:
@@ -163,6 +167,7 @@ MessageListModel::MessageListModel(TwitchChat& chat, QObject* parent)
     , textColor_(QGuiApplication::palette().color(QPalette::Text))
 {
     connect(&chat, &TwitchChat::messagesDropped, this, &MessageListModel::messagesDropped);
+    connect(&chat, &TwitchChat::messagesInserted, this, &MessageListModel::messagesInserted);
     connect(&chat, &TwitchChat::messageAppended, this, &MessageListModel::messageAppended);
     connect(&chat, &TwitchChat::messageUpdated, this, &MessageListModel::messageUpdated);
     connect(&chat, &QObject::destroyed, this, [this] {
@@ -208,6 +213,7 @@ QHash<int, QByteArray> MessageListModel::roleNames() const
 {
     return {
         { KindRole, "kind" },
+        { IsHistoricalRole, "isHistorical" },
         { DisplayNameRole, "displayName" },
         { NameColorRole, "nameColor" },
         { IsBroadcasterRole, "isBroadcaster" },
@@ -281,6 +287,16 @@ void MessageListModel::messageAppended()
     // The chat has stored the message already: the new row reads it.
     beginInsertRows({}, int(rows_), int(rows_));
     ++rows_;
+    endInsertRows();
+}
+
+void MessageListModel::messagesInserted(qsizetype position, qsizetype count)
+{
+    if (position < 0 || position > rows_ || count <= 0)
+        return;
+    // The chat has stored them already: the new rows read them.
+    beginInsertRows({}, int(position), int(position + count) - 1);
+    rows_ += count;
     endInsertRows();
 }
 

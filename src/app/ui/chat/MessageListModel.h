@@ -30,6 +30,7 @@ class MessageListModel final : public QAbstractListModel {
 public:
     enum Role {
         KindRole = Qt::UserRole + 1, // a RowKind
+        IsHistoricalRole, // loaded from the recent history, not received live
         DisplayNameRole,
         NameColorRole, // the sender's colour, or the text colour
         IsBroadcasterRole,
@@ -95,6 +96,8 @@ public:
 public slots:
     // The chat announced the message at the end of its list.
     void messageAppended();
+    // The chat put `count` messages in at `position` (its recent history).
+    void messagesInserted(qsizetype position, qsizetype count);
     // The chat removed its `count` oldest messages.
     void messagesDropped(qsizetype count);
     // The chat changed its message at `index` in place.

@@ -14,6 +14,9 @@ Item {
 
     required property int index
     required property int kind
+    // Loaded from the recent history, not received live: drawn dimmed.
+    required property bool isHistorical
+    opacity: isHistorical ? 0.6 : 1.0
     required property string displayName
     required property color nameColor
     required property bool isBroadcaster

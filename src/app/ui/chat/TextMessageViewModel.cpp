@@ -112,7 +112,7 @@ TextMessageViewModel::Highlight TextMessageViewModel::highlight(
 {
     // One's own messages carry no user id; the broadcaster's others carry theirs.
     const QString sender = message.userID();
-    if (sender.isEmpty() || sender == rules.userID || message.isBroadcaster())
+    if (sender.isEmpty() || sender == rules.userID || message.isBroadcaster() || message.isHistorical())
         return Highlight::none;
     if (rules.mentions) {
         const std::optional<TwitchChatMessageReply> reply = message.reply();
@@ -121,6 +121,11 @@ TextMessageViewModel::Highlight TextMessageViewModel::highlight(
             return Highlight::mention;
     }
     return rules.firstMessages && message.isFirstMessage() ? Highlight::firstMessage : Highlight::none;
+}
+
+QString TextMessageViewModel::historyPrefix(bool isHistorical)
+{
+    return isHistorical ? QStringLiteral("Earlier: ") : QString();
 }
 
 QString TextMessageViewModel::highlightPrefix(Highlight highlight)

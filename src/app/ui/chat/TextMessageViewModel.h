@@ -72,10 +72,14 @@ public:
         bool firstMessages = true; // a viewer's first message in the channel ever
     };
     enum class Highlight { none, mention, firstMessage };
-    // The broadcaster's own messages never stand out; a mention wins over a first message.
+    // The broadcaster's own messages and the recent history's never stand
+    // out (they are not news); a mention wins over a first message.
     static Highlight highlight(const TwitchChatTextMessage& message, const HighlightRules& rules);
     // "Mention. ", "First message. " or nothing: what a screen reader hears first.
     static QString highlightPrefix(Highlight highlight);
+    // "Earlier: " for a row of the recent history, before all else; nothing
+    // for a live one.
+    static QString historyPrefix(bool isHistorical);
 
     // The row as one sentence for screen readers: the badges' titles, the
     // name, what it answers, and the text as shown (emotes by their names);

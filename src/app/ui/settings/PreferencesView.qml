@@ -170,6 +170,28 @@ SplitView {
                         }
                     }
                 }
+                PreferenceRow {
+                    label: ""
+                    CheckBox {
+                        text: root.viewModel.recentMessagesTitle
+                        checked: root.viewModel.loadRecentMessages
+                        onToggled: root.viewModel.setLoadRecentMessages(checked)
+                        Accessible.name: text
+                        Accessible.description: root.viewModel.recentMessagesNote
+                        Accessible.onPressAction: root.viewModel.setLoadRecentMessages(!root.viewModel.loadRecentMessages)
+                    }
+                    Text {
+                        Layout.fillWidth: true
+                        leftPadding: 4
+                        text: root.viewModel.recentMessagesNote
+                        textFormat: Text.PlainText
+                        wrapMode: Text.Wrap
+                        color: palette.placeholderText
+                        font.pointSize: 9
+                        Accessible.role: Accessible.StaticText
+                        Accessible.name: text
+                    }
+                }
             }
         }
     }

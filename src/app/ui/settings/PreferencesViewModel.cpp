@@ -174,6 +174,11 @@ void PreferencesViewModel::setShowMessageTimestamp(bool show)
     edit([show](ThemeOptions& options) { options.showMessageTimestamp = show; });
 }
 
+void PreferencesViewModel::setLoadRecentMessages(bool load)
+{
+    edit([load](ThemeOptions& options) { options.loadRecentMessages = load; });
+}
+
 namespace {
 
 QStringList titlesOf(std::span<const OptionSwitch> switches)

@@ -47,6 +47,9 @@ class PreferencesViewModel : public QObject {
     Q_PROPERTY(QString pointsPlaceholder READ pointsPlaceholder CONSTANT)
     Q_PROPERTY(QString pointsUnit READ pointsUnit CONSTANT)
     Q_PROPERTY(QString timestampTitle READ timestampTitle CONSTANT)
+    Q_PROPERTY(QString recentMessagesTitle READ recentMessagesTitle CONSTANT)
+    Q_PROPERTY(QString recentMessagesNote READ recentMessagesNote CONSTANT)
+    Q_PROPERTY(bool loadRecentMessages READ loadRecentMessages NOTIFY themeOptionsChanged)
     Q_PROPERTY(QStringList chatSwitchTitles READ chatSwitchTitles CONSTANT)
     Q_PROPERTY(QVariantList chatSwitches READ chatSwitches NOTIFY themeOptionsChanged)
     Q_PROPERTY(QString emotesLabel READ emotesLabel CONSTANT)
@@ -103,6 +106,14 @@ public:
     QString pointsPlaceholder() const { return QStringLiteral("Points"); }
     QString pointsUnit() const { return QStringLiteral("points"); }
     QString timestampTitle() const { return QStringLiteral("Show message timestamps"); }
+    // The recent chat switch (off until the user turns it on) and the line
+    // under it that says where that chat comes from.
+    QString recentMessagesTitle() const { return QStringLiteral("Load recent chat when joining"); }
+    QString recentMessagesNote() const
+    {
+        return QStringLiteral("Recent chat comes from a third-party service, recent-messages.robotty.de.");
+    }
+    bool loadRecentMessages() const { return themeOptions_.loadRecentMessages; }
     // "Show badges" and the two highlight switches, and whether each is on.
     static QStringList chatSwitchTitles();
     QVariantList chatSwitches() const;
@@ -124,6 +135,7 @@ public:
     // is, the text is ignored and the field shows that choice's points.
     Q_INVOKABLE void setCustomSpacing(const QString& text);
     Q_INVOKABLE void setShowMessageTimestamp(bool show);
+    Q_INVOKABLE void setLoadRecentMessages(bool load);
     Q_INVOKABLE void setChatSwitch(int index, bool on);
     Q_INVOKABLE void setEmoteSwitch(int index, bool on);
 

@@ -251,3 +251,28 @@ TEST(MessageListModelHighlights, MentionsRepliesAndFirstMessagesStandOutAsTheSwi
         (QList<int> { M::NoHighlight, M::NoHighlight, M::NoHighlight, M::NoHighlight, M::NoHighlight,
             M::FirstMessageHighlight, M::FirstMessageHighlight, M::NoHighlight }));
 }
+
+TEST_F(MessageListModelTest, TheRecentHistoryComesInAboveTheLiveRowsReadAsEarlierAndNeverStandsOut)
+{
+    ASSERT_TRUE(joined.joined);
+    ASSERT_TRUE(joined.deliver(ChatLine { "m3", "live" }));
+    model.setHighlightRules({ QStringLiteral("parley_demo"), QStringLiteral("100000001"), true, true });
+    QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
+    const auto historical = [](const char* id, const char* text) {
+        return ChatLine { id, text }.toString().replace(u"@badges="_qs, u"@historical=1;badges="_qs);
+    };
+
+    joined.chat.insertHistory({ historical("h1", "hi parley_demo"), historical("h2", "two") });
+
+    ASSERT_EQ(inserted.size(), 1);
+    EXPECT_EQ(inserted.at(0).at(1), 0);
+    EXPECT_EQ(inserted.at(0).at(2), 1);
+    ASSERT_EQ(model.rowCount(), 3);
+    EXPECT_EQ(model.message(0)->id(), "h1");
+    EXPECT_EQ(model.message(2)->id(), "m3");
+    EXPECT_EQ(value(0, MessageListModel::IsHistoricalRole), true);
+    EXPECT_EQ(value(2, MessageListModel::IsHistoricalRole), false);
+    EXPECT_EQ(value(0, MessageListModel::HighlightRole), MessageListModel::NoHighlight) << "a mention, but not news";
+    EXPECT_TRUE(value(0, MessageListModel::AccessibleNameRole).toString().startsWith(u"Earlier: Viewer: hi"));
+    EXPECT_FALSE(value(2, MessageListModel::AccessibleNameRole).toString().startsWith(u"Earlier"));
+}
