@@ -16,6 +16,7 @@ qt6-image-formats-plugins
 libsecret-1-dev libsecret-tools gnome-keyring dbus dbus-x11 xvfb xauth
 dpkg-dev desktop-file-utils appstream lintian librsvg2-bin
 fonts-noto-color-emoji
+chromium
 "
 
 missing=""

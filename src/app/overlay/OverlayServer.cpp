@@ -118,9 +118,9 @@ void OverlayServer::accept()
         socket->setParent(this);
         connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
         connect(socket, &QTcpSocket::readyRead, this, [this, socket] { readRequest(socket); });
-        // A connection that never finishes its request does not stay.
+        // A connection that does not finish its request, or take its answer, in time does not stay.
         QTimer::singleShot(requestTimeout, socket, [this, socket] {
-            if (!streams_.contains(socket) && socket->state() == QAbstractSocket::ConnectedState)
+            if (!streams_.contains(socket) && socket->state() != QAbstractSocket::UnconnectedState)
                 socket->abort();
         });
     }

@@ -11,7 +11,9 @@
 #include "platform/Diagnostics.h"
 #include "platform/Observe.h"
 
+#include <QClipboard>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QTimer>
 
 namespace parley {
@@ -39,6 +41,10 @@ void AppDelegate::applicationDidFinishLaunching()
     connect(&menu_.preferencesMenuItem, &QAction::triggered, this, &AppDelegate::showPreferences);
     connect(&menu_.checkUpdatesMenuItem, &QAction::triggered, &updateController_, &Updater::checkForUpdates);
     connect(&menu_.aboutMenuItem, &QAction::triggered, this, &AppDelegate::showAbout);
+    connect(&menu_.copyOverlayAddressMenuItem, &QAction::triggered, this, &AppDelegate::copyOverlayAddress);
+    connect(&chatOverlaySettings_, &OverlaySettings::servedChanged, this, [this] {
+        menu_.copyOverlayAddressMenuItem.setEnabled(!chatOverlaySettings_.servedAddress().isEmpty());
+    });
     // Qt's quit closes every window first, as closing the last main window
     // does, and the program ends with status 0.
     connect(&menu_.quitMenuItem, &QAction::triggered, this, &QCoreApplication::quit);
@@ -62,9 +68,16 @@ void AppDelegate::applicationDidFinishLaunching()
         appController_.get(), &ApplicationController::isRestoringChanged, this, &AppDelegate::updateRedirectListener);
 
     rootCoordinator_ = std::make_unique<RootCoordinator>(*appController_,
-        WindowEnvironment { menu_, *services_.userDefaults, config_.bundleIdentifier, services_.openURL });
+        WindowEnvironment {
+            menu_, *services_.userDefaults, config_.bundleIdentifier, services_.openURL, &chatOverlaySettings_ });
     connect(rootCoordinator_.get(), &RootCoordinator::mainWindowChanged, this, &AppDelegate::showPendingUpdateResult);
     rootCoordinator_->start();
+}
+
+void AppDelegate::copyOverlayAddress()
+{
+    if (!chatOverlaySettings_.servedAddress().isEmpty())
+        QGuiApplication::clipboard()->setText(chatOverlaySettings_.servedAddress());
 }
 
 void AppDelegate::openURLs(const QList<QUrl>& urls)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/account/BundleConfig.h"
+#include "app/overlay/OverlaySettings.h"
 #include "app/shell/MainMenu.h"
 #include "app/shell/install/XWaylandRestartOffer.h"
 #include "app/shell/updates/Updater.h"
@@ -78,12 +79,14 @@ private:
     void updateRedirectListener();
     void showUpdateResult(const UpdateCheckResult& result, bool userInitiated);
     void showPendingUpdateResult();
+    void copyOverlayAddress();
 
     const BundleConfig config_;
     Services services_;
     QNetworkAccessManager network_;
     MainMenu menu_;
     Updater updateController_;
+    OverlaySettings chatOverlaySettings_ { services_.userDefaults };
     XWaylandRestartOffer xwaylandRestartOffer_ = XWaylandRestartOffer::forThisProcess([this] { return mainWindow(); });
     std::unique_ptr<ApplicationController> appController_;
     std::unique_ptr<RootCoordinator> rootCoordinator_;

@@ -12,10 +12,12 @@ MainMenu::MainMenu(QObject* parent)
     , alwaysOnTopMenuItem(QStringLiteral("Always on Top"))
     , preferencesMenuItem(QStringLiteral("Settings…"))
     , checkUpdatesMenuItem(QStringLiteral("Check for Updates…"))
+    , copyOverlayAddressMenuItem(QStringLiteral("Copy Overlay Address"))
     , quitMenuItem(QStringLiteral("Quit Parley"))
     , aboutMenuItem(QStringLiteral("About Parley"))
 {
     logoutMenuItem.setEnabled(false);
+    copyOverlayAddressMenuItem.setEnabled(false);
     alwaysOnTopMenuItem.setCheckable(true);
     preferencesMenuItem.setShortcut(QKeySequence::Preferences);
     preferencesMenuItem.setMenuRole(QAction::PreferencesRole);
@@ -41,7 +43,7 @@ void MainMenu::showLogin(const std::optional<QString>& login)
 
 QList<QAction*> MainMenu::items()
 {
-    return { &logoutMenuItem, &alwaysOnTopMenuItem, &preferencesMenuItem, &checkUpdatesMenuItem, &quitMenuItem,
+    return { &logoutMenuItem, &alwaysOnTopMenuItem, &preferencesMenuItem, &checkUpdatesMenuItem, &copyOverlayAddressMenuItem, &quitMenuItem,
         &aboutMenuItem };
 }
 
@@ -53,6 +55,7 @@ QMenuBar* MainMenu::makeMenuBar(QWidget* window)
     menu->addSeparator();
     menu->addAction(&preferencesMenuItem);
     menu->addAction(&alwaysOnTopMenuItem);
+    menu->addAction(&copyOverlayAddressMenuItem);
     menu->addSeparator();
     menu->addAction(&logoutMenuItem);
     menu->addSeparator();

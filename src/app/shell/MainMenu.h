@@ -23,6 +23,8 @@ public:
     QAction alwaysOnTopMenuItem;
     QAction preferencesMenuItem;
     QAction checkUpdatesMenuItem;
+    // Enabled while the chat overlay is served.
+    QAction copyOverlayAddressMenuItem;
     QAction quitMenuItem;
     QAction aboutMenuItem;
 

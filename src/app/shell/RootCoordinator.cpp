@@ -1,6 +1,7 @@
 #include "app/shell/RootCoordinator.h"
 
 #include "app/account/ApplicationController.h"
+#include "app/overlay/OverlayPreferencesViewModel.h"
 #include "app/shell/Alert.h"
 #include "app/shell/AuthenticationCoordinator.h"
 #include "app/shell/HostingWindow.h"
@@ -60,7 +61,10 @@ PreferencesViewController& RootCoordinator::showPreferences()
         if (window && !window->isVisible())
             window->deleteLater();
     std::erase_if(preferencesWindows_, [](const auto& window) { return !window || !window->isVisible(); });
-    auto* window = new PreferencesViewController(appController_.themeSettings(), mainWindow());
+    auto* overlay = environment_.chatOverlaySettings
+        ? new OverlayPreferencesViewModel(*environment_.chatOverlaySettings)
+        : nullptr;
+    auto* window = new PreferencesViewController(appController_.themeSettings(), overlay, mainWindow());
     // A dialog of the main window: above it, even while it floats.
     window->setWindowFlags(Qt::Dialog);
     window->setWindowTitle(QStringLiteral("Settings"));

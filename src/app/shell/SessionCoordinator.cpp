@@ -1,6 +1,7 @@
 #include "app/shell/SessionCoordinator.h"
 
 #include "app/account/ThemeSettings.h"
+#include "app/overlay/OverlayHost.h"
 #include "app/session/SessionController.h"
 #include "app/shell/HostingWindow.h"
 #include "app/ui/chat/SessionViewController.h"
@@ -44,6 +45,8 @@ SessionCoordinator::SessionCoordinator(SessionController& sessionController, The
     window_->setAccessibleName(window_->windowTitle());
     // Until the user gives it a frame of their own: a narrow chat column.
     window_->resize(380, 600);
+    if (environment.chatOverlaySettings)
+        chatOverlayHost_ = std::make_unique<OverlayHost>(*environment.chatOverlaySettings, sessionController);
 }
 
 SessionCoordinator::~SessionCoordinator() = default;

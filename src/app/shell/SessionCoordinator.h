@@ -9,6 +9,7 @@
 namespace parley {
 
 class HostingWindow;
+class OverlayHost;
 class SessionController;
 class SessionViewController;
 class ThemeSettings;
@@ -40,6 +41,8 @@ private:
     ThemeModifier themeModifier_;
     SessionViewController* viewController_ = nullptr;
     std::unique_ptr<HostingWindow> window_;
+    // Serves the chat to streaming software; none where the environment has no overlay settings.
+    std::unique_ptr<OverlayHost> chatOverlayHost_;
 };
 
 } // namespace parley

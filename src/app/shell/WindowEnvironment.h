@@ -10,6 +10,7 @@ class QSettings;
 namespace parley {
 
 class MainMenu;
+class OverlaySettings;
 
 // What every window of the shell is made with: the shared menu, the user
 // defaults that remember window frames, the bundle identifier that prefixes
@@ -19,6 +20,9 @@ struct WindowEnvironment {
     QSettings& userDefaults;
     QString bundleIdentifier;
     std::function<bool(const QUrl&)> openURL;
+    // The chat overlay's settings: a session serves the overlay while they
+    // have it on. None where there is no overlay.
+    OverlaySettings* chatOverlaySettings = nullptr;
 };
 
 } // namespace parley

@@ -385,8 +385,8 @@ TEST_F(AppDelegateTest, MenuItemsReachAssistiveTechnologiesInTheWindowOfASignInM
 {
     launch();
     const QStringList commands { QStringLiteral("Check for Updates…"), QStringLiteral("Settings…"),
-        QStringLiteral("Always on Top"), QStringLiteral("Logout"), QStringLiteral("Quit Parley"),
-        QStringLiteral("About Parley") };
+        QStringLiteral("Always on Top"), QStringLiteral("Copy Overlay Address"), QStringLiteral("Logout"),
+        QStringLiteral("Quit Parley"), QStringLiteral("About Parley") };
     auto* signInWindow = qobject_cast<QMainWindow*>(visibleMainWindows().value(0));
     ASSERT_TRUE(signInWindow);
     EXPECT_EQ(accessibleMenuItems(signInWindow), commands);
@@ -396,7 +396,7 @@ TEST_F(AppDelegateTest, MenuItemsReachAssistiveTechnologiesInTheWindowOfASignInM
     ASSERT_TRUE(session);
     ASSERT_TRUE(QTest::qWaitFor([&] { return accessibleMenuItems(session).size() == commands.size(); }, timeout));
     QStringList expected = commands;
-    expected[3] = QStringLiteral("Logout parley_demo...");
+    expected[4] = QStringLiteral("Logout parley_demo...");
     EXPECT_EQ(accessibleMenuItems(session), expected);
 }
 

@@ -15,6 +15,8 @@ SplitView {
     required property PreferencesViewModel viewModel
     required property ThemeModifier themeModifier
     required property MessageListModel previewModel
+    // The chat overlay's section (OverlayPreferencesViewModel); none, no section.
+    required property QtObject overlayPreferences
 
     readonly property color secondaryColor: Qt.rgba(palette.windowText.r, palette.windowText.g,
                                                      palette.windowText.b, 0.6)
@@ -191,6 +193,17 @@ SplitView {
                         Accessible.role: Accessible.StaticText
                         Accessible.name: text
                     }
+                }
+                Rectangle {
+                    visible: root.overlayPreferences !== null
+                    Layout.fillWidth: true
+                    implicitHeight: 1
+                    color: palette.mid
+                }
+                Loader {
+                    active: root.overlayPreferences !== null
+                    Layout.fillWidth: true
+                    sourceComponent: OverlayPreferences { overlay: root.overlayPreferences }
                 }
             }
         }

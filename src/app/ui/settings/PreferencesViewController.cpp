@@ -28,7 +28,8 @@ void PreferencesViewController::registerTypes()
     Q_UNUSED(registered);
 }
 
-PreferencesViewController::PreferencesViewController(ThemeSettings& themeSettings, QWidget* parent)
+PreferencesViewController::PreferencesViewController(
+    ThemeSettings& themeSettings, QObject* overlayPreferences, QWidget* parent)
     : QmlScreen(parent)
     , themeModifier_(new ThemeModifier(this))
     , viewModel_(new PreferencesViewModel(themeSettings.themeOptions(),
@@ -46,7 +47,11 @@ PreferencesViewController::PreferencesViewController(ThemeSettings& themeSetting
             { QStringLiteral("viewModel"), QVariant::fromValue(viewModel_) },
             { QStringLiteral("themeModifier"), QVariant::fromValue(themeModifier_) },
             { QStringLiteral("previewModel"), QVariant::fromValue(previewModel_) },
+            { QStringLiteral("overlayPreferences"), QVariant::fromValue(overlayPreferences) },
         });
+    // A child after the QML's widget, so it outlives the QML that binds to it.
+    if (overlayPreferences)
+        overlayPreferences->setParent(this);
     setFixedSize(contentSize);
     setAccessibleName(QStringLiteral("Settings"));
 }

@@ -17,7 +17,10 @@ class PreferencesViewController : public QmlScreen {
     Q_OBJECT
 
 public:
-    explicit PreferencesViewController(ThemeSettings& themeSettings, QWidget* parent = nullptr);
+    // `overlayPreferences`, when given, is the chat overlay's section; the
+    // screen takes it over.
+    explicit PreferencesViewController(
+        ThemeSettings& themeSettings, QObject* overlayPreferences = nullptr, QWidget* parent = nullptr);
 
     PreferencesViewModel& viewModel() { return *viewModel_; }
 
