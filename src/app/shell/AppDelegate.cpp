@@ -69,7 +69,8 @@ void AppDelegate::applicationDidFinishLaunching()
 
     rootCoordinator_ = std::make_unique<RootCoordinator>(*appController_,
         WindowEnvironment {
-            menu_, *services_.userDefaults, config_.bundleIdentifier, services_.openURL, &chatOverlaySettings_ });
+            menu_, *services_.userDefaults, config_.bundleIdentifier, services_.openURL, &notifications_,
+            &chatOverlaySettings_ });
     connect(rootCoordinator_.get(), &RootCoordinator::mainWindowChanged, this, &AppDelegate::showPendingUpdateResult);
     rootCoordinator_->start();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/account/BundleConfig.h"
+#include "app/shell/DesktopNotifications.h"
 #include "app/overlay/OverlaySettings.h"
 #include "app/shell/MainMenu.h"
 #include "app/shell/install/XWaylandRestartOffer.h"
@@ -86,6 +87,7 @@ private:
     QNetworkAccessManager network_;
     MainMenu menu_;
     Updater updateController_;
+    DesktopNotifications notifications_ { QDBusConnection::sessionBus(), config_.bundleIdentifier };
     OverlaySettings chatOverlaySettings_ { services_.userDefaults };
     XWaylandRestartOffer xwaylandRestartOffer_ = XWaylandRestartOffer::forThisProcess([this] { return mainWindow(); });
     std::unique_ptr<ApplicationController> appController_;

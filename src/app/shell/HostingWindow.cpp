@@ -31,6 +31,7 @@ void HostingWindow::makeKeyAndOrderFront()
             restoreGeometry(frame);
         restoring_ = false;
     }
+    setWindowState(windowState() & ~Qt::WindowMinimized);
     show();
     raise();
     activateWindow();

@@ -26,7 +26,7 @@ public:
     // Where the frame of `autosaveName` is stored in the user defaults.
     static QString frameKey(const QString& autosaveName);
 
-    // Brings the window to the front as the key window.
+    // Brings the window to the front as the key window, minimised or not.
     void makeKeyAndOrderFront();
 
     // The windows opened over this one (Settings, alerts, the About box) go

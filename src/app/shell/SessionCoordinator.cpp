@@ -4,6 +4,7 @@
 #include "app/overlay/OverlayHost.h"
 #include "app/session/SessionController.h"
 #include "app/shell/HostingWindow.h"
+#include "app/shell/MentionNotifier.h"
 #include "app/ui/chat/SessionViewController.h"
 #include "platform/Observe.h"
 
@@ -45,6 +46,12 @@ SessionCoordinator::SessionCoordinator(SessionController& sessionController, The
     window_->setAccessibleName(window_->windowTitle());
     // Until the user gives it a frame of their own: a narrow chat column.
     window_->resize(380, 600);
+    if (environment.notifications) {
+        mentionNotifier_ = std::make_unique<MentionNotifier>(
+            *sessionController.chat(), *window_, *environment.notifications, sessionController.accessToken().info);
+        observe(&themeSource, &ThemeSettings::theme, &ThemeSettings::themeChanged, mentionNotifier_.get(),
+            [notifier = mentionNotifier_.get()](const Theme& theme) { notifier->setEnabled(theme.notifyMentions); });
+    }
     if (environment.chatOverlaySettings)
         chatOverlayHost_ = std::make_unique<OverlayHost>(*environment.chatOverlaySettings, sessionController);
 }

@@ -9,6 +9,7 @@
 namespace parley {
 
 class HostingWindow;
+class MentionNotifier;
 class OverlayHost;
 class SessionController;
 class SessionViewController;
@@ -41,6 +42,8 @@ private:
     ThemeModifier themeModifier_;
     SessionViewController* viewController_ = nullptr;
     std::unique_ptr<HostingWindow> window_;
+    // None where the environment has no desktop notifications.
+    std::unique_ptr<MentionNotifier> mentionNotifier_;
     // Serves the chat to streaming software; none where the environment has no overlay settings.
     std::unique_ptr<OverlayHost> chatOverlayHost_;
 };

@@ -60,6 +60,7 @@ Theme makeTheme(const ThemeOptions& options)
         .showSevenTVEmotes = options.showSevenTVEmotes,
         .showBetterTTVEmotes = options.showBetterTTVEmotes,
         .showFrankerFaceZEmotes = options.showFrankerFaceZEmotes,
+        .notifyMentions = options.notifyMentions,
     };
 }
 

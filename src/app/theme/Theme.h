@@ -48,6 +48,7 @@ public:
     bool showSevenTVEmotes = true;
     bool showBetterTTVEmotes = true;
     bool showFrankerFaceZEmotes = true;
+    bool notifyMentions = true;
 
     // The colour for QML, null when absent.
     QVariant backgroundColorValue() const

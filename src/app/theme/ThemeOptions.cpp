@@ -69,6 +69,7 @@ QJsonObject ThemeOptions::toJson() const
         { QStringLiteral("showSevenTVEmotes"), showSevenTVEmotes },
         { QStringLiteral("showBetterTTVEmotes"), showBetterTTVEmotes },
         { QStringLiteral("showFrankerFaceZEmotes"), showFrankerFaceZEmotes },
+        { QStringLiteral("notifyMentions"), notifyMentions },
     };
     if (backgroundColor)
         json.insert(QStringLiteral("backgroundColor"),
@@ -118,6 +119,7 @@ ThemeOptions ThemeOptions::fromJson(const JsonReader& options)
     result.showSevenTVEmotes = switchOn(QLatin1String("showSevenTVEmotes"));
     result.showBetterTTVEmotes = switchOn(QLatin1String("showBetterTTVEmotes"));
     result.showFrankerFaceZEmotes = switchOn(QLatin1String("showFrankerFaceZEmotes"));
+    result.notifyMentions = switchOn(QLatin1String("notifyMentions"));
     return result;
 }
 

@@ -59,6 +59,9 @@ struct ThemeOptions {
     bool showSevenTVEmotes = true;
     bool showBetterTTVEmotes = true;
     bool showFrankerFaceZEmotes = true;
+    // Mentions and replies notify on the desktop while Parley is in the
+    // background; options stored before this existed read as on.
+    bool notifyMentions = true;
 
     // The stored form; no value when a number has no JSON form (NaN, infinity).
     std::optional<QByteArray> encoded() const;

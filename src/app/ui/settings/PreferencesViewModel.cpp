@@ -18,10 +18,11 @@ struct OptionSwitch {
     bool ThemeOptions::*option;
 };
 
-constexpr std::array<OptionSwitch, 3> chatSwitchTable { {
+constexpr std::array<OptionSwitch, 4> chatSwitchTable { {
     { "Show badges", &ThemeOptions::showBadges },
     { "Highlight mentions and replies", &ThemeOptions::highlightMentions },
     { "Highlight first-time chatters", &ThemeOptions::highlightFirstMessages },
+    { "Notify me of mentions when Parley is in the background", &ThemeOptions::notifyMentions },
 } };
 
 constexpr std::array<OptionSwitch, 4> emoteSwitchTable { {

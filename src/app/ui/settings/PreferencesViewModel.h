@@ -114,7 +114,8 @@ public:
         return QStringLiteral("Recent chat comes from a third-party service, recent-messages.robotty.de.");
     }
     bool loadRecentMessages() const { return themeOptions_.loadRecentMessages; }
-    // "Show badges" and the two highlight switches, and whether each is on.
+    // "Show badges", the two highlight switches and the mention
+    // notifications, and whether each is on.
     static QStringList chatSwitchTitles();
     QVariantList chatSwitches() const;
     QString emotesLabel() const { return QStringLiteral("Emotes:"); }
