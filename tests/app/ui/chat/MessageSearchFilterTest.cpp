@@ -83,7 +83,7 @@ TEST(MessageSearchFilter, FollowsTheChatWhileSearchingAndClearingShowsEveryRowAg
 TEST(MessageSearchFilter, AListOverTheSearchFollowsTheNewestRowWhenItBeginsAndEnds)
 {
     MessageListModel messages({ text("A", "one"), text("B", "two"), text("C", "three") });
-    SessionViewModel viewModel(messages, [](const QString&) { return QFuture<void>(); });
+    SessionViewModel viewModel(messages, [](const auto&...) { return QFuture<void>(); });
     MessageListScrollState state;
     state.setModel(viewModel.shownMessages());
     QSignalSpy requests(&state, &MessageListScrollState::scrollToLastRequested);

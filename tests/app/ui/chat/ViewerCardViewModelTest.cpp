@@ -84,7 +84,7 @@ TEST(ViewerCardViewModel, ShowsOnlyTheViewersMessagesNewestLastAndKeepsUpWithThe
     JoinedChat joined;
     ASSERT_TRUE(joined.joined);
     MessageListModel messages(joined.chat);
-    SessionViewModel session(messages, [](const QString&) { return QFuture<void>(); });
+    SessionViewModel session(messages, [](const auto&...) { return QFuture<void>(); });
     session.setViewerCardSources(QStringLiteral("1"), nullptr);
     ASSERT_TRUE(joined.deliver(QStringList { ChatLine { "a", "hello", "Viewer", "", "#FF0000" }.toString(),
         otherLine("b", "not theirs"), ChatLine { "c", "bye", "Viewer", "", "#00FF00" }.toString() }));
