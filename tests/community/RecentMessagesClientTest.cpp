@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 using namespace parley;
-using sim::HttpFault;
 using sim::TwitchSimulator;
 
 namespace {
@@ -61,31 +60,10 @@ TEST_F(RecentMessagesClientTest, AChannelNotListenedToYetHasNoLinesAndIsNoFailur
     EXPECT_FALSE(request.hasHeader("Cookie"));
 }
 
-TEST_F(RecentMessagesClientTest, GivesTheLinesInTheServicesOrder)
-{
-    serve(R"({"messages": ["@historical=1 :a PRIVMSG #x :one", "two"], "error": null, "error_code": null})");
-    EXPECT_EQ(settled(client().recentMessages(channel, 2)).result(),
-        (QStringList { u"@historical=1 :a PRIVMSG #x :one"_qs, u"two"_qs }));
-}
-
-TEST_F(RecentMessagesClientTest, RefusalsAndUnusableAnswersFail)
+// The service's refusals and failed transfers are covered where the session meets them.
+TEST_F(RecentMessagesClientTest, UnusableAnswersAndNamesFail)
 {
     using Code = RecentMessagesError::Code;
-    simulator.setFault(path, HttpFault::withStatus(403).once());
-    std::optional<RecentMessagesError> error = failure(client().recentMessages(channel));
-    ASSERT_TRUE(error);
-    EXPECT_EQ(error->code(), Code::refused);
-    EXPECT_EQ(error->description(), u"The recent chat service does not keep this channel's chat.");
-
-    simulator.setFault(path, HttpFault::withStatus(500).once());
-    error = failure(client().recentMessages(channel));
-    ASSERT_TRUE(error);
-    EXPECT_EQ(error->code(), Code::unexpectedStatus);
-    EXPECT_EQ(error->status(), 500);
-
-    simulator.setFault(path, HttpFault::truncated(20).once());
-    EXPECT_EQ(failure(client().recentMessages(channel))->code(), Code::invalidAnswer);
-
     serve(R"({"messages": [1, 2]})");
     EXPECT_EQ(failure(client().recentMessages(channel))->code(), Code::invalidAnswer);
 

@@ -282,11 +282,12 @@ protected:
             { QStringLiteral("TWITCH_IDENTITY_URL"), simulator.identityURL().toString() },
             { QStringLiteral("TWITCH_HELIX_URL"), simulator.helixURL().toString() },
             { QStringLiteral("TWITCH_CHAT_URL"), simulator.chatURL().toString() },
-            // Tests never reach the real community services.
+            // Tests never reach the real community services or the recent chat service.
             { QStringLiteral("BTTV_API_URL"), simulator.betterTTVAPIURL().toString() },
             { QStringLiteral("BTTV_CDN_URL"), simulator.betterTTVCDNURL().toString() },
             { QStringLiteral("FFZ_API_URL"), simulator.frankerFaceZAPIURL().toString() },
             { QStringLiteral("SEVENTV_API_URL"), simulator.sevenTVAPIURL().toString() },
+            { QStringLiteral("RECENT_MESSAGES_URL"), simulator.recentMessagesURL().toString() },
         };
         QFile file(scratch.filePath(QStringLiteral("bundle/share/parley/Info.json")));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));

@@ -518,3 +518,68 @@ TEST_F(TwitchChatTest, ALostConnectionIsToldInTheUsersWordsAndTriedAgain)
         << userMessage().toStdString();
     EXPECT_TRUE(connection->isRunning());
 }
+
+namespace {
+
+// A line as the history service keeps it: the chat line with its own tags.
+QString recentLine(const QString& id, bool deleted = false)
+{
+    return ChatLine { id, id }.toString().replace(u"@badges="_qs,
+        u"@historical=1;rm-received-ts=1700000000500;"_qs + (deleted ? u"rm-deleted=1;"_qs : QString()) +
+            u"badges="_qs);
+}
+
+// "id" for a live message, "id*" for a historical one, "~" once deleted.
+QStringList shown(const TwitchChat& chat)
+{
+    QStringList shown;
+    for (const TwitchChatMessage& message : chat.messages()) {
+        const TwitchChatTextMessage* text = message.text();
+        shown.append(text ? text->id() + (text->isHistorical() ? u"*"_qs : QString()) +
+                    (text->isDeleted() ? u"~"_qs : QString())
+                          : message.system()->text);
+    }
+    return shown;
+}
+
+} // namespace
+
+TEST_F(TwitchChatTest, TheRecentHistoryFillsTheGapOfAReconnectOnceAndItsDeletionsApply)
+{
+    auto chat = makeChat();
+    TwitchChatTiming timing;
+    timing.firstRetry = timing.lastRetry = std::chrono::milliseconds(100);
+    chat->setTiming(timing);
+    auto connection = join(*chat);
+    deliver(ChatLine { u"m1"_qs, u"m1"_qs }.toString() + u"\r\n"_qs + ChatLine { u"m2"_qs, u"m2"_qs }.toString());
+    QSignalSpy joined(&service, &SimChatService::clientJoined);
+    service.dropConnections();
+    ASSERT_TRUE(joined.wait(timeout));
+    deliver(ChatLine { u"m5"_qs, u"m5"_qs }.toString());
+    QSignalSpy inserted(chat.get(), &TwitchChat::messagesInserted);
+    QSignalSpy updated(chat.get(), &TwitchChat::messageUpdated);
+
+    // From before the gap to after it, with a line that does not read.
+    chat->insertHistory({ recentLine(u"m0"_qs), recentLine(u"m1"_qs), recentLine(u"m2"_qs, true), u"not a line"_qs,
+        recentLine(u"m3"_qs),
+        u"@historical=1;login=viewer;target-msg-id=m3;tmi-sent-ts=1700000000600 :tmi.twitch.tv CLEARMSG #parley_demo :m3"_qs,
+        u"@ban-duration=5;historical=1;rm-received-ts=1700000000700;target-user-id=8 "
+        ":tmi.twitch.tv CLEARCHAT #parley_demo :someone"_qs,
+        recentLine(u"m4"_qs, true), recentLine(u"m5"_qs) });
+
+    EXPECT_EQ(shown(*chat),
+        (QStringList { u"m1"_qs, u"m2~"_qs, u"m3*~"_qs, u"someone has been timed out for 5 seconds."_qs, u"m4*~"_qs,
+            u"m5"_qs }));
+    ASSERT_EQ(inserted.size(), 1);
+    EXPECT_EQ(inserted.at(0).at(0).value<qsizetype>(), 2);
+    EXPECT_EQ(inserted.at(0).at(1).value<qsizetype>(), 3);
+    ASSERT_EQ(updated.size(), 1) << "the shown message the history has deleted";
+    EXPECT_EQ(updated.at(0).at(0).value<qsizetype>(), 1);
+    EXPECT_TRUE(chat->messages().at(3).system()->isHistorical);
+
+    // Asked again, nothing shows twice; a failure's notice goes where the history would.
+    chat->insertHistory({ recentLine(u"m3"_qs), recentLine(u"m4"_qs) });
+    EXPECT_EQ(inserted.size(), 1);
+    chat->insertHistoryNotice(u"Recent chat could not be loaded."_qs);
+    EXPECT_EQ(shown(*chat).at(5), u"Recent chat could not be loaded.");
+}
