@@ -289,7 +289,14 @@ Item {
                 delegate: AnimatedEmoteItem {
                     objectName: "animatedEmote"
                     required property var modelData
-                    readonly property rect place: bodyText.positionToRectangle(modelData.position)
+                    // Read again whenever the text is laid out anew: a reused row keeps
+                    // these items when its new message has emotes at the same positions.
+                    readonly property rect place: {
+                        bodyText.text
+                        bodyText.width
+                        bodyText.contentHeight
+                        return bodyText.positionToRectangle(modelData.position)
+                    }
                     loader: row.emoteImages
                     imageKey: modelData.key
                     x: place.x

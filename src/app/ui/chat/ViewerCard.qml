@@ -34,6 +34,8 @@ Item {
         onClosed: root.closed()
         Component.onCompleted: open()
 
+        Overlay.modal: Rectangle { color: Qt.rgba(0, 0, 0, 0.25) }
+
         background: Rectangle {
             color: colors.window
             border.color: colors.mid
@@ -109,11 +111,41 @@ Item {
                     activeFocusOnTab: true
                     Accessible.role: Accessible.List
                     Accessible.name: root.viewModel.messagesName
-                    ScrollBar.vertical: ScrollBar { policy: ScrollBar.AsNeeded }
+                    ScrollBar.vertical: ScrollBar {
+                        policy: ScrollBar.AsNeeded
+                        onPositionChanged: if (pressed) historyScroll.userScrolled()
+                    }
+
                     // Newest last, and in view: the card opens at the end and
-                    // stays there as the viewer writes on.
-                    onCountChanged: Qt.callLater(positionViewAtEnd)
-                    Component.onCompleted: Qt.callLater(positionViewAtEnd)
+                    // follows the viewer's new messages as the chat list does,
+                    // until the reader scrolls up.
+                    function measure() {
+                        historyScroll.measure(contentHeight + topMargin + bottomMargin, contentY - originY, height)
+                    }
+                    function showLast() {
+                        if (historyScroll.isFollowing)
+                            positionViewAtEnd()
+                    }
+                    onContentHeightChanged: {
+                        measure()
+                        historyScroll.layoutChanged()
+                    }
+                    onHeightChanged: {
+                        measure()
+                        historyScroll.layoutChanged()
+                    }
+                    onContentYChanged: measure()
+                    onMovementEnded: historyScroll.userScrolled()
+                    Component.onCompleted: historyScroll.followLatest()
+
+                    MessageListScrollState {
+                        id: historyScroll
+                        model: root.viewModel.messages
+                    }
+                    Connections {
+                        target: historyScroll
+                        function onScrollToLastRequested() { Qt.callLater(history.showLast) }
+                    }
 
                     delegate: Column {
                         id: message
@@ -161,6 +193,27 @@ Item {
                                 loader: root.emoteImages
                             }
                             Component.onCompleted: renderer.appear()
+
+                            Repeater {
+                                model: renderer.animatedEmotes
+                                delegate: AnimatedEmoteItem {
+                                    required property var modelData
+                                    // Read again whenever the text is laid out anew: a reused row keeps
+                                    // these items when its new message has emotes at the same positions.
+                                    readonly property rect place: {
+                                        bodyText.text
+                                        bodyText.width
+                                        bodyText.contentHeight
+                                        return bodyText.positionToRectangle(modelData.position)
+                                    }
+                                    loader: root.emoteImages
+                                    imageKey: modelData.key
+                                    x: place.x
+                                    y: place.y + (place.height - height) / 2
+                                    width: modelData.width
+                                    height: modelData.height
+                                }
+                            }
                         }
                     }
                 }
