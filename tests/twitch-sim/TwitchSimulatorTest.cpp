@@ -118,7 +118,7 @@ TEST_F(TwitchSimulatorTest, ValidateAnswersKnownOAuthTokensOnly)
     EXPECT_EQ(info.value(QStringLiteral("login")).toString(), QLatin1String(demo::login));
     EXPECT_EQ(info.value(QStringLiteral("user_id")).toString(), QLatin1String(demo::userID));
     EXPECT_EQ(info.value(QStringLiteral("client_id")).toString(), QLatin1String(demo::clientID));
-    EXPECT_EQ(info.value(QStringLiteral("scopes")).toArray().size(), 2);
+    EXPECT_EQ(info.value(QStringLiteral("scopes")).toArray().size(), 4); // chat and moderation
     EXPECT_TRUE(info.value(QStringLiteral("expires_in")).isDouble());
 
     EXPECT_EQ(get(QStringLiteral("/oauth2/validate"), { { "Authorization", "Bearer parley-sim-token" } }).status, 401);

@@ -25,6 +25,10 @@ int runChat(const QStringList& arguments);
 // token from a redirect, emote catalogues.
 int runApi(const QStringList& arguments);
 
+// Moderates the token's own channel: deletes a message, times out, bans or
+// unbans a user; prints the result in one line.
+int runMod(const QStringList& arguments);
+
 // Runs a signed-in session headless and prints its emote state as it changes.
 int runSession(const QStringList& arguments);
 

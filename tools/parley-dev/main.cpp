@@ -26,6 +26,10 @@ const Command commands[] = {
         "session [--token -] [--identity URL] [--helix URL] [--chat-url URL] [--client-id ID] [--seconds N]\n"
         "               run a session; prints emote set statuses and the counts of emote records and images",
         parley::dev::runSession },
+    { "mod",
+        "mod delete MSGID | timeout LOGIN_OR_ID SECONDS | ban LOGIN_OR_ID | unban LOGIN_OR_ID [--token -]\n"
+        "               [--identity URL] [--helix URL] [--client-id ID]    moderate your own chat",
+        parley::dev::runMod },
     { "login",
         "login --bundle DIR    print the sign-in URL, read the redirect URL, sign in and report the stored items",
         parley::dev::runLogin },

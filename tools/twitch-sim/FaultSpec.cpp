@@ -1,6 +1,7 @@
 #include "twitch-sim/FaultSpec.h"
 
 #include <QStringList>
+#include <QUrl>
 
 namespace parley::sim {
 
@@ -12,6 +13,10 @@ std::optional<HttpFault> parseFaultSpec(const QString& spec)
         const QString argument = item.section(u':', 1);
         if (name == QLatin1String("redirect") && !argument.isEmpty()) {
             fault.location = argument.toUtf8();
+            continue;
+        }
+        if (name == QLatin1String("message") && !argument.isEmpty()) {
+            fault.message = QUrl::fromPercentEncoding(argument.toUtf8());
             continue;
         }
         if (name == QLatin1String("range") && argument == QLatin1String("whole")) {

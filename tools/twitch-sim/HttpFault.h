@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QString>
 
 namespace parley::sim {
 
@@ -15,6 +16,7 @@ struct HttpFault {
     enum class Interruption { none, drop, stall };
 
     int status = 0; // answer with this status instead (0: keep)
+    QString message {}; // that answer's Twitch error "message" ("injected fault" when empty)
     QByteArray location {}; // answer with a 302 to this address instead
     int delayMs = 0; // wait this long before answering
     qsizetype truncateTo = -1; // a complete answer whose body is cut to this many bytes

@@ -52,7 +52,7 @@ void ReplyWriter::write(QTcpSocket* socket, HttpReply reply, HttpFault fault)
         return;
     }
     if (fault.status != 0)
-        reply = HttpReply::error(fault.status, QStringLiteral("injected fault"));
+        reply = HttpReply::error(fault.status, fault.message.isEmpty() ? QStringLiteral("injected fault") : fault.message);
     if (!fault.location.isEmpty())
         reply = HttpReply::redirect(QUrl::fromEncoded(fault.location));
     if (fault.truncateTo >= 0)

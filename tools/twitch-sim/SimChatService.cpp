@@ -272,6 +272,24 @@ void SimChatService::sendMalformedLines()
                  .join(QStringLiteral("\r\n")));
 }
 
+void SimChatService::sendToChannel(const QString& channel, const QString& line)
+{
+    forEachJoined([&](Client& client) {
+        if (client.channel == channel)
+            client.send(line);
+    });
+}
+
+QString SimChatService::loginOf(const QString& userID) const
+{
+    if (const std::optional<SimUser> user = model_.user(userID))
+        return user->login;
+    for (const auto& [channel, traffic] : traffic_)
+        if (const std::optional<QString> login = traffic->loginOf(userID))
+            return *login;
+    return userID;
+}
+
 QString SimChatService::roomID(const QString& channel) const
 {
     if (const std::optional<SimUser> owner = model_.userByLogin(channel))
@@ -329,8 +347,10 @@ void SimChatService::answer(QWebSocket* socket, const QString& frame)
     }
 }
 
-void SimChatService::receiveLine(Client& client, const QString& line)
+void SimChatService::receiveLine(Client& client, const QString& received)
 {
+    // Client tags (a reply's parent) lead the line; the command follows them.
+    const QString line = received.startsWith(u'@') ? received.section(u' ', 1) : received;
     const QString command = line.section(u' ', 0, 0);
     const QString argument = line.section(u' ', 1);
     if (command == u"CAP") {

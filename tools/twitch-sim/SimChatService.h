@@ -76,6 +76,10 @@ public:
     // Every frame the clients sent, in order of arrival.
     const QStringList& receivedFrames() const { return receivedFrames_; }
     int connectionCount() const { return int(clients_.size()); }
+    // Sends `line` to every client joined to `channel` (a moderator's CLEARMSG, say).
+    void sendToChannel(const QString& channel, const QString& line);
+    // The login of an account or of a generated chatter; the id itself when unknown.
+    QString loginOf(const QString& userID) const;
     // The room id the service gives a channel.
     QString roomID(const QString& channel) const;
     // The emotes chatters of a channel use: the global ones, the channel's and

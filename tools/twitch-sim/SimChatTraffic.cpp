@@ -134,6 +134,14 @@ SimChatTraffic::SimChatTraffic(
     }
 }
 
+std::optional<QString> SimChatTraffic::loginOf(const QString& userID) const
+{
+    for (const Chatter& chatter : cast_)
+        if (chatter.userID == userID)
+            return chatter.login;
+    return std::nullopt;
+}
+
 SimChatLine SimChatTraffic::nextLine()
 {
     ++lineCount_;

@@ -3,6 +3,8 @@
 #include <QList>
 #include <QRandomGenerator>
 #include <QString>
+
+#include <optional>
 #include <QStringList>
 
 namespace parley::sim {
@@ -39,6 +41,8 @@ public:
     // `count` chat messages as frames of `linesPerFrame` chat messages each,
     // with whatever other lines fall between them.
     QStringList frames(int count, int linesPerFrame);
+    // The login of the generated chatter `userID`; none for others.
+    std::optional<QString> loginOf(const QString& userID) const;
 
 private:
     struct Chatter {

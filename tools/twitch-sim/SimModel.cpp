@@ -80,8 +80,11 @@ SimModel SimModel::demoContent()
         { QStringLiteral("0"), QStringLiteral("400000010") } });
     model.addUser({ QStringLiteral("100000003"), QStringLiteral("sim_viewer"), QStringLiteral("sim_viewer"),
         { QStringLiteral("0") } });
-    model.addToken(
-        { demo::token, demo::clientID, demo::userID, { QStringLiteral("chat:edit"), QStringLiteral("chat:read") } });
+    model.addToken({ demo::token, demo::clientID, demo::userID,
+        { QStringLiteral("chat:edit"), QStringLiteral("chat:read"), QStringLiteral("moderator:manage:chat_messages"),
+            QStringLiteral("moderator:manage:banned_users") } });
+    model.addToken({ demo::chatOnlyToken, demo::clientID, demo::userID,
+        { QStringLiteral("chat:edit"), QStringLiteral("chat:read") } });
     model.addToken(
         { demo::readOnlyToken, demo::clientID, QStringLiteral("100000003"), { QStringLiteral("chat:read") } });
     model.addToken({ demo::foreignToken, demo::foreignClientID, demo::userID,

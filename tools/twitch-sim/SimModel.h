@@ -46,6 +46,8 @@ namespace demo {
 inline constexpr char clientID[] = "parley-sim-client";
 inline constexpr char token[] = "parley-sim-token";
 inline constexpr char readOnlyToken[] = "parley-sim-token-readonly";
+// The demo user's token from before Parley moderated: the chat scopes only.
+inline constexpr char chatOnlyToken[] = "parley-sim-token-chat-only";
 // A token of the demo user made for another application.
 inline constexpr char foreignToken[] = "parley-sim-token-foreign";
 inline constexpr char foreignClientID[] = "other-app-client";

@@ -46,6 +46,7 @@ TwitchSimulator::TwitchSimulator(SimModel model, QObject* parent)
     , server_(std::make_unique<SimHttpServer>(
           [this](const QHttpServerRequest& request, QTcpSocket* socket) { handle(request, socket); }))
     , chat_(std::make_unique<SimChatService>(model_, *server_))
+    , moderation_(*chat_)
 { }
 
 TwitchSimulator::~TwitchSimulator() = default;
@@ -140,7 +141,10 @@ void TwitchSimulator::handle(const QHttpServerRequest& request, QTcpSocket* sock
         request.url().query(QUrl::FullyEncoded), request.headers(), request.body() };
     record(simRequest);
     HttpFault fault = takeFault(simRequest.path).value_or(HttpFault {});
-    HttpReply reply = fault.rangeFromStart ? rangeFromStart(simRequest) : route(simRequest);
+    // A request refused with a fault's status changes nothing (a refused ban bans no one).
+    HttpReply reply = fault.status != 0 ? HttpReply { fault.status, {}, {} }
+        : fault.rangeFromStart          ? rangeFromStart(simRequest)
+                                        : route(simRequest);
     // The recent chat service answers a failure in its own words.
     if (fault.status != 0 && SimRecentMessages::handles(simRequest.path))
         reply = SimRecentMessages::failure(std::exchange(fault.status, 0));
@@ -190,6 +194,8 @@ HttpReply TwitchSimulator::route(const SimRequest& request)
 {
     if (request.path == QLatin1String("/oauth2/revoke"))
         return request.method == "POST" ? revoke(request) : HttpReply::error(405, QStringLiteral("method not allowed"));
+    if (SimModeration::handles(request.path))
+        return moderation(request);
     if (request.method != "GET")
         return HttpReply::error(405, QStringLiteral("method not allowed"));
     if (const auto file = files_.constFind(request.path); file != files_.cend())
@@ -300,7 +306,7 @@ HttpReply TwitchSimulator::revoke(const SimRequest& request)
     return HttpReply { 200, {}, {} };
 }
 
-HttpReply TwitchSimulator::helix(const SimRequest& request) const
+std::variant<SimToken, HttpReply> TwitchSimulator::helixToken(const SimRequest& request) const
 {
     const QString token = credential(request, "Bearer");
     if (token.isEmpty())
@@ -313,6 +319,35 @@ HttpReply TwitchSimulator::helix(const SimRequest& request) const
         return HttpReply::error(401, QStringLiteral("Invalid OAuth token"));
     if (known->clientID != clientID)
         return HttpReply::error(401, QStringLiteral("Client ID and OAuth token do not match"));
+    return *known;
+}
+
+HttpReply TwitchSimulator::moderation(const SimRequest& request)
+{
+    const std::variant<SimToken, HttpReply> token = helixToken(request);
+    if (const HttpReply* refusal = std::get_if<HttpReply>(&token))
+        return *refusal;
+    return moderation_.route(request, std::get<SimToken>(token), model_);
+}
+
+// As Twitch does: unknown logins are left out of "data".
+HttpReply TwitchSimulator::users(const SimRequest& request) const
+{
+    QJsonArray data;
+    for (const QString& login : QUrlQuery(request.query).allQueryItemValues(QStringLiteral("login"), QUrl::FullyDecoded))
+        if (const std::optional<SimUser> user = model_.userByLogin(login.toLower()))
+            data.append(QJsonObject { { QStringLiteral("id"), user->userID }, { QStringLiteral("login"), user->login },
+                { QStringLiteral("display_name"), user->displayName } });
+    return HttpReply::json({ { QStringLiteral("data"), data } });
+}
+
+HttpReply TwitchSimulator::helix(const SimRequest& request) const
+{
+    const std::variant<SimToken, HttpReply> token = helixToken(request);
+    if (const HttpReply* refusal = std::get_if<HttpReply>(&token))
+        return *refusal;
+    if (request.path == QLatin1String("/helix/users"))
+        return users(request);
 
     using Endpoint = HelixCatalogue::Endpoint;
     if (request.path == QLatin1String("/helix/chat/emotes/global"))

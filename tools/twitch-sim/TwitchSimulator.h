@@ -4,6 +4,7 @@
 #include "twitch-sim/HttpFault.h"
 #include "twitch-sim/HttpReply.h"
 #include "twitch-sim/SimModel.h"
+#include "twitch-sim/SimModeration.h"
 #include "twitch-sim/SimRequest.h"
 #include "twitch-sim/SimResource.h"
 
@@ -13,6 +14,7 @@
 
 #include <memory>
 #include <optional>
+#include <variant>
 
 class QAbstractHttpServer;
 class QHttpServerRequest;
@@ -26,7 +28,8 @@ class SimHttpServer;
 // A local stand-in for the Twitch services on 127.0.0.1, one port for all:
 // the identity service (/oauth2/authorize, /oauth2/validate, POST
 // /oauth2/revoke; the authorize page hands "state" back), the Helix emote
-// catalogue (/helix/chat/emotes...), emote images (/emoticons/v2/ID/FORMAT/
+// catalogue (/helix/chat/emotes...), accounts (/helix/users?login=), the
+// moderation endpoints (SimModeration), emote images (/emoticons/v2/ID/FORMAT/
 // THEME/SCALE), test downloads (/blob/SIZE, files put in by tests), the
 // community emote services' stand-ins (CommunityStandIns) and the recent chat
 // service's (SimRecentMessages, fed by the chat service). It counts and
@@ -110,6 +113,10 @@ private:
     HttpReply validate(const SimRequest& request) const;
     HttpReply revoke(const SimRequest& request);
     HttpReply helix(const SimRequest& request) const;
+    // The token of a Helix request, or the 401 Twitch gives without a usable one.
+    std::variant<SimToken, HttpReply> helixToken(const SimRequest& request) const;
+    HttpReply moderation(const SimRequest& request);
+    HttpReply users(const SimRequest& request) const;
     HttpReply emoteImage(const SimRequest& request) const;
     HttpReply blob(const SimRequest& request) const;
 
@@ -126,6 +133,7 @@ private:
     QList<SimRequest> recorded_;
     mutable QHash<QString, QByteArray> imageCache_;
     CommunityStandIns community_;
+    SimModeration moderation_;
 };
 
 } // namespace parley::sim

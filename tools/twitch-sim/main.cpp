@@ -73,7 +73,8 @@ int main(int argc, char** argv)
         const QString token = parser.value(QStringLiteral("token"));
         if (!simulator.model().token(token))
             simulator.model().addToken({ token, QString::fromLatin1(demo::clientID), QString::fromLatin1(demo::userID),
-                { QStringLiteral("chat:edit"), QStringLiteral("chat:read") } });
+                { QStringLiteral("chat:edit"), QStringLiteral("chat:read"),
+                    QStringLiteral("moderator:manage:chat_messages"), QStringLiteral("moderator:manage:banned_users") } });
         simulator.setAuthorizationToken(token);
     }
     simulator.setRefusesAuthorization(parser.isSet(QStringLiteral("refuse")));
@@ -104,7 +105,7 @@ int main(int argc, char** argv)
     print(QStringLiteral("ffz: %1").arg(simulator.frankerFaceZAPIURL().toString()));
     print(QStringLiteral("7tv: %1").arg(simulator.sevenTVAPIURL().toString()));
     print(QStringLiteral("recent messages: %1").arg(simulator.recentMessagesURL().toString()));
-    for (const char* token : { demo::token, demo::readOnlyToken, demo::foreignToken }) {
+    for (const char* token : { demo::token, demo::chatOnlyToken, demo::readOnlyToken, demo::foreignToken }) {
         const SimToken known = *simulator.model().token(QString::fromLatin1(token));
         print(QStringLiteral("token %1: %2 (user %3, client %4) %5")
                   .arg(known.token, simulator.model().user(known.userID)->login, known.userID, known.clientID,

@@ -8,8 +8,14 @@ namespace parley {
 
 SignInAttempt::SignInAttempt(const TwitchAPI& twitch)
     : state_(makeState())
-    , authorizationURL_(twitch.authorizationURL({ TwitchAuthScope::chatEdit, TwitchAuthScope::chatRead }, state_))
+    , authorizationURL_(twitch.authorizationURL(requestedScopes(), state_))
 { }
+
+QSet<TwitchAuthScope> SignInAttempt::requestedScopes()
+{
+    return { TwitchAuthScope::chatEdit, TwitchAuthScope::chatRead, TwitchAuthScope::moderatorManageChatMessages,
+        TwitchAuthScope::moderatorManageBannedUsers };
+}
 
 std::optional<QString> SignInAttempt::refusal(const QUrl& redirect, const TwitchAPI& twitch) const
 {

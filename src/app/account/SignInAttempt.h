@@ -16,8 +16,13 @@ namespace parley {
 // older redirect) is not this sign-in. Kept in memory only.
 class SignInAttempt {
 public:
-    // Asks for chat:read and chat:edit.
+    // Asks for requestedScopes().
     explicit SignInAttempt(const TwitchAPI& twitch);
+
+    // Reading and writing chat, deleting messages and banning users. A
+    // stored token with the chat scopes alone still signs in; only
+    // moderation then asks to sign in again.
+    static QSet<TwitchAuthScope> requestedScopes();
 
     const QString& state() const { return state_; }
     const QUrl& authorizationURL() const { return authorizationURL_; }

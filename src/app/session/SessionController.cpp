@@ -43,7 +43,9 @@ SessionController::SessionController(TwitchAPI twitch, TwitchUserAccessToken acc
     , emoteImageLoader_(std::make_unique<EmoteImageLoader>(*emoteRegistry_, images))
     , badges_(std::make_unique<BadgeCatalogue>(twitch_, accessToken_))
     , recentMessages_(makeRecentMessages(recentMessages))
+    , moderation_(std::make_unique<ModerationActions>(TwitchModeration(twitch_, accessToken_)))
 {
+    connect(chat_.get(), &TwitchChat::cleared, moderation_.get(), &ModerationActions::noteClear);
     if (communityEmotes_)
         useCommunityEmotes();
     // Started on the next turn so the owner can wire itself up first.

@@ -3,6 +3,7 @@
 #include "app/session/BadgeCatalogue.h"
 #include "app/session/EmoteImageLoader.h"
 #include "app/session/EmoteRegistry.h"
+#include "app/session/ModerationActions.h"
 #include "app/session/SessionControllerDelegate.h"
 #include "community/CommunityEmoteCatalogue.h"
 #include "community/CommunityEmoteServices.h"
@@ -36,6 +37,7 @@ class SessionController final : public QObject {
     Q_PROPERTY(parley::EmoteRegistry* emoteRegistry READ emoteRegistry CONSTANT)
     Q_PROPERTY(parley::EmoteImageLoader* emoteImageLoader READ emoteImageLoader CONSTANT)
     Q_PROPERTY(parley::BadgeCatalogue* badges READ badges CONSTANT)
+    Q_PROPERTY(parley::ModerationActions* moderation READ moderation CONSTANT)
     Q_PROPERTY(bool isListening READ isListening NOTIFY isListeningChanged)
     Q_PROPERTY(QString lastError READ lastError NOTIFY lastErrorChanged)
 
@@ -58,6 +60,8 @@ public:
     EmoteImageLoader* emoteImageLoader() const { return emoteImageLoader_.get(); }
     // The chat badges: global ones from the start, the channel's once its room id is known.
     BadgeCatalogue* badges() const { return badges_.get(); }
+    // The broadcaster's moderation of their chat; it follows the chat's bans.
+    ModerationActions* moderation() const { return moderation_.get(); }
     // Null without community services.
     CommunityEmoteCatalogue* communityEmotes() const { return communityEmotes_.get(); }
     SessionControllerDelegate* delegate() const { return delegate_; }
@@ -104,6 +108,7 @@ private:
     const std::unique_ptr<CommunityEmoteCatalogue> communityEmotes_;
     const std::unique_ptr<EmoteImageLoader> emoteImageLoader_;
     const std::unique_ptr<BadgeCatalogue> badges_;
+    const std::unique_ptr<ModerationActions> moderation_;
     std::unique_ptr<TwitchChatConnection> chatListenTask_;
     QString lastError_;
     const std::optional<RecentMessagesClient> recentMessages_;

@@ -65,29 +65,37 @@ struct Transfer {
     std::exception_ptr failure;
 };
 
-// Settles a finished reply: a limit that stopped it is its error; an HTTP
-// status other than 200 is a TwitchError (from the table, else
-// invalidResponse), a network failure passes through, anything that is not an
-// HTTP response is invalidResponse.
-void settle(QPromise<QByteArray>& promise, QNetworkReply& reply,
-    const QList<std::pair<int, TwitchError::Code>>& statuses, const Transfer& transfer)
+// Settles a finished reply: a limit that stopped it is its error; a status
+// other than 200 is an answer, and so is a 200 that arrived whole; a network
+// failure passes through, and anything that is not an HTTP response is
+// invalidResponse.
+void settle(QPromise<TwitchAPI::HelixReply>& promise, QNetworkReply& reply, const Transfer& transfer)
 {
     const QVariant status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute);
-    if (transfer.failure) {
+    if (transfer.failure)
         promise.setException(transfer.failure);
-    } else if (status.isValid() && status.toInt() != 200) {
-        const auto entry = std::find_if(
-            statuses.cbegin(), statuses.cend(), [&](const auto& row) { return row.first == status.toInt(); });
-        promise.setException(std::make_exception_ptr(
-            TwitchError(entry == statuses.cend() ? TwitchError::Code::invalidResponse : entry->second)));
-    } else if (reply.error() != QNetworkReply::NoError) {
+    else if (status.isValid() && (status.toInt() != 200 || reply.error() == QNetworkReply::NoError))
+        promise.addResult(TwitchAPI::HelixReply { status.toInt(), transfer.body });
+    else if (reply.error() != QNetworkReply::NoError)
         promise.setException(std::make_exception_ptr(TransportError(reply.error(), reply.errorString())));
-    } else if (!status.isValid()) {
+    else
         promise.setException(std::make_exception_ptr(TwitchError(TwitchError::Code::invalidResponse)));
-    } else {
-        promise.addResult(transfer.body);
-    }
     promise.finish();
+}
+
+QNetworkReply* startRequest(
+    QNetworkAccessManager& network, const QNetworkRequest& request, const QByteArray& verb, const QByteArray& body)
+{
+    if (verb == "GET")
+        return network.get(request);
+    if (verb == "POST")
+        return network.post(request, body);
+    return body.isEmpty() ? network.sendCustomRequest(request, verb) : network.sendCustomRequest(request, verb, body);
+}
+
+InvalidRequestError unsendableCredentials()
+{
+    return InvalidRequestError(QStringLiteral("The access token or client id contains characters that cannot be sent"));
 }
 
 } // namespace
@@ -102,9 +110,11 @@ TwitchAPI::TwitchAPI(
 
 QUrl TwitchAPI::authorizationURL(const QSet<TwitchAuthScope>& scopes, const QString& state) const
 {
+    // In the table's order, so the address is the same for the same scopes.
     QStringList scopeNames;
-    for (TwitchAuthScope scope : scopes)
-        scopeNames.append(rawValue(scope).toString());
+    for (const auto& [scope, name] : RawValues<TwitchAuthScope>::table)
+        if (scopes.contains(scope))
+            scopeNames.append(name.toString());
     QStringList items {
         QStringLiteral("redirect_uri=") + encodeQueryValue(authRedirectURL_.toString(QUrl::FullyEncoded)),
         QStringLiteral("client_id=") + encodeQueryValue(clientID_),
@@ -237,21 +247,70 @@ QFuture<QList<TwitchBadgeSet>> TwitchAPI::fetchBadges(
 QFuture<QByteArray> TwitchAPI::getHelix(
     const QString& path, const QString& query, const TwitchUserAccessToken& accessToken) const
 {
-    if (!isHeaderSafeToken(accessToken.token) || !isHeaderSafeToken(clientID_))
-        return failedFuture<QByteArray>(InvalidRequestError(
-            QStringLiteral("The access token or client id contains characters that cannot be sent")));
-    QNetworkRequest request = makeRequest(serviceURL(endpoints_.helixURL, path, query));
-    request.setRawHeader("Authorization", "Bearer " + accessToken.token.toLatin1());
-    request.setRawHeader("Client-Id", clientID_.toLatin1());
-    return send(request, {});
+    const std::optional<QNetworkRequest> request = helixRequest(path, query, accessToken);
+    if (!request)
+        return failedFuture<QByteArray>(unsendableCredentials());
+    return send(*request, {});
 }
 
+std::optional<QNetworkRequest> TwitchAPI::helixRequest(
+    const QString& path, const QString& encodedQuery, const TwitchUserAccessToken& accessToken) const
+{
+    if (!isHeaderSafeToken(accessToken.token) || !isHeaderSafeToken(clientID_))
+        return std::nullopt;
+    QNetworkRequest request = makeRequest(serviceURL(endpoints_.helixURL, path, encodedQuery));
+    request.setRawHeader("Authorization", "Bearer " + accessToken.token.toLatin1());
+    request.setRawHeader("Client-Id", clientID_.toLatin1());
+    return request;
+}
+
+QFuture<TwitchAPI::HelixReply> TwitchAPI::sendHelix(const QByteArray& verb, const QString& path,
+    const QueryItems& query, const TwitchUserAccessToken& accessToken, const QByteArray& json) const
+{
+    QStringList items;
+    for (const auto& [name, value] : query)
+        items.append(name + u'=' + encodeQueryValue(value));
+    std::optional<QNetworkRequest> request = helixRequest(path, items.join(u'&'), accessToken);
+    if (!request)
+        return failedFuture<HelixReply>(unsendableCredentials());
+    if (!json.isEmpty())
+        request->setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/json"));
+    return exchange(*request, verb, json);
+}
+
+QFuture<std::optional<TwitchUserInfo>> TwitchAPI::user(
+    const QString& login, const TwitchUserAccessToken& accessToken) const
+{
+    return sendHelix("GET", QStringLiteral("/helix/users"), { { QStringLiteral("login"), login } }, accessToken)
+        .then([](const HelixReply& reply) {
+            if (reply.status != 200)
+                throw TwitchError(reply.status == 401 ? TwitchError::Code::invalidAccessToken
+                                                      : TwitchError::Code::invalidResponse);
+            const QList<JsonReader> users = JsonReader::parse(reply.body)[QLatin1String("data")].toArray();
+            return users.isEmpty() ? std::nullopt : std::optional(TwitchUserInfo::fromJson(users.first()));
+        });
+}
+
+// Statuses other than 200 fail with the table's error, else invalidResponse.
 QFuture<QByteArray> TwitchAPI::send(
     const QNetworkRequest& request, StatusTable statuses, const std::optional<QByteArray>& form) const
 {
-    auto promise = std::make_shared<QPromise<QByteArray>>();
+    return exchange(request, form ? QByteArrayLiteral("POST") : QByteArrayLiteral("GET"), form.value_or(QByteArray()))
+        .then([statuses = std::move(statuses)](const HelixReply& reply) {
+            if (reply.status == 200)
+                return reply.body;
+            const auto entry = std::find_if(
+                statuses.cbegin(), statuses.cend(), [&](const auto& row) { return row.first == reply.status; });
+            throw TwitchError(entry == statuses.cend() ? TwitchError::Code::invalidResponse : entry->second);
+        });
+}
+
+QFuture<TwitchAPI::HelixReply> TwitchAPI::exchange(
+    const QNetworkRequest& request, const QByteArray& verb, const QByteArray& body) const
+{
+    auto promise = std::make_shared<QPromise<HelixReply>>();
     promise->start();
-    QNetworkReply* reply = form ? network_->post(request, *form) : network_->get(request);
+    QNetworkReply* reply = startRequest(*network_, request, verb, body);
     reply->setReadBufferSize(limits_.readBufferSize);
     auto transfer = std::make_shared<Transfer>();
     const auto stop = [reply, transfer](auto error) {
@@ -277,13 +336,12 @@ QFuture<QByteArray> TwitchAPI::send(
         if (transfer->body.size() > maximumSize)
             stop(tooLarge);
     });
-    QObject::connect(
-        reply, &QNetworkReply::finished, reply, [reply, promise, transfer, statuses = std::move(statuses)] {
-            reply->deleteLater();
-            if (!transfer->failure)
-                transfer->body += reply->readAll();
-            settle(*promise, *reply, statuses, *transfer);
-        });
+    QObject::connect(reply, &QNetworkReply::finished, reply, [reply, promise, transfer] {
+        reply->deleteLater();
+        if (!transfer->failure)
+            transfer->body += reply->readAll();
+        settle(*promise, *reply, *transfer);
+    });
     return promise->future();
 }
 

@@ -6,6 +6,7 @@
 #include "twitch/api/TwitchEndpoints.h"
 #include "twitch/api/TwitchError.h"
 #include "twitch/api/TwitchUserAccessToken.h"
+#include "twitch/api/TwitchUserInfo.h"
 
 #include <QFuture>
 #include <QList>
@@ -69,6 +70,24 @@ public:
     QFuture<QList<TwitchBadgeSet>> channelBadges(
         const QString& broadcasterID, const TwitchUserAccessToken& accessToken) const;
 
+    // A Helix answer whose status the caller reads itself.
+    struct HelixReply {
+        int status = 0;
+        QByteArray body;
+    };
+    using QueryItems = QList<std::pair<QString, QString>>;
+    // A Helix request with the user's token and the client id: `verb`
+    // ("DELETE", "POST", ...) at `path`, the query's values percent-encoded,
+    // and a JSON body when `json` is not empty. Any HTTP answer resolves it,
+    // whatever its status; the limits, transport errors and an answer that is
+    // not HTTP fail it as for every other request.
+    QFuture<HelixReply> sendHelix(const QByteArray& verb, const QString& path, const QueryItems& query,
+        const TwitchUserAccessToken& accessToken, const QByteArray& json = {}) const;
+
+    // The account of `login` (GET /helix/users?login=); none when Twitch
+    // knows no such account.
+    QFuture<std::optional<TwitchUserInfo>> user(const QString& login, const TwitchUserAccessToken& accessToken) const;
+
     // Bodies larger than this fail instead of filling memory.
     static constexpr qint64 maxResponseSize = 16 * 1024 * 1024;
 
@@ -97,6 +116,11 @@ private:
     // GET, or POST of `form` (URL-encoded) when there is one.
     QFuture<QByteArray> send(
         const QNetworkRequest& request, StatusTable statuses, const std::optional<QByteArray>& form = {}) const;
+    // Sends `verb` with `body` (none when null) and resolves with any HTTP answer.
+    QFuture<HelixReply> exchange(const QNetworkRequest& request, const QByteArray& verb, const QByteArray& body) const;
+    // The Helix request with the user's token and the client id, or the reason it cannot be sent.
+    std::optional<QNetworkRequest> helixRequest(
+        const QString& path, const QString& encodedQuery, const TwitchUserAccessToken& accessToken) const;
 
     TwitchEndpoints endpoints_;
     QString clientID_;

@@ -11,13 +11,15 @@
 namespace parley {
 
 // An OAuth permission Parley asks for. The raw value is the wire form.
-enum class TwitchAuthScope { chatEdit, chatRead };
+enum class TwitchAuthScope { chatEdit, chatRead, moderatorManageChatMessages, moderatorManageBannedUsers };
 
 template <>
 struct RawValues<TwitchAuthScope> {
-    static constexpr std::array<std::pair<TwitchAuthScope, QStringView>, 2> table { {
+    static constexpr std::array<std::pair<TwitchAuthScope, QStringView>, 4> table { {
         { TwitchAuthScope::chatEdit, u"chat:edit" },
         { TwitchAuthScope::chatRead, u"chat:read" },
+        { TwitchAuthScope::moderatorManageChatMessages, u"moderator:manage:chat_messages" },
+        { TwitchAuthScope::moderatorManageBannedUsers, u"moderator:manage:banned_users" },
     } };
 };
 

@@ -10,6 +10,7 @@ namespace parley {
 struct PendingMessage {
     QString body; // as the user entered it
     Instant sentAt; // when it was handed to the socket
+    QString replyParentMessageID; // the message it answers; empty for none
 
     bool operator==(const PendingMessage&) const = default;
 };

@@ -93,14 +93,15 @@ std::unique_ptr<TwitchChatConnection> TwitchChat::connect()
     return connection;
 }
 
-QFuture<void> TwitchChat::send(const QString& text)
+QFuture<void> TwitchChat::send(const QString& text, const QString& replyParentMessageID)
 {
     if (!socket_)
         return failedFuture(TwitchChatError::notConnected());
     if (!outbox_->admit(Clock::now(), rateLimit(), timing_.rateWindow))
         return failedFuture(TwitchChatError::sendingTooQuickly());
     QFuture<void> done = outbox_->add(
-        { TwitchChatIRCEncoder::chatText(text), currentInstant() }, Clock::now() + timing_.confirmationLimit);
+        { TwitchChatIRCEncoder::chatText(text), currentInstant(), replyParentMessageID },
+        Clock::now() + timing_.confirmationLimit);
     if (!confirmationTimer_.isActive())
         scheduleConfirmationCheck();
     if (socket_->isWelcomed())
@@ -237,10 +238,11 @@ void TwitchChat::promoteStandby()
 void TwitchChat::writePendingFrames()
 {
     while (socket_) {
-        const std::optional<QString> body = outbox_->takeUnwritten();
-        if (!body)
+        const std::optional<PendingMessage> message = outbox_->takeUnwritten();
+        if (!message)
             return;
-        socket_->send(TwitchChatIRCEncoder::privateMessage(channel_, *body));
+        socket_->send(
+            TwitchChatIRCEncoder::privateMessage(channel_, message->body, message->replyParentMessageID));
     }
 }
 

@@ -75,8 +75,9 @@ public:
     // queued), when the rate limit would be passed (nothing goes out), when
     // the service refuses the message (with its notice text) or does not
     // confirm it in time; and with the socket's error when the connection
-    // fails before the frame went out.
-    QFuture<void> send(const QString& text);
+    // fails before the frame went out. With `replyParentMessageID`, the
+    // message answers that one (sent with the reply-parent-msg-id tag).
+    QFuture<void> send(const QString& text, const QString& replyParentMessageID = {});
 
     // Puts the channel's recent history (raw chat lines, oldest first, as
     // the history service keeps them) before the messages received on the
@@ -111,6 +112,9 @@ signals:
     // messages()[index] changed in place (a moderator deleted it: its text
     // message's isDeleted turned true). Followed by messagesChanged.
     void messageUpdated(qsizetype index);
+    // A moderator removed a message, a user's messages (a timeout or a ban)
+    // or the whole chat; announced after the messages are shown deleted.
+    void cleared(const parley::TwitchChatClear& clear);
     // The service confirmed one of this client's messages; also appended.
     void ownMessageConfirmed(const parley::TwitchChatTextMessage& message);
     // Follows every append. A reader that keeps a copy of the list makes the

@@ -71,6 +71,10 @@ void TwitchChat::handleClear(const TwitchChatIRCMessage& message)
     const std::optional<TwitchChatClear> clear = TwitchChatClear::fromLine(message);
     if (!clear || !announceDeleted(history_->markDeleted(*clear)))
         return;
+    const QPointer<TwitchChat> self(this);
+    emit cleared(*clear);
+    if (!self)
+        return;
     if (std::optional<TwitchChatSystemMessage> line = clear->systemMessage())
         appendSystemLine(std::move(*line));
 }

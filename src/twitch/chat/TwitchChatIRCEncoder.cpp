@@ -45,9 +45,41 @@ QString TwitchChatIRCEncoder::pong(QStringView text)
     return QStringLiteral("PONG :") + text.toString();
 }
 
-QString TwitchChatIRCEncoder::privateMessage(QStringView channel, QStringView text)
+QString TwitchChatIRCEncoder::privateMessage(QStringView channel, QStringView text, QStringView replyParentMessageID)
 {
-    return concat({ u"PRIVMSG #", channel, u" :", chatText(text) });
+    const QString line = concat({ u"PRIVMSG #", channel, u" :", chatText(text) });
+    if (replyParentMessageID.isEmpty())
+        return line;
+    return concat({ u"@reply-parent-msg-id=", tagValue(replyParentMessageID), u" ", line });
+}
+
+// The id comes from the wire: escaped, it cannot end the tag or the line.
+QString TwitchChatIRCEncoder::tagValue(QStringView value)
+{
+    QString escaped;
+    escaped.reserve(value.size());
+    for (QChar c : value) {
+        switch (c.unicode()) {
+        case u';':
+            escaped += QLatin1String("\\:");
+            break;
+        case u' ':
+            escaped += QLatin1String("\\s");
+            break;
+        case u'\\':
+            escaped += QLatin1String("\\\\");
+            break;
+        case u'\r':
+            escaped += QLatin1String("\\r");
+            break;
+        case u'\n':
+            escaped += QLatin1String("\\n");
+            break;
+        default:
+            escaped += c;
+        }
+    }
+    return escaped;
 }
 
 QString TwitchChatIRCEncoder::chatText(QStringView text)

@@ -112,6 +112,16 @@ TEST_F(TwitchAPITest, RedirectValuesComeFromTheFragmentOrTheQuery)
     EXPECT_EQ(TwitchAPI::redirectValue(QUrl(QStringLiteral("http://h/#access_token=t")), u"state"), std::nullopt);
 }
 
+TEST_F(TwitchAPITest, TheSignInsScopesAreJoinedBySpacesInAFixedOrder)
+{
+    const QUrl url = api().authorizationURL({ TwitchAuthScope::moderatorManageBannedUsers, TwitchAuthScope::chatRead,
+        TwitchAuthScope::moderatorManageChatMessages, TwitchAuthScope::chatEdit });
+    EXPECT_TRUE(url.query(QUrl::FullyEncoded)
+                    .endsWith(QLatin1String("&response_type=token&scope=chat:edit%20chat:read%20"
+                                            "moderator:manage:chat_messages%20moderator:manage:banned_users")))
+        << url.toString().toStdString();
+}
+
 TEST_F(TwitchAPITest, SignInThroughTheSimulatorYieldsTheValidatedToken)
 {
     // Follow the authorisation URL by hand, as a browser would.
@@ -130,7 +140,9 @@ TEST_F(TwitchAPITest, SignInThroughTheSimulatorYieldsTheValidatedToken)
     EXPECT_EQ(token->info.login, QString::fromLatin1(demo::login));
     EXPECT_EQ(token->info.userID, QString::fromLatin1(demo::userID));
     EXPECT_EQ(token->info.clientID, QString::fromLatin1(demo::clientID));
-    EXPECT_EQ(token->info.scopes, (QSet<TwitchAuthScope> { TwitchAuthScope::chatRead, TwitchAuthScope::chatEdit }));
+    EXPECT_EQ(token->info.scopes,
+        (QSet<TwitchAuthScope> { TwitchAuthScope::chatRead, TwitchAuthScope::chatEdit,
+            TwitchAuthScope::moderatorManageChatMessages, TwitchAuthScope::moderatorManageBannedUsers }));
 }
 
 TEST_F(TwitchAPITest, RedirectFragmentTokenIsValidatedAsIs)

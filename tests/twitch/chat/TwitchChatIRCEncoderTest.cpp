@@ -23,6 +23,14 @@ TEST(TwitchChatIRCEncoder, AChatLineKeepsItsTextAndCannotCarryASecondCommand)
     EXPECT_EQ(TwitchChatIRCEncoder::privateMessage(u"chan", u""), u"PRIVMSG #chan :");
 }
 
+TEST(TwitchChatIRCEncoder, AReplysParentIDIsEscapedSoItCannotEndTheTagOrTheLine)
+{
+    EXPECT_EQ(TwitchChatIRCEncoder::privateMessage(u"chan", u"yes", u"abc-1"),
+        u"@reply-parent-msg-id=abc-1 PRIVMSG #chan :yes");
+    EXPECT_EQ(TwitchChatIRCEncoder::privateMessage(u"chan", u"yes", u"a;b c\\d\r\nJOIN #x"),
+        u"@reply-parent-msg-id=a\\:b\\sc\\\\d\\r\\nJOIN\\s#x PRIVMSG #chan :yes");
+}
+
 TEST(TwitchChatIRCEncoder, WhatItWritesTheParserReadsBack)
 {
     const QString text = QStringLiteral("multi word \u00e9 \U0001F600 text");

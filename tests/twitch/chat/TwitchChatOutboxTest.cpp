@@ -52,11 +52,11 @@ TEST(TwitchChatOutbox, WritesEachMessageOnceAndConfirmsTheOldest)
     TwitchChatOutbox outbox;
     QFuture<void> first = add(outbox, u"first"_qs);
     add(outbox, u"second"_qs);
-    EXPECT_EQ(outbox.takeUnwritten(), u"first"_qs);
-    EXPECT_EQ(outbox.takeUnwritten(), u"second"_qs);
+    EXPECT_EQ(outbox.takeUnwritten().value().body, u"first"_qs);
+    EXPECT_EQ(outbox.takeUnwritten().value().body, u"second"_qs);
     EXPECT_FALSE(outbox.takeUnwritten());
     add(outbox, u"third"_qs);
-    EXPECT_EQ(outbox.takeUnwritten(), u"third"_qs);
+    EXPECT_EQ(outbox.takeUnwritten().value().body, u"third"_qs);
 
     TwitchChatOutbox::Confirmed confirmed = outbox.takeOldest();
     EXPECT_EQ(confirmed.message.body, u"first"_qs);

@@ -183,6 +183,20 @@ TEST_F(TwitchChatTest, TheServicesEchoConfirmsASentMessage)
     EXPECT_TRUE(chat->pendingMessages().isEmpty());
 }
 
+TEST_F(TwitchChatTest, AReplyCarriesItsParentInAClientTagAndIsConfirmedLikeAnyMessage)
+{
+    auto chat = makeChat();
+    auto connection = join(*chat);
+    QSignalSpy confirmed(chat.get(), &TwitchChat::ownMessageConfirmed);
+
+    chat->send(u"agreed"_qs, u"b34ccfc7-4977-403a-8a94-33c6bac34fb8"_qs);
+
+    ASSERT_TRUE(confirmed.wait(timeout));
+    EXPECT_EQ(service.receivedFrames().constLast(),
+        u"@reply-parent-msg-id=b34ccfc7-4977-403a-8a94-33c6bac34fb8 PRIVMSG #parley_demo :agreed"_qs);
+    EXPECT_EQ(bodies(*chat), QStringList { u"agreed"_qs });
+}
+
 TEST_F(TwitchChatTest, LineBreaksInASentMessageCannotStartACommand)
 {
     auto chat = makeChat();

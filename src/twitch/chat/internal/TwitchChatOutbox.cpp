@@ -28,13 +28,13 @@ std::optional<TwitchChatOutbox::Clock::time_point> TwitchChatOutbox::nextDeadlin
     return sends_.front().deadline;
 }
 
-std::optional<QString> TwitchChatOutbox::takeUnwritten()
+std::optional<PendingMessage> TwitchChatOutbox::takeUnwritten()
 {
     for (qsizetype index = 0; index < messages_.size(); ++index) {
         Send& send = sends_[std::size_t(index)];
         if (!send.written) {
             send.written = true;
-            return messages_.at(index).body;
+            return messages_.at(index);
         }
     }
     return std::nullopt;

@@ -41,8 +41,8 @@ public:
     bool isEmpty() const { return messages_.isEmpty(); }
     std::optional<Clock::time_point> nextDeadline() const;
 
-    // The body of the oldest message not written yet, now marked written.
-    std::optional<QString> takeUnwritten();
+    // The oldest message not written yet, now marked written.
+    std::optional<PendingMessage> takeUnwritten();
     // Removes the oldest message for its confirmation; the caller finishes
     // the promise once it has published the message. Not when empty.
     Confirmed takeOldest();
