@@ -11,6 +11,7 @@
 #include "platform/Diagnostics.h"
 #include "platform/Observe.h"
 
+#include <QApplication>
 #include <QClipboard>
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -38,6 +39,9 @@ void AppDelegate::applicationDidFinishLaunching()
 {
     connect(&menu_.logoutMenuItem, &QAction::triggered, this, &AppDelegate::logout);
     connect(&menu_.alwaysOnTopMenuItem, &QAction::triggered, this, &AppDelegate::alwaysOnTopChosen);
+    menu_.overlayModeMenuItem.setChecked(services_.userDefaults->value(overlayModeKey).toBool());
+    connect(&menu_.overlayModeMenuItem, &QAction::triggered, this, &AppDelegate::overlayModeChosen);
+    connect(&menu_.clickThroughMenuItem, &QAction::triggered, this, &AppDelegate::applyOverlayMode);
     connect(&menu_.preferencesMenuItem, &QAction::triggered, this, &AppDelegate::showPreferences);
     connect(&menu_.checkUpdatesMenuItem, &QAction::triggered, &updateController_, &Updater::checkForUpdates);
     connect(&menu_.aboutMenuItem, &QAction::triggered, this, &AppDelegate::showAbout);
@@ -72,6 +76,7 @@ void AppDelegate::applicationDidFinishLaunching()
             menu_, *services_.userDefaults, config_.bundleIdentifier, services_.openURL, &notifications_,
             &chatOverlaySettings_ });
     connect(rootCoordinator_.get(), &RootCoordinator::mainWindowChanged, this, &AppDelegate::showPendingUpdateResult);
+    connect(rootCoordinator_.get(), &RootCoordinator::mainWindowChanged, this, &AppDelegate::applyOverlayMode);
     rootCoordinator_->start();
 }
 
@@ -151,6 +156,47 @@ void AppDelegate::restoreStayOnTop()
     const SessionCoordinator* session = rootCoordinator_ ? rootCoordinator_->sessionCoordinator() : nullptr;
     if (services_.userDefaults->value(stayOnTopKey).toBool() && session && !session->isFloating())
         toggleAlwaysOnTop();
+}
+
+void AppDelegate::overlayModeChosen()
+{
+    services_.userDefaults->setValue(overlayModeKey, menu_.overlayModeMenuItem.isChecked());
+    applyOverlayMode();
+    if (menu_.overlayModeMenuItem.isChecked())
+        xwaylandRestartOffer_.alwaysOnTopTurnedOn();
+}
+
+void AppDelegate::applyOverlayMode()
+{
+    const bool isOverlay = menu_.overlayModeMenuItem.isChecked();
+    // A window the mouse passes through is only offered where the tray can turn it back.
+    const bool canClickThrough = isOverlay && QSystemTrayIcon::isSystemTrayAvailable();
+    if (!canClickThrough)
+        menu_.clickThroughMenuItem.setChecked(false);
+    menu_.clickThroughMenuItem.setEnabled(canClickThrough);
+    showTrayIcon(canClickThrough);
+    if (SessionCoordinator* session = rootCoordinator_->sessionCoordinator()) {
+        session->setOverlay(isOverlay);
+        session->setClickThrough(menu_.clickThroughMenuItem.isChecked());
+    }
+}
+
+void AppDelegate::showTrayIcon(bool isShown)
+{
+    if (!isShown) {
+        trayIcon_.reset();
+        return;
+    }
+    if (trayIcon_)
+        return;
+    trayMenu_ = std::make_unique<QMenu>();
+    trayMenu_->addActions({ &menu_.overlayModeMenuItem, &menu_.clickThroughMenuItem });
+    trayMenu_->addSeparator();
+    trayMenu_->addActions({ &menu_.preferencesMenuItem, &menu_.quitMenuItem });
+    trayIcon_ = std::make_unique<QSystemTrayIcon>(QApplication::windowIcon());
+    trayIcon_->setToolTip(QStringLiteral("Parley"));
+    trayIcon_->setContextMenu(trayMenu_.get());
+    trayIcon_->show();
 }
 
 void AppDelegate::updateRedirectListener()

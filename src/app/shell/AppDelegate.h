@@ -1,17 +1,19 @@
 #pragma once
 
 #include "app/account/BundleConfig.h"
-#include "app/shell/DesktopNotifications.h"
 #include "app/overlay/OverlaySettings.h"
+#include "app/shell/DesktopNotifications.h"
 #include "app/shell/MainMenu.h"
 #include "app/shell/install/XWaylandRestartOffer.h"
 #include "app/shell/updates/Updater.h"
 
+#include <QMenu>
 #include <QMessageBox>
 #include <QNetworkAccessManager>
 #include <QObject>
 #include <QPointer>
 #include <QSettings>
+#include <QSystemTrayIcon>
 
 #include <chrono>
 #include <functional>
@@ -45,6 +47,7 @@ public:
     };
 
     static inline const QString stayOnTopKey = QStringLiteral("stayOnTop");
+    static inline const QString overlayModeKey = QStringLiteral("overlayMode");
     static constexpr std::chrono::milliseconds stayOnTopRestoreDelay = std::chrono::seconds(1);
 
     AppDelegate(BundleConfig config, Services services, QObject* parent = nullptr);
@@ -77,6 +80,9 @@ private:
     QWidget* mainWindow() const;
     void stateChanged();
     void restoreStayOnTop();
+    void overlayModeChosen();
+    void applyOverlayMode();
+    void showTrayIcon(bool isShown);
     void updateRedirectListener();
     void showUpdateResult(const UpdateCheckResult& result, bool userInitiated);
     void showPendingUpdateResult();
@@ -94,6 +100,10 @@ private:
     std::unique_ptr<RootCoordinator> rootCoordinator_;
     std::unique_ptr<LoopbackRedirectListener> redirectListener_;
     QPointer<QMessageBox> aboutBox_;
+    // While the chat window is an overlay, where the desktop has a tray: the
+    // way back from click-through.
+    std::unique_ptr<QMenu> trayMenu_;
+    std::unique_ptr<QSystemTrayIcon> trayIcon_;
     std::optional<UpdateCheckResult> pendingUpdateResult_;
 };
 

@@ -3,6 +3,7 @@
 #include "app/shell/MainMenu.h"
 
 #include <QSettings>
+#include <QWindow>
 
 namespace parley {
 
@@ -35,6 +36,17 @@ void HostingWindow::makeKeyAndOrderFront()
     show();
     raise();
     activateWindow();
+}
+
+void HostingWindow::remakeNativeWindow()
+{
+    const bool wasVisible = isVisible();
+    hide();
+    destroy();
+    setVisible(wasVisible);
+    for (QWidget* dialog : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (dialog->isWindow() && dialog->windowHandle())
+            dialog->windowHandle()->setTransientParent(windowHandle());
 }
 
 void HostingWindow::handDialogsTo(HostingWindow& next)

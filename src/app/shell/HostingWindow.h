@@ -29,6 +29,11 @@ public:
     // Brings the window to the front as the key window, minimised or not.
     void makeKeyAndOrderFront();
 
+    // Makes a new native window, shown as the old one was, for what only
+    // takes effect when one is made (a translucent background). The dialogs
+    // open over the old one stay above the new one.
+    void remakeNativeWindow();
+
     // The windows opened over this one (Settings, alerts, the About box) go
     // over `next`, the main window that replaces this one; those on screen
     // stay where they are.

@@ -10,6 +10,8 @@ MainMenu::MainMenu(QObject* parent)
     : QObject(parent)
     , logoutMenuItem(QStringLiteral("Logout"))
     , alwaysOnTopMenuItem(QStringLiteral("Always on Top"))
+    , overlayModeMenuItem(QStringLiteral("Overlay Mode"))
+    , clickThroughMenuItem(QStringLiteral("Click-through"))
     , preferencesMenuItem(QStringLiteral("Settings…"))
     , checkUpdatesMenuItem(QStringLiteral("Check for Updates…"))
     , copyOverlayAddressMenuItem(QStringLiteral("Copy Overlay Address"))
@@ -19,6 +21,9 @@ MainMenu::MainMenu(QObject* parent)
     logoutMenuItem.setEnabled(false);
     copyOverlayAddressMenuItem.setEnabled(false);
     alwaysOnTopMenuItem.setCheckable(true);
+    overlayModeMenuItem.setCheckable(true);
+    clickThroughMenuItem.setCheckable(true);
+    clickThroughMenuItem.setEnabled(false);
     preferencesMenuItem.setShortcut(QKeySequence::Preferences);
     preferencesMenuItem.setMenuRole(QAction::PreferencesRole);
     checkUpdatesMenuItem.setMenuRole(QAction::ApplicationSpecificRole);
@@ -43,8 +48,8 @@ void MainMenu::showLogin(const std::optional<QString>& login)
 
 QList<QAction*> MainMenu::items()
 {
-    return { &logoutMenuItem, &alwaysOnTopMenuItem, &preferencesMenuItem, &checkUpdatesMenuItem, &copyOverlayAddressMenuItem, &quitMenuItem,
-        &aboutMenuItem };
+    return { &logoutMenuItem, &alwaysOnTopMenuItem, &overlayModeMenuItem, &clickThroughMenuItem, &preferencesMenuItem,
+        &checkUpdatesMenuItem, &copyOverlayAddressMenuItem, &quitMenuItem, &aboutMenuItem };
 }
 
 QMenuBar* MainMenu::makeMenuBar(QWidget* window)
@@ -55,6 +60,8 @@ QMenuBar* MainMenu::makeMenuBar(QWidget* window)
     menu->addSeparator();
     menu->addAction(&preferencesMenuItem);
     menu->addAction(&alwaysOnTopMenuItem);
+    menu->addAction(&overlayModeMenuItem);
+    menu->addAction(&clickThroughMenuItem);
     menu->addAction(&copyOverlayAddressMenuItem);
     menu->addSeparator();
     menu->addAction(&logoutMenuItem);

@@ -21,6 +21,9 @@ public:
 
     QAction logoutMenuItem;
     QAction alwaysOnTopMenuItem;
+    QAction overlayModeMenuItem;
+    // Offered only in overlay mode, where the desktop has a tray to turn it off from.
+    QAction clickThroughMenuItem;
     QAction preferencesMenuItem;
     QAction checkUpdatesMenuItem;
     // Enabled while the chat overlay is served.

@@ -4,10 +4,13 @@
 #include "app/overlay/OverlayHost.h"
 #include "app/session/SessionController.h"
 #include "app/shell/HostingWindow.h"
+#include "app/shell/MainMenu.h"
 #include "app/shell/MentionNotifier.h"
 #include "app/ui/chat/SessionViewController.h"
 #include "platform/Observe.h"
 
+#include <QMenuBar>
+#include <QQuickWidget>
 #include <QWindow>
 
 namespace parley {
@@ -46,6 +49,8 @@ SessionCoordinator::SessionCoordinator(SessionController& sessionController, The
     window_->setAccessibleName(window_->windowTitle());
     // Until the user gives it a frame of their own: a narrow chat column.
     window_->resize(380, 600);
+    window_->addActions({ &environment.menu.overlayModeMenuItem, &environment.menu.clickThroughMenuItem,
+        &environment.menu.preferencesMenuItem, &environment.menu.quitMenuItem });
     if (environment.notifications) {
         mentionNotifier_ = std::make_unique<MentionNotifier>(
             *sessionController.chat(), *window_, *environment.notifications, sessionController.accessToken().info);
@@ -68,20 +73,52 @@ void SessionCoordinator::stop()
     window_->close();
 }
 
-bool SessionCoordinator::isFloating() const
-{
-    return window_->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
-}
-
 void SessionCoordinator::setFloating(bool isFloating)
 {
-    if (isFloating == this->isFloating())
+    isFloating_ = isFloating;
+    applyWindowFlags();
+}
+
+void SessionCoordinator::setOverlay(bool isOverlay)
+{
+    if (isOverlay == isOverlay_)
+        return;
+    isOverlay_ = isOverlay;
+    isClickThrough_ = isClickThrough_ && isOverlay;
+    viewController_->viewModel().setOverlayMode(isOverlay);
+    viewController_->quickWidget()->setClearColor(isOverlay ? QColor(Qt::transparent) : QColor(Qt::white));
+    window_->menuBar()->setVisible(!isOverlay);
+    window_->setContextMenuPolicy(isOverlay ? Qt::ActionsContextMenu : Qt::DefaultContextMenu);
+    window_->setAttribute(Qt::WA_TranslucentBackground, isOverlay);
+    window_->setAttribute(Qt::WA_NoSystemBackground, isOverlay);
+    window_->overrideWindowFlags(windowFlags());
+    // The alpha channel is chosen when the native window is made.
+    window_->remakeNativeWindow();
+}
+
+void SessionCoordinator::setClickThrough(bool isClickThrough)
+{
+    isClickThrough_ = isClickThrough && isOverlay_;
+    applyWindowFlags();
+}
+
+Qt::WindowFlags SessionCoordinator::windowFlags() const
+{
+    Qt::WindowFlags flags = window_->windowFlags();
+    flags.setFlag(Qt::WindowStaysOnTopHint, isFloating_ || isOverlay_);
+    flags.setFlag(Qt::FramelessWindowHint, isOverlay_);
+    flags.setFlag(Qt::WindowTransparentForInput, isClickThrough_);
+    return flags;
+}
+
+void SessionCoordinator::applyWindowFlags()
+{
+    const Qt::WindowFlags flags = windowFlags();
+    if (flags == window_->windowFlags())
         return;
     // Told to the window system on the native window as it is: a widget's
     // new flags hide it and make a new native window, and the dialogs over
     // the old one would no longer be kept above it.
-    Qt::WindowFlags flags = window_->windowFlags();
-    flags.setFlag(Qt::WindowStaysOnTopHint, isFloating);
     window_->overrideWindowFlags(flags);
     if (QWindow* native = window_->windowHandle())
         native->setFlags(flags);

@@ -61,6 +61,7 @@ Theme makeTheme(const ThemeOptions& options)
         .showBetterTTVEmotes = options.showBetterTTVEmotes,
         .showFrankerFaceZEmotes = options.showFrankerFaceZEmotes,
         .notifyMentions = options.notifyMentions,
+        .overlayOpacity = options.overlayOpacity,
     };
 }
 

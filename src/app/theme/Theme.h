@@ -49,6 +49,7 @@ public:
     bool showBetterTTVEmotes = true;
     bool showFrankerFaceZEmotes = true;
     bool notifyMentions = true;
+    double overlayOpacity = 0.6;
 
     // The colour for QML, null when absent.
     QVariant backgroundColorValue() const

@@ -6,6 +6,7 @@
 #include <QJsonDocument>
 #include <QSettings>
 
+#include <algorithm>
 #include <cmath>
 
 namespace parley {
@@ -70,6 +71,7 @@ QJsonObject ThemeOptions::toJson() const
         { QStringLiteral("showBetterTTVEmotes"), showBetterTTVEmotes },
         { QStringLiteral("showFrankerFaceZEmotes"), showFrankerFaceZEmotes },
         { QStringLiteral("notifyMentions"), notifyMentions },
+        { QStringLiteral("overlayOpacity"), overlayOpacity },
     };
     if (backgroundColor)
         json.insert(QStringLiteral("backgroundColor"),
@@ -85,7 +87,8 @@ QJsonObject ThemeOptions::toJson() const
 std::optional<QByteArray> ThemeOptions::encoded() const
 {
     const bool finite = isFinite(userFont) && isFinite(messageFont) && std::isfinite(spacing.points()) &&
-        (!backgroundColor || isFinite(*backgroundColor)) && std::isfinite(windowOpacity);
+        (!backgroundColor || isFinite(*backgroundColor)) && std::isfinite(windowOpacity) &&
+        std::isfinite(overlayOpacity);
     if (!finite)
         return std::nullopt;
     return QJsonDocument(toJson()).toJson(QJsonDocument::Compact);
@@ -120,6 +123,8 @@ ThemeOptions ThemeOptions::fromJson(const JsonReader& options)
     result.showBetterTTVEmotes = switchOn(QLatin1String("showBetterTTVEmotes"));
     result.showFrankerFaceZEmotes = switchOn(QLatin1String("showFrankerFaceZEmotes"));
     result.notifyMentions = switchOn(QLatin1String("notifyMentions"));
+    if (const std::optional<JsonReader> opacity = options.optional(QLatin1String("overlayOpacity")))
+        result.overlayOpacity = std::clamp(opacity->toDouble(), 0.0, 1.0);
     return result;
 }
 

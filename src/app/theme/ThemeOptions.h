@@ -62,6 +62,10 @@ struct ThemeOptions {
     // Mentions and replies notify on the desktop while Parley is in the
     // background; options stored before this existed read as on.
     bool notifyMentions = true;
+    // The chat window's background in overlay mode, from 0 (clear) to 1;
+    // apart from windowOpacity, which stores 1 in every document written so
+    // far and would fade the text as well.
+    double overlayOpacity = 0.6;
 
     // The stored form; no value when a number has no JSON form (NaN, infinity).
     std::optional<QByteArray> encoded() const;

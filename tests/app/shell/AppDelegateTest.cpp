@@ -5,6 +5,7 @@
 #include "app/shell/HostingWindow.h"
 #include "app/shell/RootCoordinator.h"
 #include "app/shell/SessionCoordinator.h"
+#include "app/ui/chat/SessionViewController.h"
 #include "app/ui/settings/PreferencesViewController.h"
 #include "images/pipeline/ImagePipeline.h"
 #include "twitch-sim/TwitchSimulator.h"
@@ -15,6 +16,7 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QMainWindow>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -355,6 +357,56 @@ TEST_F(AppDelegateTest, SettingsIsADialogOfTheMainWindowClosedByEscapeAndFollows
     EXPECT_TRUE(isDialogOf(open, session));
 }
 
+TEST_F(AppDelegateTest, OverlayModeMakesTheChatWindowAnOverlayUntilTurnedOffAndIsRemembered)
+{
+    launch();
+    signIn();
+    SessionCoordinator* session = delegate->rootCoordinator()->sessionCoordinator();
+    ASSERT_NE(session, nullptr);
+    HostingWindow& window = session->window();
+    const SessionViewModel& viewModel = session->viewController().viewModel();
+    QObject* entryBar = session->viewController().rootObject()->findChild<QObject*>(QStringLiteral("entryBar"));
+    ASSERT_TRUE(entryBar);
+    QPointer<PreferencesViewController> settings = &delegate->rootCoordinator()->showPreferences();
+    const auto isOverlay = [&] {
+        const Qt::WindowFlags flags = window.windowHandle()->flags();
+        return flags.testFlag(Qt::FramelessWindowHint) && flags.testFlag(Qt::WindowStaysOnTopHint) &&
+            window.testAttribute(Qt::WA_TranslucentBackground) && window.windowHandle()->requestedFormat().hasAlpha() &&
+            !window.menuBar()->isVisible() && viewModel.overlayMode() && !entryBar->property("visible").toBool();
+    };
+
+    menu().overlayModeMenuItem.trigger();
+    EXPECT_TRUE(isOverlay());
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_TRUE(isDialogOf(settings, &window));
+    EXPECT_DOUBLE_EQ(viewModel.backgroundOpacity(), 0.6);
+    EXPECT_TRUE(userDefaults->value(AppDelegate::overlayModeKey).toBool());
+    // No tray here to turn click-through off again: it is not offered.
+    EXPECT_FALSE(menu().clickThroughMenuItem.isEnabled());
+    EXPECT_FALSE(window.windowFlags().testFlag(Qt::WindowTransparentForInput));
+    session->setClickThrough(true);
+    EXPECT_TRUE(window.windowHandle()->flags().testFlag(Qt::WindowTransparentForInput));
+
+    menu().overlayModeMenuItem.trigger();
+    const Qt::WindowFlags flags = window.windowHandle()->flags();
+    EXPECT_FALSE(flags & (Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowTransparentForInput));
+    EXPECT_FALSE(window.testAttribute(Qt::WA_TranslucentBackground));
+    EXPECT_TRUE(window.menuBar()->isVisible());
+    EXPECT_TRUE(entryBar->property("visible").toBool());
+    EXPECT_DOUBLE_EQ(viewModel.backgroundOpacity(), 1.0);
+    EXPECT_FALSE(userDefaults->value(AppDelegate::overlayModeKey).toBool());
+
+    // Remembered: the next launch's chat window opens as an overlay.
+    menu().overlayModeMenuItem.trigger();
+    delegate.reset();
+    delegate = std::make_unique<AppDelegate>(
+        config, AppDelegate::Services { keychain, userDefaults, *images, [](const QUrl&) { return true; } });
+    delegate->applicationDidFinishLaunching();
+    ASSERT_TRUE(QTest::qWaitFor([this] { return delegate->rootCoordinator()->sessionCoordinator(); }, timeout));
+    EXPECT_TRUE(menu().overlayModeMenuItem.isChecked());
+    EXPECT_TRUE(delegate->rootCoordinator()->sessionCoordinator()->isOverlay());
+}
+
 TEST_F(AppDelegateTest, UpdateAlertIsADialogOfTheMainWindowClosedByEscapeOrItsCloseButton)
 {
     simulator.putFile(QStringLiteral("/feed.xml"),
@@ -385,8 +437,9 @@ TEST_F(AppDelegateTest, MenuItemsReachAssistiveTechnologiesInTheWindowOfASignInM
 {
     launch();
     const QStringList commands { QStringLiteral("Check for Updates…"), QStringLiteral("Settings…"),
-        QStringLiteral("Always on Top"), QStringLiteral("Copy Overlay Address"), QStringLiteral("Logout"),
-        QStringLiteral("Quit Parley"), QStringLiteral("About Parley") };
+        QStringLiteral("Always on Top"), QStringLiteral("Overlay Mode"), QStringLiteral("Click-through"),
+        QStringLiteral("Copy Overlay Address"), QStringLiteral("Logout"), QStringLiteral("Quit Parley"),
+        QStringLiteral("About Parley") };
     auto* signInWindow = qobject_cast<QMainWindow*>(visibleMainWindows().value(0));
     ASSERT_TRUE(signInWindow);
     EXPECT_EQ(accessibleMenuItems(signInWindow), commands);
@@ -396,7 +449,7 @@ TEST_F(AppDelegateTest, MenuItemsReachAssistiveTechnologiesInTheWindowOfASignInM
     ASSERT_TRUE(session);
     ASSERT_TRUE(QTest::qWaitFor([&] { return accessibleMenuItems(session).size() == commands.size(); }, timeout));
     QStringList expected = commands;
-    expected[4] = QStringLiteral("Logout parley_demo...");
+    expected[6] = QStringLiteral("Logout parley_demo...");
     EXPECT_EQ(accessibleMenuItems(session), expected);
 }
 

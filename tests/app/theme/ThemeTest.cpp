@@ -78,6 +78,23 @@ TEST(ThemeOptions, EmoteSwitchesStoredBeforeTheyExistedReadAsOnAndRoundTrip)
     EXPECT_FALSE(makeTheme(off).showBadges);
 }
 
+TEST(ThemeOptions, NotificationsAndTheOverlayOpacityStoredBeforeTheyExistedReadAsDefaults)
+{
+    const ThemeOptions earlier = ThemeOptions::decode(validDocument);
+    EXPECT_TRUE(earlier.notifyMentions);
+    EXPECT_EQ(earlier.overlayOpacity, 0.6);
+    ThemeOptions changed = earlier;
+    changed.notifyMentions = false;
+    changed.overlayOpacity = 0.25;
+    EXPECT_EQ(ThemeOptions::decode(*changed.encoded()), changed);
+    EXPECT_FALSE(makeTheme(changed).notifyMentions);
+    EXPECT_EQ(makeTheme(changed).overlayOpacity, 0.25);
+    // A stored opacity out of range is brought within it.
+    QJsonObject outOfRange = parse(*changed.encoded());
+    outOfRange.insert(QStringLiteral("overlayOpacity"), 4.0);
+    EXPECT_EQ(ThemeOptions::decode(QJsonDocument(outOfRange).toJson()).overlayOpacity, 1.0);
+}
+
 TEST(ThemeOptions, SpacingCasesHaveTheirPointsAndJson)
 {
     EXPECT_EQ(ThemeSpacing::custom(12).toJson(), parse(R"({"custom":{"_0":12}})"));

@@ -7,6 +7,7 @@
 #include "app/ui/chat/MessageListScrollState.h"
 #include "app/ui/chat/MessageSearchFilter.h"
 #include "app/ui/chat/SessionViewModel.h"
+#include "app/ui/chat/TextOutlineItem.h"
 #include "app/ui/chat/TextWithEmotesRenderer.h"
 #include "app/ui/chat/ViewerCardViewModel.h"
 
@@ -28,6 +29,7 @@ void ChatQmlModule::registerTypes()
         const char* uri = "Parley.Chat";
         qmlRegisterType<TextWithEmotesRenderer>(uri, 1, 0, "TextWithEmotesRenderer");
         qmlRegisterType<AnimatedEmoteItem>(uri, 1, 0, "AnimatedEmoteItem");
+        qmlRegisterType<TextOutlineItem>(uri, 1, 0, "TextOutlineItem");
         qmlRegisterType<MessageListScrollState>(uri, 1, 0, "MessageListScrollState");
         qmlRegisterUncreatableType<MessageListModel>(uri, 1, 0, "MessageListModel", QStringLiteral("made in C++"));
         qmlRegisterUncreatableType<SessionViewModel>(uri, 1, 0, "SessionViewModel", QStringLiteral("made in C++"));

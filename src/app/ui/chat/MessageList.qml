@@ -17,6 +17,8 @@ FocusScope {
     required property MessageListModel messages
     // The rows shown: the messages, or a filter over them (a search).
     property var rows: messages
+    // Names and text with a dark outline, to read over any picture.
+    property bool outlined: false
 
     // A row asked for its sender's card (a click on the name, Enter).
     signal viewerRequested(int messageRow)
@@ -57,6 +59,7 @@ FocusScope {
             themeModifier: root.themeModifier
             emoteImages: root.emoteImages
             messages: root.messages
+            outlined: root.outlined
             onViewerRequested: root.viewerRequested(messageRow)
         }
 

@@ -20,9 +20,10 @@ Item {
 
     SystemPalette { id: colors }
 
+    // In overlay mode the game behind shows through.
     Rectangle {
         anchors.fill: parent
-        color: colors.base
+        color: Qt.rgba(colors.base.r, colors.base.g, colors.base.b, root.viewModel.backgroundOpacity)
     }
 
     Shortcut {
@@ -87,6 +88,7 @@ Item {
             rows: root.viewModel.shownMessages
             themeModifier: root.themeModifier
             emoteImages: root.emoteImages
+            outlined: root.viewModel.overlayMode
             onViewerRequested: (messageRow) => root.viewModel.openViewerCard(messageRow)
 
             Text {
@@ -147,12 +149,15 @@ Item {
 
         Rectangle {
             Layout.fillWidth: true
+            visible: root.viewModel.showsEntryBar
             implicitHeight: 1
             color: colors.mid
         }
 
         Rectangle {
+            objectName: "entryBar"
             Layout.fillWidth: true
+            visible: root.viewModel.showsEntryBar
             implicitHeight: entryBar.implicitHeight + 16
             color: colors.window
 

@@ -24,6 +24,7 @@ SessionViewController::SessionViewController(SessionController& session, ThemeMo
     observe(&themeModifier, &ThemeModifier::theme, &ThemeModifier::themeChanged, this,
         [this, &session](const Theme& theme) {
             messages_->setShowBadges(theme.showBadges);
+            viewModel_->setOverlayOpacity(theme.overlayOpacity);
             const TwitchUserAccessToken::Info& broadcaster = session.accessToken().info;
             messages_->setHighlightRules(
                 { broadcaster.login, broadcaster.userID, theme.highlightMentions, theme.highlightFirstMessages });

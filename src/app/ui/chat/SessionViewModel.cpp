@@ -203,6 +203,18 @@ void SessionViewModel::send()
     });
 }
 
+void SessionViewModel::setOverlayMode(bool overlayMode)
+{
+    if (std::exchange(overlayMode_, overlayMode) != overlayMode)
+        emit overlayChanged();
+}
+
+void SessionViewModel::setOverlayOpacity(double opacity)
+{
+    if (std::exchange(overlayOpacity_, opacity) != opacity)
+        emit overlayChanged();
+}
+
 void SessionViewModel::setErrorMessage(const QString& text)
 {
     if (text == errorMessage_)

@@ -40,6 +40,9 @@ class SessionViewModel final : public QObject {
     Q_PROPERTY(QString errorMessage READ errorMessage NOTIFY errorMessageChanged)
     Q_PROPERTY(QString disconnectedText READ disconnectedText NOTIFY connectionTextChanged)
     Q_PROPERTY(QString reconnectingText READ reconnectingText NOTIFY connectionTextChanged)
+    Q_PROPERTY(bool overlayMode READ overlayMode NOTIFY overlayChanged)
+    Q_PROPERTY(bool showsEntryBar READ showsEntryBar NOTIFY overlayChanged)
+    Q_PROPERTY(double backgroundOpacity READ backgroundOpacity NOTIFY overlayChanged)
 
 public:
     // The chat service's limit on one message, in Unicode code points (an
@@ -123,6 +126,16 @@ public:
     // away once the chat is connected (again).
     void setConnectionState(const TwitchChatConnectionState& state);
 
+    // Overlay mode: the chat alone over a game, for a window capture. The
+    // entry bar goes, the background lets the game through at
+    // overlayOpacity, and names and text are outlined to read over anything.
+    bool overlayMode() const { return overlayMode_; }
+    void setOverlayMode(bool overlayMode);
+    void setOverlayOpacity(double opacity);
+    bool showsEntryBar() const { return !overlayMode_; }
+    // 1 outside overlay mode.
+    double backgroundOpacity() const { return overlayMode_ ? overlayOpacity_ : 1.0; }
+
     // The number of Unicode code points in `text`: a surrogate pair counts
     // once, as the service counts it.
     static int codePointCount(QStringView text);
@@ -139,6 +152,7 @@ signals:
     void newMessageChanged();
     void errorMessageChanged();
     void connectionTextChanged();
+    void overlayChanged();
     void searchChanged();
     void noMatchesTextChanged();
     void viewerCardChanged();
@@ -160,6 +174,8 @@ private:
     QString errorMessage_;
     QString listenError_;
     int retryInSeconds_ = -1;
+    bool overlayMode_ = false;
+    double overlayOpacity_ = 0.6;
 };
 
 } // namespace parley

@@ -39,6 +39,9 @@ Item {
     required property ThemeModifier themeModifier
     property EmoteImageLoader emoteImages: null
     required property MessageListModel messages
+    // Names and text with a dark outline, to read over any picture.
+    property bool outlined: false
+    readonly property color outlineColor: "#c0000000"
 
     readonly property real padding: themeModifier.theme.spacing.points
 
@@ -205,6 +208,8 @@ Item {
                 textFormat: Text.PlainText
                 font: row.themeModifier.theme.userFont
                 color: row.nameColor
+                style: row.outlined ? Text.Outline : Text.Normal
+                styleColor: row.outlineColor
                 elide: Text.ElideRight
                 Layout.maximumWidth: header.width - header.badgeRoom - header.columnSpacing
                     - (header.timeBeside && time.visible ? time.implicitWidth + header.columnSpacing : 0)
@@ -274,6 +279,15 @@ Item {
             // Focused by a click, so Ctrl+C copies what the mouse selected.
             activeFocusOnPress: true
             Accessible.ignored: true
+
+            TextOutlineItem {
+                objectName: "bodyOutline"
+                visible: row.outlined
+                anchors.fill: parent
+                z: -1
+                document: bodyText.textDocument
+                color: row.outlineColor
+            }
 
             TextWithEmotesRenderer {
                 id: renderer

@@ -155,6 +155,28 @@ SplitView {
                     }
                 }
                 PreferenceRow {
+                    label: root.viewModel.overlayOpacityLabel
+                    RowLayout {
+                        spacing: 6
+                        Slider {
+                            objectName: "overlayOpacity"
+                            Layout.fillWidth: true
+                            from: 0
+                            to: 100
+                            stepSize: 5
+                            value: root.viewModel.overlayOpacityPercent
+                            onMoved: root.viewModel.setOverlayOpacityPercent(Math.round(value))
+                            Accessible.name: root.viewModel.overlayOpacityName
+                        }
+                        Text {
+                            text: root.viewModel.overlayOpacityText
+                            textFormat: Text.PlainText
+                            color: palette.windowText
+                            Accessible.ignored: true
+                        }
+                    }
+                }
+                PreferenceRow {
                     label: root.viewModel.emotesLabel
                     ColumnLayout {
                         spacing: 0

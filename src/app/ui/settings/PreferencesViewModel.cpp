@@ -4,6 +4,7 @@
 
 #include <QLocale>
 
+#include <algorithm>
 #include <array>
 #include <span>
 #include <cmath>
@@ -178,6 +179,16 @@ void PreferencesViewModel::setShowMessageTimestamp(bool show)
 void PreferencesViewModel::setLoadRecentMessages(bool load)
 {
     edit([load](ThemeOptions& options) { options.loadRecentMessages = load; });
+}
+
+int PreferencesViewModel::overlayOpacityPercent() const
+{
+    return int(std::lround(themeOptions_.overlayOpacity * 100));
+}
+
+void PreferencesViewModel::setOverlayOpacityPercent(int percent)
+{
+    edit([percent](ThemeOptions& options) { options.overlayOpacity = std::clamp(percent, 0, 100) / 100.0; });
 }
 
 namespace {

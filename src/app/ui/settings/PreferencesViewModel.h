@@ -56,6 +56,10 @@ class PreferencesViewModel : public QObject {
     Q_PROPERTY(QStringList emoteSwitchTitles READ emoteSwitchTitles CONSTANT)
     Q_PROPERTY(QVariantList emoteSwitches READ emoteSwitches NOTIFY themeOptionsChanged)
     Q_PROPERTY(QString previewTitle READ previewTitle CONSTANT)
+    Q_PROPERTY(QString overlayOpacityLabel READ overlayOpacityLabel CONSTANT)
+    Q_PROPERTY(QString overlayOpacityName READ overlayOpacityName CONSTANT)
+    Q_PROPERTY(int overlayOpacityPercent READ overlayOpacityPercent NOTIFY themeOptionsChanged)
+    Q_PROPERTY(QString overlayOpacityText READ overlayOpacityText NOTIFY themeOptionsChanged)
 
 public:
     // The spacing radio group's choices, in their order. QML reads
@@ -124,6 +128,12 @@ public:
     static QStringList emoteSwitchTitles();
     QVariantList emoteSwitches() const;
     QString previewTitle() const { return QStringLiteral("PREVIEW"); }
+    // The overlay's background opacity, a slider in whole percent.
+    QString overlayOpacityLabel() const { return QStringLiteral("Overlay background:"); }
+    QString overlayOpacityName() const { return QStringLiteral("Overlay background opacity"); }
+    int overlayOpacityPercent() const;
+    // "60%".
+    QString overlayOpacityText() const { return QStringLiteral("%1%").arg(overlayOpacityPercent()); }
 
     Q_INVOKABLE void setUserFontSize(const QString& text);
     Q_INVOKABLE void setUserFontBold(bool isBold);
@@ -139,6 +149,8 @@ public:
     Q_INVOKABLE void setLoadRecentMessages(bool load);
     Q_INVOKABLE void setChatSwitch(int index, bool on);
     Q_INVOKABLE void setEmoteSwitch(int index, bool on);
+    // Kept within 0 to 100.
+    Q_INVOKABLE void setOverlayOpacityPercent(int percent);
 
     // A default number formatter's text: "13", "12.5".
     static QString format(double value);

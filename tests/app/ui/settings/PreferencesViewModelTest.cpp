@@ -48,6 +48,22 @@ TEST_F(PreferencesViewModelTest, EmoteSwitchesAreTitledInOrderAndEachTurnsItsOwn
     EXPECT_EQ(viewModel.emoteSwitches(), (QVariantList { true, true, false, true }));
 }
 
+TEST_F(PreferencesViewModelTest, TheMentionNotificationsSwitchAndTheOverlayOpacitySliderEditTheirOptions)
+{
+    const int notify = int(PreferencesViewModel::chatSwitchTitles().indexOf(
+        QStringLiteral("Notify me of mentions when Parley is in the background")));
+    ASSERT_GE(notify, 0);
+    EXPECT_TRUE(viewModel.chatSwitches().at(notify).toBool());
+    viewModel.setChatSwitch(notify, false);
+    EXPECT_EQ(viewModel.overlayOpacityText(), QStringLiteral("60%"));
+    viewModel.setOverlayOpacityPercent(35);
+    viewModel.setOverlayOpacityPercent(140);
+    ASSERT_EQ(applied.size(), 3);
+    EXPECT_FALSE(applied.last().notifyMentions);
+    EXPECT_EQ(applied.last().overlayOpacity, 1.0);
+    EXPECT_EQ(viewModel.overlayOpacityPercent(), 100);
+}
+
 TEST_F(PreferencesViewModelTest, CustomPointsApplyOnlyWhileCustomIsSelected)
 {
     viewModel.selectSpacing(PreferencesViewModel::MediumSpacing);
