@@ -5,6 +5,7 @@
 #include "app/ui/chat/EmoteImageProvider.h"
 #include "app/ui/chat/MessageListModel.h"
 #include "app/ui/chat/MessageListScrollState.h"
+#include "app/ui/chat/MessageMenuViewModel.h"
 #include "app/ui/chat/MessageSearchFilter.h"
 #include "app/ui/chat/SessionViewModel.h"
 #include "app/ui/chat/TextOutlineItem.h"
@@ -33,6 +34,8 @@ void ChatQmlModule::registerTypes()
         qmlRegisterType<MessageListScrollState>(uri, 1, 0, "MessageListScrollState");
         qmlRegisterUncreatableType<MessageListModel>(uri, 1, 0, "MessageListModel", QStringLiteral("made in C++"));
         qmlRegisterUncreatableType<SessionViewModel>(uri, 1, 0, "SessionViewModel", QStringLiteral("made in C++"));
+        qmlRegisterUncreatableType<MessageMenuViewModel>(
+            uri, 1, 0, "MessageMenuViewModel", QStringLiteral("made in C++"));
         qmlRegisterUncreatableType<MessageSearchFilter>(uri, 1, 0, "MessageSearchFilter", QStringLiteral("made in C++"));
         qmlRegisterUncreatableType<ViewerCardViewModel>(uri, 1, 0, "ViewerCardViewModel", QStringLiteral("made in C++"));
         qmlRegisterUncreatableType<ViewerMessageFilter>(uri, 1, 0, "ViewerMessageFilter", QStringLiteral("made in C++"));

@@ -19,6 +19,8 @@ FocusScope {
     property var rows: messages
     // Names and text with a dark outline, to read over any picture.
     property bool outlined: false
+    // The rows' context menu; none without it.
+    property MessageMenuViewModel rowMenu: null
 
     // A row asked for its sender's card (a click on the name, Enter).
     signal viewerRequested(int messageRow)
@@ -55,12 +57,17 @@ FocusScope {
         }
 
         delegate: TextMessageView {
+            id: rowView
             width: ListView.view.width
             themeModifier: root.themeModifier
             emoteImages: root.emoteImages
             messages: root.messages
             outlined: root.outlined
             onViewerRequested: root.viewerRequested(messageRow)
+            onMenuRequested: (x, y) => {
+                if (root.rowMenu.open(rowView.messageRow))
+                    rowMenuView.item.popup(rowView, x, y)
+            }
         }
 
         // The geometry the stick-to-bottom rule judges by: the content with
@@ -145,6 +152,14 @@ FocusScope {
         Accessible.role: Accessible.Button
         Accessible.name: text
         Accessible.onPressAction: scrollState.followLatest()
+    }
+
+    Loader {
+        id: rowMenuView
+        active: root.rowMenu !== null
+        sourceComponent: MessageMenu {
+            viewModel: root.rowMenu
+        }
     }
 
     MessageListScrollState {

@@ -14,6 +14,8 @@ Item {
     required property SessionViewModel viewModel
     required property ThemeModifier themeModifier
     required property EmoteImageLoader emoteImages
+    // The rows' context menu; none without it.
+    property MessageMenuViewModel rowMenu: null
 
     implicitWidth: 360
     implicitHeight: 480
@@ -89,6 +91,7 @@ Item {
             themeModifier: root.themeModifier
             emoteImages: root.emoteImages
             outlined: root.viewModel.overlayMode
+            rowMenu: root.rowMenu
             onViewerRequested: (messageRow) => root.viewModel.openViewerCard(messageRow)
 
             Text {
@@ -167,6 +170,35 @@ Item {
                 y: 8
                 width: parent.width - 16
                 spacing: 4
+
+                // The message the next one answers, with the way out of it.
+                RowLayout {
+                    objectName: "replyBar"
+                    visible: root.viewModel.replyingTo !== ""
+                    Layout.fillWidth: true
+                    spacing: 6
+
+                    Text {
+                        objectName: "replyingTo"
+                        Layout.fillWidth: true
+                        text: root.viewModel.replyingTo
+                        textFormat: Text.PlainText
+                        elide: Text.ElideRight
+                        color: colors.text
+                        opacity: 0.75
+                        Accessible.role: Accessible.StaticText
+                        Accessible.name: text
+                    }
+                    ToolButton {
+                        objectName: "cancelReplyButton"
+                        text: "\u2715"
+                        onClicked: root.viewModel.cancelReply()
+                        Accessible.name: root.viewModel.cancelReplyName
+                        Accessible.onPressAction: root.viewModel.cancelReply()
+                        ToolTip.visible: hovered
+                        ToolTip.text: root.viewModel.cancelReplyName
+                    }
+                }
 
                 RowLayout {
                     Layout.fillWidth: true

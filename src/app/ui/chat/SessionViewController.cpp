@@ -16,7 +16,13 @@ SessionViewController::SessionViewController(SessionController& session, ThemeMo
     , session_(&session)
     , messages_(new MessageListModel(*session.chat(), this))
     , viewModel_(new SessionViewModel(
-          *messages_, [this](const QString& text) { return sendMessage(text); }, this))
+          *messages_,
+          [this](const QString& text, const QString& replyParentMessageID) {
+              return sendMessage(text, replyParentMessageID);
+          },
+          this))
+    , rowMenu_(new MessageMenuViewModel(
+          *messages_, *viewModel_, session.moderation(), session.accessToken().info.userID, this))
 {
     ChatQmlModule::registerTypes();
     messages_->setBadgeSources(session.badges(), session.emoteImageLoader());
@@ -39,16 +45,17 @@ SessionViewController::SessionViewController(SessionController& session, ThemeMo
             { QStringLiteral("viewModel"), QVariant::fromValue(viewModel_) },
             { QStringLiteral("themeModifier"), QVariant::fromValue(&themeModifier) },
             { QStringLiteral("emoteImages"), QVariant::fromValue(session.emoteImageLoader()) },
+            { QStringLiteral("rowMenu"), QVariant::fromValue(rowMenu_) },
         });
 }
 
 SessionViewController::~SessionViewController() = default;
 
-QFuture<void> SessionViewController::sendMessage(const QString& text)
+QFuture<void> SessionViewController::sendMessage(const QString& text, const QString& replyParentMessageID)
 {
     if (!session_)
         return failedFuture(TwitchChatError::notConnected());
-    return session_->chat()->send(text);
+    return session_->chat()->send(text, replyParentMessageID);
 }
 
 } // namespace parley

@@ -2,6 +2,7 @@
 
 #include "app/ui/QmlScreen.h"
 #include "app/ui/chat/MessageListModel.h"
+#include "app/ui/chat/MessageMenuViewModel.h"
 #include "app/ui/chat/SessionViewModel.h"
 
 #include <QPointer>
@@ -28,11 +29,12 @@ public:
     SessionViewModel& viewModel() { return *viewModel_; }
 
 private:
-    QFuture<void> sendMessage(const QString& text);
+    QFuture<void> sendMessage(const QString& text, const QString& replyParentMessageID);
 
     QPointer<SessionController> session_;
     MessageListModel* messages_;
     SessionViewModel* viewModel_;
+    MessageMenuViewModel* rowMenu_;
 };
 
 } // namespace parley

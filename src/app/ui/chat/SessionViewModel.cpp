@@ -189,18 +189,42 @@ void SessionViewModel::send()
     if (isTooLong())
         return;
     const QString typed = newMessage_;
-    whenFinished(onSendMessage_(messageToSend()), this, [this, typed](QFuture<void> done) {
+    const QString parentID = replyParentMessageID_;
+    whenFinished(onSendMessage_(messageToSend(), parentID), this, [this, typed, parentID](QFuture<void> done) {
         try {
             done.waitForFinished();
         } catch (...) {
             setErrorMessage(ErrorPresenter::sendFailedMessage(std::current_exception()));
             return;
         }
-        // Text typed while the send was under way is kept.
+        // Text typed, and a reply chosen, while the send was under way are kept.
         if (newMessage_ == typed)
             setNewMessage({});
+        if (replyParentMessageID_ == parentID)
+            cancelReply();
         setErrorMessage({});
     });
+}
+
+void SessionViewModel::replyTo(const QString& messageID, const QString& displayName)
+{
+    replyParentMessageID_ = messageID;
+    replyParentName_ = displayName;
+    emit replyChanged();
+}
+
+void SessionViewModel::cancelReply()
+{
+    if (replyParentMessageID_.isEmpty())
+        return;
+    replyParentMessageID_.clear();
+    replyParentName_.clear();
+    emit replyChanged();
+}
+
+QString SessionViewModel::replyingTo() const
+{
+    return replyParentMessageID_.isEmpty() ? QString() : QStringLiteral("Replying to %1").arg(replyParentName_);
 }
 
 void SessionViewModel::setOverlayMode(bool overlayMode)

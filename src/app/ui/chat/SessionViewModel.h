@@ -38,6 +38,8 @@ class SessionViewModel final : public QObject {
     Q_PROPERTY(QString placeholder READ placeholder CONSTANT)
     Q_PROPERTY(QString sendButtonName READ sendButtonName CONSTANT)
     Q_PROPERTY(QString errorMessage READ errorMessage NOTIFY errorMessageChanged)
+    Q_PROPERTY(QString replyingTo READ replyingTo NOTIFY replyChanged)
+    Q_PROPERTY(QString cancelReplyName READ cancelReplyName CONSTANT)
     Q_PROPERTY(QString disconnectedText READ disconnectedText NOTIFY connectionTextChanged)
     Q_PROPERTY(QString reconnectingText READ reconnectingText NOTIFY connectionTextChanged)
     Q_PROPERTY(bool overlayMode READ overlayMode NOTIFY overlayChanged)
@@ -51,8 +53,9 @@ public:
     // From this length on the field shows its count.
     static constexpr int countShownFrom = 450;
 
-    // Sends one chat message; the future fails when the message could not be sent.
-    using SendMessage = std::function<QFuture<void>(const QString& text)>;
+    // Sends one chat message, an answer to the message `replyParentMessageID`
+    // unless that is empty; the future fails when the message could not be sent.
+    using SendMessage = std::function<QFuture<void>(const QString& text, const QString& replyParentMessageID)>;
 
     // `messages` must outlive the view model.
     SessionViewModel(MessageListModel& messages, SendMessage onSendMessage, QObject* parent = nullptr);
@@ -115,6 +118,18 @@ public:
     // again after the next successful send or once the chat is connected
     // again.
     const QString& errorMessage() const { return errorMessage_; }
+    // Puts `text` on the error line (a moderation action that failed), where
+    // it stays like a failed send's line.
+    void showErrorMessage(const QString& text) { setErrorMessage(text); }
+
+    // The next message sent answers `messageID`, by `displayName`, until it
+    // is sent or the reply is cancelled.
+    void replyTo(const QString& messageID, const QString& displayName);
+    Q_INVOKABLE void cancelReply();
+    const QString& replyParentMessageID() const { return replyParentMessageID_; }
+    // "Replying to NAME" over the entry field; empty when not replying.
+    QString replyingTo() const;
+    QString cancelReplyName() const { return QStringLiteral("Cancel reply"); }
 
     // "Disconnected from chat: " and the error presenter's words for what
     // ended the connection; empty while connected.
@@ -151,6 +166,7 @@ public:
 signals:
     void newMessageChanged();
     void errorMessageChanged();
+    void replyChanged();
     void connectionTextChanged();
     void overlayChanged();
     void searchChanged();
@@ -172,6 +188,8 @@ private:
     QString newMessage_;
     int characterCount_ = 0;
     QString errorMessage_;
+    QString replyParentMessageID_;
+    QString replyParentName_;
     QString listenError_;
     int retryInSeconds_ = -1;
     bool overlayMode_ = false;

@@ -47,6 +47,9 @@ Item {
 
     // The sender's card: a click on the name, or Enter on the focused row.
     signal viewerRequested()
+    // The row's menu, at `x`, `y` of the row: a right click (the name keeps
+    // its own), the Menu key or Shift+F10.
+    signal menuRequested(real x, real y)
 
     implicitHeight: column.implicitHeight
     Accessible.role: Accessible.ListItem
@@ -54,6 +57,20 @@ Item {
     activeFocusOnTab: hasSender
     Keys.onReturnPressed: viewerRequested()
     Keys.onEnterPressed: viewerRequested()
+    Keys.onPressed: (event) => {
+        if (event.key === Qt.Key_Menu || (event.key === Qt.Key_F10 && (event.modifiers & Qt.ShiftModifier))) {
+            menuRequested(padding, height / 2)
+            event.accepted = true
+        }
+    }
+    TapHandler {
+        acceptedButtons: Qt.RightButton
+        onTapped: (eventPoint) => {
+            const point = eventPoint.position
+            if (!name.visible || !name.contains(name.mapFromItem(row, point.x, point.y)))
+                row.menuRequested(point.x, point.y)
+        }
+    }
     // A pooled row showing another message: that message comes on screen.
     ListView.onReused: {
         tipsShown = false

@@ -19,9 +19,10 @@ namespace {
 // Send operations that finish when the test says so.
 class SendRecorder {
 public:
-    QFuture<void> operator()(const QString& text)
+    QFuture<void> operator()(const QString& text, const QString& replyParentMessageID)
     {
         texts.append(text);
+        replyParents.append(replyParentMessageID);
         auto promise = std::make_shared<QPromise<void>>();
         promise->start();
         pending.append(promise);
@@ -41,6 +42,7 @@ public:
     }
 
     QStringList texts;
+    QStringList replyParents;
     QList<std::shared_ptr<QPromise<void>>> pending;
 };
 
@@ -48,7 +50,8 @@ class SessionViewModelTest : public ::testing::Test {
 protected:
     MessageListModel messages { QList<TwitchChatMessage> {} };
     SendRecorder sender;
-    SessionViewModel model { messages, [this](const QString& text) { return sender(text); } };
+    SessionViewModel model { messages,
+        [this](const QString& text, const QString& replyParentMessageID) { return sender(text, replyParentMessageID); } };
 };
 
 } // namespace
@@ -233,4 +236,33 @@ TEST_F(SessionViewModelTest, ConnectionLinesSpeakTheUsersWords)
     model.setConnectionState(connectionState(Phase::failed, std::make_exception_ptr(Error("internal"))));
     EXPECT_EQ(model.disconnectedText(), "Disconnected from chat: An unexpected error happened.");
     EXPECT_EQ(changes.count(), 9);
+}
+
+TEST_F(SessionViewModelTest, AReplyGoesWithTheNextSendAndEndsWhenItIsSentOrCancelled)
+{
+    QSignalSpy replyChanges(&model, &SessionViewModel::replyChanged);
+    model.replyTo("m-1", "Viewer");
+    EXPECT_EQ(model.replyingTo(), "Replying to Viewer");
+    model.setNewMessage("agreed");
+    model.send();
+    // Another reply chosen while the first is under way stays.
+    model.replyTo("m-2", "Other");
+    sender.succeed(0);
+    EXPECT_EQ(model.replyingTo(), "Replying to Other");
+    model.setNewMessage("me too");
+    model.send();
+    sender.fail(1);
+    EXPECT_EQ(model.replyingTo(), "Replying to Other"); // a failed send keeps it
+    model.send();
+    sender.succeed(2);
+    EXPECT_EQ(model.replyingTo(), "");
+    EXPECT_EQ(sender.replyParents, (QStringList { "m-1", "m-2", "m-2" }));
+
+    model.replyTo("m-3", "Viewer");
+    model.cancelReply();
+    EXPECT_EQ(model.replyingTo(), "");
+    model.setNewMessage("plain");
+    model.send();
+    EXPECT_EQ(sender.replyParents.constLast(), "");
+    EXPECT_EQ(replyChanges.count(), 5);
 }
