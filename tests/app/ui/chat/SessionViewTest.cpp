@@ -312,4 +312,9 @@ TEST_F(SessionViewTest, ClickingANameOpensTheViewersCardWhichEscapeCloses)
     QTest::keyClick(view.quickWidget(), Qt::Key_Escape);
     EXPECT_TRUE(QTest::qWaitFor([&] { return view.viewModel().viewerCard() == nullptr; }, waitMs));
     EXPECT_TRUE(QTest::qWaitFor([&] { return cardItems("cardName").isEmpty(); }, waitMs));
+
+    // Enter on a focused row opens its sender's card as well.
+    lastRow()->forceActiveFocus();
+    QTest::keyClick(view.quickWidget(), Qt::Key_Return);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return view.viewModel().viewerCard() != nullptr; }, waitMs));
 }
