@@ -69,6 +69,9 @@ OverlayServer::OverlayServer(OverlayFeed& feed, ImageSource images, QObject* par
     connect(&feed_, &OverlayFeed::eventPublished, this, &OverlayServer::broadcast);
     keepAliveTimer_.setInterval(keepAliveInterval);
     connect(&keepAliveTimer_, &QTimer::timeout, this, &OverlayServer::keepAlive);
+    flushTimer_.setSingleShot(true);
+    flushTimer_.setInterval(flushInterval);
+    connect(&flushTimer_, &QTimer::timeout, this, &OverlayServer::flush);
 }
 
 bool OverlayServer::listen(const OverlayOptions& options)
@@ -190,6 +193,8 @@ void OverlayServer::startStream(QTcpSocket* socket)
 {
     socket->write(head("200 OK", "Content-Type: text/event-stream; charset=utf-8\r\nCache-Control: no-store\r\n\r\n"));
     // EventSource connects again on its own after this long when the stream breaks.
+    // What the others still wait for is in the replay already: it goes to them first.
+    flush();
     socket->write("retry: 2000\n\n" + optionsEvent() + "event: reset\ndata: 1\n\n" + feed_.replay());
     streams_.append(socket);
     connect(socket, &QObject::destroyed, this, [this] { streams_.removeAll(nullptr); });
@@ -197,14 +202,25 @@ void OverlayServer::startStream(QTcpSocket* socket)
 
 void OverlayServer::broadcast(const QByteArray& event)
 {
+    if (streams_.isEmpty())
+        return;
+    pending_ += event;
+    if (!flushTimer_.isActive())
+        flushTimer_.start();
+}
+
+void OverlayServer::flush()
+{
+    flushTimer_.stop();
     for (const QPointer<QTcpSocket>& stream : std::as_const(streams_)) {
         if (!stream)
             continue;
         if (stream->bytesToWrite() > maxPendingBytes)
             stream->abort();
         else
-            stream->write(event);
+            stream->write(pending_);
     }
+    pending_.clear();
 }
 
 void OverlayServer::keepAlive()

@@ -34,6 +34,9 @@ public:
 
     static constexpr int portsTried = 20;
     static constexpr std::chrono::seconds keepAliveInterval { 15 };
+    // Events go out together at most this often: in a busy chat one write
+    // carries many messages instead of one each.
+    static constexpr std::chrono::milliseconds flushInterval { 100 };
     static constexpr std::chrono::seconds requestTimeout { 10 };
     // A page that reads slower than the chat arrives is let go past this.
     static constexpr qint64 maxPendingBytes = 1024 * 1024;
@@ -61,6 +64,7 @@ private:
     void serve(QTcpSocket* socket, const QByteArray& resource);
     void startStream(QTcpSocket* socket);
     void broadcast(const QByteArray& event);
+    void flush();
     void keepAlive();
     QByteArray optionsEvent() const;
 
@@ -71,6 +75,8 @@ private:
     OverlayRequestGuard guard_ { 0, {} };
     QList<QPointer<QTcpSocket>> streams_;
     QTimer keepAliveTimer_;
+    QByteArray pending_;
+    QTimer flushTimer_;
 };
 
 } // namespace parley
