@@ -3,6 +3,7 @@
 #include "app/session/SessionController.h"
 #include "app/ui/ThemeModifier.h"
 #include "app/ui/chat/ChatQmlModule.h"
+#include "app/ui/chat/SessionViewerModeration.h"
 #include "platform/Observe.h"
 #include "platform/FailedFuture.h"
 #include "twitch/chat/TwitchChatError.h"
@@ -26,7 +27,8 @@ SessionViewController::SessionViewController(SessionController& session, ThemeMo
 {
     ChatQmlModule::registerTypes();
     messages_->setBadgeSources(session.badges(), session.emoteImageLoader());
-    viewModel_->setViewerCardSources(session.accessToken().info.userID, nullptr);
+    viewModel_->setViewerCardSources(
+        session.accessToken().info.userID, new SessionViewerModeration(*session.moderation(), this));
     observe(&themeModifier, &ThemeModifier::theme, &ThemeModifier::themeChanged, this,
         [this, &session](const Theme& theme) {
             messages_->setShowBadges(theme.showBadges);

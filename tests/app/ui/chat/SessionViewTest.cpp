@@ -304,7 +304,7 @@ TEST_F(SessionViewTest, ClickingANameOpensTheViewersCardWhichEscapeCloses)
     ASSERT_TRUE(QTest::qWaitFor([&] { return cardItems("cardMessageBody").size() == 2; }, waitMs));
     EXPECT_EQ(cardItems("cardName").first()->property("text").toString(), "Viewer");
     EXPECT_EQ(cardItems("cardMessageBody").last()->property("text").toString(), "second words");
-    // Without moderation the buttons ask to sign in again.
+    // The session's sign-in lacks the moderation scopes: the buttons ask to sign in again.
     EXPECT_EQ(cardItems("moderationHint").first()->property("text").toString(), "Sign in again to moderate.");
     EXPECT_FALSE(cardItems("banButton").first()->isEnabled());
     ASSERT_EQ(cardItems("closeCardButton").size(), 1);
