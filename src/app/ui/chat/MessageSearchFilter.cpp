@@ -23,6 +23,9 @@ bool textMatches(const TwitchChatTextMessage& text, QStringView searchText)
 MessageSearchFilter::MessageSearchFilter(MessageListModel& messages, QObject* parent)
     : QSortFilterProxyModel(parent), messages_(messages)
 {
+    // Rows are judged as they arrive and when the search changes, not on
+    // every change of a row's look (a badge image loading touches them all).
+    setDynamicSortFilter(false);
     setSourceModel(&messages);
 }
 

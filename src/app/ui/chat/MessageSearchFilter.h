@@ -12,8 +12,9 @@ class TwitchChatMessage;
 // The chat rows that match a search: a row stays when its sender's display
 // name or the text it shows contains the search text, in any case. Without
 // search text every row stays. Setting the search text (even the same one)
-// resets the rows, so a list over them starts again at its newest row. Main
-// thread only.
+// resets the rows, so a list over them starts again at its newest row. Rows
+// are judged as they arrive: one a moderator deletes while it is shown stays
+// (shown deleted) until the search changes. Main thread only.
 class MessageSearchFilter final : public QSortFilterProxyModel {
     Q_OBJECT
     Q_PROPERTY(QString searchText READ searchText WRITE setSearchText NOTIFY searchTextChanged)

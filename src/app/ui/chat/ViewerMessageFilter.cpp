@@ -9,6 +9,8 @@ ViewerMessageFilter::ViewerMessageFilter(
     MessageListModel& messages, QString userID, QString ownUserID, QObject* parent)
     : QSortFilterProxyModel(parent), messages_(messages), userID_(std::move(userID)), ownUserID_(std::move(ownUserID))
 {
+    // A row's sender never changes: rows are judged once, as they arrive.
+    setDynamicSortFilter(false);
     setSourceModel(&messages);
 }
 
