@@ -320,6 +320,7 @@ Item {
             }
         }
     }
+
     Loader {
         objectName: "viewerCardLoader"
         anchors.fill: parent
