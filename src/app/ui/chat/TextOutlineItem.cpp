@@ -16,8 +16,11 @@ QPainterPath glyphOutlines(const QTextDocument& document)
 {
     QPainterPath outlines;
     for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
-        const QPointF origin = block.layout()->position();
-        for (const QGlyphRun& run : block.layout()->glyphRuns()) {
+        const QTextLayout& layout = *block.layout();
+        const QPointF origin = layout.position();
+        // The whole block by its length: a document's block layouts do not
+        // keep their text, which glyphRuns() without a range measures.
+        for (const QGlyphRun& run : layout.glyphRuns(0, block.length())) {
             const QRawFont font = run.rawFont();
             const QList<quint32> glyphs = run.glyphIndexes();
             const QList<QPointF> positions = run.positions();
@@ -39,12 +42,12 @@ void TextOutlineItem::setDocument(QQuickTextDocument* document)
 {
     if (document == document_)
         return;
-    disconnect(contentsConnection_);
+    disconnect(layoutConnection_);
     document_ = document;
     if (document)
         // Laid out again after every change of text, width or font.
-        contentsConnection_ = connect(document->textDocument()->documentLayout(), &QAbstractTextDocumentLayout::update,
-            this, [this] { update(); });
+        layoutConnection_ = connect(document->textDocument()->documentLayout(),
+            &QAbstractTextDocumentLayout::documentSizeChanged, this, [this] { update(); });
     update();
     emit documentChanged();
 }

@@ -35,7 +35,7 @@ signals:
 
 private:
     QPointer<QQuickTextDocument> document_;
-    QMetaObject::Connection contentsConnection_;
+    QMetaObject::Connection layoutConnection_;
     QColor color_ { 0, 0, 0, 0xc0 };
 };
 
