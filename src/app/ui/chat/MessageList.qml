@@ -64,9 +64,13 @@ FocusScope {
             messages: root.messages
             outlined: root.outlined
             onViewerRequested: root.viewerRequested(messageRow)
+            // Held by the list, not the row: a following list moves its rows,
+            // and a menu moving under the pointer would take the wrong item.
             onMenuRequested: (x, y) => {
-                if (root.rowMenu.open(rowView.messageRow))
-                    rowMenuView.item.popup(rowView, x, y)
+                if (!root.rowMenu.open(rowView.messageRow))
+                    return
+                const place = rowView.mapToItem(root, x, y)
+                rowMenuView.item.popup(root, place.x, place.y)
             }
         }
 
