@@ -42,12 +42,16 @@ void TextOutlineItem::setDocument(QQuickTextDocument* document)
 {
     if (document == document_)
         return;
+    disconnect(textConnection_);
     disconnect(layoutConnection_);
     document_ = document;
-    if (document)
-        // Laid out again after every change of text, width or font.
+    if (document) {
+        // A reused row's new text may keep the old one's size: both count.
+        textConnection_ = connect(
+            document->textDocument(), &QTextDocument::contentsChanged, this, [this] { update(); });
         layoutConnection_ = connect(document->textDocument()->documentLayout(),
             &QAbstractTextDocumentLayout::documentSizeChanged, this, [this] { update(); });
+    }
     update();
     emit documentChanged();
 }

@@ -18,7 +18,7 @@ class TextOutlineItem : public QQuickPaintedItem {
 
 public:
     // The line's width in points, around the glyph (half of it shows outside).
-    static constexpr qreal lineWidth = 2.5;
+    static constexpr qreal lineWidth = 2.0;
 
     explicit TextOutlineItem(QQuickItem* parent = nullptr);
 
@@ -35,6 +35,7 @@ signals:
 
 private:
     QPointer<QQuickTextDocument> document_;
+    QMetaObject::Connection textConnection_;
     QMetaObject::Connection layoutConnection_;
     QColor color_ { 0, 0, 0, 0xc0 };
 };

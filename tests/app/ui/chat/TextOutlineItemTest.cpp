@@ -40,6 +40,7 @@ TEST(TextOutlineItem, drawsAroundTheGlyphsOfTheTextItsUnder)
             width: 200; height: 80; visible: true; color: "#00ff00"
             TextEdit {
                 id: body
+                objectName: "body"
                 x: 20; y: 20; width: 160
                 text: "WWW"; textFormat: TextEdit.PlainText; font.pixelSize: 30; color: "white"
                 TextOutlineItem { anchors.fill: parent; z: -1; document: body.textDocument; color: "red" }
@@ -62,6 +63,10 @@ TEST(TextOutlineItem, drawsAroundTheGlyphsOfTheTextItsUnder)
     EXPECT_TRUE(outline.contains(text.adjusted(1, 1, -1, -1))) << outline.x() << "," << text.x();
     EXPECT_LE(text.left() - outline.left(), 3);
     EXPECT_LE(outline.bottom() - text.bottom(), 3);
+
+    // New text (a reused row) is outlined anew, not over the old one.
+    root->findChild<QQuickItem*>(QStringLiteral("body"))->setProperty("text", QStringLiteral("I"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return boxOf(window->grabWindow(), Qt::red).width() < outline.width() / 2; }));
 }
 
 } // namespace
