@@ -62,7 +62,7 @@ void MentionNotifier::messageAppended(const TwitchChatMessage& message)
 
 bool MentionNotifier::notifies(const TwitchChatTextMessage& message) const
 {
-    return isEnabled_ && !isWindowInFront() && !message.isFirstMessage() &&
+    return isEnabled_ && !isWindowInFront() &&
         TextMessageViewModel::highlight(message, rules_) == TextMessageViewModel::Highlight::mention;
 }
 

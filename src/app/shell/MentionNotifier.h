@@ -17,8 +17,8 @@ class TwitchChatMessage;
 
 // Tells the broadcaster of mentions and replies while the chat window is not
 // the active one (minimised, hidden, behind the game): a desktop notification
-// with the sender's name and the text. Only messages that arrive live count,
-// never those of first-time chatters. At most one notification per
+// with the sender's name and the text. Only messages that arrive live count;
+// a first message counts only when it mentions them. At most one notification per
 // mergeInterval: mentions within it replace it with "N new mentions". Clicking
 // it brings the window forward; the window becoming active closes it. Main
 // thread only.

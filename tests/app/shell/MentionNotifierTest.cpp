@@ -160,7 +160,8 @@ TEST_F(MentionNotifierTest, mentionsInTheBackgroundNotifyAndMergeForTheInterval)
 TEST_F(MentionNotifierTest, onlyLiveMentionsOfOthersNotifyWhileTheSwitchIsOnAndTheWindowIsBehind)
 {
     useService();
-    ChatLine firstTime = mention(QStringLiteral("@%1 hello, first time here").arg(login));
+    // A first message stands out in the window but is no reason to call the broadcaster.
+    ChatLine firstTime = mention(QStringLiteral("hello, first time here"));
     firstTime.extraTags = QStringLiteral(";first-msg=1");
     ASSERT_TRUE(chat.deliver(firstTime));
     ASSERT_TRUE(chat.deliver(mention(QStringLiteral("not%1 at all").arg(login))));
@@ -171,6 +172,12 @@ TEST_F(MentionNotifierTest, onlyLiveMentionsOfOthersNotifyWhileTheSwitchIsOnAndT
     ASSERT_TRUE(chat.deliver(mention(QStringLiteral("@%1 seen in the window").arg(login))));
     QTest::qWait(200);
     EXPECT_TRUE(service.calls.isEmpty());
+
+    window.showMinimized();
+    firstTime = mention(QStringLiteral("@%1 first time, one question").arg(login));
+    firstTime.extraTags = QStringLiteral(";first-msg=1");
+    ASSERT_TRUE(chat.deliver(firstTime));
+    EXPECT_TRUE(waitForCalls(1));
 }
 
 TEST_F(MentionNotifierTest, clickingParleysNotificationBringsTheWindowForwardAndActivatingItClosesIt)
