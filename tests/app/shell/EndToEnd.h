@@ -345,6 +345,14 @@ protected:
         return items;
     }
 
+    int revokeRequests() const
+    {
+        int count = 0;
+        for (const sim::SimRequest& request : simulator.requests())
+            count += request.path == QLatin1String("/oauth2/revoke");
+        return count;
+    }
+
     int emoteImageRequests() const
     {
         int count = 0;
