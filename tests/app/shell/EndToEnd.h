@@ -12,6 +12,7 @@
 
 #include "support/PrivateKeyring.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
@@ -27,12 +28,18 @@
 
 #include <gtest/gtest.h>
 
+#include <iostream>
+
 namespace parley::endtoend {
 
 namespace demo = parley::sim::demo;
 
 inline constexpr int timeout = 15000;
-inline const QString identifier = QStringLiteral("app.parley.Parley.e2e");
+// One per test process: tests that run side by side share one keyring, and
+// the stored sign-in is the bundle's, so a shared identifier let one test's
+// sign-in appear in another's fresh launch.
+inline const QString identifier =
+    QStringLiteral("app.parley.Parley.e2e%1").arg(QCoreApplication::applicationPid());
 
 // The reply once finished (or abandoned after the time-out).
 inline QNetworkReply* finished(QNetworkReply* reply)
@@ -66,7 +73,13 @@ public:
         process_.start();
     }
 
-    ~RunningParley() { stop(); }
+    ~RunningParley()
+    {
+        stop();
+        // A failed test shows what the program said.
+        if (testing::Test::HasFailure())
+            std::cerr << "parley's standard error:\n" << standardError().toStdString() << std::flush;
+    }
 
     QJsonObject ask(const QJsonObject& request)
     {
