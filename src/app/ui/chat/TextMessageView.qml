@@ -326,7 +326,9 @@ Item {
                         bodyText.text
                         bodyText.width
                         bodyText.contentHeight
-                        return bodyText.positionToRectangle(modelData.position)
+                        // Between a reused row's new text and its new emotes, a place may lie past the text.
+                        return modelData.position <= bodyText.length ? bodyText.positionToRectangle(modelData.position)
+                            : Qt.rect(0, 0, 0, 0)
                     }
                     loader: row.emoteImages
                     imageKey: modelData.key
